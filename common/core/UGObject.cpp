@@ -60,15 +60,13 @@ void TGObject::Destroy() {
 }
 
 void TGObject::DestroyOwnedObjects() {
-  if (!FObjects) {
-    return;
-  }
-  while (!FObjects->empty()) {
-    TGObject* Obj = FObjects->back();
-    FObjects->pop_back();
+  while (!FObjects.empty()) {
+    TGObject* Obj = FObjects.back();
+    FObjects.pop_back();
+    Obj->FListedInOwner = false; // its own detaching need not search the list
     Obj->Free();
   }
-  FObjects.reset();
+  std::vector<TGObject*>().swap(FObjects);
 }
 
 void TGObject::ReleaseLinks() {
@@ -91,8 +89,8 @@ void TGObject::ReleaseLinks() {
 }
 
 void TGObject::SetOwner(TGObject* AOwner) {
-  if (FOwner && FOwner->FObjects) {
-    std::vector<TGObject*>& List = *FOwner->FObjects;
+  if (FOwner && FListedInOwner) {
+    std::vector<TGObject*>& List = FOwner->FObjects;
     for (size_t I = List.size(); I-- > 0;) {
       if (List[I] == this) {
         List.erase(List.begin() + static_cast<std::ptrdiff_t>(I));
@@ -101,20 +99,13 @@ void TGObject::SetOwner(TGObject* AOwner) {
     }
   }
   if (AOwner) {
-    if (!AOwner->FObjects) {
-      AOwner->FObjects = std::make_unique<std::vector<TGObject*>>();
-    }
-    AOwner->FObjects->push_back(this);
+    AOwner->FObjects.push_back(this);
   }
   FOwner = AOwner;
+  FListedInOwner = AOwner != nullptr;
 }
 
-const std::vector<TGObject*>& TGObject::GetObjects() {
-  if (!FObjects) {
-    FObjects = std::make_unique<std::vector<TGObject*>>();
-  }
-  return *FObjects;
-}
+const std::vector<TGObject*>& TGObject::GetObjects() { return FObjects; }
 
 void TGObject::Assign(const TGObject* Source) {
   if (Source) {

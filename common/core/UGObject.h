@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -29,8 +30,10 @@ public:
 
   TGMethod() = default;
   TGMethod(std::nullptr_t) {}
-  template <class T>
-  TGMethod(T* AObject, R (T::*ACode)(A...))
+  // The method may belong to a base class of the object's class.
+  template <class T, class C>
+    requires std::is_base_of_v<C, T> && std::is_base_of_v<TGObject, C>
+  TGMethod(T* AObject, R (C::*ACode)(A...))
       : Object(AObject), Code(static_cast<TCode>(ACode)) {}
 
   R operator()(A... Args) const { return (Object->*Code)(std::forward<A>(Args)...); }
@@ -81,7 +84,7 @@ public:
   void SetOwner(TGObject* AOwner);
   // The owned objects in attachment order; the list is created on first use.
   const std::vector<TGObject*>& GetObjects();
-  bool HasObjects() const { return FObjects && !FObjects->empty(); }
+  bool HasObjects() const { return !FObjects.empty(); }
 
   // Copies Source into this object through Source->AssignTo(this); nothing when Source is none.
   void Assign(const TGObject* Source);
@@ -121,8 +124,9 @@ private:
   int32_t FTag;
   bool FDestroying = false;
   bool FDestroyed = false;
+  bool FListedInOwner = false;
   TGObject* FOwner = nullptr;
-  std::unique_ptr<std::vector<TGObject*>> FObjects;
+  std::vector<TGObject*> FObjects; // empty until something is attached
   std::unique_ptr<std::vector<TGNotifyRecord>> FNotifies;
   TNotifyGuard* FNotifyGuards = nullptr; // Notify calls running on this object
 };

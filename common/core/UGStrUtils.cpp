@@ -19,6 +19,40 @@ std::string_view TrimView(std::string_view S) {
   return S;
 }
 
+// Digits with an optional '.' and at most 15 significant digits: exact integers divided by an
+// exact power of ten, so the quotient is the correctly rounded value, as the general parser gives.
+bool ParseSimpleDecimal(std::string_view S, double& Value) {
+  static constexpr double Powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  uint64_t Mantissa = 0;
+  int Digits = 0;
+  int Fraction = -1;
+  for (char C : S) {
+    if (C == '.' && Fraction < 0) {
+      Fraction = 0;
+      continue;
+    }
+    if (C < '0' || C > '9') {
+      return false;
+    }
+    if (Digits > 0 || C != '0') {
+      ++Digits;
+    }
+    if (Digits > 15) {
+      return false;
+    }
+    Mantissa = Mantissa * 10 + static_cast<uint64_t>(C - '0');
+    if (Fraction >= 0) {
+      ++Fraction;
+    }
+  }
+  if (S.empty() || S == "." || Fraction > 15) {
+    return false;
+  }
+  Value = static_cast<double>(Mantissa) / Powers[Fraction < 0 ? 0 : Fraction];
+  return true;
+}
+
 bool ParseFloatDot(std::string_view S, double& Value) {
   S = TrimView(S);
   if (S.empty()) {
@@ -33,6 +67,10 @@ bool ParseFloatDot(std::string_view S, double& Value) {
     }
   }
   double V = 0;
+  if (ParseSimpleDecimal(S, V)) {
+    Value = Negative ? -V : V;
+    return true;
+  }
   auto R = std::from_chars(S.data(), S.data() + S.size(), V, std::chars_format::general);
   if (R.ec != std::errc() || R.ptr != S.data() + S.size()) {
     return false;

@@ -104,6 +104,11 @@ struct TBuilder {
       Collection->Add(Node);
     }
     Node->SetName(Local);
+    int Count = 0;
+    for (const char** A = Attributes; *A; A += 2) {
+      ++Count;
+    }
+    Node->ReserveAttributes(Count);
     for (const char** A = Attributes; *A; A += 2) {
       SetAttributeFromText(Node->AttributeForLoading(LocalName(A[0])), A[1]);
     }

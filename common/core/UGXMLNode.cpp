@@ -76,23 +76,75 @@ int32_t RoundToInt32(float V) {
 
 } // namespace
 
+namespace {
+
+// True when the text could hold a number in some form: files hold mostly names, paths and
+// scripts, which are rejected here without running the parsers.
+bool MayBeNumeric(std::string_view Text) {
+  for (char C : Text) {
+    if (C == ' ' || C == '\t' || C == '\r' || C == '\n') {
+      continue;
+    }
+    return (C >= '0' && C <= '9') || C == '-' || C == '+' || C == '.' || C == ',' || C == '$' ||
+           C == 'x' || C == 'X' || C == 'i' || C == 'I' || C == 'n' || C == 'N';
+  }
+  return false;
+}
+
+bool IsPlainDecimal(std::string_view Text) {
+  size_t I = (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) ? 1 : 0;
+  if (I == Text.size()) {
+    return false;
+  }
+  for (; I < Text.size(); ++I) {
+    if (Text[I] < '0' || Text[I] > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
 void SetAttributeFromText(TGXMLAttribute& A, std::string_view Text) {
   A.AsString = Text;
   A.NativeType = atString;
-  int64_t Wide = 0;
-  bool IsInteger = TryStrToInt64(Text, Wide);
-  A.AsLongword = IsInteger ? Magnitude32(Wide) : 0;
-  int32_t Narrow = 0;
-  A.AsInteger = TryStrToInt(Text, Narrow) ? Narrow : 0;
-  if (IsInteger) {
-    A.AsBoolean = Wide != 0;
-  } else {
+  A.AsBoolean = false;
+  A.AsFloat = 0;
+  A.AsInteger = 0;
+  A.AsLongword = 0;
+  A.AsVector = TGVector{};
+  if (!MayBeNumeric(Text)) {
     A.AsBoolean = SameText(Text, "True");
+    return;
+  }
+  int64_t Wide = 0;
+  if (TryStrToInt64(Text, Wide)) {
+    A.AsLongword = Magnitude32(Wide);
+    A.AsBoolean = Wide != 0;
+    bool Decimal = IsPlainDecimal(Text);
+    if (Decimal) {
+      A.AsInteger = (Wide >= INT32_MIN && Wide <= INT32_MAX) ? static_cast<int32_t>(Wide) : 0;
+    } else {
+      int32_t Narrow = 0;
+      A.AsInteger = TryStrToInt(Text, Narrow) ? Narrow : 0;
+    }
+    if (Decimal) {
+      // The correctly rounded float of a decimal integer is the integer converted.
+      A.AsFloat = static_cast<float>(Wide);
+      return;
+    }
   }
   float F = 0;
-  A.AsFloat = SafeTryStrToFloat(Text, F) ? F : 0;
-  TGVector V;
-  A.AsVector = TryStrToVec(Text, V) ? V : TGVector{};
+  if (SafeTryStrToFloat(Text, F)) {
+    A.AsFloat = F;
+  }
+  if (Text.find(' ') != std::string_view::npos) {
+    TGVector V;
+    if (TryStrToVec(Text, V)) {
+      A.AsVector = V;
+    }
+  }
 }
 
 // --- Nodes -------------------------------------------------------------------------------------

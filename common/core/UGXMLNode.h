@@ -123,6 +123,7 @@ class TGXMLNode : public TGClonableObject {
   // Used by the document loader while it builds the tree.
   TGXMLCollection* ChildsForLoading(std::string_view AName);
   TGXMLAttribute& AttributeForLoading(std::string_view AName);
+  void ReserveAttributes(int Count) { FAttributes.reserve(static_cast<size_t>(Count)); }
   std::string& TextForLoading() { return FText; }
 
 protected:

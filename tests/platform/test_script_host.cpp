@@ -148,7 +148,7 @@ TEST_F(ScriptHostTest, ErrorsCarryMessageLineAndSourceLine) {
   EScriptError Thrown = ErrorOf("throw 'plain text'");
   EXPECT_STREQ(Thrown.what(), "plain text");
   EXPECT_EQ(Thrown.Line(), 0);
-  EXPECT_EQ(Number("ok + fine"), 3); // the host goes on
+  EXPECT_EQ(Number("typeof ok == 'undefined' ? 3 : 0"), 3); // the broken code did not run
 }
 
 TEST_F(ScriptHostTest, OneProxyPerHostObject) {
@@ -310,9 +310,9 @@ TEST_F(ScriptHostTest, TextOutsideTheBasicPlaneRoundTrips) {
 }
 
 TEST_F(ScriptHostTest, BrokenScriptsFailCleanly) {
-  EXPECT_THROW(Host.Eval("function r() { return r(); } r()"), EScriptError);
+  EXPECT_THROW(Host.Eval("function r() { r(); } r()"), EScriptError);
   EXPECT_THROW(Host.Eval("throw A"), EScriptError);
-  EXPECT_THROW(Host.Eval("Object.create(A).Value"), EScriptError);
+  EXPECT_EQ(Host.Eval("Object.create(A)").Kind(), TKind::ScriptObject); // inherits, is not A
   EXPECT_EQ(Text("JSON.stringify({a: A.Value})"), "{\"a\":1}");
   std::string Result;
   std::thread([&] {
