@@ -14,13 +14,14 @@ const std::string& Document() {
   static const std::string Doc = [] {
     std::string S = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Locations>\r\n";
     for (int L = 0; L < 200; ++L) {
-      S += "  <Location ID=\"Loc" + std::to_string(L) + "\" Class=\"TLocation\" Music=\"Music\\theme" +
-           std::to_string(L % 7) + ".ogg\" Visited=\"True\">\r\n";
+      S += "  <Location ID=\"Loc" + std::to_string(L) +
+           "\" Class=\"TLocation\" Music=\"Music\\theme" + std::to_string(L % 7) +
+           ".ogg\" Visited=\"True\">\r\n";
       for (int O = 0; O < 150; ++O) {
         S += "    <GameObject ID=\"Obj" + std::to_string(L) + "_" + std::to_string(O) +
              "\" Graphic=\"Objects\\item" + std::to_string(O) + ".png\" X=\"" +
-             std::to_string(O * 3 % 800) + "\" Y=\"" + std::to_string(O * 7 % 600) +
-             "\" Angle=\"" + std::to_string(O % 360) + ".5\" Pos=\"1.5 2 -3\" Color=\"$FF80" +
+             std::to_string(O * 3 % 800) + "\" Y=\"" + std::to_string(O * 7 % 600) + "\" Angle=\"" +
+             std::to_string(O % 360) + ".5\" Pos=\"1.5 2 -3\" Color=\"$FF80" +
              std::to_string(10 + O % 89) + "80\" Visible=\"True\">\r\n";
         S += "      <Script>if (Sender.Visible) { Player.AddScore(" + std::to_string(O) +
              "); }</Script>\r\n";

@@ -66,7 +66,8 @@ bool MayRunAway(std::string_view Text) {
 class TFuzzObject : public IScriptDispatch {
 public:
   TFuzzObject(TScriptHost& Host, bool CaseInsensitive)
-      : FHost(Host), FCaseInsensitive(CaseInsensitive) {}
+      : FHost(Host)
+      , FCaseInsensitive(CaseInsensitive) {}
   TFuzzObject* Peer = nullptr;
 
   int FindMember(const std::string& Name) override {

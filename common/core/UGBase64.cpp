@@ -32,8 +32,8 @@ std::string StrToBase64(std::string_view Bytes) {
   Out.reserve((Bytes.size() + 2) / 3 * 4);
   size_t I = 0;
   for (; I + 3 <= Bytes.size(); I += 3) {
-    uint32_t V = (static_cast<uint8_t>(Bytes[I]) << 16) | (static_cast<uint8_t>(Bytes[I + 1]) << 8) |
-                 static_cast<uint8_t>(Bytes[I + 2]);
+    uint32_t V = (static_cast<uint8_t>(Bytes[I]) << 16) |
+                 (static_cast<uint8_t>(Bytes[I + 1]) << 8) | static_cast<uint8_t>(Bytes[I + 2]);
     Out += Alphabet[(V >> 18) & 63];
     Out += Alphabet[(V >> 12) & 63];
     Out += Alphabet[(V >> 6) & 63];

@@ -14,7 +14,10 @@ int TGEnumInfo::IndexOf(std::string_view Identifier) const {
 
 TGClassInfo::TGClassInfo(const char* AName, TGClass AParent, const std::type_info& AType,
                          TGConstructor AConstructor, void (*Publish)(TGClassInfo&))
-    : Name(AName), Parent(AParent), TypeId(&AType), Constructor(AConstructor) {
+    : Name(AName)
+    , Parent(AParent)
+    , TypeId(&AType)
+    , Constructor(AConstructor) {
   Publish(*this);
   if (Parent) {
     FProperties = Parent->Properties();
@@ -121,7 +124,9 @@ TGClass GetClass(std::string_view Name) {
   return C;
 }
 
-const std::vector<TGClass>& RegisteredClasses() { return Registry().Classes; }
+const std::vector<TGClass>& RegisteredClasses() {
+  return Registry().Classes;
+}
 
 namespace GClassDetail {
 

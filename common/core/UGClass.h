@@ -52,8 +52,8 @@ struct TGEnumInfo {
 
 struct TGTypeInfo {
   TGTypeKind Kind = TGTypeKind::Void;
-  const TGEnumInfo* Enum = nullptr;  // enumerations and sets
-  TGClass (*ClassRef)() = nullptr;   // objects: the class, resolved when asked
+  const TGEnumInfo* Enum = nullptr; // enumerations and sets
+  TGClass (*ClassRef)() = nullptr;  // objects: the class, resolved when asked
   TGClass ObjectClass() const { return ClassRef ? ClassRef() : nullptr; }
 };
 
@@ -122,8 +122,10 @@ TGClass GetClass(std::string_view Name);
 // Registered classes in registration order.
 const std::vector<TGClass>& RegisteredClasses();
 
-#define G_CLASS(TThis, TParent)                                                                   \
+#define G_CLASS(TThis, TParent)                                                                    \
 public:                                                                                            \
   using inherited = TParent;                                                                       \
   static TGClass StaticClass();                                                                    \
-  TGClass ClassType() const override { return StaticClass(); }
+  TGClass ClassType() const override {                                                             \
+    return StaticClass();                                                                          \
+  }

@@ -45,8 +45,8 @@ struct IsSet<TGSet<E>> : std::true_type {
 };
 
 template <class P>
-concept ObjectPointer = std::is_pointer_v<P> &&
-                        std::is_base_of_v<TGObject, std::remove_cv_t<std::remove_pointer_t<P>>>;
+concept ObjectPointer =
+    std::is_pointer_v<P> && std::is_base_of_v<TGObject, std::remove_cv_t<std::remove_pointer_t<P>>>;
 
 template <class V>
 TGTypeInfo TypeInfoOf() {
@@ -62,7 +62,7 @@ TGTypeInfo TypeInfoOf() {
                                  : TGTypeKind::Int64;
   } else if constexpr (std::is_integral_v<V>) {
     static_assert(sizeof(V) <= 4, "unsigned 64-bit values cannot be published");
-    Info.Kind = sizeof(V) == 1 ? TGTypeKind::UInt8
+    Info.Kind = sizeof(V) == 1   ? TGTypeKind::UInt8
                 : sizeof(V) == 2 ? TGTypeKind::UInt16
                                  : TGTypeKind::UInt32;
   } else if constexpr (std::is_same_v<V, float>) {
@@ -103,7 +103,8 @@ TGVariant ToVariant(const V& Value) {
   } else if constexpr (IsSet<V>::value) {
     return TGVariant(static_cast<int32_t>(Value.Mask));
   } else if constexpr (ObjectPointer<V>) {
-    return TGVariant(static_cast<TGObject*>(const_cast<std::remove_cv_t<std::remove_pointer_t<V>>*>(Value)));
+    return TGVariant(
+        static_cast<TGObject*>(const_cast<std::remove_cv_t<std::remove_pointer_t<V>>*>(Value)));
   }
 }
 
@@ -151,8 +152,7 @@ struct GetterTraits<R (C::*)() const> {
   static Value Get(const C& Obj, R (C::*Fn)() const) { return (Obj.*Fn)(); }
 };
 template <class C, class V>
-  requires(!std::is_function_v<V>)
-struct GetterTraits<V C::*> {
+requires(!std::is_function_v<V>) struct GetterTraits<V C::*> {
   using Value = V;
   static Value Get(const C& Obj, V C::*Field) { return Obj.*Field; }
 };
@@ -165,8 +165,7 @@ struct SetterTraits<void (C::*)(P)> {
   static void Set(C& Obj, void (C::*Fn)(P), Value V) { (Obj.*Fn)(std::move(V)); }
 };
 template <class C, class V>
-  requires(!std::is_function_v<V>)
-struct SetterTraits<V C::*> {
+requires(!std::is_function_v<V>) struct SetterTraits<V C::*> {
   using Value = V;
   static void Set(C& Obj, V C::*Field, Value NewValue) { Obj.*Field = std::move(NewValue); }
 };
@@ -226,7 +225,8 @@ std::vector<TGParamInfo> ParamInfos(std::initializer_list<const char*> Names,
 template <class T>
 class TGClassBuilder {
 public:
-  explicit TGClassBuilder(TGClassInfo& AInfo) : FInfo(AInfo) {}
+  explicit TGClassBuilder(TGClassInfo& AInfo)
+      : FInfo(AInfo) {}
 
   // A read-only property from a const getter or a field.
   template <class G>
@@ -257,7 +257,8 @@ public:
 
   // A published method with up to nine parameters; ParamNames name them for messages.
   template <class M>
-  TGClassBuilder& Method(const char* Name, M Fn, std::initializer_list<const char*> ParamNames = {}) {
+  TGClassBuilder& Method(const char* Name, M Fn,
+                         std::initializer_list<const char*> ParamNames = {}) {
     using Traits = GClassDetail::MethodTraits<M>;
     static_assert(Traits::Arity <= TGMethodInfo::MaxParams, "Too many methods");
     TGMethodInfo Info;
@@ -283,7 +284,7 @@ namespace GClassDetail {
 
 template <class T>
 concept HasOwnPublish = requires(TGClassBuilder<T>& B) {
-  { static_cast<void (*)(TGClassBuilder<T>&)>(&T::Publish) };
+  {static_cast<void (*)(TGClassBuilder<T>&)>(&T::Publish)};
 };
 
 template <class T>

@@ -87,7 +87,9 @@ void TGCollection::Replace(TGObject* Old, TGObject* New) {
   FItems[static_cast<size_t>(Index)] = New;
 }
 
-void TGCollection::Pack() { std::erase(FItems, nullptr); }
+void TGCollection::Pack() {
+  std::erase(FItems, nullptr);
+}
 
 void TGCollection::Sort(const std::function<int(TGObject*, TGObject*)>& Compare) {
   std::stable_sort(FItems.begin(), FItems.end(),

@@ -9,7 +9,8 @@
 
 class TGCollection : public TGObject {
   G_CLASS(TGCollection, TGObject)
-  explicit TGCollection(TGObject* AOwner = nullptr) : TGObject(AOwner) {}
+  explicit TGCollection(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
 
   int GetCount() const { return static_cast<int>(FItems.size()); }
   TGObject* GetItem(int Index) const;
@@ -54,7 +55,8 @@ private:
 // A collection of clonable items: assigning copies clones of every item, owned by the copy.
 class TGClonableCollection : public TGCollection {
   G_CLASS(TGClonableCollection, TGCollection)
-  explicit TGClonableCollection(TGObject* AOwner = nullptr) : TGCollection(AOwner) {}
+  explicit TGClonableCollection(TGObject* AOwner = nullptr)
+      : TGCollection(AOwner) {}
 
   TGClonableObject* GetItem(int Index) const {
     return static_cast<TGClonableObject*>(TGCollection::GetItem(Index));

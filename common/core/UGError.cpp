@@ -37,9 +37,9 @@ std::string UnitName(const char* FileName) {
 } // namespace
 
 std::string LocationText(const std::source_location& Loc) {
-  return Format(" occured in %s [%s, line %d]", {ProcedureName(Loc.function_name()),
-                                                  UnitName(Loc.file_name()),
-                                                  static_cast<int>(Loc.line())});
+  return Format(" occured in %s [%s, line %d]",
+                {ProcedureName(Loc.function_name()), UnitName(Loc.file_name()),
+                 static_cast<int>(Loc.line())});
 }
 
 EGException ErrorAt(std::string_view Msg, const std::source_location& Loc) {
@@ -50,7 +50,9 @@ EGException ErrorAt(std::string_view Msg, const std::source_location& Loc) {
   return EGException(Format("Error: %s.\r\n\r\nError%s", {Msg, Where}), std::string(Msg));
 }
 
-EGException Error(std::source_location Loc) { return ErrorAt({}, Loc); }
+EGException Error(std::source_location Loc) {
+  return ErrorAt({}, Loc);
+}
 
 void BreakIf(bool Condition, std::source_location Loc) {
   if (!Condition) {

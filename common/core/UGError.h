@@ -12,9 +12,12 @@
 // is the message as given, without the location decoration.
 class EGException : public std::exception {
 public:
-  explicit EGException(std::string AMessage) : FMessage(std::move(AMessage)), FText(FMessage) {}
+  explicit EGException(std::string AMessage)
+      : FMessage(std::move(AMessage))
+      , FText(FMessage) {}
   EGException(std::string AMessage, std::string AText)
-      : FMessage(std::move(AMessage)), FText(std::move(AText)) {}
+      : FMessage(std::move(AMessage))
+      , FText(std::move(AText)) {}
 
   const char* what() const noexcept override { return FMessage.c_str(); }
   const std::string& Message() const { return FMessage; }
@@ -50,7 +53,8 @@ std::string LocationText(const std::source_location& Loc);
 struct TGErrorFormat {
   template <class S>
   TGErrorFormat(const S& AFmt, std::source_location ALoc = std::source_location::current())
-      : Fmt(AFmt), Loc(ALoc) {}
+      : Fmt(AFmt)
+      , Loc(ALoc) {}
   std::string_view Fmt;
   std::source_location Loc;
 };
@@ -59,7 +63,9 @@ struct TGErrorFormat {
 // ("An error occured ..."); Error(Msg) uses Msg as it stands; Error(Fmt, Args...) formats first.
 EGException ErrorAt(std::string_view Msg, const std::source_location& Loc);
 EGException Error(std::source_location Loc = std::source_location::current());
-inline EGException Error(TGErrorFormat Msg) { return ErrorAt(Msg.Fmt, Msg.Loc); }
+inline EGException Error(TGErrorFormat Msg) {
+  return ErrorAt(Msg.Fmt, Msg.Loc);
+}
 template <class... A>
 EGException Error(TGErrorFormat Fmt, const A&... Args) {
   return ErrorAt(Format(Fmt.Fmt, {TGFormatArg(Args)...}), Fmt.Loc);

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
-TGFastStringList::~TGFastStringList() { Clear(); }
+TGFastStringList::~TGFastStringList() {
+  Clear();
+}
 
 void TGFastStringList::CheckIndex(int Index) const {
   if (Index < 0 || Index >= Count()) {
@@ -72,7 +74,9 @@ int TGFastStringList::InsertSorted(std::string_view S, TGObject* Obj, intptr_t V
   return Index;
 }
 
-int TGFastStringList::Add(std::string_view S) { return AddObject(S, nullptr); }
+int TGFastStringList::Add(std::string_view S) {
+  return AddObject(S, nullptr);
+}
 
 int TGFastStringList::AddObject(std::string_view S, TGObject* Obj) {
   if (FSorted) {
@@ -294,4 +298,6 @@ void TGFastStringList::LoadFromFile(const std::string& FileName) {
   SetText(Data);
 }
 
-void TGFastStringList::SaveToFile(const std::string& FileName) const { WriteFile(FileName, Text()); }
+void TGFastStringList::SaveToFile(const std::string& FileName) const {
+  WriteFile(FileName, Text());
+}

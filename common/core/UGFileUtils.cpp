@@ -40,8 +40,8 @@ std::vector<TEntry> ListFolder(const std::string& Folder) {
       continue;
     }
     struct stat Info;
-    bool IsDir = ::lstat((IncludeTrailingSlash(Folder) + Name).c_str(), &Info) == 0 &&
-                 S_ISDIR(Info.st_mode);
+    bool IsDir =
+        ::lstat((IncludeTrailingSlash(Folder) + Name).c_str(), &Info) == 0 && S_ISDIR(Info.st_mode);
     Out.push_back({Name, IsDir});
   }
   ::closedir(D);

@@ -96,8 +96,8 @@ std::string FloatToStrG(double V, int Digits) {
     return V > 0 ? "INF" : "-INF";
   }
   char Buf[64];
-  auto R = std::to_chars(Buf, Buf + sizeof(Buf), V, std::chars_format::general,
-                         Digits < 1 ? 1 : Digits);
+  auto R =
+      std::to_chars(Buf, Buf + sizeof(Buf), V, std::chars_format::general, Digits < 1 ? 1 : Digits);
   return std::string(Buf, R.ptr);
 }
 

@@ -11,16 +11,36 @@ class TGFormatArg {
 public:
   enum TKind { akInt, akUInt, akFloat, akString };
 
-  TGFormatArg(int V) : FKind(akInt), FInt(V) {}
-  TGFormatArg(long V) : FKind(akInt), FInt(V) {}
-  TGFormatArg(long long V) : FKind(akInt), FInt(V) {}
-  TGFormatArg(unsigned V) : FKind(akUInt), FUInt(V) {}
-  TGFormatArg(unsigned long V) : FKind(akUInt), FUInt(V) {}
-  TGFormatArg(unsigned long long V) : FKind(akUInt), FUInt(V) {}
-  TGFormatArg(double V) : FKind(akFloat), FFloat(V) {}
-  TGFormatArg(const char* V) : FKind(akString), FString(V ? V : "") {}
-  TGFormatArg(std::string_view V) : FKind(akString), FString(V) {}
-  TGFormatArg(const std::string& V) : FKind(akString), FString(V) {}
+  TGFormatArg(int V)
+      : FKind(akInt)
+      , FInt(V) {}
+  TGFormatArg(long V)
+      : FKind(akInt)
+      , FInt(V) {}
+  TGFormatArg(long long V)
+      : FKind(akInt)
+      , FInt(V) {}
+  TGFormatArg(unsigned V)
+      : FKind(akUInt)
+      , FUInt(V) {}
+  TGFormatArg(unsigned long V)
+      : FKind(akUInt)
+      , FUInt(V) {}
+  TGFormatArg(unsigned long long V)
+      : FKind(akUInt)
+      , FUInt(V) {}
+  TGFormatArg(double V)
+      : FKind(akFloat)
+      , FFloat(V) {}
+  TGFormatArg(const char* V)
+      : FKind(akString)
+      , FString(V ? V : "") {}
+  TGFormatArg(std::string_view V)
+      : FKind(akString)
+      , FString(V) {}
+  TGFormatArg(const std::string& V)
+      : FKind(akString)
+      , FString(V) {}
 
   TKind Kind() const { return FKind; }
   int64_t AsInt() const;

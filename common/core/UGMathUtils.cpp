@@ -40,9 +40,13 @@ double Clamp(double Value, double Min, double Max) {
   return Value;
 }
 
-uint8_t ClampByte(int64_t N) { return static_cast<uint8_t>(Clamp(N, int64_t{0}, int64_t{255})); }
+uint8_t ClampByte(int64_t N) {
+  return static_cast<uint8_t>(Clamp(N, int64_t{0}, int64_t{255}));
+}
 
-double RandomInRange(double A, double B) { return A + Random() * (B - A); }
+double RandomInRange(double A, double B) {
+  return A + Random() * (B - A);
+}
 
 double ArcTan2(double Y, double X) {
   if (std::fabs(X) < 0.001) {
@@ -94,9 +98,13 @@ uint32_t NearestPow2(uint32_t N) {
   return R;
 }
 
-bool IsPowerOf2(uint32_t N) { return N != 0 && (N & (N - 1)) == 0; }
+bool IsPowerOf2(uint32_t N) {
+  return N != 0 && (N & (N - 1)) == 0;
+}
 
-double SafeDiv(double A, double B) { return std::fabs(B) < 0.001 ? 0.0 : A / B; }
+double SafeDiv(double A, double B) {
+  return std::fabs(B) < 0.001 ? 0.0 : A / B;
+}
 
 bool PtInRectEx(const TGRectFloat& Rect, const TGPoint& Point) {
   return Rect.Left <= Point.X && Point.X <= Rect.Right && Rect.Top <= Point.Y &&

@@ -35,11 +35,21 @@ inline TGRect MakeRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom)
 inline TGRectFloat MakeRectFloat(float Left, float Top, float Right, float Bottom) {
   return TGRectFloat{Left, Top, Right, Bottom};
 }
-inline TGPoint MakePoint(int32_t X, int32_t Y) { return TGPoint{X, Y}; }
-inline int32_t RectWidth(const TGRect& R) { return R.Right - R.Left; }
-inline int32_t RectHeight(const TGRect& R) { return R.Bottom - R.Top; }
-inline float RectWidth(const TGRectFloat& R) { return R.Right - R.Left; }
-inline float RectHeight(const TGRectFloat& R) { return R.Bottom - R.Top; }
+inline TGPoint MakePoint(int32_t X, int32_t Y) {
+  return TGPoint{X, Y};
+}
+inline int32_t RectWidth(const TGRect& R) {
+  return R.Right - R.Left;
+}
+inline int32_t RectHeight(const TGRect& R) {
+  return R.Bottom - R.Top;
+}
+inline float RectWidth(const TGRectFloat& R) {
+  return R.Right - R.Left;
+}
+inline float RectHeight(const TGRectFloat& R) {
+  return R.Bottom - R.Top;
+}
 
 template <class T>
 const T& IfThen(bool Condition, const T& A, const T& B) {

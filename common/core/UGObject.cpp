@@ -17,7 +17,8 @@ TGClass TGObject::StaticClass() {
   return &Info;
 }
 
-TGObject::TGObject(TGObject* AOwner) : FTag(0) {
+TGObject::TGObject(TGObject* AOwner)
+    : FTag(0) {
   SetOwner(AOwner);
   FTag = ++InstanceCounter;
 }
@@ -105,7 +106,9 @@ void TGObject::SetOwner(TGObject* AOwner) {
   FListedInOwner = AOwner != nullptr;
 }
 
-const std::vector<TGObject*>& TGObject::GetObjects() { return FObjects; }
+const std::vector<TGObject*>& TGObject::GetObjects() {
+  return FObjects;
+}
 
 void TGObject::Assign(const TGObject* Source) {
   if (Source) {
@@ -118,9 +121,13 @@ void TGObject::AssignTo(TGObject* Dest) const {
   NotImplementedError();
 }
 
-void TGObject::NotImplementedError() const { throw Error("Not implemented for class %s", ClassName()); }
+void TGObject::NotImplementedError() const {
+  throw Error("Not implemented for class %s", ClassName());
+}
 
-void TGObject::NotifyDestroy() { Notify(TGNotification(this, &TGObject::NotifyDestroy)); }
+void TGObject::NotifyDestroy() {
+  Notify(TGNotification(this, &TGObject::NotifyDestroy));
+}
 
 void TGObject::Notify(const TGNotification& Notification) {
   if (!FNotifies) {
@@ -271,7 +278,9 @@ void TGObject::UnSubscribe(const TGNotification& Notification) {
   }
 }
 
-void TGObject::OnDestroySubscribedObject(TGObject* Sender) { Sender->UnSubscribe(this); }
+void TGObject::OnDestroySubscribedObject(TGObject* Sender) {
+  Sender->UnSubscribe(this);
+}
 
 G_IMPLEMENT_CLASS(TGClonableObject)
 

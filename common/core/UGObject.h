@@ -32,9 +32,10 @@ public:
   TGMethod(std::nullptr_t) {}
   // The method may belong to a base class of the object's class.
   template <class T, class C>
-    requires std::is_base_of_v<C, T> && std::is_base_of_v<TGObject, C>
-  TGMethod(T* AObject, R (C::*ACode)(A...))
-      : Object(AObject), Code(static_cast<TCode>(ACode)) {}
+  requires std::is_base_of_v<C, T> && std::is_base_of_v<TGObject, C> TGMethod(T* AObject,
+                                                                              R (C::*ACode)(A...))
+      : Object(AObject)
+      , Code(static_cast<TCode>(ACode)) {}
 
   R operator()(A... Args) const { return (Object->*Code)(std::forward<A>(Args)...); }
   explicit operator bool() const { return Object != nullptr && Code != nullptr; }
@@ -177,7 +178,8 @@ const T* ObjectCast(const TGObject* Obj) {
 // A TGObject that can be copied through the virtual constructor of its run-time class.
 class TGClonableObject : public TGObject {
   G_CLASS(TGClonableObject, TGObject)
-  explicit TGClonableObject(TGObject* AOwner = nullptr) : TGObject(AOwner) {}
+  explicit TGClonableObject(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
 
   TGClonableObject* Clone(TGObject* AOwner) const;
   void CloneTo(TGObject* AOwner, TGClonableObject*& Obj) const;

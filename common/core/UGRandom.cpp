@@ -17,7 +17,9 @@ void TGRandom::Randomize() {
   SetSeed(static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(Now).count()));
 }
 
-double TGRandom::Random() { return static_cast<double>(Next()) * (1.0 / 4294967296.0); }
+double TGRandom::Random() {
+  return static_cast<double>(Next()) * (1.0 / 4294967296.0);
+}
 
 int32_t TGRandom::Random(int32_t Range) {
   if (Range <= 0) {

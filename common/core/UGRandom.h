@@ -8,7 +8,8 @@
 
 class TGRandom {
 public:
-  explicit TGRandom(uint32_t ASeed = 0) : FSeed(ASeed) {}
+  explicit TGRandom(uint32_t ASeed = 0)
+      : FSeed(ASeed) {}
 
   uint32_t Seed() const { return FSeed.load(std::memory_order_relaxed); }
   void SetSeed(uint32_t ASeed) { FSeed.store(ASeed, std::memory_order_relaxed); }
@@ -29,5 +30,9 @@ private:
 // The program's generator.
 TGRandom& GlobalRandom();
 
-inline double Random() { return GlobalRandom().Random(); }
-inline int32_t Random(int32_t Range) { return GlobalRandom().Random(Range); }
+inline double Random() {
+  return GlobalRandom().Random();
+}
+inline int32_t Random(int32_t Range) {
+  return GlobalRandom().Random(Range);
+}

@@ -18,7 +18,9 @@ T FromLittleEndian(const unsigned char* Bytes) {
 
 } // namespace
 
-void TGReader::Read(void* Buffer, int64_t Count) { FStream.ReadBuffer(Buffer, Count); }
+void TGReader::Read(void* Buffer, int64_t Count) {
+  FStream.ReadBuffer(Buffer, Count);
+}
 
 uint8_t TGReader::ReadTag() {
   uint8_t Tag = 0;

@@ -11,7 +11,8 @@
 
 class TGReader {
 public:
-  explicit TGReader(TGStream& AStream) : FStream(AStream) {}
+  explicit TGReader(TGStream& AStream)
+      : FStream(AStream) {}
 
   // Tags 2, 3 and 4.
   int32_t ReadInteger();

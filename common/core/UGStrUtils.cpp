@@ -7,7 +7,9 @@
 
 namespace {
 
-bool IsBlankChar(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; }
+bool IsBlankChar(char C) {
+  return C == ' ' || C == '\t' || C == '\r' || C == '\n';
+}
 
 std::string_view TrimView(std::string_view S) {
   while (!S.empty() && IsBlankChar(S.front())) {
@@ -22,7 +24,7 @@ std::string_view TrimView(std::string_view S) {
 // Digits with an optional '.' and at most 15 significant digits: exact integers divided by an
 // exact power of ten, so the quotient is the correctly rounded value, as the general parser gives.
 bool ParseSimpleDecimal(std::string_view S, double& Value) {
-  static constexpr double Powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+  static constexpr double Powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   uint64_t Mantissa = 0;
   int Digits = 0;
@@ -248,7 +250,9 @@ bool StrToBoolDef(std::string_view S, bool Default) {
   return TryStrToBool(S, V) ? V : Default;
 }
 
-const char* BoolToStr(bool V) { return V ? "True" : "False"; }
+const char* BoolToStr(bool V) {
+  return V ? "True" : "False";
+}
 
 bool TryStrToVec(std::string_view S, TGVector& V) {
   size_t First = S.find(' ');
@@ -363,7 +367,9 @@ std::string TransformForXML(std::string_view S) {
   return Out;
 }
 
-char UpCaseChar(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C; }
+char UpCaseChar(char C) {
+  return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C;
+}
 
 std::string UpperCase(std::string_view S) {
   std::string Out(S);
@@ -403,9 +409,13 @@ bool SameText(std::string_view A, std::string_view B) {
   return A.size() == B.size() && StrIComp(A, B) == 0;
 }
 
-std::string Trim(std::string_view S) { return std::string(TrimView(S)); }
+std::string Trim(std::string_view S) {
+  return std::string(TrimView(S));
+}
 
-bool IsBlank(std::string_view S) { return TrimView(S).empty(); }
+bool IsBlank(std::string_view S) {
+  return TrimView(S).empty();
+}
 
 std::string FixURLSlashes(std::string_view S) {
   std::string Out;
@@ -422,7 +432,9 @@ std::string FixURLSlashes(std::string_view S) {
   return Out;
 }
 
-bool SameURL(std::string_view A, std::string_view B) { return SameText(A, B); }
+bool SameURL(std::string_view A, std::string_view B) {
+  return SameText(A, B);
+}
 
 std::string ResourceFolder(std::string_view URL) {
   size_t Pos = URL.find_last_of("/\\");

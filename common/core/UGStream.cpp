@@ -141,7 +141,8 @@ int LockFor(uint16_t Mode) {
 
 } // namespace
 
-TGFileStream::TGFileStream(const std::string& AFileName, uint16_t Mode) : FFileName(AFileName) {
+TGFileStream::TGFileStream(const std::string& AFileName, uint16_t Mode)
+    : FFileName(AFileName) {
   int Flags = O_CLOEXEC;
   if (Mode == fmCreate) {
     Flags |= O_RDWR | O_CREAT;

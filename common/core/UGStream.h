@@ -55,7 +55,8 @@ public:
 class TGMemoryStream : public TGStream {
 public:
   TGMemoryStream() = default;
-  explicit TGMemoryStream(std::string AData) : FData(std::move(AData)) {}
+  explicit TGMemoryStream(std::string AData)
+      : FData(std::move(AData)) {}
 
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;

@@ -12,7 +12,8 @@ class TGXMLNode;
 
 class TGStringList : public TGObject {
   G_CLASS(TGStringList, TGObject)
-  explicit TGStringList(TGObject* AOwner = nullptr) : TGObject(AOwner) {}
+  explicit TGStringList(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
 
   TGFastStringList& StringList() { return FStringList; }
   const TGFastStringList& StringList() const { return FStringList; }

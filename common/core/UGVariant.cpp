@@ -339,8 +339,7 @@ TGVariant TGVariant::AsType(TGVarType AType) const {
 }
 
 bool TGVariant::operator==(const TGVariant& Other) const {
-  if (FType == varEmpty || Other.FType == varEmpty || FType == varNull ||
-      Other.FType == varNull) {
+  if (FType == varEmpty || Other.FType == varEmpty || FType == varNull || Other.FType == varNull) {
     return FType == Other.FType;
   }
   if (FType == varGObject || Other.FType == varGObject) {

@@ -50,28 +50,64 @@ public:
 class TGVariant {
 public:
   TGVariant() = default;
-  TGVariant(bool V) : FType(varBoolean), FInt(V ? 1 : 0) {}
-  TGVariant(int8_t V) : FType(varShortInt), FInt(V) {}
-  TGVariant(int16_t V) : FType(varSmallint), FInt(V) {}
-  TGVariant(int32_t V) : FType(varInteger), FInt(V) {}
-  TGVariant(int64_t V) : FType(varInt64), FInt(V) {}
-  TGVariant(long long V) : FType(varInt64), FInt(static_cast<int64_t>(V)) {}
-  TGVariant(uint8_t V) : FType(varByte), FInt(V) {}
-  TGVariant(uint16_t V) : FType(varWord), FInt(V) {}
-  TGVariant(uint32_t V) : FType(varLongWord), FInt(V) {}
-  TGVariant(uint64_t V) : FType(varUInt64), FInt(static_cast<int64_t>(V)) {}
-  TGVariant(float V) : FType(varSingle), FFloat(V) {}
-  TGVariant(double V) : FType(varDouble), FFloat(V) {}
-  TGVariant(const char* V) : FType(varOleStr), FString(V ? V : "") {}
-  TGVariant(std::string_view V) : FType(varOleStr), FString(V) {}
-  TGVariant(const std::string& V) : FType(varOleStr), FString(V) {}
-  TGVariant(std::string&& V) : FType(varOleStr), FString(std::move(V)) {}
-  TGVariant(TGObject* V) : FType(varGObject), FObject(V) {}
-  TGVariant(std::shared_ptr<IGDispatchValue> V) : FType(varDispatch), FDispatch(std::move(V)) {}
+  TGVariant(bool V)
+      : FType(varBoolean)
+      , FInt(V ? 1 : 0) {}
+  TGVariant(int8_t V)
+      : FType(varShortInt)
+      , FInt(V) {}
+  TGVariant(int16_t V)
+      : FType(varSmallint)
+      , FInt(V) {}
+  TGVariant(int32_t V)
+      : FType(varInteger)
+      , FInt(V) {}
+  TGVariant(int64_t V)
+      : FType(varInt64)
+      , FInt(V) {}
+  TGVariant(long long V)
+      : FType(varInt64)
+      , FInt(static_cast<int64_t>(V)) {}
+  TGVariant(uint8_t V)
+      : FType(varByte)
+      , FInt(V) {}
+  TGVariant(uint16_t V)
+      : FType(varWord)
+      , FInt(V) {}
+  TGVariant(uint32_t V)
+      : FType(varLongWord)
+      , FInt(V) {}
+  TGVariant(uint64_t V)
+      : FType(varUInt64)
+      , FInt(static_cast<int64_t>(V)) {}
+  TGVariant(float V)
+      : FType(varSingle)
+      , FFloat(V) {}
+  TGVariant(double V)
+      : FType(varDouble)
+      , FFloat(V) {}
+  TGVariant(const char* V)
+      : FType(varOleStr)
+      , FString(V ? V : "") {}
+  TGVariant(std::string_view V)
+      : FType(varOleStr)
+      , FString(V) {}
+  TGVariant(const std::string& V)
+      : FType(varOleStr)
+      , FString(V) {}
+  TGVariant(std::string&& V)
+      : FType(varOleStr)
+      , FString(std::move(V)) {}
+  TGVariant(TGObject* V)
+      : FType(varGObject)
+      , FObject(V) {}
+  TGVariant(std::shared_ptr<IGDispatchValue> V)
+      : FType(varDispatch)
+      , FDispatch(std::move(V)) {}
 
   static TGVariant Null();
-  static TGVariant Currency(double V);      // stored as a count of 1/10000
-  static TGVariant Date(double V);          // days since 1899-12-30
+  static TGVariant Currency(double V); // stored as a count of 1/10000
+  static TGVariant Date(double V);     // days since 1899-12-30
   static TGVariant OfType(TGVarType AType, int64_t V);
 
   TGVarType VType() const { return FType; }
@@ -113,7 +149,9 @@ private:
 // The name of a variant type code ("Integer", "OleStr", ...), as error messages give it.
 std::string VarTypeAsText(TGVarType AType);
 // VarToStr: the text of a value, empty for Empty and Null.
-inline std::string VarToStr(const TGVariant& V) { return V.ToString(); }
+inline std::string VarToStr(const TGVariant& V) {
+  return V.ToString();
+}
 
 // Debug output of variant values joined with single blanks.
 void ODSValues(std::initializer_list<TGVariant> Values);

@@ -42,4 +42,6 @@ void TGWriter::WriteString(std::string_view Value) {
   FStream.WriteBuffer(Value.data(), static_cast<int64_t>(Value.size()));
 }
 
-void TGWriter::WriteBoolean(bool Value) { WriteTag(Value ? vaTrue : vaFalse); }
+void TGWriter::WriteBoolean(bool Value) {
+  WriteTag(Value ? vaTrue : vaFalse);
+}

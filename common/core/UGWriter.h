@@ -9,7 +9,8 @@
 
 class TGWriter {
 public:
-  explicit TGWriter(TGStream& AStream) : FStream(AStream) {}
+  explicit TGWriter(TGStream& AStream)
+      : FStream(AStream) {}
 
   // The smallest of tags 2, 3 and 4 that holds the value.
   void WriteInteger(int32_t Value);

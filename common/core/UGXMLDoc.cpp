@@ -188,7 +188,8 @@ struct TGXMLDoc::TImpl {
   }
 };
 
-TGXMLDoc::TGXMLDoc() : FImpl(std::make_unique<TImpl>()) {
+TGXMLDoc::TGXMLDoc()
+    : FImpl(std::make_unique<TImpl>()) {
   if (!FImpl->Parser) {
     throw std::bad_alloc();
   }

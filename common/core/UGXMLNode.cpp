@@ -149,9 +149,12 @@ void SetAttributeFromText(TGXMLAttribute& A, std::string_view Text) {
 
 // --- Nodes -------------------------------------------------------------------------------------
 
-TGXMLNode::TGXMLNode(std::string_view AName) : TGClonableObject(nullptr), FName(AName) {}
+TGXMLNode::TGXMLNode(std::string_view AName)
+    : TGClonableObject(nullptr)
+    , FName(AName) {}
 
-TGXMLNode::TGXMLNode(TGObject* AOwner) : TGClonableObject(AOwner) {}
+TGXMLNode::TGXMLNode(TGObject* AOwner)
+    : TGClonableObject(AOwner) {}
 
 void TGXMLNode::Destroy() {
   Clear();
@@ -278,14 +281,24 @@ TGXMLAttribute& TGXMLNode::Set(std::string_view AName, TGXMLAttributeType AType)
   return A;
 }
 
-std::string TGXMLNode::GetStrAttr(std::string_view AName) const { return Attr(AName).AsString; }
-int32_t TGXMLNode::GetIntAttr(std::string_view AName) const { return Attr(AName).AsInteger; }
-float TGXMLNode::GetFloatAttr(std::string_view AName) const { return Attr(AName).AsFloat; }
-bool TGXMLNode::GetBoolAttr(std::string_view AName) const { return Attr(AName).AsBoolean; }
+std::string TGXMLNode::GetStrAttr(std::string_view AName) const {
+  return Attr(AName).AsString;
+}
+int32_t TGXMLNode::GetIntAttr(std::string_view AName) const {
+  return Attr(AName).AsInteger;
+}
+float TGXMLNode::GetFloatAttr(std::string_view AName) const {
+  return Attr(AName).AsFloat;
+}
+bool TGXMLNode::GetBoolAttr(std::string_view AName) const {
+  return Attr(AName).AsBoolean;
+}
 uint32_t TGXMLNode::GetLongwordAttr(std::string_view AName) const {
   return Attr(AName).AsLongword;
 }
-TGVector TGXMLNode::GetVecAttr(std::string_view AName) const { return Attr(AName).AsVector; }
+TGVector TGXMLNode::GetVecAttr(std::string_view AName) const {
+  return Attr(AName).AsVector;
+}
 
 std::string TGXMLNode::GetStrAttrDef(std::string_view AName, std::string_view Default) const {
   int I = FindAttr(AName);
@@ -399,7 +412,9 @@ void TGXMLNode::LoadFromFile(const std::string& FileName) {
   LoadFromStream(File);
 }
 
-void TGXMLNode::LoadFromString(std::string_view Data) { LoadXMLDocument(*this, Data); }
+void TGXMLNode::LoadFromString(std::string_view Data) {
+  LoadXMLDocument(*this, Data);
+}
 
 void TGXMLNode::LoadFromStream(TGStream& Stream) {
   std::string Data = Stream.ReadAll();
@@ -517,7 +532,9 @@ std::string TGXMLNode::SaveToString() const {
   return Out;
 }
 
-void TGXMLNode::SaveToStream(TGStream& Stream) const { Stream.WriteString(SaveToString()); }
+void TGXMLNode::SaveToStream(TGStream& Stream) const {
+  Stream.WriteString(SaveToString());
+}
 
 void TGXMLNode::SaveToFile(const std::string& FileName) const {
   TGFileStream File(FileName, fmCreate);

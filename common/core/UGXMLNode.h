@@ -47,8 +47,10 @@ class TGXMLNode : public TGClonableObject {
   G_CLASS(TGXMLNode, TGClonableObject)
   // A parentless node with that name.
   explicit TGXMLNode(std::string_view AName);
-  explicit TGXMLNode(const char* AName) : TGXMLNode(std::string_view(AName)) {}
-  explicit TGXMLNode(const std::string& AName) : TGXMLNode(std::string_view(AName)) {}
+  explicit TGXMLNode(const char* AName)
+      : TGXMLNode(std::string_view(AName)) {}
+  explicit TGXMLNode(const std::string& AName)
+      : TGXMLNode(std::string_view(AName)) {}
   // A node with an empty name owned by AOwner.
   explicit TGXMLNode(TGObject* AOwner = nullptr);
 
@@ -145,9 +147,11 @@ private:
 // The nodes of one element name under one parent.
 class TGXMLCollection : public TGClonableCollection {
   G_CLASS(TGXMLCollection, TGClonableCollection)
-  explicit TGXMLCollection(TGObject* AOwner = nullptr) : TGClonableCollection(AOwner) {}
+  explicit TGXMLCollection(TGObject* AOwner = nullptr)
+      : TGClonableCollection(AOwner) {}
   TGXMLCollection(TGObject* AOwner, std::string_view ATag)
-      : TGClonableCollection(AOwner), FTag(ATag) {}
+      : TGClonableCollection(AOwner)
+      , FTag(ATag) {}
 
   const std::string& Tag() const { return FTag; }
   void SetTag(std::string_view Value) { FTag = Value; }
@@ -164,7 +168,8 @@ class TGXMLCollection : public TGClonableCollection {
 
   class TIterator {
   public:
-    explicit TIterator(std::vector<TGObject*>::const_iterator AIt) : FIt(AIt) {}
+    explicit TIterator(std::vector<TGObject*>::const_iterator AIt)
+        : FIt(AIt) {}
     TGXMLNode* operator*() const { return static_cast<TGXMLNode*>(*FIt); }
     TIterator& operator++() {
       ++FIt;

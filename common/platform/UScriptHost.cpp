@@ -28,7 +28,9 @@
 #include <utility>
 
 EScriptError::EScriptError(const std::string& Message, int Line, std::string SourceLine)
-    : std::runtime_error(Message), FLine(Line), FSourceLine(std::move(SourceLine)) {}
+    : std::runtime_error(Message)
+    , FLine(Line)
+    , FSourceLine(std::move(SourceLine)) {}
 
 // ---- TScriptValue -------------------------------------------------------------------------------
 
@@ -80,7 +82,9 @@ struct TScriptLink {
 
 class TScriptObjectRef {
 public:
-  TScriptObjectRef(std::shared_ptr<TScriptLink> Link, double Id) : FLink(std::move(Link)), FId(Id) {}
+  TScriptObjectRef(std::shared_ptr<TScriptLink> Link, double Id)
+      : FLink(std::move(Link))
+      , FId(Id) {}
   TScriptObjectRef(const TScriptObjectRef&) = delete;
   TScriptObjectRef& operator=(const TScriptObjectRef&) = delete;
   ~TScriptObjectRef() {
@@ -132,6 +136,11 @@ void PushStashTable(duk_context* C, const char* Key) {
   duk_push_heap_stash(C);
   duk_get_prop_string(C, -1, Key);
   duk_remove(C, -2);
+}
+
+// Trap arguments: target at 0, key at 1. Symbols are no member names; they go to the target.
+bool IsNameKey(duk_context* C) {
+  return duk_is_string(C, 1) && !duk_is_symbol(C, 1);
 }
 
 bool IsConversionMember(const std::string& Name) {
@@ -388,7 +397,9 @@ void TScriptHost::TImpl::CheckThread() const {
     throw EScriptError("The script host was used from a thread other than its own");
 }
 
-TScriptHost::TImpl::TCall::TCall(TImpl& Impl) : FImpl(Impl), FCtx(Impl.Ctx) {
+TScriptHost::TImpl::TCall::TCall(TImpl& Impl)
+    : FImpl(Impl)
+    , FCtx(Impl.Ctx) {
   Impl.CheckThread();
   if (!duk_check_stack(FCtx, CStackReserve))
     throw EScriptError("The script engine's stack is exhausted");
@@ -660,9 +671,6 @@ duk_ret_t TScriptHost::TImpl::RandomEntry(duk_context* C) {
   return 1;
 }
 
-// Trap arguments: target at 0, key at 1. Symbols are no member names; they go to the target.
-static bool IsNameKey(duk_context* C) { return duk_is_string(C, 1) && !duk_is_symbol(C, 1); }
-
 bool TScriptHost::TImpl::ResolveTarget(duk_context* C, const std::string& Name, double& Handle,
                                        IScriptDispatch*& Object) {
   Handle = -1;
@@ -927,7 +935,8 @@ std::string TScriptHost::TImpl::ToText(const TScriptValue& Value) {
 
 // ---- Public interface ---------------------------------------------------------------------------
 
-TScriptHost::TScriptHost(std::size_t MemoryLimit) : FImpl(std::make_unique<TImpl>(MemoryLimit)) {}
+TScriptHost::TScriptHost(std::size_t MemoryLimit)
+    : FImpl(std::make_unique<TImpl>(MemoryLimit)) {}
 
 TScriptHost::~TScriptHost() = default;
 

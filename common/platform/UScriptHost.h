@@ -3,7 +3,9 @@
 // expression to a value, resetting, and error information.
 //
 // Threading: a host is used only on the thread that created it; calls from any other thread throw
-// EScriptError. Script values (TScriptValue) may be copied and destroyed on any thread.
+// EScriptError. Script values (TScriptValue) may be copied and destroyed on any thread. Host
+// objects may call back into the host (Eval, ToText, ForgetObject...) while a script runs, but
+// must not Reset or destroy it then.
 #pragma once
 
 #include <cstddef>

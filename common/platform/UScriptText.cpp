@@ -12,8 +12,12 @@ bool IsAscii(std::string_view Text) {
                      [](char C) { return static_cast<unsigned char>(C) < 0x80; });
 }
 
-bool IsHighSurrogate(char32_t C) { return C >= 0xD800 && C <= 0xDBFF; }
-bool IsLowSurrogate(char32_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
+bool IsHighSurrogate(char32_t C) {
+  return C >= 0xD800 && C <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t C) {
+  return C >= 0xDC00 && C <= 0xDFFF;
+}
 
 // Decodes the sequence at Text[Pos] and moves Pos past it. Surrogates are decoded like any other
 // code point; a malformed sequence answers U+FFFD and skips one byte.

@@ -9,7 +9,7 @@ namespace {
 
 constexpr size_t HeaderSize = 4;
 // Output reserved up front while decoding; a larger block grows the buffer as it goes.
-constexpr size_t MaxInitialReserve = size_t(16) << 20;
+constexpr size_t MaxInitialReserve = size_t(2) << 20;
 
 } // namespace
 
@@ -20,9 +20,13 @@ uint32_t TPPMdCoder::MakeHeaderWord(int ModelOrder, int ModelMemoryMB) {
   return uint32_t(ModelOrder - 1) + (uint32_t(ModelMemoryMB - 1) << 4) + (VariantG << 12);
 }
 
-size_t TPPMdCoder::ModelMemorySize() const { return FModel ? FModel->MemorySize() : 0; }
+size_t TPPMdCoder::ModelMemorySize() const {
+  return FModel ? FModel->MemorySize() : 0;
+}
 
-void TPPMdCoder::ReleaseModelMemory() { FModel.reset(); }
+void TPPMdCoder::ReleaseModelMemory() {
+  FModel.reset();
+}
 
 bool TPPMdCoder::PrepareModel(int ModelMemoryMB) {
   if (!FModel)
@@ -34,8 +38,7 @@ bool TPPMdCoder::EncodeBlock(const uint8_t* In, size_t Size, int ModelOrder, int
                              std::vector<uint8_t>& Out) {
   Out.clear();
   if (ModelOrder < MinModelOrder || ModelOrder > MaxModelOrder ||
-      ModelMemoryMB < MinModelMemoryMB || ModelMemoryMB > MaxModelMemoryMB ||
-      (Size && !In))
+      ModelMemoryMB < MinModelMemoryMB || ModelMemoryMB > MaxModelMemoryMB || (Size && !In))
     return false;
   try {
     if (!PrepareModel(ModelMemoryMB))

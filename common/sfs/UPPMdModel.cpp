@@ -14,14 +14,13 @@ constexpr unsigned BinScale = 1u << TotBits;
 // Deepest chain of contexts CreateSuccessors may build at once.
 constexpr int MaxChain = 64;
 
-constexpr uint16_t InitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3,
-                                    0x64A1, 0x5ABC, 0x6632, 0x6051};
+constexpr uint16_t InitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
 constexpr uint8_t ExpEscape[16] = {25, 14, 9, 7, 5, 5, 4, 4, 4, 3, 3, 3, 2, 2, 2, 2};
 
 struct TTables {
   // SEE row per number of symbols not yet masked.
   uint8_t NS2Indx[256];
-  // Binary-context column part per number of symbols of the suffix.
+  // Binary-context column offset per number of symbols of the suffix.
   uint8_t NS2BSIndx[256];
   // 8 for symbols 0x40 and above.
   uint8_t HB2Flag[256];
@@ -54,11 +53,17 @@ constexpr TTables Tab = MakeTables();
 static_assert(Tab.NS2Indx[255] == 24, "SEE rows must fit the 25 of the table");
 
 // Rounded mean used to adapt a binary-context estimate.
-constexpr unsigned GetMean(unsigned Summ) { return (Summ + (1u << (PeriodBits - 2))) >> PeriodBits; }
+constexpr unsigned GetMean(unsigned Summ) {
+  return (Summ + (1u << (PeriodBits - 2))) >> PeriodBits;
+}
 
 // Thrown when the model finds its own structure inconsistent; never happens with a sound model,
 // but stops the coder cleanly instead of reading out of place.
 struct TModelError {};
+
+[[noreturn]] __attribute__((noinline, cold)) void ModelError() {
+  throw TModelError();
+}
 
 } // namespace
 
@@ -87,24 +92,24 @@ TPPMdModel::TPPMdModel() {
   FDummySee.Count = 64;
 }
 
-TPPMdModel::TContext* TPPMdModel::Suffix(const TContext* C) const {
+inline TPPMdModel::TContext* TPPMdModel::Suffix(const TContext* C) const {
   if (!C->Suffix)
-    throw TModelError();
+    ModelError();
   return Ctx(C->Suffix);
 }
 
-TPPMdModel::TState* TPPMdModel::FindState(TContext* C, unsigned Symbol) const {
+inline TPPMdModel::TState* TPPMdModel::FindState(TContext* C, unsigned Symbol) const {
   if (C->NumStats == 1) {
     TState* S = OneState(C);
     if (S->Symbol != Symbol)
-      throw TModelError();
+      ModelError();
     return S;
   }
   TState* S = Stat(C->Stats);
   TState* End = S + C->NumStats;
   for (; S->Symbol != Symbol; S++)
     if (S + 1 == End)
-      throw TModelError();
+      ModelError();
   return S;
 }
 
@@ -170,12 +175,12 @@ TPPMdModel::TContext* TPPMdModel::CreateSuccessors(bool Skip, TState* P1) {
       uint32_t Succ = Successor(P);
       if (Succ != UpBranch) {
         if (Succ <= FAlloc.Text())
-          throw TModelError();
+          ModelError();
         Pc = Ctx(Succ);
         break;
       }
       if (NumPs == MaxChain)
-        throw TModelError();
+        ModelError();
       Ps[NumPs++] = P;
       P = nullptr;
     } while (Pc->Suffix);
@@ -184,7 +189,7 @@ TPPMdModel::TContext* TPPMdModel::CreateSuccessors(bool Skip, TState* P1) {
     return Pc;
 
   if (UpBranch == 0 || UpBranch >= FAlloc.UnitsStart())
-    throw TModelError();
+    ModelError();
   TState Up;
   Up.Symbol = FBase[UpBranch];
   SetSuccessor(&Up, UpBranch + 1);
@@ -290,7 +295,7 @@ void TPPMdModel::UpdateModel() {
     if (Ns1 != 1) {
       if ((Ns1 & 1) == 0) {
         if (Ns1 >= 256)
-          throw TModelError();
+          ModelError();
         uint32_t Stats = FAlloc.ExpandUnits(Pc->Stats, Ns1 >> 1);
         if (!Stats) {
           Restart();
@@ -331,7 +336,7 @@ void TPPMdModel::UpdateModel() {
     Pc->NumStats = uint16_t(Ns1 + 1);
   }
   if (FSucc <= FAlloc.Text())
-    throw TModelError();
+    ModelError();
   FMaxContext = FMinContext = Ctx(FSucc);
 }
 
@@ -416,9 +421,9 @@ TPPMdModel::TSee* TPPMdModel::MakeEscFreq(unsigned Diff, uint32_t& Scale) {
   TContext* Mc = FMinContext;
   if (Mc->NumStats != 256) {
     const int SuffixMore = int(Suffix(Mc)->NumStats) - int(Mc->NumStats);
-    TSee* See = &FSee[Tab.NS2Indx[Diff - 1]]
-                     [(int(Diff) < SuffixMore) + 2 * (Mc->SummFreq < 11u * Mc->NumStats) +
-                      4 * (FNumMasked > Diff) + FHiBitsFlag];
+    TSee* See = &FSee[Tab.NS2Indx[Diff - 1]][(int(Diff) < SuffixMore) +
+                                             2 * (Mc->SummFreq < 11u * Mc->NumStats) +
+                                             4 * (FNumMasked > Diff) + FHiBitsFlag];
     Scale = See->Mean();
     return See;
   }
@@ -683,8 +688,7 @@ TPPMdModel::TDecodeResult TPPMdModel::Decode(TPPMdRangeDecoder& Rc, int Order, s
     while (Out.size() < Limit) {
       if (Rc.Overrun() > MaxOverrun)
         return TDecodeResult::Corrupt;
-      const bool Ok =
-          FMinContext->NumStats != 1 ? DecodeSymbol1(Rc) : DecodeBinSymbol(Rc);
+      const bool Ok = FMinContext->NumStats != 1 ? DecodeSymbol1(Rc) : DecodeBinSymbol(Rc);
       if (!Ok)
         return TDecodeResult::Corrupt;
       while (!FFoundState) {

@@ -14,9 +14,6 @@
 
 class TPPMdModel {
 public:
-  static constexpr int MinOrder = 2;
-  static constexpr int MaxOrder = 16;
-
   TPPMdModel();
 
   // Makes sure the model memory holds exactly Bytes (see TPPMdSubAllocator::Reserve).

@@ -15,7 +15,8 @@ struct TPPMdRangeConst {
 
 class TPPMdRangeEncoder {
 public:
-  explicit TPPMdRangeEncoder(std::vector<uint8_t>& AOut) : FOut(AOut) {}
+  explicit TPPMdRangeEncoder(std::vector<uint8_t>& AOut)
+      : FOut(AOut) {}
 
   // Codes the interval [LowCount, HighCount) out of Scale.
   void Encode(uint32_t LowCount, uint32_t HighCount, uint32_t Scale) {
@@ -62,7 +63,9 @@ private:
 class TPPMdRangeDecoder {
 public:
   // Reads from [In, In + Size); bytes past the end read as zero.
-  TPPMdRangeDecoder(const uint8_t* AIn, size_t ASize) : FIn(AIn), FSize(ASize) {
+  TPPMdRangeDecoder(const uint8_t* AIn, size_t ASize)
+      : FIn(AIn)
+      , FSize(ASize) {
     for (int I = 0; I < 4; I++)
       FCode = (FCode << 8) | NextByte();
   }

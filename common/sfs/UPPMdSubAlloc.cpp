@@ -7,7 +7,9 @@ namespace {
 
 constexpr const TPPMdUnitTables& T = PPMdUnitTables;
 
-constexpr uint32_t U2B(unsigned NU) { return NU * TPPMdSubAllocator::UnitSize; }
+constexpr uint32_t U2B(unsigned NU) {
+  return NU * TPPMdSubAllocator::UnitSize;
+}
 
 // Blocks glued together never exceed this many units (the count is kept in 16 bits).
 constexpr unsigned MaxGluedUnits = 0x10000;
@@ -18,7 +20,9 @@ constexpr uint16_t FreeStamp = 0xFFFF;
 
 } // namespace
 
-TPPMdSubAllocator::~TPPMdSubAllocator() { Release(); }
+TPPMdSubAllocator::~TPPMdSubAllocator() {
+  Release();
+}
 
 bool TPPMdSubAllocator::Reserve(uint32_t Bytes) {
   if (FBase && FSize == Bytes)

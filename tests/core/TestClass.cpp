@@ -15,7 +15,8 @@ namespace {
 
 class TBase : public TGObject {
   G_CLASS(TBase, TGObject)
-  explicit TBase(TGObject* AOwner = nullptr) : TGObject(AOwner) {}
+  explicit TBase(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
 
   int32_t Count() const { return FCount; }
   void SetCount(int32_t V) { FCount = V; }
@@ -42,7 +43,8 @@ G_IMPLEMENT_CLASS(TBase)
 
 class TDerived : public TBase {
   G_CLASS(TDerived, TBase)
-  explicit TDerived(TGObject* AOwner = nullptr) : TBase(AOwner) {}
+  explicit TDerived(TGObject* AOwner = nullptr)
+      : TBase(AOwner) {}
 
   std::string Describe() const { return "derived"; }
   TShade Shade() const { return FShade; }
@@ -82,13 +84,15 @@ G_IMPLEMENT_CLASS(TDerived)
 // No Publish of its own: it must not repeat its parent's members.
 class TQuiet : public TDerived {
   G_CLASS(TQuiet, TDerived)
-  explicit TQuiet(TGObject* AOwner = nullptr) : TDerived(AOwner) {}
+  explicit TQuiet(TGObject* AOwner = nullptr)
+      : TDerived(AOwner) {}
 };
 G_IMPLEMENT_CLASS(TQuiet)
 
 class TAbstract : public TGObject {
   G_CLASS(TAbstract, TGObject)
-  explicit TAbstract(TGObject* AOwner) : TGObject(AOwner) {}
+  explicit TAbstract(TGObject* AOwner)
+      : TGObject(AOwner) {}
   virtual void Pure() = 0;
 };
 G_IMPLEMENT_CLASS(TAbstract)
@@ -110,9 +114,9 @@ TEST(ClassFacility, NamesParentsAndMemberOrder) {
   EXPECT_TRUE(C->InheritsFrom(TBase::StaticClass()));
   EXPECT_TRUE(C->InheritsFrom(TGObject::StaticClass()));
   EXPECT_FALSE(TBase::StaticClass()->InheritsFrom(TDerived::StaticClass()));
-  EXPECT_EQ(Names(C->Properties()), (std::vector<std::string>{"Count", "Label", "Shade", "Shades",
-                                                              "Ratio", "Partner", "Small",
-                                                              "Flag"}));
+  EXPECT_EQ(Names(C->Properties()),
+            (std::vector<std::string>{"Count", "Label", "Shade", "Shades", "Ratio", "Partner",
+                                      "Small", "Flag"}));
   // Own methods first: the redeclared Describe is found before the parent's.
   std::vector<std::string> Methods;
   for (const TGMethodInfo* M : C->Methods()) {

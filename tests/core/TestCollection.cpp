@@ -12,8 +12,11 @@ std::vector<std::string> Removed;
 
 class TItem : public TGClonableObject {
   G_CLASS(TItem, TGClonableObject)
-  explicit TItem(TGObject* AOwner = nullptr) : TGClonableObject(AOwner) {}
-  TItem(TGObject* AOwner, int AValue) : TGClonableObject(AOwner), Value(AValue) {}
+  explicit TItem(TGObject* AOwner = nullptr)
+      : TGClonableObject(AOwner) {}
+  TItem(TGObject* AOwner, int AValue)
+      : TGClonableObject(AOwner)
+      , Value(AValue) {}
   void AssignTo(TGObject* Dest) const override { static_cast<TItem*>(Dest)->Value = Value; }
   int Value = 0;
 };
@@ -22,7 +25,8 @@ G_IMPLEMENT_CLASS(TItem)
 // A collection whose Remove override must be reached by Clear for every item.
 class TLoggingCollection : public TGClonableCollection {
   G_CLASS(TLoggingCollection, TGClonableCollection)
-  explicit TLoggingCollection(TGObject* AOwner = nullptr) : TGClonableCollection(AOwner) {}
+  explicit TLoggingCollection(TGObject* AOwner = nullptr)
+      : TGClonableCollection(AOwner) {}
   int Remove(TGObject* Item) override {
     Removed.push_back(std::to_string(static_cast<TItem*>(Item)->Value));
     return inherited::Remove(Item);

@@ -57,9 +57,7 @@ TEST(FastStringList, ObjectsDataValuesAndText) {
   EXPECT_THROW(L.Get(4), EListError);
   L.Move(3, 0);
   EXPECT_EQ(L[0], "d");
-  L.CustomSort([](const TGFastStringList& List, int A, int B) {
-    return List[B].compare(List[A]);
-  });
+  L.CustomSort([](const TGFastStringList& List, int A, int B) { return List[B].compare(List[A]); });
   EXPECT_EQ(L[0], "d");
   EXPECT_EQ(L[3], "a");
 }

@@ -13,8 +13,11 @@ std::vector<std::string> Journal;
 // An object that logs its destruction and the notifications it receives.
 class TLogged : public TGClonableObject {
   G_CLASS(TLogged, TGClonableObject)
-  explicit TLogged(TGObject* AOwner = nullptr) : TGClonableObject(AOwner) {}
-  TLogged(TGObject* AOwner, std::string AName) : TGClonableObject(AOwner), Name(std::move(AName)) {}
+  explicit TLogged(TGObject* AOwner = nullptr)
+      : TGClonableObject(AOwner) {}
+  TLogged(TGObject* AOwner, std::string AName)
+      : TGClonableObject(AOwner)
+      , Name(std::move(AName)) {}
 
   void AssignTo(TGObject* Dest) const override { static_cast<TLogged*>(Dest)->Name = Name; }
   void NotifyChange() { Notify(TGNotification(this, &TLogged::NotifyChange)); }
@@ -45,13 +48,15 @@ G_IMPLEMENT_CLASS(TLogged)
 
 class TNoAssign : public TGClonableObject {
   G_CLASS(TNoAssign, TGClonableObject)
-  explicit TNoAssign(TGObject* AOwner = nullptr) : TGClonableObject(AOwner) {}
+  explicit TNoAssign(TGObject* AOwner = nullptr)
+      : TGClonableObject(AOwner) {}
 };
 G_IMPLEMENT_CLASS(TNoAssign)
 
 class TWithAfterConstruction : public TGObject {
   G_CLASS(TWithAfterConstruction, TGObject)
-  explicit TWithAfterConstruction(TGObject* AOwner = nullptr) : TGObject(AOwner) {}
+  explicit TWithAfterConstruction(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
   void AfterConstruction() override { Kind = Describe(); }
   virtual std::string Describe() const { return "base"; }
   std::string Kind;
@@ -60,13 +65,18 @@ G_IMPLEMENT_CLASS(TWithAfterConstruction)
 
 class TDerivedAfter : public TWithAfterConstruction {
   G_CLASS(TDerivedAfter, TWithAfterConstruction)
-  explicit TDerivedAfter(TGObject* AOwner = nullptr) : TWithAfterConstruction(AOwner) {}
+  explicit TDerivedAfter(TGObject* AOwner = nullptr)
+      : TWithAfterConstruction(AOwner) {}
   std::string Describe() const override { return "derived"; }
 };
 G_IMPLEMENT_CLASS(TDerivedAfter)
 
-TGNotification Change(TLogged* L) { return TGNotification(L, &TLogged::NotifyChange); }
-TGNotifyEvent OnChange(TLogged* L) { return TGNotifyEvent(L, &TLogged::OnChange); }
+TGNotification Change(TLogged* L) {
+  return TGNotification(L, &TLogged::NotifyChange);
+}
+TGNotifyEvent OnChange(TLogged* L) {
+  return TGNotifyEvent(L, &TLogged::OnChange);
+}
 
 int LiveHandlers(const TGObject* Obj) {
   int N = 0;

@@ -25,8 +25,8 @@ TEST(BinaryValues, IntegersTakeTheSmallestTag) {
   W.WriteInteger(-129);
   W.WriteLongword(0xFFFFFFFFu);
   W.WriteInt64(int64_t{1} << 40);
-  EXPECT_EQ(S.Data(), Bytes({2, 5, 3, 0x2C, 0x01, 4, 0x70, 0x11, 0x01, 0, 3, 0x7F, 0xFF, 2, 0xFF,
-                             19, 0, 0, 0, 0, 0, 1, 0, 0}));
+  EXPECT_EQ(S.Data(), Bytes({2,    5, 3,    0x2C, 0x01, 4, 0x70, 0x11, 0x01, 0, 3, 0x7F,
+                             0xFF, 2, 0xFF, 19,   0,    0, 0,    0,    0,    1, 0, 0}));
   S.SetPosition(0);
   TGReader R(S);
   EXPECT_EQ(R.ReadInteger(), 5);
@@ -58,8 +58,8 @@ TEST(BinaryValues, StringsFloatsAndBooleans) {
 }
 
 TEST(BinaryValues, EveryStringFormReads) {
-  TGMemoryStream S(Bytes({6, 2, 'h', 'i', 12, 3, 0, 0, 0, 'l', 'o', 'n', 20, 2, 0, 0, 0, 0xC3, 0xA9,
-                          18, 2, 0, 0, 0, 0x41, 0, 0xAC, 0x20}));
+  TGMemoryStream S(Bytes({6, 2, 'h', 'i',  12,   3,  0, 0, 0, 'l', 'o',  'n', 20,   2,
+                          0, 0, 0,   0xC3, 0xA9, 18, 2, 0, 0, 0,   0x41, 0,   0xAC, 0x20}));
   TGReader R(S);
   EXPECT_EQ(R.ReadString(), "hi");
   EXPECT_EQ(R.ReadString(), "lon");

@@ -5,7 +5,9 @@
 
 namespace {
 
-TGObjectPtr<TGXMLNode> Node(const char* Name) { return TGObjectPtr<TGXMLNode>(new TGXMLNode(Name)); }
+TGObjectPtr<TGXMLNode> Node(const char* Name) {
+  return TGObjectPtr<TGXMLNode>(new TGXMLNode(Name));
+}
 
 } // namespace
 
@@ -106,13 +108,12 @@ TEST(XMLWriter, ExactLayoutOfTextAndChildren) {
   Text->SetText("x < y & z\r\nnext");
   Root->AddChild("Empty");
   Root->AddChild("Text")->SetText("second");
-  EXPECT_EQ(Root->SaveToString(),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-            "<Root Name=\"a&quot;b&lt;c&gt;&amp;d'e\">\r\n"
-            "  <Text>x &lt; y &amp; z\r\nnext</Text>\r\n"
-            "  <Text>second</Text>\r\n"
-            "  <Empty/>\r\n"
-            "</Root>\r\n");
+  EXPECT_EQ(Root->SaveToString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                  "<Root Name=\"a&quot;b&lt;c&gt;&amp;d'e\">\r\n"
+                                  "  <Text>x &lt; y &amp; z\r\nnext</Text>\r\n"
+                                  "  <Text>second</Text>\r\n"
+                                  "  <Empty/>\r\n"
+                                  "</Root>\r\n");
   Text->SetQuoteText(false);
   Text->SetText("<b>raw</b>");
   EXPECT_EQ(Text->SaveToString(2), "  <Text><b>raw</b></Text>\r\n");
@@ -145,12 +146,16 @@ TEST(XMLWriter, LongAttributeListsBreakAtTheMargin) {
   Child->AddChild("D");
   EXPECT_EQ(Parent->SaveToString(0), "<Outer>\r\n"
                                      "  <C\r\n"
-                                     "    A=\"" + std::string(60, 'a') + "\"\r\n"
-                                     "    B=\"" + std::string(60, 'b') + "\"\r\n"
-                                     "  >\r\n"
-                                     "    <D/>\r\n"
-                                     "  </C>\r\n"
-                                     "</Outer>\r\n");
+                                     "    A=\"" +
+                                         std::string(60, 'a') +
+                                         "\"\r\n"
+                                         "    B=\"" +
+                                         std::string(60, 'b') +
+                                         "\"\r\n"
+                                         "  >\r\n"
+                                         "    <D/>\r\n"
+                                         "  </C>\r\n"
+                                         "</Outer>\r\n");
   // Wide characters count once each (as UTF-16 units), not per byte.
   auto Wide = Node("E");
   std::string Value;

@@ -86,9 +86,9 @@ TEST(XMLReading, EncodingsByMarkAndDeclaration) {
   }
   EXPECT_EQ(Parse(BE)->GetStrAttr("v"), "\xC3\xA9\xE2\x82\xAC");
   EXPECT_EQ(Parse("\xEF\xBB\xBF<r v='\xC3\xA9'/>")->GetStrAttr("v"), "\xC3\xA9");
-  EXPECT_EQ(Parse("<?xml version='1.0' encoding='windows-1252'?><r v='\x80\xE9'/>")
-                ->GetStrAttr("v"),
-            "\xE2\x82\xAC\xC3\xA9");
+  EXPECT_EQ(
+      Parse("<?xml version='1.0' encoding='windows-1252'?><r v='\x80\xE9'/>")->GetStrAttr("v"),
+      "\xE2\x82\xAC\xC3\xA9");
   EXPECT_EQ(Parse("<?xml version='1.0' encoding='windows-1251'?><r v='\xC0'/>")->GetStrAttr("v"),
             "\xD0\x90");
   EXPECT_THROW(Parse("<?xml version='1.0' encoding='no-such-code'?><r/>"), EXMLParseError);

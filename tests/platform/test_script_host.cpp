@@ -171,7 +171,8 @@ TEST_F(ScriptHostTest, HostObjectDecidesHowNamesMatch) {
   EXPECT_EQ(Number("A.value"), 1);
   EXPECT_TRUE(Truth("A.echo === A.Echo"));
   EScriptError Unknown = ErrorOf("A.Nothing");
-  EXPECT_STREQ(Unknown.what(), "TypeError: Object doesn't support this property or method: Nothing");
+  EXPECT_STREQ(Unknown.what(),
+               "TypeError: Object doesn't support this property or method: Nothing");
 }
 
 TEST_F(ScriptHostTest, PropertiesReadAndWriteThroughTheHost) {
@@ -195,8 +196,8 @@ TEST_F(ScriptHostTest, MethodsReceiveEveryKindOfArgument) {
   EXPECT_EQ(Host.Eval("A.Echo()").Kind(), TKind::Undefined);
   EXPECT_TRUE(X.LastArgs.empty());
   Host.Eval("A.Echo(1.5, 'two', true, null, undefined, [3], A, function () {})");
-  const std::vector<TKind> Kinds{TKind::Number,    TKind::String,       TKind::Boolean,
-                                 TKind::Null,      TKind::Undefined,    TKind::ScriptObject,
+  const std::vector<TKind> Kinds{TKind::Number,     TKind::String,      TKind::Boolean,
+                                 TKind::Null,       TKind::Undefined,   TKind::ScriptObject,
                                  TKind::HostObject, TKind::ScriptObject};
   ASSERT_EQ(X.LastArgs.size(), Kinds.size());
   for (std::size_t K = 0; K < Kinds.size(); ++K)
@@ -212,8 +213,8 @@ TEST_F(ScriptHostTest, MethodsReceiveEveryKindOfArgument) {
 TEST_F(ScriptHostTest, ForgottenObjectsFailEveryAccess) {
   Host.Eval("var kept = A; var method = A.Echo;");
   Host.ForgetObject(&X);
-  for (const char* Access : {"kept.Value", "kept.Value = 1", "'Value' in kept", "method(1)",
-                             "kept.Echo(1)", "kept"}) {
+  for (const char* Access :
+       {"kept.Value", "kept.Value = 1", "'Value' in kept", "method(1)", "kept.Echo(1)", "kept"}) {
     EScriptError E = ErrorOf(Access);
     EXPECT_NE(std::string(E.what()).find("no longer exists"), std::string::npos) << Access;
   }
@@ -303,7 +304,7 @@ TEST_F(ScriptHostTest, TextOutsideTheBasicPlaneRoundTrips) {
   Host.Eval("A.Name = A.Name.substring(1) + '\\u00e9'");
   EXPECT_EQ(X.Value("Name").AsString(), Smile + "\xC3\xA9");
   EXPECT_EQ(Text("'\\uD800x'"), "\xEF\xBF\xBDx"); // a lone surrogate
-  X.Value("Name") = TScriptValue::String("\xFF");   // malformed
+  X.Value("Name") = TScriptValue::String("\xFF"); // malformed
   EXPECT_EQ(Number("A.Name.charCodeAt(0)"), 0xFFFD);
   Host.AddObject(Smile, &X);
   EXPECT_TRUE(Truth("this['\\uD83D\\uDE00'] === A"));

@@ -206,7 +206,7 @@ TEST(PPMdRoundTrip, OneMiBAtEachArchiveLevel) {
     TPPMdCoder Encoder, Decoder;
     // Data without structure codes slowly (every byte escapes down to order 0), so less of it.
     const TBytes Inputs[] = {TextLike(MiB, 3), Runs(MiB, 4), Records(MiB, 6),
-                             AllByteValues(MiB / 8, 5), RandomBytes(MiB / 8, 7)};
+                             AllByteValues(MiB / 16, 5), RandomBytes(MiB / 16, 7)};
     for (const TBytes& In : Inputs) {
       SCOPED_TRACE(testing::Message() << "order " << L.Order << ", size " << In.size());
       const TBytes Block = Encode(Encoder, In, L.Order, L.MemoryMB);
@@ -349,12 +349,12 @@ TEST(PPMdCoder, ReuseGivesTheSameResultsAsFreshCoders) {
 }
 
 TEST(PPMdCoder, TwoCodersOnTwoThreads) {
-  const TBytes A = TextLike(200000, 17), B = AllByteValues(100000, 18);
+  const TBytes A = TextLike(200000, 17), B = AllByteValues(50000, 18);
   const TBytes BlockA = Encode(A, 13, 20), BlockB = Encode(B, 4, 6);
   bool OkA = true, OkB = true;
   auto Work = [](const TBytes& In, const TBytes& Expected, int Order, int Mem, bool& Ok) {
     TPPMdCoder Coder;
-    for (int I = 0; I < 3; I++) {
+    for (int I = 0; I < 2; I++) {
       TBytes Block, Out;
       Ok = Ok && Coder.EncodeBlock(In.data(), In.size(), Order, Mem, Block) && Block == Expected;
       Ok = Ok && Coder.DecodeBlock(Block.data(), Block.size(), In.size(), Out) && Out == In;
