@@ -22,6 +22,8 @@
 class TGObject;
 struct TGClassInfo;
 using TGClass = const TGClassInfo*;
+template <class T>
+class TGClassBuilder;
 
 enum class TGTypeKind : uint8_t {
   Void,

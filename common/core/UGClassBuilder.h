@@ -37,6 +37,18 @@ struct TGEnumTraits;
 
 namespace GClassDetail {
 
+// Text parameters given as views are converted into owned strings first.
+template <class T>
+struct Storage {
+  using Type = std::remove_cvref_t<T>;
+};
+template <>
+struct Storage<std::string_view> {
+  using Type = std::string;
+};
+template <class T>
+using StorageOf = typename Storage<std::remove_cvref_t<T>>::Type;
+
 template <class T>
 struct IsSet : std::false_type {};
 template <class E>
@@ -140,6 +152,8 @@ V FromVariant(const TGVariant& Value) {
     } else if constexpr (ObjectPointer<V>) {
       using TClass = std::remove_cv_t<std::remove_pointer_t<V>>;
       return static_cast<V>(CheckedObject(Value, TClass::StaticClass()));
+    } else {
+      static_assert(sizeof(V) == 0, "this type cannot be published");
     }
   }
 }
@@ -161,7 +175,7 @@ template <class M>
 struct SetterTraits;
 template <class C, class P>
 struct SetterTraits<void (C::*)(P)> {
-  using Value = std::remove_cvref_t<P>;
+  using Value = StorageOf<P>;
   static void Set(C& Obj, void (C::*Fn)(P), Value V) { (Obj.*Fn)(std::move(V)); }
 };
 template <class C, class V>
@@ -176,7 +190,7 @@ template <class C, class R, class... P>
 struct MethodTraits<R (C::*)(P...)> {
   using Class = C;
   using Result = R;
-  using Params = std::tuple<std::remove_cvref_t<P>...>;
+  using Params = std::tuple<StorageOf<P>...>;
   static constexpr size_t Arity = sizeof...(P);
 };
 template <class C, class R, class... P>

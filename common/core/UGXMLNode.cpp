@@ -162,7 +162,7 @@ void TGXMLNode::Destroy() {
 }
 
 void TGXMLNode::OwnedObjectDestroying(TGObject* Obj) {
-  std::erase(FChilds, static_cast<TGXMLCollection*>(Obj));
+  std::erase_if(FChilds, [Obj](TGXMLCollection* Item) { return Item == Obj; });
   inherited::OwnedObjectDestroying(Obj);
 }
 
