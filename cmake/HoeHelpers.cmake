@@ -11,7 +11,7 @@ endfunction()
 # hoe_test(NAME SOURCES... DEPS ...): one GoogleTest program, its tests discovered when ctest runs.
 function(hoe_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaults.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main hoe_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "HOE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
