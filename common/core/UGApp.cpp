@@ -1,0 +1,465 @@
+#include "UGApp.h"
+
+#include "UGAppFramework.h"
+#include "UGApplication.h"
+#include "UGClassBuilder.h"
+#include "UGDebug.h"
+#include "UGStrUtils.h"
+#include "UGWindow.h"
+#include "UHostWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+TGApp* App = nullptr;
+bool AppIsClosing = false;
+bool AppCanUnclose = true;
+
+const float CSpeedAdjustment[17] = {0.05f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f, 1.0f, 1.1f, 1.25f,
+                                    1.5f,  2.0f, 2.5f,  3.0f, 4.0f,  5.0f, 7.5f, 10.0f};
+
+float SpeedAdjustment(int Index) {
+  return CSpeedAdjustment[std::clamp(Index, -6, 10) + 6];
+}
+
+std::string HeapText(uint64_t Bytes) {
+  std::string Head = Bytes >= 1024000 ? Format("%d %.3d,", {Bytes / 1024000, (Bytes / 1024) % 1000})
+                                      : Format("%d,", {(Bytes / 1024) % 1000});
+  return Head + Format("%.3d", {Bytes % 1024});
+}
+
+G_IMPLEMENT_CLASS(TGApp)
+
+namespace {
+
+constexpr uint16_t VK_RETURN = 13;
+constexpr uint16_t VK_CONTROL = 17;
+constexpr uint16_t VK_MENU = 18;
+constexpr uint16_t VK_F5 = 0x74;
+constexpr uint16_t VK_V = 0x56;
+constexpr uint16_t VK_MULTIPLY = 0x6A;
+constexpr uint16_t VK_ADD = 0x6B;
+constexpr uint16_t VK_SUBTRACT = 0x6D;
+constexpr uint16_t VK_DIVIDE = 0x6F;
+
+std::string BaseFolder() {
+  return AppFramework ? AppFramework->AppInfo().AppBaseFolder() : ExecutableFolder();
+}
+
+} // namespace
+
+TGApp::TGApp(const TGAppParams& AParameters)
+    : TGAppPlugin(nullptr)
+    , FParameters(AParameters) {
+  if (App) {
+    throw Error();
+  }
+  FInfo = std::make_unique<TGAppInfo>(BaseFolder());
+  App = this;
+}
+
+void TGApp::Destroy() {
+  for (TGWindow* W : FWindowStack) {
+    UnSubscribe(W);
+  }
+  FWindowStack.clear();
+  if (App == this) {
+    App = nullptr;
+  }
+  inherited::Destroy();
+}
+
+template <class F>
+void TGApp::Guarded(F&& Action) {
+  try {
+    Action();
+  } catch (...) {
+    RestoreWindowedMode();
+    throw;
+  }
+}
+
+// --- Start and end -------------------------------------------------------------------------------
+
+void TGApp::Initialize() {
+  if (!FParameters.Control && Application) {
+    FParameters.Control = Application->MainWindow();
+  }
+  THostWindow* Control = FParameters.Control;
+  if (!Control) {
+    throw Error("AppParams.Control not defined");
+  }
+  if (FParameters.Width == 0 || FParameters.Height == 0) {
+    THostSize Size = Control->ClientSize();
+    FParameters.Width = Size.Width;
+    FParameters.Height = Size.Height;
+  }
+  Control->SetClientSize(FParameters.Width, FParameters.Height);
+  SetSystemCursorVisible(FSystemCursorVisible);
+  if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
+    ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
+    FParameters.NoPreload = true;
+    FParameters.NoCache = true;
+  }
+  // The executable's version: the third, second and fourth numbers of the product version.
+  std::vector<std::string> Parts;
+  SplitString(FInfo->ProductVersion(), '.', Parts);
+  auto Number = [&](size_t I) { return I < Parts.size() ? StrToIntDef(Parts[I], 0) : 0; };
+  FExeVersion = Format("%d.%d (build %d)", {Number(2), Number(1), Number(3)});
+  inherited::Initialize();
+}
+
+void TGApp::Finalize() {
+  inherited::Finalize();
+  // The windows still shown belong to the application now: the top one goes first.
+  while (!FWindowStack.empty()) {
+    TGWindow* W = FWindowStack.back();
+    FWindowStack.pop_back();
+    UnSubscribe(W);
+    W->Free();
+  }
+}
+
+// --- Frames --------------------------------------------------------------------------------------
+
+void TGApp::SetSpeedIndex(int Value) {
+  FSpeedAdjustment = std::clamp(Value, -6, 10);
+}
+
+void TGApp::UpdateInterval(int64_t TickCount) {
+  int64_t Delta = TickCount - FTickCount;
+  Delta = std::clamp<int64_t>(Delta < 0 ? 0 : Delta, 1, 50);
+  FAverageFPS = FAverageFPS * 0.94f + 60.0f / static_cast<float>(Delta);
+  FInterval = FParameters.SoftUpdate ? 1.0f / FAverageFPS : static_cast<float>(Delta) * 0.001f;
+  if (FSpeedAdjustment != 0) {
+    FInterval *= SpeedAdjustment(FSpeedAdjustment);
+  }
+  FTickCount = TickCount;
+}
+
+bool TGApp::WindowVisible(const TGWindow* W) const {
+  return W->Visible();
+}
+
+size_t TGApp::LowestWindowToDraw() const {
+  for (size_t I = FWindowStack.size(); I-- > 1;) {
+    if (FWindowStack[I]->CoversEntireScreen()) {
+      return I;
+    }
+  }
+  return 0;
+}
+
+void TGApp::Draw(int64_t TickCount, bool& Success) {
+  Guarded([&] {
+    Success = false;
+    if (FWindowStack.size() == 1 && !WindowVisible(FWindowStack.front())) {
+      // Hiding the only window ends the program.
+      if (Application) {
+        Application->Terminate();
+      }
+      Success = true;
+      return;
+    }
+    UpdateInterval(TickCount);
+    if (FWindowStack.empty()) {
+      return;
+    }
+    // Windows are drawn with the state of the previous update, then updated; the present comes
+    // last. A window shown modally from an update leaves the stack before this loop sees it
+    // again, so it walks a copy and skips windows that have gone.
+    std::vector<TGWindow*> Windows(FWindowStack.begin() +
+                                       static_cast<std::ptrdiff_t>(LowestWindowToDraw()),
+                                   FWindowStack.end());
+    for (TGWindow* W : Windows) {
+      if (std::find(FWindowStack.begin(), FWindowStack.end(), W) != FWindowStack.end()) {
+        W->UpdateTree(FInterval);
+      }
+    }
+    PresentLastFrame();
+  });
+}
+
+void TGApp::Idle(int64_t TickCount) {
+  UpdateInterval(TickCount);
+}
+
+void TGApp::PresentLastFrame() {
+  FFrameIsDrawn = false;
+  FScreenShotPending = false;
+}
+
+void TGApp::RestoreWindowedMode() {
+  try {
+    if (FullScreen()) {
+      SetFullScreen(false);
+    }
+  } catch (...) {
+    // Only a courtesy before an error is shown.
+  }
+}
+
+void TGApp::PauseAudio(bool Paused) {
+  (void)Paused;
+}
+
+bool TGApp::FullScreen() const {
+  return FParameters.Control && FParameters.Control->IsFullScreen();
+}
+
+void TGApp::SetFullScreen(bool Value) {
+  if (FParameters.Control) {
+    FParameters.Control->SetFullScreen(Value);
+  }
+}
+
+void TGApp::InitWideScreen(bool Override, bool Wide) {
+  if (FSrcScreenWidth == 0 && FParameters.Control) {
+    THostSize Desktop = FParameters.Control->DesktopSize();
+    FSrcScreenWidth = Desktop.Width;
+    FSrcScreenHeight = Desktop.Height;
+  }
+  float Ratio = FSrcScreenWidth > 0 ? 4.0f * static_cast<float>(FSrcScreenHeight) /
+                                          static_cast<float>(FSrcScreenWidth)
+                                    : 3.0f;
+  bool FourToThree = std::fabs(Ratio - 3.0f) < 0.001f;
+  FIsWideScreen = Override ? Wide : !FourToThree;
+  FWideScreenFieldKX = 0;
+  FWideScreenFieldKY = 0;
+  if (FIsWideScreen && !FourToThree) {
+    if (Ratio >= 3.0f) {
+      // Taller than 4:3: bands at the top and bottom.
+      FWideScreenFieldKY = 0.5f - 1.5f / Ratio;
+    } else {
+      FWideScreenFieldKX = 0.5f - Ratio / 6.0f;
+    }
+  }
+}
+
+// --- The window stack ----------------------------------------------------------------------------
+
+TGWindow* TGApp::GetTopWindow() const {
+  return FWindowStack.empty() ? nullptr : FWindowStack.back();
+}
+
+void TGApp::Show(TGWindow* Window) {
+  if (FInDrawing) {
+    throw Error("Showing modal windows is not allowed in \"Draw\"");
+  }
+  if (TGWindow* Top = GetTopWindow()) {
+    Top->Deactivate();
+  }
+  FWindowStack.push_back(Window);
+  // A window freed while shown leaves the stack at once.
+  Subscribe(TGNotification(Window, &TGObject::NotifyDestroy),
+            TGNotifyEvent(this, &TGApp::OnWindowDestroyed));
+  if (FWindowStack.size() == 1) {
+    return; // the bottom window is not modal
+  }
+  Window->UpdateTree(FInterval);
+  PresentLastFrame();
+  auto Shown = [&] {
+    return std::find(FWindowStack.begin(), FWindowStack.end(), Window) != FWindowStack.end();
+  };
+  while (Shown() && Window->Visible() && !(Application && Application->Terminated())) {
+    if (!Application) {
+      break;
+    }
+    Application->HandleMessage();
+  }
+  if (Shown()) {
+    FWindowStack.erase(std::find(FWindowStack.begin(), FWindowStack.end(), Window));
+    if (std::find(FWindowStack.begin(), FWindowStack.end(), Window) == FWindowStack.end()) {
+      UnSubscribe(Window);
+    }
+  }
+  if (TGWindow* Top = GetTopWindow()) {
+    Top->Activate();
+  }
+}
+
+void TGApp::OnWindowDestroyed(TGObject* Sender) {
+  std::erase_if(FWindowStack, [Sender](TGWindow* W) { return W == Sender; });
+}
+
+void TGApp::CloseWindows(TGWindow* DownTo) {
+  for (size_t I = FWindowStack.size(); I-- > 0;) {
+    if (FWindowStack[I] == DownTo) {
+      break;
+    }
+    FWindowStack[I]->SetVisible(false);
+  }
+}
+
+// --- Input ---------------------------------------------------------------------------------------
+
+void TGApp::KeyDown(uint16_t Key) {
+  Guarded([&] {
+    Key &= 0xFF;
+    bool EnterWasHeld = FKeys[VK_RETURN];
+    bool AlreadyHeld = FKeys[Key];
+    if (FKeys[VK_CONTROL] && Key == VK_F5) {
+      MakeScreenshot();
+    }
+    if (FCheckExeVersionKey && Key == VK_V) {
+      FShowExeVersion = !FShowExeVersion;
+    }
+    if (FKeys[VK_CONTROL] && !AlreadyHeld) {
+      switch (Key) {
+      case VK_MULTIPLY:
+        FSpeedAdjustment = 0;
+        break;
+      case VK_ADD:
+        FSpeedAdjustment = std::min(FSpeedAdjustment + 1, 10);
+        break;
+      case VK_SUBTRACT:
+        FSpeedAdjustment = std::max(FSpeedAdjustment - 1, -6);
+        break;
+      case VK_DIVIDE:
+        FShowDebugInfo = !FShowDebugInfo;
+        break;
+      default:
+        break;
+      }
+    }
+    FKeys[Key] = true;
+    if (FKeys[VK_MENU] && Key == VK_RETURN && !EnterWasHeld && FAllowAltEnter) {
+      SetFullScreen(!FullScreen());
+    } else if (TGWindow* Top = GetTopWindow()) {
+      Top->KeyDown(Key);
+    }
+  });
+}
+
+void TGApp::KeyUp(uint16_t Key) {
+  Guarded([&] {
+    FKeys[Key & 0xFF] = false;
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->KeyUp(Key);
+    }
+  });
+}
+
+void TGApp::KeyPress(char32_t Key) {
+  Guarded([&] {
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->KeyPress(Key);
+    }
+  });
+}
+
+void TGApp::DblClick() {
+  Guarded([&] {
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->DblClick();
+    }
+  });
+}
+
+void TGApp::MouseWheelUp() {
+  Guarded([&] {
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->MouseWheelUp();
+    }
+  });
+}
+
+void TGApp::MouseWheelDown() {
+  Guarded([&] {
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->MouseWheelDown();
+    }
+  });
+}
+
+void TGApp::MouseDown(int Button) {
+  Guarded([&] {
+    if (!FAppActive && FParameters.LockMouseIfIncative) {
+      return;
+    }
+    if (Button >= 0 && Button < 3) {
+      FButtons[static_cast<size_t>(Button)] = true;
+    }
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->MouseDown(Button);
+    }
+  });
+}
+
+void TGApp::MouseUp(int Button) {
+  Guarded([&] {
+    if (!FAppActive && FParameters.LockMouseIfIncative) {
+      return;
+    }
+    if (Button >= 0 && Button < 3) {
+      FButtons[static_cast<size_t>(Button)] = false;
+    }
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->MouseUp(Button);
+    }
+  });
+}
+
+void TGApp::MouseMove(const TGPoint& Pos) {
+  Guarded([&] {
+    if (!FAppActive && FParameters.LockMouseIfIncative) {
+      FInactiveMousePos = Pos;
+    } else {
+      FMousePos = Pos;
+    }
+    if (TGWindow* Top = GetTopWindow()) {
+      Top->MouseMove(Pos);
+    }
+  });
+}
+
+void TGApp::SetMousePos(const TGPoint& Pos) {
+  if (FParameters.Control) {
+    FParameters.Control->SetMousePos(Pos.X, Pos.Y);
+  }
+  FMousePos = Pos;
+}
+
+void TGApp::SetSystemCursorVisible(bool Value) {
+  FSystemCursorVisible = Value;
+  if (FParameters.Control) {
+    FParameters.Control->ShowSystemCursor(Value);
+  }
+}
+
+// --- Activation ----------------------------------------------------------------------------------
+
+void TGApp::AppActivate() {
+  Guarded([&] {
+    if (FAppActive) {
+      return;
+    }
+    FAppActive = true;
+    PauseAudio(false);
+    for (size_t I = 0; I < FWindowStack.size(); ++I) {
+      FWindowStack[I]->ApplicationActivate();
+    }
+    if (OnActivate) {
+      OnActivate(this);
+    }
+  });
+}
+
+void TGApp::AppDeactivate() {
+  Guarded([&] {
+    if (!FAppActive) {
+      return;
+    }
+    if (OnBeforeDeactivate) {
+      OnBeforeDeactivate(this);
+    }
+    FAppActive = false;
+    PauseAudio(true);
+    for (size_t I = 0; I < FWindowStack.size(); ++I) {
+      FWindowStack[I]->ApplicationDeactivate();
+    }
+    if (OnDeactivate) {
+      OnDeactivate(this);
+    }
+  });
+}

@@ -1,0 +1,158 @@
+// The application object: the last plug-in of the chain. It times frames, keeps the stack of
+// windows, draws them from the topmost one that covers the screen upwards, routes input to the
+// top window and runs modal windows in a nested loop of the same frames.
+#pragma once
+
+#include "UGAppInfo.h"
+#include "UGAppParams.h"
+#include "UGAppPlugin.h"
+#include "UGObject.h"
+
+#include <array>
+#include <bitset>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TGWindow;
+
+// Frame-interval multipliers by speed index -6..10 (index 0 is normal speed).
+extern const float CSpeedAdjustment[17];
+float SpeedAdjustment(int Index);
+
+class TGApp : public TGAppPlugin {
+  G_CLASS(TGApp, TGAppPlugin)
+  // A second application object raises the generic error.
+  explicit TGApp(const TGAppParams& AParameters);
+  explicit TGApp(TGObject* AOwner = nullptr)
+      : TGApp(TGAppParams{}) {
+    SetOwner(AOwner);
+  }
+
+  const TGAppParams& Parameters() const { return FParameters; }
+  TGAppInfo& Info() { return *FInfo; }
+
+  // TGAppPlugin
+  void Initialize() override;
+  void Finalize() override;
+  void AppActivate() override;
+  void AppDeactivate() override;
+  void KeyDown(uint16_t Key) override;
+  void KeyPress(char32_t Key) override;
+  void KeyUp(uint16_t Key) override;
+  void MouseWheelUp() override;
+  void MouseWheelDown() override;
+  void MouseMove(const TGPoint& Pos) override;
+  void MouseDown(int Button) override;
+  void MouseUp(int Button) override;
+  void DblClick() override;
+  void Draw(int64_t TickCount, bool& Success) override;
+  void Idle(int64_t TickCount) override;
+
+  // Pushes the window; every window but the bottom one runs modally until it is hidden.
+  void Show(TGWindow* Window);
+  TGWindow* GetTopWindow() const;
+  const std::vector<TGWindow*>& WindowStack() const { return FWindowStack; }
+  // Hides every window above DownTo, ending their modal loops at once.
+  void CloseWindows(TGWindow* DownTo);
+
+  bool GetKey(uint16_t Key) const { return FKeys[Key & 0xFF]; }
+  bool ButtonHeld(int Button) const { return Button >= 0 && Button < 3 && FButtons[Button]; }
+  const TGPoint& MousePos() const { return FMousePos; }
+  void SetMousePos(const TGPoint& Pos);
+  bool SystemCursorVisible() const { return FSystemCursorVisible; }
+  void SetSystemCursorVisible(bool Value);
+  void MakeScreenshot() { FScreenShotPending = true; }
+  bool ScreenShotPending() const { return FScreenShotPending; }
+  bool IsAppClosing() const { return FIsAppClosing; }
+  void SetIsAppClosingFlag() { FIsAppClosing = true; }
+  bool AppActive() const { return FAppActive; }
+  bool InDrawing() const { return FInDrawing; }
+
+  // Seconds of game time of the current frame.
+  float Interval() const { return FInterval; }
+  float AverageFPS() const { return FAverageFPS; }
+  int SpeedIndex() const { return FSpeedAdjustment; }
+  void SetSpeedIndex(int Value);
+  void UpdateInterval(int64_t TickCount);
+
+  bool ShowDebugInfo() const { return FShowDebugInfo; }
+  void SetShowDebugInfo(bool Value) { FShowDebugInfo = Value; }
+  bool AllowAltEnter() const { return FAllowAltEnter; }
+  void SetAllowAltEnter(bool Value) { FAllowAltEnter = Value; }
+  bool ShowExeVersion() const { return FShowExeVersion; }
+  void SetCheckExeVersionKey(bool Value) { FCheckExeVersionKey = Value; }
+  const std::string& ExeVersion() const { return FExeVersion; }
+  // Full screen as the host window says; toggled by Alt+Enter.
+  bool FullScreen() const;
+  void SetFullScreen(bool Value);
+
+  // Wide-screen bands: fractions of the width (left, right) or height (top, bottom) outside
+  // the 4:3 field of the desktop.
+  void InitWideScreen(bool Override, bool Wide);
+  bool IsWideScreen() const { return FIsWideScreen; }
+  float WideScreenFieldKX() const { return FWideScreenFieldKX; }
+  float WideScreenFieldKY() const { return FWideScreenFieldKY; }
+  void SetAdjustmentSymbolGfxURL(const std::string& URL) { FAdjustmentSymbolGfxURL = URL; }
+
+  // Presents a drawn frame and takes a pending screenshot.
+  void PresentLastFrame();
+  // Leaves full screen so that error messages are never hidden behind it.
+  void RestoreWindowedMode();
+  // Pauses or resumes the audio device.
+  void PauseAudio(bool Paused);
+
+  TGNotifyEvent OnActivate;
+  TGNotifyEvent OnBeforeDeactivate;
+  TGNotifyEvent OnDeactivate;
+
+protected:
+  void Destroy() override;
+
+private:
+  template <class F>
+  void Guarded(F&& Action);
+  bool WindowVisible(const TGWindow* W) const;
+  void OnWindowDestroyed(TGObject* Sender);
+  size_t LowestWindowToDraw() const;
+
+  TGAppParams FParameters;
+  std::unique_ptr<TGAppInfo> FInfo;
+  bool FAllowAltEnter = true;
+  bool FShowDebugInfo = true;
+  bool FSystemCursorVisible = true;
+  std::string FExeVersion;
+  bool FCursorChanged = false;
+  std::vector<TGWindow*> FWindowStack;
+  bool FScreenShotPending = false;
+  int FSpeedAdjustment = 0;
+  bool FAppActive = false;
+  bool FInDrawing = false;
+  bool FFrameIsDrawn = false;
+  float FAverageFPS = 90;
+  float FInterval = 0;
+  int64_t FTickCount = 0;
+  TGPoint FMousePos;
+  TGPoint FInactiveMousePos;
+  bool FIsAppClosing = false;
+  std::bitset<3> FButtons;
+  std::array<bool, 256> FKeys{};
+  std::string FAdjustmentSymbolGfxURL;
+  float FWideScreenFieldKX = 0;
+  float FWideScreenFieldKY = 0;
+  bool FShowExeVersion = false;
+  bool FCheckExeVersionKey = false;
+  bool FIsWideScreen = false;
+  int FSrcScreenWidth = 0;
+  int FSrcScreenHeight = 0;
+};
+
+// The program's application object; set by its constructor.
+extern TGApp* App;
+// The main window's close request sets AppIsClosing; AppCanUnclose says the request may still
+// be turned down.
+extern bool AppIsClosing;
+extern bool AppCanUnclose;
+
+// The debug overlay's memory figure: "%d %.3d,%.3d" style groups of a byte count.
+std::string HeapText(uint64_t Bytes);

@@ -1,0 +1,83 @@
+#include "UGInputTimer.h"
+
+#include "UHostServices.h"
+
+#include <cmath>
+
+namespace {
+
+class THostClock : public TGClock {
+public:
+  bool Counter(uint64_t& Value) override {
+    Value = HostPerformanceCounter();
+    return Value != 0;
+  }
+  uint64_t Frequency() override { return HostPerformanceFrequency(); }
+  uint64_t Milliseconds() override { return HostTickCount(); }
+  void Sleep(uint32_t Ms) override { HostSleep(Ms); }
+  void Pause() override { HostCpuPause(); }
+};
+
+} // namespace
+
+TGClock& SystemClock() {
+  static THostClock Clock;
+  return Clock;
+}
+
+TGInputTimer::TGInputTimer(TGClock& AClock)
+    : FClock(AClock) {
+  Reset();
+}
+
+uint64_t TGInputTimer::Now(uint64_t& Frequency) {
+  if (FUsePC) {
+    uint64_t Value = 0;
+    uint64_t F = FClock.Frequency();
+    if (F != 0 && FClock.Counter(Value)) {
+      Frequency = F;
+      return Value;
+    }
+    // The counter failed: the millisecond timer from now on, restarting the interval on it.
+    FUsePC = false;
+    FLastTick = FClock.Milliseconds();
+  }
+  Frequency = 1000;
+  return FClock.Milliseconds();
+}
+
+void TGInputTimer::Reset() {
+  uint64_t Frequency = 0;
+  FLastTick = Now(Frequency);
+}
+
+bool TGInputTimer::Wait(bool Minimized) {
+  uint64_t Frequency = 0;
+  uint64_t Now = this->Now(Frequency);
+  // A counter that went backwards counts as no time.
+  double Elapsed = Now > FLastTick ? static_cast<double>(Now - FLastTick) / Frequency : 0.0;
+  double Remaining = 1.0 / FWantedFPS - Elapsed;
+  if (Remaining > SleepGain) {
+    FClock.Sleep(Minimized ? 20 : 1);
+    return false;
+  }
+  if (FUsePC && !Minimized) {
+    uint64_t Due = FLastTick +
+                   static_cast<uint64_t>(std::llround(static_cast<double>(Frequency) / FWantedFPS));
+    while (Now < Due) {
+      for (int I = 0; I < 96; ++I) {
+        FClock.Pause();
+      }
+      Now = this->Now(Frequency);
+      if (!FUsePC) {
+        break;
+      }
+    }
+  }
+  if (Now > FLastTick) {
+    FAccumulator += static_cast<double>(Now - FLastTick) / static_cast<double>(Frequency);
+  }
+  FTickCount = std::llround(FAccumulator * 1000.0);
+  FLastTick = Now;
+  return true;
+}

@@ -1,0 +1,52 @@
+// Frame pacing: the thread sleeps in 1 ms steps until at most 2.2 ms remain before the next frame,
+// then spins on the high-resolution counter to the exact boundary. The tick count handed to the
+// frame is the accumulated frame time in milliseconds, not the wall clock.
+#pragma once
+
+#include <cstdint>
+
+// The clock behind the timer; tests give one that neither sleeps nor spins.
+class TGClock {
+public:
+  virtual ~TGClock() = default;
+  // The high-resolution counter; false when it cannot be read.
+  virtual bool Counter(uint64_t& Value) = 0;
+  virtual uint64_t Frequency() = 0;
+  // Milliseconds of the system timer.
+  virtual uint64_t Milliseconds() = 0;
+  virtual void Sleep(uint32_t Milliseconds) = 0;
+  // One processor pause inside a spin.
+  virtual void Pause() = 0;
+};
+
+// The host's clock.
+TGClock& SystemClock();
+
+class TGInputTimer {
+public:
+  static constexpr double SleepGain = 0.0022;
+
+  explicit TGInputTimer(TGClock& AClock = SystemClock());
+
+  int64_t TickCount() const { return FTickCount; }
+  int32_t WantedFPS() const { return FWantedFPS; }
+  void SetWantedFPS(int32_t Value) { FWantedFPS = Value > 0 ? Value : 1; }
+  bool UsesPerformanceCounter() const { return FUsePC; }
+
+  // Starts the next interval now (after an inactive spell, so it does not count as a frame).
+  void Reset();
+  // Whether a frame is due; sleeps 1 ms (20 ms when minimised) when it is not.
+  bool Wait(bool Minimized);
+
+private:
+  // The current counter and its frequency, falling back to the millisecond timer for good once
+  // the counter fails.
+  uint64_t Now(uint64_t& Frequency);
+
+  TGClock& FClock;
+  double FAccumulator = 0;
+  int64_t FTickCount = 0;
+  uint64_t FLastTick = 0;
+  int32_t FWantedFPS = 90;
+  bool FUsePC = true;
+};

@@ -1,0 +1,5 @@
+#include "UGWindow.h"
+
+#include "UGClassBuilder.h"
+
+G_IMPLEMENT_CLASS(TGWindow)
