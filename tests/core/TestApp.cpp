@@ -142,7 +142,7 @@ TEST(InputTimer, SleepsUntilNearTheBoundaryThenSpins) {
   // 1/90 s is 11111 us: far from it the timer sleeps 1 ms and reports no frame.
   EXPECT_FALSE(Timer.Wait(false));
   EXPECT_EQ(Clock.Sleeps, (std::vector<uint32_t>{1}));
-  Clock.Ticks += 8000; // 9 ms in: 2.1 ms remain, below the sleep gain
+  Clock.Ticks += 9000; // 10 ms in: 1.1 ms remain, below the sleep gain
   Clock.SpinStep = 100;
   EXPECT_TRUE(Timer.Wait(false));
   EXPECT_EQ(Clock.Sleeps.size(), 1u);
