@@ -36,13 +36,13 @@ std::string UnitName(const char* FileName) {
 
 } // namespace
 
-std::string LocationText(const std::source_location& Loc) {
+std::string LocationText(const TGSourceLocation& Loc) {
   return Format(" occured in %s [%s, line %d]",
                 {ProcedureName(Loc.function_name()), UnitName(Loc.file_name()),
                  static_cast<int>(Loc.line())});
 }
 
-EGException ErrorAt(std::string_view Msg, const std::source_location& Loc) {
+EGException ErrorAt(std::string_view Msg, const TGSourceLocation& Loc) {
   std::string Where = LocationText(Loc);
   if (Msg.empty()) {
     return EGException("An error" + Where, "An error occured");
@@ -50,11 +50,11 @@ EGException ErrorAt(std::string_view Msg, const std::source_location& Loc) {
   return EGException(Format("Error: %s.\r\n\r\nError%s", {Msg, Where}), std::string(Msg));
 }
 
-EGException Error(std::source_location Loc) {
+EGException Error(TGSourceLocation Loc) {
   return ErrorAt({}, Loc);
 }
 
-void BreakIf(bool Condition, std::source_location Loc) {
+void BreakIf(bool Condition, TGSourceLocation Loc) {
   if (!Condition) {
     return;
   }

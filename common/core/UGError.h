@@ -4,7 +4,6 @@
 #include "UGFormat.h"
 
 #include <exception>
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -45,24 +44,43 @@ G_EXCEPTION_CLASS(EWriteError, EStreamError);
 G_EXCEPTION_CLASS(EFOpenError, EStreamError);
 G_EXCEPTION_CLASS(EFCreateError, EStreamError);
 G_EXCEPTION_CLASS(EXMLParseError, EGException);
+G_EXCEPTION_CLASS(ERangeError, EGException);
+G_EXCEPTION_CLASS(EIntOverflow, EGException);
+
+// The place in the source that raised an error, filled in by default arguments at the call site
+// (the same as TGSourceLocation, which not every compiler of the project offers).
+struct TGSourceLocation {
+  static constexpr TGSourceLocation current(const char* File = __builtin_FILE(),
+                                            const char* Function = __builtin_FUNCTION(),
+                                            unsigned Line = __builtin_LINE()) noexcept {
+    return TGSourceLocation{File, Function, Line};
+  }
+  constexpr const char* file_name() const noexcept { return File; }
+  constexpr const char* function_name() const noexcept { return Function; }
+  constexpr unsigned line() const noexcept { return Line; }
+
+  const char* File = "";
+  const char* Function = "";
+  unsigned Line = 0;
+};
 
 // The text " occured in %s [%s, line %d]" for a source location (procedure, unit, line).
-std::string LocationText(const std::source_location& Loc);
+std::string LocationText(const TGSourceLocation& Loc);
 
 // A format string together with the place that raised it.
 struct TGErrorFormat {
   template <class S>
-  TGErrorFormat(const S& AFmt, std::source_location ALoc = std::source_location::current())
+  TGErrorFormat(const S& AFmt, TGSourceLocation ALoc = TGSourceLocation::current())
       : Fmt(AFmt)
       , Loc(ALoc) {}
   std::string_view Fmt;
-  std::source_location Loc;
+  TGSourceLocation Loc;
 };
 
 // Builds (does not raise) the engine exception. Error() alone gives the generic error
 // ("An error occured ..."); Error(Msg) uses Msg as it stands; Error(Fmt, Args...) formats first.
-EGException ErrorAt(std::string_view Msg, const std::source_location& Loc);
-EGException Error(std::source_location Loc = std::source_location::current());
+EGException ErrorAt(std::string_view Msg, const TGSourceLocation& Loc);
+EGException Error(TGSourceLocation Loc = TGSourceLocation::current());
 inline EGException Error(TGErrorFormat Msg) {
   return ErrorAt(Msg.Fmt, Msg.Loc);
 }
@@ -72,4 +90,4 @@ EGException Error(TGErrorFormat Fmt, const A&... Args) {
 }
 
 // Marks a state that must never occur: reported on the debug output (and raised in debug builds).
-void BreakIf(bool Condition, std::source_location Loc = std::source_location::current());
+void BreakIf(bool Condition, TGSourceLocation Loc = TGSourceLocation::current());

@@ -21,11 +21,6 @@
 
 #include <cstdint>
 
-// Raised for a value outside the range of its destination (an index, a 32-bit integer).
-G_EXCEPTION_CLASS(ERangeError, EGException);
-// Raised when integer arithmetic on points or rectangles overflows 32 bits.
-G_EXCEPTION_CLASS(EIntOverflow, EGException);
-
 // 4 × 4 matrix; M[Row][Column] with 0-based indices, element _RC is M[R - 1][C - 1].
 struct TGMatrix {
   float M[4][4] = {};

@@ -163,7 +163,7 @@ TEST(MathTypes, MatrixProductAppliesLeftFirst) {
   TGMatrix W = MatTranslation(2, 4, 6);
   W.M[3][3] = 2;
   W.M[0][3] = 1;
-  EXPECT_EQ(VecTransform(Vec(1, 0, 0), W), Vec(1, 1, 1.5f));
+  ExpectVec(VecTransform(Vec(1, 0, 0), W), 1, 4.0f / 3, 2); // (3, 4, 6) / w = 3
 }
 
 TEST(MathTypes, MatrixInverse) {
@@ -181,8 +181,10 @@ TEST(MathTypes, MatrixInverse) {
   // A dense matrix exercises every cofactor.
   TGMatrix D = Rows({{2, -1, 0, 3}, {1, 4, -2, 0}, {0, 5, 1, -1}, {3, 0, 2, 1}});
   ASSERT_TRUE(MatInverse(D, Det, Inv));
-  EXPECT_NEAR(Det, -210,
-              1e-3); // by cofactor expansion along the first row: 2·(-11) + 1·(-5) - 3·61
+  // Expansion along the first row, minors 22, 9, -7, 52: 2·22 + 1·9 + 0 - 3·52.
+  EXPECT_NEAR(Det, -103, 1e-4);
+  EXPECT_NEAR(Inv.M[0][0], 22.0f / -103, Eps); // cofactor 11 over the determinant
+  EXPECT_NEAR(Inv.M[1][0], -9.0f / -103, Eps); // cofactor 12
   ExpectMat(D * Inv, MatIdentity);
   ExpectMat(Inv * D, MatIdentity);
 
@@ -223,9 +225,9 @@ TEST(MathTypes, ViewAndProjections) {
   TGVector S = Vec3Project(Vec(0, 0.5f, 0.25f), 0, 0, 800, 600, 0, 1, P2, View, MatIdentity);
   ExpectVec(S, 420, 292.5f, 90.0f / 99, 1e-4f);
   ExpectVec(Vec3Unproject(S, 0, 0, 800, 600, 0, 1, P2, View, MatIdentity), 0, 0.5f, 0.25f, 1e-4f);
-  ExpectVec(Vec3Unproject(Vec(800, 0, 0), 0, 0, 800, 600, 0, 1, MatIdentity, MatIdentity,
-                          MatIdentity),
-            1, 1, 0);
+  ExpectVec(
+      Vec3Unproject(Vec(800, 0, 0), 0, 0, 800, 600, 0, 1, MatIdentity, MatIdentity, MatIdentity), 1,
+      1, 0);
 }
 
 TEST(MathTypes, RotationsAndQuaternions) {
@@ -284,9 +286,9 @@ TEST(MathTypes, EulerAngles) {
   ExpectVec(R, -1, 0, 0);
   ExpectVec(U, 0, 0, 1);
   AnglesToVectors(TGAngles(30, 0, 90), F, R, U);
-  ExpectVec(F, std::sqrt(3.0f) / 2, 0, 0.5f); // pitch raises the nose
-  ExpectVec(U, 0, -1, 0);                     // rolled onto the right side
-  ExpectVec(R, -0.5f, 0, -std::sqrt(3.0f) / 2);
+  ExpectVec(F, std::sqrt(3.0f) / 2, 0, 0.5f);  // pitch raises the nose
+  ExpectVec(U, 0, -1, 0);                      // rolled onto the right side
+  ExpectVec(R, 0.5f, 0, -std::sqrt(3.0f) / 2); // Forward × Up
 
   ExpectMat(AnglesToMatrix(TGAngles(0, 90, 0)),
             Rows({{0, -1, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}));
