@@ -62,9 +62,20 @@ void TGApplication::ShowException(const std::exception& E) {
   }
 }
 
+int TGApplication::AddLoopHook(std::function<void()> Hook) {
+  FLoopHooks.emplace_back(FNextHookId, std::move(Hook));
+  return FNextHookId++;
+}
+
+void TGApplication::RemoveLoopHook(int Id) {
+  std::erase_if(FLoopHooks, [Id](const auto& Hook) { return Hook.first == Id; });
+}
+
 void TGApplication::RunHooks() {
-  for (const auto& Hook : FLoopHooks) {
-    Hook();
+  // A hook may remove hooks: walk a copy.
+  auto Hooks = FLoopHooks;
+  for (const auto& Hook : Hooks) {
+    Hook.second();
   }
 }
 

@@ -36,8 +36,10 @@ public:
   std::function<void(bool& Done)> OnIdle;
   // A close request of the main window (it is always refused; the handler decides what it means).
   std::function<void()> OnCloseQuery;
-  // Runs once per handled message or idle turn, in every loop (nested ones too).
-  void AddLoopHook(std::function<void()> Hook) { FLoopHooks.push_back(std::move(Hook)); }
+  // Runs once per handled message or idle turn, in every loop (nested ones too); the result
+  // removes it again.
+  int AddLoopHook(std::function<void()> Hook);
+  void RemoveLoopHook(int Id);
 
   bool Terminated() const { return FTerminated; }
   void Terminate() { FTerminated = true; }
@@ -81,7 +83,8 @@ private:
   std::string FTitle;
   bool FTerminated = false;
   bool FActive = false;
-  std::vector<std::function<void()>> FLoopHooks;
+  std::vector<std::pair<int, std::function<void()>>> FLoopHooks;
+  int FNextHookId = 1;
 };
 
 // The program's message loop; set by its constructor.

@@ -1,4 +1,5 @@
 #include "UDynProperties.h"
+#include "UGApplication.h"
 #include "UGClassBuilder.h"
 #include "UGRandom.h"
 #include "UGXMLNode.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -326,4 +328,22 @@ TEST_F(ScriptProcessorTest, OtherThreadsHandTheirCallsOver) {
         }
       },
       EGException);
+}
+
+TEST(ScriptProcessorLoop, HandedOverCallsAreServedByTheMessageLoop) {
+  TGApplication Loop;
+  TGObjectPtr<TScriptProcessor> Processor(New<TScriptProcessor>(nullptr));
+  TGVariant Result;
+  std::atomic<bool> Done{false};
+  std::thread Worker([&] {
+    Processor->Eval("6 * 7", Result);
+    Done = true;
+  });
+  // The main thread makes no script calls of its own: only its loop serves the worker.
+  for (int I = 0; I < 2000 && !Done; ++I) {
+    Loop.HandleMessage();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  Worker.join();
+  EXPECT_EQ(Result.ToInteger(), 42);
 }

@@ -1,6 +1,7 @@
 #include "UScriptProcessor.h"
 
 #include "UDynProperties.h"
+#include "UGApplication.h"
 #include "UGClassBuilder.h"
 #include "UGDebug.h"
 #include "UGRandom.h"
@@ -159,9 +160,17 @@ void TScriptProcessor::AfterConstruction() {
   FWrappers = new TGCollection(this);
   FPendingCommandResultObtained = true;
   Clear();
+  // Calls handed over by other threads are served every turn of the message loop, also while
+  // the main thread waits in a modal window or makes no script calls of its own.
+  if (Application) {
+    FLoopHook = Application->AddLoopHook([this] { ProcessPendingCommand(); });
+  }
 }
 
 void TScriptProcessor::Destroy() {
+  if (Application && FLoopHook) {
+    Application->RemoveLoopHook(FLoopHook);
+  }
   ForgetWrappers(FWrappers);
   FreeAndNil(FWrappers);
   FScriptObjects.reset();

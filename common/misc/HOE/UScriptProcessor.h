@@ -157,6 +157,7 @@ private:
   std::exception_ptr FPendingCommandError;
   bool FPendingCommandResultObtained = true;
   std::string FLastScriptError;
+  int FLoopHook = 0;
 };
 
 // The program's one processor.
