@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <expat.h>
 #include <iconv.h>
 #include <vector>
@@ -104,13 +105,20 @@ struct TBuilder {
       Collection->Add(Node);
     }
     Node->SetName(Local);
+    // The parser rejects repeated attribute names; only names that lose a prefix can meet again.
     int Count = 0;
+    bool Prefixed = false;
     for (const char** A = Attributes; *A; A += 2) {
       ++Count;
+      Prefixed = Prefixed || std::strchr(A[0], ':') != nullptr;
     }
     Node->ReserveAttributes(Count);
     for (const char** A = Attributes; *A; A += 2) {
-      SetAttributeFromText(Node->AttributeForLoading(LocalName(A[0])), A[1]);
+      if (Prefixed) {
+        SetAttributeFromText(Node->AttributeForLoading(LocalName(A[0])), A[1]);
+      } else {
+        Node->AppendLoadedAttribute(A[0], A[1]);
+      }
     }
     Stack.push_back(TFrame{Node, cmNone});
   }

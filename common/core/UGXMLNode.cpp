@@ -270,6 +270,12 @@ TGXMLAttribute& TGXMLNode::AttributeForLoading(std::string_view AName) {
   return FAttributes[static_cast<size_t>(AddAttribute(AName))];
 }
 
+void TGXMLNode::AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
+  TGXMLAttribute& A = FAttributes.emplace_back();
+  A.Name.assign(AName.data(), AName.size());
+  SetAttributeFromText(A, Value);
+}
+
 const TGXMLAttribute& TGXMLNode::Attr(std::string_view AName) const {
   return FAttributes[static_cast<size_t>(EnsureFindAttr(AName))];
 }

@@ -125,6 +125,8 @@ class TGXMLNode : public TGClonableObject {
   // Used by the document loader while it builds the tree.
   TGXMLCollection* ChildsForLoading(std::string_view AName);
   TGXMLAttribute& AttributeForLoading(std::string_view AName);
+  // Appends an attribute read from a file whose name is known to be new on this node.
+  void AppendLoadedAttribute(std::string_view AName, std::string_view Value);
   void ReserveAttributes(int Count) { FAttributes.reserve(static_cast<size_t>(Count)); }
   std::string& TextForLoading() { return FText; }
 
