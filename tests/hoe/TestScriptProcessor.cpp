@@ -347,3 +347,13 @@ TEST(ScriptProcessorLoop, HandedOverCallsAreServedByTheMessageLoop) {
   Worker.join();
   EXPECT_EQ(Result.ToInteger(), 42);
 }
+
+TEST_F(ScriptProcessorTest, ManyMetaPropertiesAreAllReachable) {
+  TDynProperties* Props = new TDynProperties();
+  for (int I = 0; I < 300; ++I) {
+    Props->AddProperty("P" + std::to_string(I), TGVariant(int32_t{I}));
+  }
+  Processor->AddObject("Many", Polly.get(), true, Props);
+  EXPECT_EQ(Eval("Many.P299 + Many.p256").ToInteger(), 555);
+  EXPECT_TRUE(Errors.empty());
+}
