@@ -50,10 +50,10 @@ void Frames900(benchmark::State& State) {
   ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
   for (auto _ : State) {
-    TGApplication Loop;
     THostWindow::Options Options;
     Options.Headless = true;
     THostWindow Window(Options);
+    TGApplication Loop; // declared after the window: it lets go of the window first
     Loop.SetMainWindow(&Window);
     TGAbstractStartupLog Log;
     auto Frame = std::make_unique<TGAppFramework>(Folder);

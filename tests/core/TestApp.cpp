@@ -105,8 +105,8 @@ protected:
 
   void TearDown() override {
     Frame.reset();
+    Loop.reset(); // the loop lets go of the window before the window goes
     Window.reset();
-    Loop.reset();
     DeleteTree(Folder);
   }
 
