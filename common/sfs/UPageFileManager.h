@@ -1,0 +1,68 @@
+// The page file: the logical space cut into pages; page 0 holds the archive header, every other
+// page a 32-byte page header and its data.
+#pragma once
+
+#include "USFSCipher.h"
+#include "USFSCommon.h"
+#include "USFSHugeFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TPageFileManager {
+public:
+  // Creates a new archive file (or an in-memory one) with a fresh header.
+  // A password makes an encrypted archive.
+  TPageFileManager(const std::string& FileName, int PageSize, int ExtentPageCount,
+                   int64_t PartFileSize, bool InMemory, const std::string& Password = "",
+                   const std::string& Question = "", const std::string& Answer = "");
+  // Opens an existing archive (from disk, or from Image when given) and checks its header; an
+  // encrypted archive needs its password.
+  TPageFileManager(const std::string& FileName, uint16_t Mode, bool InMemory,
+                   const std::string* Image = nullptr, const std::string& Password = "");
+  ~TPageFileManager();
+
+  TSingleFileHeader& Header() { return FHeader; }
+  const std::string& FileName() const { return FFileName; }
+  bool ReadOnly() const { return FReadOnly; }
+  int PageSize() const { return FHeader.PageSize; }
+  int DataSize() const { return FHeader.PageSize - PageHeaderSize; }
+  int32_t TotalPageCount() const { return FHeader.TOTALPageCount; }
+  int32_t LastError() const { return FLastError; }
+  TSFSHugeFile& File() { return FFile; }
+
+  // Rewrites the archive header (nothing when read-only).
+  void SaveSFHeader();
+  // Reads page PageNo: header into H, then Size data bytes into Data; checks the page type
+  // (when ExpectedType is not 0) and the checksum, then decrypts with FileKey (a file's own key
+  // text) or the archive key. Returns erOk or a code.
+  int32_t ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHeader& H, uint8_t* Data, int Size,
+                   const std::string& FileKey = "");
+  // Writes page PageNo with H's next page, type and encryption; fills in the checksum.
+  // Returns a code.
+  int32_t WritePage(int32_t PageNo, TPageHeader& H, const uint8_t* Data, int Size,
+                    const std::string& FileKey = "");
+  // The encryption type of directory and data pages.
+  uint8_t EncMethod() const { return FHeader.EncMethod; }
+  // Grows the file by Count pages; false when the file did not grow.
+  bool AppendPages(int32_t Count);
+  // Cuts the logical file to PageCount pages (TOTALPageCount stays).
+  void CutTo(int32_t PageCount);
+  // Raises the archive's "Invalid SFS file" error with a reason.
+  [[noreturn]] void Corrupted(const std::string& Reason) const;
+
+private:
+  void CheckHeader();
+  const TSFSCipher* CipherFor(const std::string& FileKey);
+
+  TSFSHugeFile FFile;
+  TSingleFileHeader FHeader;
+  std::string FFileName;
+  bool FReadOnly = false;
+  int32_t FLastError = erOk;
+  std::vector<uint8_t> FBuffer;
+  std::unique_ptr<TSFSCipher> FArchiveCipher;
+  std::unique_ptr<TSFSCipher> FFileCipher;
+};

@@ -1,0 +1,259 @@
+#include "USFSCommon.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+// 100 ns intervals between 1601-01-01 and 1970-01-01.
+constexpr int64_t FileTimeUnixOffset = 116444736000000000LL;
+
+} // namespace
+
+uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
+  static const std::array<uint16_t, 256> Table = [] {
+    std::array<uint16_t, 256> T{};
+    for (unsigned I = 0; I < 256; ++I) {
+      uint16_t C = static_cast<uint16_t>(I);
+      for (int B = 0; B < 8; ++B) {
+        C = (C & 1) ? static_cast<uint16_t>((C >> 1) ^ 0xA001) : static_cast<uint16_t>(C >> 1);
+      }
+      T[I] = C;
+    }
+    return T;
+  }();
+  for (size_t I = 0; I < Size; ++I) {
+    Crc = static_cast<uint16_t>((Crc >> 8) ^ Table[(Crc ^ Data[I]) & 0xFF]);
+  }
+  return Crc;
+}
+
+uint32_t CountCRC(const uint8_t* Data, size_t Size, int CrcType) {
+  if (CrcType == crcFast) {
+    uint32_t X = 0;
+    for (size_t I = 0; I + 4 <= Size; I += 4) {
+      X ^= GetU32(Data + I);
+    }
+    return X;
+  }
+  if (CrcType == crcFull) {
+    return CRC16ARC(Data, Size);
+  }
+  return 0;
+}
+
+bool CheckCRC(const uint8_t* Data, size_t Size, int CrcType, uint32_t Crc) {
+  if (CrcType == crcFast) {
+    return CountCRC(Data, Size, CrcType) == Crc;
+  }
+  if (CrcType == crcFull) {
+    return CountCRC(Data, Size, CrcType) == (Crc & 0xFFFF);
+  }
+  return true;
+}
+
+void TSingleFileHeader::Save(uint8_t* Out) {
+  std::memset(Out, 0, SingleFileHeaderSize);
+  std::memcpy(Out, SingleFileSystemSignature, SignatureSize);
+  PutF32(Out + 12, Version);
+  PutI32(Out + 16, PageSize);
+  PutI32(Out + 20, ExtentPageCount);
+  PutI32(Out + 24, HDRPageCount);
+  PutI32(Out + 28, GAMPageCount);
+  PutI32(Out + 32, PFSPageCount);
+  PutI32(Out + 36, DIRPageCount);
+  PutI32(Out + 40, DIRFirstPageNo);
+  PutI32(Out + 44, DIRElementsCount);
+  PutI32(Out + 48, TOTALPageCount);
+  std::memcpy(Out + 52, PasswordHeader.data(), PasswordHeaderSize);
+  Out[224] = EncMethod;
+  Out[225] = CompressionLevel;
+  CRC = CountCRC(Out + 12, SingleFileHeaderSize - 12, crcFast);
+  PutU32(Out + 8, CRC);
+}
+
+bool TSingleFileHeader::Load(const uint8_t* In) {
+  if (std::memcmp(In, SingleFileSystemSignature, SignatureSize) != 0) {
+    return false;
+  }
+  CRC = GetU32(In + 8);
+  if (CountCRC(In + 12, SingleFileHeaderSize - 12, crcFast) != CRC) {
+    return false;
+  }
+  Version = GetF32(In + 12);
+  PageSize = GetI32(In + 16);
+  ExtentPageCount = GetI32(In + 20);
+  HDRPageCount = GetI32(In + 24);
+  GAMPageCount = GetI32(In + 28);
+  PFSPageCount = GetI32(In + 32);
+  DIRPageCount = GetI32(In + 36);
+  DIRFirstPageNo = GetI32(In + 40);
+  DIRElementsCount = GetI32(In + 44);
+  TOTALPageCount = GetI32(In + 48);
+  std::memcpy(PasswordHeader.data(), In + 52, PasswordHeaderSize);
+  EncMethod = In[224];
+  CompressionLevel = In[225];
+  return true;
+}
+
+void TPageHeader::Save(uint8_t* Out) const {
+  std::memset(Out, 0, PageHeaderSize);
+  PutI32(Out, NextPageNo);
+  PutU32(Out + 4, CRC);
+  Out[8] = PageType;
+  Out[9] = EncType;
+  Out[10] = CrcType;
+}
+
+void TPageHeader::Load(const uint8_t* In) {
+  NextPageNo = GetI32(In);
+  CRC = GetU32(In + 4);
+  PageType = In[8];
+  EncType = In[9];
+  CrcType = In[10];
+}
+
+void TDirectoryElement::Save(uint8_t* Out) const {
+  std::memset(Out, 0, DirElementSize);
+  PutI32(Out, FirstMapPageNo);
+  PutI64(Out + 4, FileSize);
+  PutI64(Out + 12, CreationTime);
+  PutI64(Out + 20, LastModifiedTime);
+  PutI64(Out + 28, LastAccessTime);
+  PutU32(Out + 36, Attributes);
+  PutI32(Out + 40, ParentID);
+  PutU32(Out + 44, FileCRC);
+  std::memcpy(Out + 48, PasswordHeader.data(), PasswordHeaderSize);
+  Out[220] = IsFolder;
+  Out[221] = IsDeleted;
+  Out[222] = EncMethod;
+  size_t N = std::min<size_t>(FileName.size(), MaxFileNameLength);
+  std::memcpy(Out + 224, FileName.data(), N);
+}
+
+bool TDirectoryElement::Load(const uint8_t* In) {
+  FirstMapPageNo = GetI32(In);
+  FileSize = GetI64(In + 4);
+  CreationTime = GetI64(In + 12);
+  LastModifiedTime = GetI64(In + 20);
+  LastAccessTime = GetI64(In + 28);
+  Attributes = GetU32(In + 36);
+  ParentID = GetI32(In + 40);
+  FileCRC = GetU32(In + 44);
+  std::memcpy(PasswordHeader.data(), In + 48, PasswordHeaderSize);
+  IsFolder = In[220];
+  IsDeleted = In[221];
+  EncMethod = In[222];
+  const uint8_t* Name = In + 224;
+  const void* End = std::memchr(Name, 0, FileNameFieldSize);
+  if (End == nullptr) {
+    FileName.clear();
+    return false;
+  }
+  FileName.assign(reinterpret_cast<const char*>(Name), static_cast<const uint8_t*>(End) - Name);
+  return true;
+}
+
+int64_t UnixToFileTime(int64_t Seconds) {
+  return Seconds * 10000000LL + FileTimeUnixOffset;
+}
+
+int64_t FileTimeToUnix(int64_t FileTime) {
+  return (FileTime - FileTimeUnixOffset) / 10000000LL;
+}
+
+int64_t NowFileTime() {
+  using namespace std::chrono;
+  int64_t Us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+  return Us * 10 + FileTimeUnixOffset;
+}
+
+int32_t FileTimeToDosDateTime(int64_t FileTime) {
+  // Outside the DOS range (1980..2107) the time is clamped to its ends.
+  int64_t Secs = FileTimeToUnix(FileTime);
+  Secs = std::max<int64_t>(Secs, 315532800LL);
+  Secs = std::min<int64_t>(Secs, 4354819199LL);
+  time_t T = static_cast<time_t>(Secs);
+  struct tm Tm {};
+  if (localtime_r(&T, &Tm) == nullptr) {
+    return 0;
+  }
+  int Year = std::clamp(Tm.tm_year + 1900 - 1980, 0, 127);
+  uint32_t Date = uint32_t(Year) << 9 | uint32_t(Tm.tm_mon + 1) << 5 | uint32_t(Tm.tm_mday);
+  uint32_t Time = uint32_t(Tm.tm_hour) << 11 | uint32_t(Tm.tm_min) << 5 | uint32_t(Tm.tm_sec / 2);
+  return static_cast<int32_t>(Date << 16 | Time);
+}
+
+int64_t DosDateTimeToFileTime(int32_t DosTime) {
+  uint32_t D = static_cast<uint32_t>(DosTime);
+  struct tm Tm {};
+  Tm.tm_year = int((D >> 25) & 127) + 80;
+  Tm.tm_mon = int((D >> 21) & 15) - 1;
+  Tm.tm_mday = int((D >> 16) & 31);
+  Tm.tm_hour = int((D >> 11) & 31);
+  Tm.tm_min = int((D >> 5) & 63);
+  Tm.tm_sec = int(D & 31) * 2;
+  Tm.tm_isdst = -1;
+  time_t T = mktime(&Tm);
+  return UnixToFileTime(static_cast<int64_t>(T));
+}
+
+std::string SFSUpperName(const std::string& Name) {
+  std::string R = Name;
+  for (char& C : R) {
+    if (C >= 'a' && C <= 'z') {
+      C = static_cast<char>(C - 32);
+    }
+  }
+  return R;
+}
+
+namespace {
+
+bool SameChar(uint8_t A, uint8_t B, bool IgnoreCase) {
+  if (A == B) {
+    return true;
+  }
+  return IgnoreCase && (A ^ B) == 32 && (A & B) >= 65;
+}
+
+} // namespace
+
+bool IsStrMatchPattern(const std::string& Name, const std::string& Pattern, bool IgnoreCase) {
+  if (Pattern == "*.*") {
+    return true;
+  }
+  const size_t N = Name.size();
+  const size_t M = Pattern.size();
+  // Memo of (name position, pattern position): 0 unknown, 1 no, 2 yes. Keeps '*' linear.
+  std::vector<uint8_t> Memo((N + 1) * (M + 1), 0);
+  auto Match = [&](auto&& Self, size_t NI, size_t PI) -> bool {
+    uint8_t& Slot = Memo[NI * (M + 1) + PI];
+    if (Slot != 0) {
+      return Slot == 2;
+    }
+    bool R;
+    if (PI + 1 == M && Pattern[PI] == '*') {
+      R = true;
+    } else if (NI == N) {
+      R = PI == M;
+    } else if (PI == M) {
+      R = false;
+    } else if (Pattern[PI] == '?') {
+      R = Self(Self, NI + 1, PI + 1);
+    } else if (Pattern[PI] == '*') {
+      R = false;
+      for (size_t K = NI; K < N && !R; ++K) {
+        R = Self(Self, K, PI + 1);
+      }
+    } else {
+      R = SameChar(uint8_t(Name[NI]), uint8_t(Pattern[PI]), IgnoreCase) &&
+          Self(Self, NI + 1, PI + 1);
+    }
+    Slot = R ? 2 : 1;
+    return R;
+  };
+  return Match(Match, 0, 0);
+}
