@@ -4,6 +4,8 @@
 
 #include "UGClassBuilder.h"
 #include "UGMathTypes.h"
+#include "UGTexture.h"
+#include "UGVertexBuffer.h"
 
 #include <cmath>
 #include <cstring>
@@ -227,8 +229,7 @@ void TGDeviceState::SetConstantColor(TGColor Value) {
 
 void TGDeviceState::SetMatrixByType(TGMatrixType Type, const TGMatrix& Value) {
   if (Type < mProjection || Type > mWorld)
-    throw ERangeError(
-        Format("Matrix type %d out of range", {TGFormatArg(static_cast<int>(Type))}));
+    throw ERangeError(Format("Matrix type %d out of range", {TGFormatArg(static_cast<int>(Type))}));
   const bool Apply = CheckMem(&FMatrixes[Type], &Value, sizeof(TGMatrix));
   FMatrixes[Type] = Value;
   if (Apply)
@@ -314,4 +315,18 @@ void TGDeviceState::AssignTo(TGObject* Dest) const {
     D->SetMultiSampleAntialias(FMultiSampleAntialias);
     D->SetConstantColor(FConstantColor);
   }
+}
+
+void TGDeviceState::ForgetReferences(const TGObject* Obj) {
+  for (int I = 0; I < CTextureStages; ++I)
+    if (FTextures[I] == Obj)
+      SetTexture(I, nullptr);
+  if (FRenderTarget == Obj)
+    SetRenderTarget(nullptr);
+  if (FRenderTargetSurface == Obj)
+    SetRenderTargetSurface(nullptr);
+  if (FVertexBuffer == Obj)
+    SetVertexBuffer(nullptr);
+  if (FIndexBuffer == Obj)
+    SetIndexBuffer(nullptr);
 }

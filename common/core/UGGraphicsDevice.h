@@ -18,7 +18,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -206,7 +205,7 @@ bool D3DOK(int32_t Code);
 // The symbolic name of a code, or the code in upper-case hexadecimal.
 std::string D3DErrorString(int32_t Code);
 // Raises the engine error with D3DErrorString (Code) unless D3DOK (Code).
-void D3DAssert(int32_t Code, std::source_location Loc = std::source_location::current());
+void D3DAssert(int32_t Code, TGSourceLocation Loc = TGSourceLocation::current());
 
 // Raised by Initialize when no device can be made.
 class EGraphicsDevice : public EGException {
@@ -343,6 +342,9 @@ class TGDeviceState : public TGBaseDeviceState {
   void MultiplyRight(const TGMatrix& M);
   // current := current × a right-handed off-centre orthographic projection.
   void Ortho(float Left, float Top, float Right, float Bottom, float ZNear, float ZFar);
+
+  // Drops every reference to Obj (a texture, buffer or surface that is going away).
+  void ForgetReferences(const TGObject* Obj);
 
   // (r, g, b, a) = channel / 255.
   static void ConvertColor(TGColor Color, float (&Rgba)[4]) { Color.ToFloats(Rgba); }
@@ -521,7 +523,7 @@ class TGGraphicsDevice : public TGDeviceState {
   // Charges (or with a negative value, frees) video memory.
   void ChargeMemory(int32_t Bytes) { FMemoryUsage += Bytes; }
   // Raises D3DAssert's error for the first pending OpenGL error, if any.
-  void CheckGLError(std::source_location Loc = std::source_location::current());
+  void CheckGLError(TGSourceLocation Loc = TGSourceLocation::current());
   // The number of the current OpenGL context; platform names of another (dead) context must not
   // be deleted.
   uint64_t ContextGeneration() const { return FContextGeneration; }
@@ -531,8 +533,13 @@ class TGGraphicsDevice : public TGDeviceState {
   // Reads the first Width × Height pixels of a texture, rows from the top.
   void ReadTexturePixels(uint32_t Texture, int32_t TexWidth, int32_t TexHeight, int32_t AWidth,
                          int32_t AHeight, std::vector<TGColor>& Pixels);
-  // A framebuffer drawing into the texture (with the device's depth buffer), made on first use.
-  uint32_t CreateTextureFramebuffer(uint32_t Texture);
+  // A framebuffer drawing into a texture or a renderbuffer, with the device's depth buffer.
+  uint32_t CreateFramebuffer(uint32_t Texture, uint32_t Renderbuffer);
+  // Binds a texture to unit 0 for an update; RestoreTextureBinding gives unit 0 back.
+  void BindTextureForUpdate(uint32_t Texture);
+  void RestoreTextureBinding();
+  // Forgets Obj in the device's states and in the saved ones.
+  void ForgetObject(const TGObject* Obj);
 
 protected:
   void Destroy() override;

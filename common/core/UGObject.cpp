@@ -146,7 +146,25 @@ void TGObject::Notify(const TGNotification& Notification) {
   size_t Count = (*FNotifies)[Record].Events.size();
   TNotifyGuard Guard;
   Guard.Next = FNotifyGuards;
+  // The guard is unlinked again below before it goes out of scope.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
   FNotifyGuards = &Guard;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+  // Unlinks the guard however the loop ends (a handler may raise), unless the object is gone.
+  struct TUnlink {
+    TGObject* Self;
+    TNotifyGuard& G;
+    ~TUnlink() {
+      if (G.Alive) {
+        Self->FNotifyGuards = G.Next;
+      }
+    }
+  } Unlink{this, Guard};
   for (size_t I = 0; I < Count; ++I) {
     // Handlers may change the table: reread the slot every time, and stop when the record was
     // freed and taken by another notification or the notifier itself was destroyed.
@@ -161,7 +179,6 @@ void TGObject::Notify(const TGNotification& Notification) {
       }
     }
   }
-  FNotifyGuards = Guard.Next;
 }
 
 void TGObject::AddHandler(const TGNotification& Notification, const TGNotifyEvent& Event) {

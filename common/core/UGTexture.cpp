@@ -5,6 +5,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -50,8 +51,7 @@ TCreateResult TryCreateTexture(TGLTexture& T, const TTextureFormat& Format, bool
   DrainGLErrors();
   GLuint Name = 0;
   glGenTextures(1, &Name);
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, Name);
+  GD->BindTextureForUpdate(Name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   if (RenderTarget) {
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(Format.Internal), T.Width, T.Height, 0,
@@ -63,9 +63,7 @@ TCreateResult TryCreateTexture(TGLTexture& T, const TTextureFormat& Format, bool
                  GL_BGRA, GL_UNSIGNED_BYTE, Zero.data());
   }
   const TCreateResult R = LastCreateResult();
-  // Unit 0's binding belongs to the device's cached state: give it back.
-  if (GD->GetTexture(0) && GD->GetTexture(0) != nullptr)
-    glBindTexture(GL_TEXTURE_2D, 0);
+  GD->RestoreTextureBinding();
   if (R != crOK) {
     glDeleteTextures(1, &Name);
     return R;
@@ -97,6 +95,12 @@ TGLTexture::~TGLTexture() {
 void TGTexture::Normalize(float& U, float& V) const {
   U /= static_cast<float>(Width());
   V /= static_cast<float>(Height());
+}
+
+void TGTexture::Destroy() {
+  if (GD)
+    GD->ForgetObject(this);
+  inherited::Destroy();
 }
 
 // TGSimpleTexture --------------------------------------------------------------------------------
@@ -261,7 +265,7 @@ void TGSimpleTexture::Erase() {
   TGLockedRect L;
   Lock(L);
   for (int32_t Y = 0; Y < FHeight; ++Y)
-    std::memset(&L.Pixels(0, Y), 0, static_cast<size_t>(FWidth) * 4);
+    std::fill_n(&L.Pixels(0, Y), FWidth, TGColor());
   Unlock();
 }
 
@@ -349,6 +353,8 @@ TGRenderTargetSurface::TGRenderTargetSurface(TGObject* AOwner)
 }
 
 void TGRenderTargetSurface::Destroy() {
+  if (GD)
+    GD->ForgetObject(this);
   DestroyD3DSurface();
   inherited::Destroy();
 }
@@ -411,13 +417,10 @@ void TGRenderTargetSurface::CreateD3DSurface(int RetryLevel) {
       continue;
     }
     FColorBuffer = Color;
-    FFramebuffer = GD->CreateTextureFramebuffer(0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, Color);
+    FFramebuffer = GD->CreateFramebuffer(0, Color);
     FGeneration = GD->ContextGeneration();
     FSurfaceSize = FWidth * FHeight * F.BytesPerPixel;
     GD->ChargeMemory(FSurfaceSize);
-    GD->SetRenderTargetSurface(GD->RenderTargetSurface()); // framebuffer binding restored below
-    GD->CheckGLError();
     return;
   }
   throw Error();

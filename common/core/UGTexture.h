@@ -57,6 +57,10 @@ class TGTexture : public TGClonableObject {
 
   // Pixel to texture coordinates.
   void Normalize(float& U, float& V) const;
+
+protected:
+  // The device forgets the texture wherever it is set.
+  void Destroy() override;
 };
 
 class TGSimpleTexture : public TGTexture {

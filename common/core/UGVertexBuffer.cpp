@@ -88,8 +88,7 @@ TGVertexBuffer::TGVertexBuffer(TGObject* AOwner)
   });
 }
 
-TGVertexBuffer::TGVertexBuffer(TGObject* AOwner, uint32_t AFormat, int32_t ALength,
-                               int32_t AStride)
+TGVertexBuffer::TGVertexBuffer(TGObject* AOwner, uint32_t AFormat, int32_t ALength, int32_t AStride)
     : TGVertexBuffer(AOwner) {
   FFormat = AFormat;
   FStride = AStride;
@@ -97,6 +96,8 @@ TGVertexBuffer::TGVertexBuffer(TGObject* AOwner, uint32_t AFormat, int32_t ALeng
 }
 
 void TGVertexBuffer::Destroy() {
+  if (GD)
+    GD->ForgetObject(this);
   ReleaseBuffer();
   inherited::Destroy();
 }
@@ -156,8 +157,7 @@ void TGVertexBuffer::Unlock() {
     throw Error();
   FLocked = false;
   if (!FIsSysMem && FLockDesc.LockMode != lmReadOnly)
-    UploadLocked(FD3DVertexBuffer, FGeneration, GL_ARRAY_BUFFER, FData, FUploadAll,
-                 FLockDesc.Size);
+    UploadLocked(FD3DVertexBuffer, FGeneration, GL_ARRAY_BUFFER, FData, FUploadAll, FLockDesc.Size);
 }
 
 uint32_t TGVertexBuffer::GetD3DVertexBuffer() {
@@ -189,6 +189,8 @@ TGIndexBuffer* TGIndexBuffer::CreateEx(TGObject* AOwner, int32_t ALength) {
 }
 
 void TGIndexBuffer::Destroy() {
+  if (GD)
+    GD->ForgetObject(this);
   ReleaseBuffer();
   inherited::Destroy();
 }

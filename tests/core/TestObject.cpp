@@ -248,3 +248,15 @@ TEST_F(ObjectTest, RemoveNilAndDuplicatedObjects) {
   RemoveDuplicatedObjects(Arr);
   EXPECT_EQ(Arr, (std::vector<TGObject*>{A, B}));
 }
+
+TEST_F(ObjectTest, HandlerThatRaisesLeavesTheNotifierSound) {
+  TLogged* N = new TLogged(nullptr, "n");
+  TGObjectPtr<TLogged> A(new TLogged(nullptr, "a"));
+  TGObject::Subscribe(Change(N), OnChange(A.get()));
+  A->Action = [](TLogged*) { throw Error("handler failed"); };
+  EXPECT_THROW(N->NotifyChange(), EGException);
+  A->Action = nullptr;
+  N->NotifyChange();
+  N->Free(); // must not touch the frame of the notification that raised
+  EXPECT_EQ(LiveHandlers(A.get()), 0);
+}

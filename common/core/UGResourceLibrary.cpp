@@ -1,0 +1,214 @@
+#include "UGResourceLibrary.h"
+
+#include "UGAppParams.h"
+#include "UGClassBuilder.h"
+#include "UGDebug.h"
+#include "UGFileSystem.h"
+#include "UGResource.h"
+#include "UGStrUtils.h"
+
+#include <chrono>
+#include <cmath>
+
+G_IMPLEMENT_CLASS(TGResourceLibrary)
+
+TGResourceLibrary::TGResourceLibrary(TGObject* AOwner, bool ANoPreload, bool ANoCache)
+    : TGObject(AOwner)
+    , FNoPreload(ANoPreload)
+    , FNoCache(ANoCache) {
+  FItems.SetSorted(true);
+  FItems.SetDuplicates(dupError);
+}
+
+void TGResourceLibrary::Destroy() {
+  Clear();
+  inherited::Destroy();
+}
+
+void TGResourceLibrary::OwnedObjectDestroying(TGObject* Obj) {
+  int Index = FItems.IndexOfObject(Obj);
+  if (Index >= 0) {
+    FItems.Delete(Index);
+  }
+  inherited::OwnedObjectDestroying(Obj);
+}
+
+TGFileSystem* TGResourceLibrary::FileSystem() const {
+  return FCommonDepository ? FCommonDepository->FileSystem() : nullptr;
+}
+
+void TGResourceLibrary::Load(TGFileSystem* FileSystem, TGAbstractStartupLog* StartupLog,
+                             TGResourceDepositoryType Depo, int64_t NeedsDiskSpace) {
+  if (Depo == rdtCommon && FCommonDepository) {
+    throw Error("Common resources was loaded");
+  }
+  if (Depo == rdtCurrent && FCurrentDepository) {
+    throw Error("Current resources was loaded");
+  }
+  auto* Depository =
+      new TGResourceDepository(this, FileSystem, StartupLog, FNoCache, NeedsDiskSpace);
+  (Depo == rdtCurrent ? FCurrentDepository : FCommonDepository) = Depository;
+  if (!FNoPreload) {
+    auto Start = std::chrono::steady_clock::now();
+    LoadHelper(Depository, StartupLog);
+    auto Ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - Start)
+                  .count();
+    ODS("Preloading time: %d", static_cast<int64_t>(Ms));
+  }
+}
+
+void TGResourceLibrary::LoadHelper(TGResourceDepository* Depository, TGAbstractStartupLog* Log) {
+  TGResourceErrorCallback Saved = FErrorCallback;
+  if (!FErrorCallback && Log) {
+    FErrorCallback = [Log](const std::string&, const std::string&) {
+      ++Log->ResourceErrorCount;
+      Log->OnResourceError();
+    };
+  }
+  if (!FNoCache && Log) {
+    Log->Info("Preloading resources. Wait, please...");
+  }
+  TGFastStringList Files;
+  Depository->FileSystem()->MakeFileList(Files, "", false);
+  std::vector<std::string> Wanted;
+  for (const auto& F : Files) {
+    if (ResourceClass(F.String)) {
+      Wanted.push_back(F.String);
+    }
+  }
+  for (size_t I = 0; I < Wanted.size(); ++I) {
+    const std::string& Name = Wanted[I];
+    std::string Base = ChangeFileExt(ExtractFileName(Name), "");
+    int32_t Number = 0;
+    bool NumberedFrame = TryStrToInt(Base, Number) && Number != 1;
+    if (FNoCache && Log && !NumberedFrame) {
+      Log->Info("Preloading " + Name);
+    }
+    IndexOf(FileNameToURL(Name));
+    if (Log) {
+      int Percent =
+          Wanted.size() == 1
+              ? 100
+              : static_cast<int>(std::lround(static_cast<double>(I) /
+                                             static_cast<double>(Wanted.size() - 1) * 100.0));
+      Log->SetProgress(Percent);
+    }
+  }
+  FErrorCallback = Saved;
+  if (Log && Log->ResourceErrorCount > 0) {
+    Log->Info(Format("Done with %d error(s).", {Log->ResourceErrorCount}));
+  }
+}
+
+TGResource* TGResourceLibrary::GetItem(int Index) const {
+  return FItems.ObjectAs<TGResource>(Index);
+}
+
+bool TGResourceLibrary::IsLoaded(const std::string& URL) const {
+  return FItems.IndexOf(FixURLSlashes(URL)) >= 0;
+}
+
+TGResource* TGResourceLibrary::LoadFromDepositories(const std::string& URL) {
+  for (TGResourceDepository* D : {FCurrentDepository, FCommonDepository}) {
+    if (!D || !D->IsFinded(URL)) {
+      continue;
+    }
+    try {
+      return D->LoadResource(URL);
+    } catch (const EGException& E) {
+      ODS("Creating stub for \"%s\" due to error \"%s\"", URL, E.Text());
+      TGResource* Stub = CreateResource(URL, false);
+      if (FErrorCallback) {
+        FErrorCallback(URL, E.Text());
+      }
+      return Stub;
+    }
+  }
+  return nullptr;
+}
+
+int TGResourceLibrary::IndexOf(const std::string& URL) {
+  std::string U = FixURLSlashes(URL);
+  int Index = FItems.IndexOf(U);
+  if (Index >= 0 || !ValidateURL(U)) {
+    return Index;
+  }
+  if (TGResource* R = LoadFromDepositories(U)) {
+    Add(R);
+  }
+  return FItems.IndexOf(U);
+}
+
+TGResource* TGResourceLibrary::GetResourceEx(const std::string& URL, bool RaiseIfMissing) {
+  int Index = IndexOf(URL);
+  if (Index >= 0) {
+    return GetItem(Index);
+  }
+  if (RaiseIfMissing) {
+    throw Error("Resource \"%s\" not found", FixURLSlashes(URL));
+  }
+  return nullptr;
+}
+
+TGResource* TGResourceLibrary::CreateResource(const std::string& URL, bool AddIt) {
+  std::string U = FixURLSlashes(URL);
+  TGClass Class = ResourceClass(U);
+  if (!Class) {
+    throw Error("Cannot determine resource class by its URL");
+  }
+  if (AddIt && FItems.IndexOf(U) >= 0) {
+    throw Error("Resource \"%s\" is duplicated", U);
+  }
+  TGResource* R = ObjectCast<TGResource>(Class->CreateInstance(this));
+  R->SetURL(U);
+  if (AddIt) {
+    Add(R);
+  }
+  return R;
+}
+
+void TGResourceLibrary::Add(TGResource* Resource) {
+  if (!Resource || Resource->URL().empty()) {
+    throw Error("Invalid resource");
+  }
+  if (FItems.IndexOf(Resource->URL()) >= 0) {
+    throw Error("Resource \"%s\" is duplicated", Resource->URL());
+  }
+  FItems.AddObject(Resource->URL(), Resource);
+  Subscribe(TGNotification(Resource, &TGResource::NotifyRename),
+            TGNotifyEvent(this, &TGResourceLibrary::OnRenameResource));
+}
+
+void TGResourceLibrary::Extract(TGResource* Resource) {
+  if (!Resource || Resource->URL().empty()) {
+    throw Error("Invalid resource");
+  }
+  UnSubscribe(Resource);
+  int Index = FItems.IndexOfObject(Resource);
+  if (Index >= 0) {
+    FItems.Delete(Index);
+  }
+}
+
+void TGResourceLibrary::OnRenameResource(TGObject* Sender) {
+  TGResource* R = static_cast<TGResource*>(Sender);
+  int Existing = FItems.IndexOf(R->URL());
+  if (Existing >= 0 && FItems.GetObject(Existing) != R) {
+    throw Error("Renaming resource caused duplication. URL: \"%s\"", R->URL());
+  }
+  int Old = FItems.IndexOfObject(R);
+  if (Old >= 0) {
+    FItems.Delete(Old);
+  }
+  FItems.AddObject(R->URL(), R);
+}
+
+void TGResourceLibrary::Clear() {
+  while (FItems.Count() > 0) {
+    TGResource* R = FItems.ObjectAs<TGResource>(FItems.Count() - 1);
+    FItems.Delete(FItems.Count() - 1);
+    UnSubscribe(R);
+    R->Free();
+  }
+}
