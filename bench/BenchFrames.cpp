@@ -46,6 +46,7 @@ void Frames900(benchmark::State& State) {
   std::string Folder = ::mkdtemp(Pattern);
   WriteFile(Folder + "/VersionInfo.xml",
             "<VersionInfo CompanyName='Bench' ProductName='Frames' ProductVersion='1.0'/>");
+  ForceDirectories(Folder + "/Resources");
   ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
   ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);

@@ -8,8 +8,12 @@
 #include "UGApp.h"
 #include "UGAppFramework.h"
 #include "UGApplication.h"
+#include "UGConfig.h"
 #include "UGError.h"
+#include "UGResource.h"
+#include "UGResourceLibrary.h"
 #include "UGStrUtils.h"
+#include "UGXMLNode.h"
 #include "UHostServices.h"
 #include "UHostWindow.h"
 #include "UStartupLog.h"
@@ -100,7 +104,12 @@ TAliveWindow* CreateMainWindow(THostWindow& Window, TGAbstractStartupLog& Log,
   Params.StartupLog = &Log;
   Params.NoPreload = true;
   Params.NoCache = true;
+  RegisterEngineResources();
   AppFramework->InitFromCommandLine(Params, Options.GameArgs);
+  if (TGConfig* Welcome =
+          ObjectCast<TGConfig>(App->ResourceLib()->GetResourceEx("Welcome.cfg", false))) {
+    Log.Info(Welcome->XML()->GetStrAttrDef("Text", ""));
+  }
   App->OnBeforeDeactivate = TGNotifyEvent();
   App->SetShowDebugInfo(false);
   App->InitWideScreen(false, false);

@@ -3,9 +3,15 @@
 #include "UGAppFramework.h"
 #include "UGApplication.h"
 #include "UGClassBuilder.h"
+#include "UGConfig.h"
 #include "UGDebug.h"
+#include "UGFileSystem.h"
+#include "UGFileUtils.h"
+#include "UGNativeFileSystem.h"
+#include "UGResourceLibrary.h"
 #include "UGStrUtils.h"
 #include "UGWindow.h"
+#include "UGXMLNode.h"
 #include "UHostWindow.h"
 
 #include <algorithm>
@@ -29,6 +35,14 @@ std::string HeapText(uint64_t Bytes) {
 }
 
 G_IMPLEMENT_CLASS(TGApp)
+
+namespace {
+TGArchiveFileSystemFactory ArchiveFactory = nullptr;
+}
+
+void SetArchiveFileSystemFactory(TGArchiveFileSystemFactory Factory) {
+  ArchiveFactory = Factory;
+}
 
 namespace {
 
@@ -96,10 +110,14 @@ void TGApp::Initialize() {
   }
   Control->SetClientSize(FParameters.Width, FParameters.Height);
   SetSystemCursorVisible(FSystemCursorVisible);
-  if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
-    ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
-    FParameters.NoPreload = true;
-    FParameters.NoCache = true;
+  FResourceLib = CreateResourceLibrary();
+  if (!FParameters.ResourcesLocation.empty()) {
+    LoadDepository(FParameters.ResourcesLocation, 1 /* common */);
+  }
+  ReadLanguage();
+  std::string LanguageLocation = "localization/" + FLanguage;
+  if (::DirectoryExists(LanguageLocation) || ::FileExists(LanguageLocation + ".sfs")) {
+    LoadDepository(LanguageLocation, 2 /* current language */);
   }
   // The executable's version: the third, second and fourth numbers of the product version.
   std::vector<std::string> Parts;
@@ -111,6 +129,9 @@ void TGApp::Initialize() {
 
 void TGApp::Finalize() {
   inherited::Finalize();
+  if (FParameters.ResourceStatistics && FResourceLib && FResourceLib->FileSystem()) {
+    FResourceLib->FileSystem()->GenerateUsageReport(FInfo->AppBaseFolder() + "/ResourcesUsage.txt");
+  }
   // The windows still shown belong to the application now: the top one goes first.
   while (!FWindowStack.empty()) {
     TGWindow* W = FWindowStack.back();
@@ -118,6 +139,77 @@ void TGApp::Finalize() {
     UnSubscribe(W);
     W->Free();
   }
+  FreeAndNil(FResourceLib);
+}
+
+TGResourceLibrary* TGApp::CreateResourceLibrary() {
+  if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
+    ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
+    FParameters.NoPreload = true;
+    FParameters.NoCache = true;
+  }
+  return new TGResourceLibrary(this, FParameters.NoPreload, FParameters.NoCache);
+}
+
+TGFileSystem* TGApp::CreateArchiveFileSystem(const std::string& FileName) {
+  if (!ArchiveFactory) {
+    throw Error("Archives cannot be opened: no archive support in this program");
+  }
+  return ArchiveFactory(FileName, fmOpenRead);
+}
+
+void TGApp::LoadDepository(std::string Location, int DepositoryType) {
+  Location = ChangeFileExt(FixURLSlashes(Location), "");
+  for (char& C : Location) {
+    if (C == '\\') {
+      C = '/';
+    }
+  }
+  bool Absolute = (!Location.empty() && Location.front() == '/') ||
+                  (Location.size() >= 3 && Location[1] == ':');
+  if (!Absolute) {
+    Location = FInfo->AppBaseFolder() + "/" + Location;
+  }
+  TGFileSystem* FS = nullptr;
+  if (::FileExists(Location + ".sfs")) {
+    FS = CreateArchiveFileSystem(Location + ".sfs");
+  } else if (::DirectoryExists(Location)) {
+    FS = new TGNativeFileSystem(nullptr, Location);
+  } else {
+    throw Error("Invalid ResourcesLocation: " + Location);
+  }
+  if (FParameters.ResourceStatistics) {
+    FS->EnableUsageStatistics();
+  }
+  FResourceLib->Load(FS, FParameters.StartupLog,
+                     static_cast<TGResourceDepositoryType>(DepositoryType),
+                     FParameters.NeedsDiskSpace);
+}
+
+void TGApp::ReadLanguage() {
+  if (!::FileExists("localization/loc.cfg")) {
+    return;
+  }
+  TGObjectPtr<TGXMLNode> Config(new TGXMLNode("Loc"));
+  Config->LoadFromFile("localization/loc.cfg");
+  for (const TGXMLNode* Loc : *Config->GetChilds("Loc")) {
+    if (Loc->GetBoolAttrDef("Current", false)) {
+      FLanguage = Loc->GetStrAttrDef("Lang", "ENG");
+      return;
+    }
+  }
+}
+
+TGResource* TGApp::GetResource(const std::string& URL) {
+  if (!FResourceLib) {
+    throw Error("Resource \"%s\" not found", URL);
+  }
+  return FResourceLib->GetResource(URL);
+}
+
+TGConfig* TGApp::GetCfg(const std::string& URL) {
+  TGConfig* C = ObjectCast<TGConfig>(GetResource(URL));
+  return C;
 }
 
 // --- Frames --------------------------------------------------------------------------------------

@@ -15,6 +15,14 @@
 #include <vector>
 
 class TGWindow;
+class TGFileSystem;
+class TGResource;
+class TGResourceLibrary;
+class TGConfig;
+
+// Makes the file system over an archive file; the archive library installs it at start-up.
+using TGArchiveFileSystemFactory = TGFileSystem* (*)(const std::string& FileName, uint16_t Mode);
+void SetArchiveFileSystemFactory(TGArchiveFileSystemFactory Factory);
 
 // Frame-interval multipliers by speed index -6..10 (index 0 is normal speed).
 extern const float CSpeedAdjustment[17];
@@ -95,6 +103,17 @@ class TGApp : public TGAppPlugin {
   float WideScreenFieldKY() const { return FWideScreenFieldKY; }
   void SetAdjustmentSymbolGfxURL(const std::string& URL) { FAdjustmentSymbolGfxURL = URL; }
 
+  // The resource library and typed access to its resources (an invalid-cast error when the
+  // resource has another class).
+  TGResourceLibrary* ResourceLib() const { return FResourceLib; }
+  TGResource* GetResource(const std::string& URL);
+  TGConfig* GetCfg(const std::string& URL);
+  // Opens a depository: an archive (location + ".sfs") or a folder, relative to the program's
+  // folder unless absolute; "Invalid ResourcesLocation: " + location when neither exists.
+  void LoadDepository(std::string Location, int DepositoryType);
+  // The language chosen by "localization\loc.cfg" ("ENG" without one).
+  const std::string& Language() const { return FLanguage; }
+
   // Presents a drawn frame and takes a pending screenshot.
   void PresentLastFrame();
   // Leaves full screen so that error messages are never hidden behind it.
@@ -116,7 +135,13 @@ private:
   void OnWindowDestroyed(TGObject* Sender);
   size_t LowestWindowToDraw() const;
 
+  virtual TGResourceLibrary* CreateResourceLibrary();
+  virtual TGFileSystem* CreateArchiveFileSystem(const std::string& FileName);
+  void ReadLanguage();
+
   TGAppParams FParameters;
+  TGResourceLibrary* FResourceLib = nullptr;
+  std::string FLanguage = "ENG";
   std::unique_ptr<TGAppInfo> FInfo;
   bool FAllowAltEnter = true;
   bool FShowDebugInfo = true;

@@ -1,6 +1,7 @@
 #include "UGResource.h"
 
 #include "UGClassBuilder.h"
+#include "UGConfig.h"
 #include "UGFastStringList.h"
 #include "UGResourceLibrary.h"
 #include "UGStrUtils.h"
@@ -98,6 +99,10 @@ std::string URLToFileName(std::string_view URL) {
     throw Error("Invalid resource URL \"%s\"", U);
   }
   return Folder + "\\" + (U.front() == '\\' ? U.substr(1) : U);
+}
+
+void RegisterEngineResources() {
+  RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
 }
 
 void UnregisterAllResources() {

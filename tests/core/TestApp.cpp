@@ -3,9 +3,12 @@
 #include "UGAppInput.h"
 #include "UGApplication.h"
 #include "UGClassBuilder.h"
+#include "UGConfig.h"
 #include "UGFileUtils.h"
 #include "UGInputTimer.h"
+#include "UGResource.h"
 #include "UGWindow.h"
+#include "UGXMLNode.h"
 #include "UHostWindow.h"
 
 #include <gtest/gtest.h>
@@ -86,9 +89,12 @@ protected:
     WriteFile(Folder + "/VersionInfo.xml",
               "<VersionInfo CompanyName='Test Works' ProductName='Frame Test' "
               "ProductVersion='1.5.3.7'/>");
+    ForceDirectories(Folder + "/Resources/cfg");
+    WriteFile(Folder + "/Resources/cfg/Hello.cfg", "<Hello Who='world'/>");
     ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
+    RegisterEngineResources();
     Loop = std::make_unique<TGApplication>();
     THostWindow::Options Options;
     Options.Title = "Frame Test";
@@ -232,6 +238,15 @@ TEST_F(FrameTest, ChainOrderAndIntervals) {
   App->UpdateInterval(2010);
   EXPECT_FLOAT_EQ(App->Interval(), 0.0005f);
   EXPECT_FLOAT_EQ(SpeedAdjustment(0), 1.0f);
+}
+
+TEST_F(FrameTest, ResourcesComeFromTheDepository) {
+  StartRun();
+  EXPECT_EQ(App->GetCfg("hello.cfg")->XML()->GetStrAttr("Who"), "world");
+  EXPECT_EQ(App->Language(), "ENG");
+  EXPECT_THROW(App->GetResource("Missing.cfg"), EGException);
+  TGObjectPtr<TGObject> Stranger(new TGObject());
+  EXPECT_THROW(App->LoadDepository("Nowhere", 1), EGException);
 }
 
 TEST_F(FrameTest, SpeedKeysDebugToggleAndScreenshots) {
