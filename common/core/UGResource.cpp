@@ -225,7 +225,8 @@ void TGResource::Destroy() {
 TGResource* TGResource::CreateFromStream(TGClass Class, TGResourceLibrary* Library,
                                          const std::string& AURL, const TGXMLNode* Attributes,
                                          TGStream& Stream) {
-  TGObjectPtr<TGResource> R(ObjectCast<TGResource>(Class->CreateInstance(Library)));
+  // Owned by the library once it is added: a loader thread must not touch the library's lists.
+  TGObjectPtr<TGResource> R(ObjectCast<TGResource>(Class->CreateInstance(nullptr)));
   R->SetURL(AURL);
   if (Attributes) {
     R->ImportAttributes(Attributes);

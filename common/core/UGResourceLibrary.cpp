@@ -109,11 +109,21 @@ bool TGResourceLibrary::IsLoaded(const std::string& URL) const {
   return FItems.IndexOf(FixURLSlashes(URL)) >= 0;
 }
 
-TGResource* TGResourceLibrary::LoadFromDepositories(const std::string& URL) {
+TGResourceDepository* TGResourceLibrary::FindDepository(const std::string& URL) const {
   for (TGResourceDepository* D : {FCurrentDepository, FCommonDepository}) {
-    if (!D || !D->IsFinded(URL)) {
-      continue;
+    if (D && D->IsFinded(URL)) {
+      return D;
     }
+  }
+  return nullptr;
+}
+
+int TGResourceLibrary::FindIndex(const std::string& URL) const {
+  return FItems.IndexOf(FixURLSlashes(URL));
+}
+
+TGResource* TGResourceLibrary::LoadFromDepositories(const std::string& URL) {
+  if (TGResourceDepository* D = FindDepository(URL)) {
     try {
       return D->LoadResource(URL);
     } catch (const EGException& E) {
@@ -134,7 +144,25 @@ int TGResourceLibrary::IndexOf(const std::string& URL) {
   if (Index >= 0 || !ValidateURL(U)) {
     return Index;
   }
-  if (TGResource* R = LoadFromDepositories(U)) {
+  for (const std::string& L : FLoading) {
+    if (SameURL(L, U)) {
+      ODS("Resource \"%s\" refers to itself while loading", U);
+      if (FErrorCallback) {
+        FErrorCallback(U, "The resource refers to itself while loading");
+      }
+      return -1;
+    }
+  }
+  FLoading.push_back(U);
+  TGResource* R = nullptr;
+  try {
+    R = LoadFromDepositories(U);
+  } catch (...) {
+    FLoading.pop_back();
+    throw;
+  }
+  FLoading.pop_back();
+  if (R) {
     Add(R);
   }
   return FItems.IndexOf(U);
@@ -160,7 +188,8 @@ TGResource* TGResourceLibrary::CreateResource(const std::string& URL, bool AddIt
   if (AddIt && FItems.IndexOf(U) >= 0) {
     throw Error("Resource \"%s\" is duplicated", U);
   }
-  TGResource* R = ObjectCast<TGResource>(Class->CreateInstance(this));
+  // Resources made on a loader thread join the library (and its ownership) only when added.
+  TGResource* R = ObjectCast<TGResource>(Class->CreateInstance(nullptr));
   R->SetURL(U);
   if (AddIt) {
     Add(R);
@@ -174,6 +203,9 @@ void TGResourceLibrary::Add(TGResource* Resource) {
   }
   if (FItems.IndexOf(Resource->URL()) >= 0) {
     throw Error("Resource \"%s\" is duplicated", Resource->URL());
+  }
+  if (Resource->Owner() != this) {
+    Resource->SetOwner(this);
   }
   FItems.AddObject(Resource->URL(), Resource);
   Subscribe(TGNotification(Resource, &TGResource::NotifyRename),

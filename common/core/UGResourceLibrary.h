@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class TGFileSystem;
 class TGResource;
@@ -56,6 +57,10 @@ protected:
   void OwnedObjectDestroying(TGObject* Obj) override;
   // Loads the URL from a depository that has it; a failure gives a stub and the callback.
   TGResource* LoadFromDepositories(const std::string& URL);
+  // The depository that has the URL's file (the current-language one first), or none.
+  TGResourceDepository* FindDepository(const std::string& URL) const;
+  // The index of a loaded URL (normalised), without loading; -1 when absent.
+  int FindIndex(const std::string& URL) const;
   void LoadHelper(TGResourceDepository* Depository, TGAbstractStartupLog* Log);
 
 private:
@@ -65,4 +70,6 @@ private:
   TGResourceDepository* FCommonDepository = nullptr;
   TGResourceDepository* FCurrentDepository = nullptr;
   TGResourceErrorCallback FErrorCallback;
+  std::vector<std::string> FLoading; // URLs whose loading is under way (a resource asking for
+                                     // itself must not recurse)
 };
