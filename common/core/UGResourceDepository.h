@@ -3,14 +3,20 @@
 // cache and hot reloading build on it.
 #pragma once
 
+#include "UGFastStringList.h"
 #include "UGObject.h"
+#include "UGStream.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 class TGFileSystem;
 class TGResource;
 class TGResourceLibrary;
 class TGAbstractStartupLog;
+class TGAttributeTable;
+class TDirectoryWatcher;
 
 enum TGResourceDepositoryType { rdtIntellectual = 0, rdtCommon = 1, rdtCurrent = 2 };
 
@@ -22,16 +28,40 @@ class TGResourceDepository : public TGObject {
   explicit TGResourceDepository(TGObject* AOwner = nullptr);
 
   TGFileSystem* FileSystem() const { return FFileSystem; }
+  TGAttributeTable* AttributeTable() const { return FAttributeTable; }
+  bool NoCache() const { return FNoCache; }
   TGResourceLibrary* Library() const;
   // Whether the depository's file system has the URL's file.
   bool IsFinded(const std::string& URL) const;
   // Creates the resource from its file; every failure is raised as TGResourceException with
   // the message of the error that caused it.
   virtual TGResource* LoadResource(const std::string& URL);
+  // The URL's file, from the depository's file system; a writing mode creates its folder.
+  std::unique_ptr<TGStream> OpenResourceFile(const std::string& URL, uint16_t Mode);
+
+  // Hot reload of a folder depository: files a writer closes are reloaded every 500 ms on the
+  // main thread (archives never reload).
+  bool AllowHotLoad() const { return FWatcher != nullptr; }
+  void SetAllowHotLoad(bool Value);
+  void FileChangedEvent(const std::string& FileName);
+  // Hands the watcher's changes over and reloads the changed resources that are loaded; runs
+  // from the message loop every 500 ms.
+  void UpdateChangedFiles();
+  const TGFastStringList& ChangedFilesList() const { return FChangedFilesList; }
+
+protected:
+  void Destroy() override;
 
 private:
+  void CheckTimer();
+
   TGFileSystem* FFileSystem = nullptr;
   TGAbstractStartupLog* FLog = nullptr;
   bool FNoCache = true;
   int64_t FNeedsDiskSpace = 0;
+  TGAttributeTable* FAttributeTable = nullptr; // owned
+  std::unique_ptr<TDirectoryWatcher> FWatcher;
+  int FTimerHook = 0;
+  std::chrono::steady_clock::time_point FLastCheck;
+  TGFastStringList FChangedFilesList;
 };

@@ -20,7 +20,16 @@ TGResourceLibrary::TGResourceLibrary(TGObject* AOwner, bool ANoPreload, bool ANo
   FItems.SetDuplicates(dupError);
 }
 
+void TGResourceLibrary::SetAllowHotLoad(bool Value) {
+  for (TGResourceDepository* D : {FCommonDepository, FCurrentDepository}) {
+    if (D) {
+      D->SetAllowHotLoad(Value);
+    }
+  }
+}
+
 void TGResourceLibrary::Destroy() {
+  SetAllowHotLoad(false);
   Clear();
   inherited::Destroy();
 }

@@ -49,6 +49,8 @@ class TGResourceLibrary : public TGObject {
   const TGResourceErrorCallback& ErrorCallback() const { return FErrorCallback; }
   void SetErrorCallback(TGResourceErrorCallback Value) { FErrorCallback = std::move(Value); }
   bool NoPreload() const { return FNoPreload; }
+  // Hot reload of both depositories (folders only).
+  void SetAllowHotLoad(bool Value);
   bool NoCache() const { return FNoCache; }
 
 protected:

@@ -1,3 +1,4 @@
+#include "UGAttributeTable.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
 #include "UGFileUtils.h"
@@ -6,6 +7,8 @@
 #include "UGXMLNode.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -144,4 +147,65 @@ TEST_F(ResourceLibraryTest, AddRenameAndReferences) {
   EXPECT_FALSE(Library->IsLoaded("Menu\\Main.cfg"));
   Library->Clear();
   EXPECT_EQ(Library->GetCount(), 0);
+}
+
+TEST_F(ResourceLibraryTest, AttributeRecordsByURL) {
+  WriteFile(
+      Root + "/common/Attributes.xml",
+      "<Attributes><Resource URL='menu/main.cfg'><Audio Volume='5'/><Other/></Resource>"
+      "<Resource URL='Empty.cfg'/><Resource URL='Empty.cfg'><Audio/></Resource></Attributes>");
+  TGObjectPtr<TGNativeFileSystem> FS(new TGNativeFileSystem(nullptr, Root + "/common"));
+  TGObjectPtr<TGAttributeTable> Table(new TGAttributeTable(nullptr, FS.get(), "Attributes.xml"));
+  TGXMLNode* Record = Table->Retrieve("Menu\\Main.cfg");
+  ASSERT_NE(Record, nullptr);
+  EXPECT_EQ(Record->Name(), "Audio");
+  EXPECT_EQ(Record->GetIntAttr("Volume"), 5);
+  EXPECT_EQ(Table->Retrieve("Empty.cfg"), nullptr); // the first match decides
+  EXPECT_EQ(Table->Retrieve("Nothing.cfg"), nullptr);
+  TGObjectPtr<TGAttributeTable> None(new TGAttributeTable(nullptr, FS.get(), "Missing.xml"));
+  EXPECT_EQ(None->XML()->Name(), "Attributes");
+}
+
+namespace {
+
+class TChangeCounter : public TGObject {
+  G_CLASS(TChangeCounter, TGObject)
+  explicit TChangeCounter(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
+  void OnChange(TGObject*) { ++Count; }
+  int Count = 0;
+};
+G_IMPLEMENT_CLASS(TChangeCounter)
+
+} // namespace
+
+TEST_F(ResourceLibraryTest, ChangedFilesAreReloadedOnce) {
+  auto* Main = static_cast<TGConfig*>(Library->GetResource("Menu\\Main.cfg"));
+  TGObjectPtr<TChangeCounter> Counter(new TChangeCounter());
+  TGObject::Subscribe(TGNotification(Main, &TGResource::NotifyChange),
+                      TGNotifyEvent(Counter.get(), &TChangeCounter::OnChange));
+  TGResourceDepository* Depository = Library->CommonDepository();
+  Library->SetAllowHotLoad(true);
+  ASSERT_TRUE(Depository->AllowHotLoad());
+  WriteFile(Root + "/common/cfg/Menu/Main.cfg", "<Menu Title='changed'/>");
+  WriteFile(Root + "/common/cfg/Menu/Options.cfg", "<Menu Title='not loaded'/>");
+  for (int I = 0; I < 200 && Counter->Count == 0; ++I) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Depository->UpdateChangedFiles();
+  }
+  EXPECT_EQ(Counter->Count, 1);
+  EXPECT_EQ(Main->XML()->GetStrAttr("Title"), "changed");
+  EXPECT_FALSE(Library->IsLoaded("Menu\\Options.cfg")); // only loaded resources reload
+  // A resource told to ignore its next change is not reloaded that once.
+  Main->IgnoreNextChangeNotify = true;
+  WriteFile(Root + "/common/cfg/Menu/Main.cfg", "<Menu Title='again'/>");
+  for (int I = 0; I < 50; ++I) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Depository->UpdateChangedFiles();
+  }
+  EXPECT_EQ(Counter->Count, 1);
+  EXPECT_FALSE(Main->IgnoreNextChangeNotify);
+  EXPECT_EQ(Main->XML()->GetStrAttr("Title"), "changed");
+  Library->SetAllowHotLoad(false);
+  EXPECT_FALSE(Depository->AllowHotLoad());
 }
