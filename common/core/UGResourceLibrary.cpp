@@ -48,11 +48,12 @@ TGFileSystem* TGResourceLibrary::FileSystem() const {
 
 void TGResourceLibrary::Load(TGFileSystem* FileSystem, TGAbstractStartupLog* StartupLog,
                              TGResourceDepositoryType Depo, int64_t NeedsDiskSpace) {
-  if (Depo == rdtCommon && FCommonDepository) {
-    throw Error("Common resources was loaded");
-  }
-  if (Depo == rdtCurrent && FCurrentDepository) {
-    throw Error("Current resources was loaded");
+  // The library takes the file system over, also when it refuses it.
+  if ((Depo == rdtCommon && FCommonDepository) || (Depo == rdtCurrent && FCurrentDepository)) {
+    if (FileSystem) {
+      FileSystem->Free();
+    }
+    throw Error(Depo == rdtCommon ? "Common resources was loaded" : "Current resources was loaded");
   }
   auto* Depository =
       new TGResourceDepository(this, FileSystem, StartupLog, FNoCache, NeedsDiskSpace);

@@ -105,8 +105,10 @@ TEST_F(ResourceLoaderTest, TheWorkerLoadsQueuedURLsInItsShareOfTheFrames) {
     Loader->Add("Item" + std::to_string(I) + ".cfg");
   }
   Loader->AddThread();
-  for (int Frame = 0; Frame < 2000 && !Library->IsLoaded("Item19.cfg"); ++Frame) {
+  // The last URL may still be loading after the queue has emptied: allow it a few seconds.
+  for (int Frame = 0; Frame < 5000 && !Library->IsLoaded("Item19.cfg"); ++Frame) {
     Loader->Execute(0.011f, 0.5f);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   for (int I = 0; I < 20; ++I) {
     EXPECT_TRUE(Library->IsLoaded("Item" + std::to_string(I) + ".cfg")) << I;
