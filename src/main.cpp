@@ -5,6 +5,7 @@
 // (the last frame as PNG at exit) and --resources PATH (where the content is). With no display
 // it runs headless by itself.
 #include "Screens/UAliveWindow.h"
+#include "UApp.h"
 #include "UGApp.h"
 #include "UGAppFramework.h"
 #include "UGApplication.h"
@@ -104,6 +105,7 @@ TAliveWindow* CreateMainWindow(THostWindow& Window, TGAbstractStartupLog& Log,
   Params.StartupLog = &Log;
   Params.NoPreload = true;
   Params.NoCache = true;
+  Params.AppClass = &TApp::Make;
   RegisterEngineResources();
   AppFramework->InitFromCommandLine(Params, Options.GameArgs);
   if (TGConfig* Welcome =

@@ -110,6 +110,11 @@ void TGApp::Initialize() {
   }
   Control->SetClientSize(FParameters.Width, FParameters.Height);
   SetSystemCursorVisible(FSystemCursorVisible);
+  if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
+    ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
+    FParameters.NoPreload = true;
+    FParameters.NoCache = true;
+  }
   FResourceLib = CreateResourceLibrary();
   if (!FParameters.ResourcesLocation.empty()) {
     LoadDepository(FParameters.ResourcesLocation, 1 /* common */);
@@ -143,11 +148,6 @@ void TGApp::Finalize() {
 }
 
 TGResourceLibrary* TGApp::CreateResourceLibrary() {
-  if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
-    ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
-    FParameters.NoPreload = true;
-    FParameters.NoCache = true;
-  }
   return new TGResourceLibrary(this, FParameters.NoPreload, FParameters.NoCache);
 }
 

@@ -127,6 +127,9 @@ class TGApp : public TGAppPlugin {
 
 protected:
   void Destroy() override;
+  // The class factories of the resource layer; the game gives its own.
+  virtual TGResourceLibrary* CreateResourceLibrary();
+  virtual TGFileSystem* CreateArchiveFileSystem(const std::string& FileName);
 
 private:
   template <class F>
@@ -135,8 +138,6 @@ private:
   void OnWindowDestroyed(TGObject* Sender);
   size_t LowestWindowToDraw() const;
 
-  virtual TGResourceLibrary* CreateResourceLibrary();
-  virtual TGFileSystem* CreateArchiveFileSystem(const std::string& FileName);
   void ReadLanguage();
 
   TGAppParams FParameters;

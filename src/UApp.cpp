@@ -1,0 +1,14 @@
+#include "UApp.h"
+
+#include "UGClassBuilder.h"
+#include "UResourceLoader.h"
+
+G_IMPLEMENT_CLASS(TApp)
+
+TGApp* TApp::Make(const TGAppParams& Params) {
+  return New<TApp>(Params);
+}
+
+TGResourceLibrary* TApp::CreateResourceLibrary() {
+  return New<TResourceLibrary>(this, Parameters().NoPreload, Parameters().NoCache);
+}

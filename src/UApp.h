@@ -1,0 +1,19 @@
+// The game's application object: the engine's, with the game's resource library (shared with
+// a loader worker).
+#pragma once
+
+#include "UGApp.h"
+
+class TApp : public TGApp {
+  G_CLASS(TApp, TGApp)
+  explicit TApp(const TGAppParams& AParameters)
+      : TGApp(AParameters) {}
+  explicit TApp(TGObject* AOwner = nullptr)
+      : TGApp(AOwner) {}
+
+  // Makes the game's application object (the parameters' AppClass).
+  static TGApp* Make(const TGAppParams& Params);
+
+protected:
+  TGResourceLibrary* CreateResourceLibrary() override;
+};
