@@ -7,6 +7,7 @@
 #include "UGDebug.h"
 #include "UGFileSystem.h"
 #include "UGFileUtils.h"
+#include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
 #include "UGResourceLibrary.h"
 #include "UGStrUtils.h"
@@ -195,6 +196,7 @@ void TGApp::ReadLanguage() {
   for (const TGXMLNode* Loc : *Config->GetChilds("Loc")) {
     if (Loc->GetBoolAttrDef("Current", false)) {
       FLanguage = Loc->GetStrAttrDef("Lang", "ENG");
+      LangDictionary().SetCurrentLanguage(FLanguage);
       return;
     }
   }

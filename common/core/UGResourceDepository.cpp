@@ -6,6 +6,7 @@
 #include "UGClassBuilder.h"
 #include "UGDebug.h"
 #include "UGFileSystem.h"
+#include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
@@ -27,6 +28,12 @@ TGResourceDepository::TGResourceDepository(TGResourceLibrary* ALibrary, TGFileSy
     // A depository that says it is "Cached" holds no pictures to convert.
     if (FFileSystem->FileExists("Cached")) {
       FNoCache = true;
+    }
+    // The depository's translations join the language dictionary.
+    if (FFileSystem->FileExists("Dictionary.csv")) {
+      std::unique_ptr<TGStream> Dictionary =
+          FFileSystem->CreateStream("Dictionary.csv", fmOpenRead);
+      LangDictionary().Load(*Dictionary);
     }
   }
   FAttributeTable = new TGAttributeTable(this, FFileSystem, "Attributes.xml");
