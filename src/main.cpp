@@ -11,6 +11,7 @@
 #include "UGApplication.h"
 #include "UGConfig.h"
 #include "UGError.h"
+#include "UGLangDictionary.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
 #include "UGStrUtils.h"
@@ -110,7 +111,7 @@ TAliveWindow* CreateMainWindow(THostWindow& Window, TGAbstractStartupLog& Log,
   AppFramework->InitFromCommandLine(Params, Options.GameArgs);
   if (TGConfig* Welcome =
           ObjectCast<TGConfig>(App->ResourceLib()->GetResourceEx("Welcome.cfg", false))) {
-    Log.Info(Welcome->XML()->GetStrAttrDef("Text", ""));
+    Log.Info(LangDictionary().GetString(Welcome->XML()->GetStrAttrDef("Text", "")));
   }
   App->OnBeforeDeactivate = TGNotifyEvent();
   App->SetShowDebugInfo(false);
