@@ -41,6 +41,7 @@ uint64_t TGInputTimer::Now(uint64_t& Frequency) {
     // The counter failed: the millisecond timer from now on, restarting the interval on it.
     FUsePC = false;
     FLastTick = FClock.Milliseconds();
+    FLastNow = FLastTick;
   }
   Frequency = 1000;
   return FClock.Milliseconds();
@@ -49,6 +50,7 @@ uint64_t TGInputTimer::Now(uint64_t& Frequency) {
 void TGInputTimer::Reset() {
   uint64_t Frequency = 0;
   FLastTick = Now(Frequency);
+  FLastNow = FLastTick;
 }
 
 bool TGInputTimer::Wait(bool Minimized) {
@@ -61,9 +63,10 @@ bool TGInputTimer::Wait(bool Minimized) {
     FClock.Sleep(Minimized ? 20 : 1);
     return false;
   }
+  uint64_t Period =
+      static_cast<uint64_t>(std::llround(static_cast<double>(Frequency) / FWantedFPS));
+  uint64_t Due = FLastTick + Period;
   if (FUsePC && !Minimized) {
-    uint64_t Due = FLastTick +
-                   static_cast<uint64_t>(std::llround(static_cast<double>(Frequency) / FWantedFPS));
     while (Now < Due) {
       for (int I = 0; I < 96; ++I) {
         FClock.Pause();
@@ -74,10 +77,14 @@ bool TGInputTimer::Wait(bool Minimized) {
       }
     }
   }
-  if (Now > FLastTick) {
-    FAccumulator += static_cast<double>(Now - FLastTick) / static_cast<double>(Frequency);
+  // Game time is the time that really passed.
+  if (Now > FLastNow) {
+    FAccumulator += static_cast<double>(Now - FLastNow) / static_cast<double>(Frequency);
   }
   FTickCount = std::llround(FAccumulator * 1000.0);
-  FLastTick = Now;
+  FLastNow = Now;
+  // The next frame counts from this frame's boundary, so that a frame that starts a little late
+  // does not push every later frame back; a frame more than a whole period late starts anew.
+  FLastTick = (Now >= Due && Now - Due < Period) ? Due : Now;
   return true;
 }

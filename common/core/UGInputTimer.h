@@ -48,7 +48,8 @@ private:
   TGClock& FClock;
   double FAccumulator = 0;
   int64_t FTickCount = 0;
-  uint64_t FLastTick = 0;
+  uint64_t FLastTick = 0; // the frame boundary the next frame counts from
+  uint64_t FLastNow = 0;  // when the last frame actually began, for game time
   int32_t FWantedFPS = 90;
   bool FUsePC = true;
 };

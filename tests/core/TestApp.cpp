@@ -163,6 +163,25 @@ TEST(InputTimer, SleepsUntilNearTheBoundaryThenSpins) {
   EXPECT_EQ(Clock.Pauses, 0);
 }
 
+TEST(InputTimer, LateFramesDoNotPushLaterOnesBack) {
+  TFakeClock Clock;
+  TGInputTimer Timer(Clock);
+  uint64_t Start = Clock.Ticks;
+  Clock.Ticks = Start + 11611; // the first frame begins 0.5 ms late
+  EXPECT_TRUE(Timer.Wait(false));
+  Clock.Ticks = Start + 2 * 11111 - 1000; // 1 ms before the second boundary
+  Clock.SpinStep = 10;
+  EXPECT_TRUE(Timer.Wait(false));
+  // The second frame begins at its own boundary, not a period after the late first one.
+  EXPECT_GE(Clock.Ticks, Start + 2 * 11111);
+  EXPECT_LT(Clock.Ticks, Start + 2 * 11111 + 100);
+  EXPECT_EQ(Timer.TickCount(), 22); // game time is the time that passed
+  // A frame more than a whole period late starts the grid anew.
+  Clock.Ticks += 50000;
+  EXPECT_TRUE(Timer.Wait(false));
+  EXPECT_EQ(Timer.TickCount(), 72);
+}
+
 TEST(InputTimer, AccumulatesFrameTimeAndFallsBackToTheMillisecondTimer) {
   TFakeClock Clock;
   TGInputTimer Timer(Clock);
