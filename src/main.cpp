@@ -18,6 +18,7 @@
 #include "UGXMLNode.h"
 #include "UHostServices.h"
 #include "UHostWindow.h"
+#include "UScriptProcessor.h"
 #include "UStartupLog.h"
 
 #include <chrono>
@@ -150,6 +151,7 @@ int main(int Argc, char** Argv) {
   TGApplication Loop;
   TStartupLog Log(true, true);
   TAliveWindow* First = nullptr;
+  TGObjectPtr<TScriptProcessor> Scripts;
   auto Started = std::chrono::steady_clock::now();
   try {
     Frame = std::make_unique<TGAppFramework>(Folder);
@@ -176,6 +178,11 @@ int main(int Argc, char** Argv) {
         }
       });
     }
+    // One script engine for the whole run; its errors are shown and the game goes on.
+    TScriptProcessor::SetErrorReporter([](const std::string& Caption, const std::string& Text) {
+      ShowMessageBox(Caption, Text, TMessageBoxKind::Error);
+    });
+    Scripts.reset(New<TScriptProcessor>(nullptr));
     First = CreateMainWindow(*Window, Log, Options);
   } catch (const std::exception& E) {
     const EGException* Engine = dynamic_cast<const EGException*>(&E);
@@ -198,6 +205,7 @@ int main(int Argc, char** Argv) {
   }
   try {
     Frame.reset();
+    Scripts.reset();
   } catch (...) {
   }
   return 0;
