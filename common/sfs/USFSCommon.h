@@ -4,6 +4,8 @@
 // buffers field by field, so the in-memory layout never leaks into the file.
 #pragma once
 
+#include "UGFileSystem.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -100,13 +102,8 @@ enum : int32_t {
   erReadPageFailed = -19,
 };
 
-// Attribute bits of directory entries.
-inline constexpr uint32_t faReadOnly = 0x01;
-inline constexpr uint32_t faHidden = 0x02;
-inline constexpr uint32_t faSysFile = 0x04;
-inline constexpr uint32_t faDirectory = 0x10;
-inline constexpr uint32_t faArchive = 0x20;
-inline constexpr uint32_t faAnyFile = 0x3F;
+// Attribute bits of directory entries are those of the file-system interface (faReadOnly,
+// faHidden, faSysFile, faDirectory, faArchive, faAnyFile).
 
 // Little-endian access to byte buffers.
 inline uint32_t GetU32(const uint8_t* P) {
