@@ -1,6 +1,7 @@
 #include "UApp.h"
 
 #include "UGClassBuilder.h"
+#include "UGSingleFileSystem.h"
 #include "UResourceLoader.h"
 
 G_IMPLEMENT_CLASS(TApp)
@@ -11,4 +12,8 @@ TGApp* TApp::Make(const TGAppParams& Params) {
 
 TGResourceLibrary* TApp::CreateResourceLibrary() {
   return New<TResourceLibrary>(this, Parameters().NoPreload, Parameters().NoCache);
+}
+
+TGFileSystem* TApp::CreateArchiveFileSystem(const std::string& FileName) {
+  return new TGLockedSingleFileSystem(nullptr, FileName, fmOpenRead);
 }

@@ -16,4 +16,6 @@ class TApp : public TGApp {
 
 protected:
   TGResourceLibrary* CreateResourceLibrary() override;
+  // Archives are read through the locked archive file system, which the loader worker shares.
+  TGFileSystem* CreateArchiveFileSystem(const std::string& FileName) override;
 };

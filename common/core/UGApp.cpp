@@ -182,6 +182,9 @@ void TGApp::LoadDepository(std::string Location, int DepositoryType) {
   if (FParameters.ResourceStatistics) {
     FS->EnableUsageStatistics();
   }
+  if (FParameters.StartupLog) {
+    FParameters.StartupLog->Info("Resources: " + FS->Location());
+  }
   FResourceLib->Load(FS, FParameters.StartupLog,
                      static_cast<TGResourceDepositoryType>(DepositoryType),
                      FParameters.NeedsDiskSpace);
