@@ -842,8 +842,10 @@ void TGGraphicsDevice::ReadTexturePixels(uint32_t Texture, int32_t TexWidth, int
                 static_cast<size_t>(AWidth) * 4);
 }
 
-uint32_t TGGraphicsDevice::CreateFramebuffer(uint32_t Texture, uint32_t Renderbuffer) {
+uint32_t TGGraphicsDevice::CreateFramebuffer(uint32_t Texture, uint32_t Renderbuffer,
+                                             int32_t AWidth, int32_t AHeight, uint32_t& Depth) {
   DrainGLErrors();
+  Depth = 0;
   GLuint F = 0;
   glGenFramebuffers(1, &F);
   glBindFramebuffer(GL_FRAMEBUFFER, F);
@@ -851,12 +853,27 @@ uint32_t TGGraphicsDevice::CreateFramebuffer(uint32_t Texture, uint32_t Renderbu
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, Texture, 0);
   else
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, Renderbuffer);
-  if (FGL->Samples == 0) // a multisampled depth buffer cannot serve a plain target
+  // OpenGL draws only where all attachments are: a target larger than the back buffer, or one
+  // beside a multisampled back buffer, needs a depth buffer of its own.
+  if (FGL->Samples == 0 && AWidth <= FWidth && AHeight <= FHeight) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, FGL->BackDepth);
+  } else {
+    GLuint D = 0;
+    glGenRenderbuffers(1, &D);
+    glBindRenderbuffer(GL_RENDERBUFFER, D);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, AWidth, AHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, D);
+    Depth = D;
+  }
   const GLenum Status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   glBindFramebuffer(GL_FRAMEBUFFER, FGL->Framebuffer);
   if (Status != GL_FRAMEBUFFER_COMPLETE) {
     glDeleteFramebuffers(1, &F);
+    if (Depth) {
+      GLuint D = Depth;
+      glDeleteRenderbuffers(1, &D);
+      Depth = 0;
+    }
     D3DAssert(D3DERR_NOTAVAILABLE);
   }
   CheckGLError();
@@ -1073,12 +1090,12 @@ void TGGraphicsDevice::ApplyRenderTarget() {
     H = FRenderTargetSurface->Height();
   } else if (FRenderTarget) {
     auto* T = dynamic_cast<TGSimpleTexture*>(FRenderTarget);
-    if (!T || !T->RenderTarget() || T->IsEmpty())
+    if (!T || !T->RenderTarget() || T->GetIsEmpty())
       D3DAssert(D3DERR_INVALIDCALL);
     T->GetD3DTexture();
     TGLTexture& P = *T->Platform();
     if (!P.Framebuffer)
-      P.Framebuffer = CreateFramebuffer(P.Name, 0);
+      P.Framebuffer = CreateFramebuffer(P.Name, 0, P.Width, P.Height, P.Depth);
     Framebuffer = P.Framebuffer;
     W = P.Width;
     H = P.Height;

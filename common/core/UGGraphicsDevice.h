@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -503,7 +504,6 @@ class TGGraphicsDevice : public TGDeviceState {
   bool MultiSampling() const { return FMultiSampling; }
   bool VSync() const { return FVSync; }
   TGSimpleTexture* GetCommonRenderTarget();
-  TGSimpleTexture* CommonRenderTarget() { return GetCommonRenderTarget(); }
   TGDefaultPoolTextureLocker* DefaultPoolTextureLocker() const { return FDefaultPoolTextureLocker; }
   TGManagedTexturesStorageBase* ManagedTexturesStorage() const {
     return FManagedTexturesStorage.get();
@@ -533,8 +533,10 @@ class TGGraphicsDevice : public TGDeviceState {
   // Reads the first Width × Height pixels of a texture, rows from the top.
   void ReadTexturePixels(uint32_t Texture, int32_t TexWidth, int32_t TexHeight, int32_t AWidth,
                          int32_t AHeight, std::vector<TGColor>& Pixels);
-  // A framebuffer drawing into a texture or a renderbuffer, with the device's depth buffer.
-  uint32_t CreateFramebuffer(uint32_t Texture, uint32_t Renderbuffer);
+  // A framebuffer drawing into a texture or a renderbuffer of Width × Height, with the device's
+  // depth buffer, or with a depth buffer of its own (returned in Depth) when the target is larger.
+  uint32_t CreateFramebuffer(uint32_t Texture, uint32_t Renderbuffer, int32_t AWidth,
+                             int32_t AHeight, uint32_t& Depth);
   // Binds a texture to unit 0 for an update; RestoreTextureBinding gives unit 0 back.
   void BindTextureForUpdate(uint32_t Texture);
   void RestoreTextureBinding();

@@ -81,6 +81,10 @@ TGLTexture::~TGLTexture() {
       GLuint F = Framebuffer;
       glDeleteFramebuffers(1, &F);
     }
+    if (Depth) {
+      GLuint D = Depth;
+      glDeleteRenderbuffers(1, &D);
+    }
     if (Name) {
       GLuint N = Name;
       glDeleteTextures(1, &N);
@@ -93,8 +97,8 @@ TGLTexture::~TGLTexture() {
 // TGTexture --------------------------------------------------------------------------------------
 
 void TGTexture::Normalize(float& U, float& V) const {
-  U /= static_cast<float>(Width());
-  V /= static_cast<float>(Height());
+  U /= static_cast<float>(GetWidth());
+  V /= static_cast<float>(GetHeight());
 }
 
 void TGTexture::Destroy() {
@@ -383,7 +387,7 @@ uint32_t TGRenderTargetSurface::D3DSurface() {
   if (int64_t{FWidth} * FHeight <= 0)
     return 0;
   if (FFramebuffer && !ContextAlive(FGeneration)) {
-    FFramebuffer = FColorBuffer = 0;
+    FFramebuffer = FColorBuffer = FDepthBuffer = 0;
     DestroyD3DSurface();
   }
   if (!FFramebuffer)
@@ -417,7 +421,7 @@ void TGRenderTargetSurface::CreateD3DSurface(int RetryLevel) {
       continue;
     }
     FColorBuffer = Color;
-    FFramebuffer = GD->CreateFramebuffer(0, Color);
+    FFramebuffer = GD->CreateFramebuffer(0, Color, FWidth, FHeight, FDepthBuffer);
     FGeneration = GD->ContextGeneration();
     FSurfaceSize = FWidth * FHeight * F.BytesPerPixel;
     GD->ChargeMemory(FSurfaceSize);
@@ -446,12 +450,14 @@ void TGRenderTargetSurface::DestroyD3DSurface() {
       GLuint F = FFramebuffer;
       glDeleteFramebuffers(1, &F);
     }
-    if (FColorBuffer) {
-      GLuint C = FColorBuffer;
-      glDeleteRenderbuffers(1, &C);
+    for (uint32_t R : {FColorBuffer, FDepthBuffer}) {
+      if (R) {
+        GLuint N = R;
+        glDeleteRenderbuffers(1, &N);
+      }
     }
   }
-  FFramebuffer = FColorBuffer = 0;
+  FFramebuffer = FColorBuffer = FDepthBuffer = 0;
   if (FSurfaceSize && GD)
     GD->ChargeMemory(-FSurfaceSize);
   FSurfaceSize = 0;

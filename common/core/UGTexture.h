@@ -23,6 +23,7 @@ struct TGLTexture {
 
   uint32_t Name = 0;        // the OpenGL texture
   uint32_t Framebuffer = 0; // render targets: the framebuffer drawing into it, made on first use
+  uint32_t Depth = 0;       // its own depth buffer, when the device's is too small
   int32_t Width = 0;        // power-of-two size
   int32_t Height = 0;
   int32_t Size = 0; // bytes charged to MemoryUsage
@@ -40,18 +41,14 @@ class TGTexture : public TGClonableObject {
 
   // The OpenGL texture, created on demand (0 for none).
   virtual uint32_t GetD3DTexture() = 0;
-  uint32_t D3DTexture() { return GetD3DTexture(); }
   virtual int32_t GetWidth() const = 0;
   virtual int32_t GetHeight() const = 0;
   virtual void SetHeight(int32_t Value) = 0;
   virtual void SetWidth(int32_t Value) = 0;
-  int32_t Width() const { return GetWidth(); }
-  int32_t Height() const { return GetHeight(); }
   // Binds the texture to a texture stage.
   virtual void D3DApply(int Stage) = 0;
   virtual bool GetIsEmpty() const { return true; }
   virtual void SetIsEmpty(bool Value) { (void)Value; }
-  bool IsEmpty() const { return GetIsEmpty(); }
   // Whether both show the same OpenGL texture.
   virtual bool SameTexture(const TGTexture* Other) const = 0;
 
@@ -171,6 +168,7 @@ private:
   int32_t FHeight = 0;
   uint32_t FFramebuffer = 0;
   uint32_t FColorBuffer = 0;
+  uint32_t FDepthBuffer = 0;
   int32_t FSurfaceSize = 0;
   uint64_t FGeneration = 0;
 };

@@ -300,7 +300,7 @@ TEST_F(GraphicsDevice, TextureSizesAndCharges) {
   EXPECT_EQ(GD->MemoryUsage(), 0);
   T->SetWidth(0);
   EXPECT_EQ(T->GetD3DTexture(), 0u);
-  EXPECT_TRUE(T->IsEmpty());
+  EXPECT_TRUE(T->GetIsEmpty());
 }
 
 TEST_F(GraphicsDevice, BudgetEvictsBeforeCreation) {
@@ -483,6 +483,7 @@ TEST_F(GraphicsDevice, TextureStagesCombine) {
   GD->SetTextureState(0, tsColorize); // white vertices × a + grey × (1 − a), a = 0x40 / 255
   GD->SetConstantColor(0x4000FF00u);
   DrawQuad(8, 0, 16, 8);
+  GD->SetConstantColor(0xFF00FF00u);
   GD->SetTextureState(0, tsDiffuse);
   GD->SetTextureState(1, tsConstant); // a second stage replaces the first
   DrawQuad(16, 0, 24, 8);
@@ -498,8 +499,8 @@ TEST_F(GraphicsDevice, TextureStagesCombine) {
 }
 
 TEST_F(GraphicsDevice, RenderTargetRowsRunFromTheTop) {
-  TGSimpleTexture* RT = GD->CommonRenderTarget();
-  EXPECT_EQ(GD->CommonRenderTarget(), RT);
+  TGSimpleTexture* RT = GD->GetCommonRenderTarget();
+  EXPECT_EQ(GD->GetCommonRenderTarget(), RT);
   EXPECT_TRUE(RT->RenderTarget());
   GD->Erase(0xFF000000u);
   GD->PushState(TGDeviceStateMask{bRenderTarget, bViewport, bMatrices});
@@ -528,6 +529,40 @@ TEST_F(GraphicsDevice, RenderTargetRowsRunFromTheTop) {
   ExpectNear(Pixel(1, 1), 0xFFFF0000u, 0);
   ExpectNear(Pixel(10, 10), 0xFF0000FFu, 0);
   ExpectNear(Pixel(1, 40), 0xFF0000FFu, 0);
+}
+
+TEST_F(GraphicsDevice, RenderTargetSurfaceTakesThePicture) {
+  TGObjectPtr<TGRenderTargetSurface> S(new TGRenderTargetSurface(nullptr));
+  S->SetWidth(100); // wider than the back buffer: it gets a depth buffer of its own
+  S->SetHeight(20);
+  GD->Erase(0xFF000000u);
+  GD->PushState(TGDeviceStateMask{bRenderTarget, bViewport});
+  GD->SetRenderTargetSurface(S.get());
+  GD->Erase(0xFF00FF00u);
+  GD->DrawRect(0xFFFF0000u, 90, 0, 100, 20); // the projection still maps the back buffer
+  GD->PopState();
+  EXPECT_EQ(GD->MemoryUsage(), 100 * 20 * 4);
+  std::vector<TGColor> P;
+  S->ReadPixels(P);
+  ASSERT_EQ(P.size(), 2000u);
+  ExpectNear(P[99], 0xFF00FF00u, 0);
+  ExpectNear(Pixel(4, 4), 0xFF000000u, 0);
+  S.reset();
+  EXPECT_EQ(GD->MemoryUsage(), 0);
+  EXPECT_EQ(GD->RenderTargetSurface(), nullptr);
+}
+
+TEST_F(GraphicsDevice, FullScreenSwitchKeepsDrawing) {
+  GD->SetBlending(bAdd);
+  GD->SetFullScreen(true);
+  EXPECT_EQ(GD->FullScreen(), Window->IsFullScreen());
+  GD->SetFullScreen(false);
+  EXPECT_FALSE(GD->FullScreen());
+  EXPECT_FALSE(Window->IsFullScreen());
+  EXPECT_EQ(GD->StateStackSize(), 0);
+  GD->Erase(0x00404040u);
+  GD->DrawRect(0x80204060u, 0, 0, 8, 8);
+  ExpectNear(Pixel(4, 4), 0xFF6080A0u);
 }
 
 TEST_F(GraphicsDevice, CullingFollowsScreenWinding) {
@@ -578,8 +613,8 @@ TEST_F(GraphicsDevice, IndexedDrawing) {
   GD->SetTextureState(0, tsTexture);
   ExpectNear(Pixel(7, 7), 0xFF00FFFFu, 0);
   ExpectNear(Pixel(1, 1), 0xFF000000u, 0);
-  EXPECT_THROW(GD->DrawIndexedTriangleList(1, 2, 0, 0), EGException); // beyond the indices
-  EXPECT_THROW(GD->DrawTriangleList(2), EGException);                 // beyond the vertices
+  EXPECT_THROW(GD->DrawIndexedTriangleList(85, 1, 0, 0), EGException); // beyond the indices
+  EXPECT_THROW(GD->DrawTriangleList(2), EGException);                  // beyond the vertices
 }
 
 TEST_F(GraphicsDevice, ResetRenewsDeviceObjects) {
@@ -589,8 +624,9 @@ TEST_F(GraphicsDevice, ResetRenewsDeviceObjects) {
   T->GetD3DTexture();
   GD->SetBlending(bAdd);
   EXPECT_EQ(GD->MemoryUsage(), 1024);
+  const int Invalidations = Storage->Invalidations;
   GD->Reset();
-  EXPECT_EQ(Storage->Invalidations, 1);
+  EXPECT_EQ(Storage->Invalidations, Invalidations + 1);
   EXPECT_EQ(T->TextureSize(), 0);
   EXPECT_EQ(GD->MemoryUsage(), 0);
   EXPECT_EQ(GD->Blending(), bAdd);
@@ -640,6 +676,25 @@ TEST_F(GraphicsDevice, ScreenshotsTakeTheNextFreeNumber) {
   EXPECT_EQ(static_cast<uint8_t>(Magic[1]), 0xD8);
   fs::current_path(Old);
   fs::remove_all(Dir);
+}
+
+TEST_F(GraphicsDevice, MultisampledBackBufferDrawsButTakesNoScreenshot) {
+  Device.reset();
+  Device.reset(new TGGraphicsDevice(nullptr));
+  Device->Initialize(CWidth, CHeight, Window, true, false, false, false);
+  EXPECT_TRUE(GD->MultiSampling());
+  GD->Erase(0xFF000000u);
+  GD->DrawRect(0xFFFF0000u, 0, 0, 8, 8);
+  GD->PushState(TGDeviceStateMask{bRenderTarget, bViewport});
+  GD->SetRenderTarget(GD->GetCommonRenderTarget());
+  GD->Erase(0xFF0000FFu);
+  GD->PopState();
+  GD->Present();
+  std::vector<TGColor> P;
+  EXPECT_FALSE(GD->CreateScreenshotPixels(P));
+  EXPECT_EQ(GD->MakeScreenshot(), "");
+  GD->GetCommonRenderTarget()->SavePixels(P);
+  ExpectNear(P[0], 0xFF0000FFu, 0);
 }
 
 TEST(GraphicsDeviceErrors, NamesOfPlatformResults) {
