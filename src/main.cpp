@@ -11,6 +11,7 @@
 #include "UGApplication.h"
 #include "UGConfig.h"
 #include "UGError.h"
+#include "UGGraphicsDevice.h"
 #include "UGLangDictionary.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
@@ -118,6 +119,10 @@ TAliveWindow* CreateMainWindow(THostWindow& Window, TGAbstractStartupLog& Log,
   App->SetShowDebugInfo(false);
   App->InitWideScreen(false, false);
   App->SetAdjustmentSymbolGfxURL("Particles\\WhitePoint.png");
+  if (GD) {
+    GD->SetDefaultClearColor(TGColor::Create(255, 0, 0, 0));
+    GD->SetMemoryLimit(0x3000000);
+  }
   TAliveWindow* First = new TAliveWindow();
   First->SetFrameLimit(Options.Frames);
   App->Show(First);
@@ -200,8 +205,12 @@ int main(int Argc, char** Argv) {
                static_cast<long long>(Frames), Seconds,
                First && First->GameSeconds() > 0 ? Frames / First->GameSeconds() : 0.0);
   if (!Options.Screenshot.empty()) {
-    std::fprintf(stderr, "hoe: no screenshot written to %s: drawing is not available yet\n",
-                 Options.Screenshot.c_str());
+    try {
+      SaveScreenshot(Options.Screenshot);
+      std::fprintf(stderr, "hoe: the last frame is in %s\n", Options.Screenshot.c_str());
+    } catch (const std::exception& E) {
+      std::fprintf(stderr, "hoe: %s\n", E.what());
+    }
   }
   try {
     Frame.reset();

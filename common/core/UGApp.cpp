@@ -7,6 +7,7 @@
 #include "UGDebug.h"
 #include "UGFileSystem.h"
 #include "UGFileUtils.h"
+#include "UGGraphicsDevice.h"
 #include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
 #include "UGResourceLibrary.h"
@@ -110,7 +111,10 @@ void TGApp::Initialize() {
     FParameters.Height = Size.Height;
   }
   Control->SetClientSize(FParameters.Width, FParameters.Height);
+  new TGGraphicsDevice(this);
   SetSystemCursorVisible(FSystemCursorVisible);
+  GD->Initialize(FParameters.Width, FParameters.Height, Control, FParameters.MultiSampling,
+                 FParameters.VSync, FParameters.MultiThreaded, false);
   if (FParameters.ResourceStatistics && (!FParameters.NoPreload || !FParameters.NoCache)) {
     ODS("Resource preloading and caching is ignored when resources usage statistics is enabled");
     FParameters.NoPreload = true;
@@ -146,6 +150,9 @@ void TGApp::Finalize() {
     W->Free();
   }
   FreeAndNil(FResourceLib);
+  if (GD && GD->Owner() == this) {
+    GD->Free();
+  }
 }
 
 TGResourceLibrary* TGApp::CreateResourceLibrary() {
@@ -268,6 +275,8 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
     std::vector<TGWindow*> Windows(FWindowStack.begin() +
                                        static_cast<std::ptrdiff_t>(LowestWindowToDraw()),
                                    FWindowStack.end());
+    DrawWindows(Windows);
+    Success = GD && GD->Initialized();
     for (TGWindow* W : Windows) {
       if (std::find(FWindowStack.begin(), FWindowStack.end(), W) != FWindowStack.end()) {
         W->UpdateTree(FInterval);
@@ -281,9 +290,40 @@ void TGApp::Idle(int64_t TickCount) {
   UpdateInterval(TickCount);
 }
 
-void TGApp::PresentLastFrame() {
+void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
+  if (!GD || !GD->Initialized() || !GD->BeginScene()) {
+    return; // nothing can be drawn: the frame still updates
+  }
   FFrameIsDrawn = false;
-  FScreenShotPending = false;
+  FInDrawing = true;
+  struct TSceneEnd {
+    TGApp* App;
+    ~TSceneEnd() {
+      GD->EndScene();
+      App->FInDrawing = false;
+    }
+  } End{this};
+  GD->Erase();
+  for (TGWindow* W : Windows) {
+    if (W->ReadyToDraw() && W->Visible()) {
+      W->DrawTree();
+      FFrameIsDrawn = true;
+    }
+  }
+}
+
+void TGApp::PresentLastFrame() {
+  if (FFrameIsDrawn && GD) {
+    GD->Present();
+  }
+  if (FScreenShotPending && GD && GD->Initialized()) {
+    FScreenShotPending = false;
+    std::string Name = GD->MakeScreenshot();
+    if (!Name.empty()) {
+      ODS("Screenshot saved to %s", Name);
+    }
+  }
+  FFrameIsDrawn = false;
 }
 
 void TGApp::RestoreWindowedMode() {
@@ -301,11 +341,16 @@ void TGApp::PauseAudio(bool Paused) {
 }
 
 bool TGApp::FullScreen() const {
+  if (GD && GD->Initialized()) {
+    return GD->FullScreen();
+  }
   return FParameters.Control && FParameters.Control->IsFullScreen();
 }
 
 void TGApp::SetFullScreen(bool Value) {
-  if (FParameters.Control) {
+  if (GD && GD->Initialized()) {
+    GD->SetFullScreen(Value);
+  } else if (FParameters.Control) {
     FParameters.Control->SetFullScreen(Value);
   }
 }

@@ -136,6 +136,8 @@ private:
   void Guarded(F&& Action);
   bool WindowVisible(const TGWindow* W) const;
   void OnWindowDestroyed(TGObject* Sender);
+  // Draws the windows that are ready and visible, bottom first; none without a device.
+  void DrawWindows(const std::vector<TGWindow*>& Windows);
   size_t LowestWindowToDraw() const;
 
   void ReadLanguage();

@@ -596,3 +596,10 @@ private:
 
 // The device, from its creation until its destruction.
 extern TGGraphicsDevice* GD;
+
+// The device's back buffer as a picture file: PNG for a ".png" name, JPEG otherwise.
+void SaveScreenshot(const std::string& FileName);
+void SaveScreenshotJpeg(const std::string& FileName, int32_t Width, int32_t Height,
+                        const std::vector<TGColor>& Pixels);
+void SaveScreenshotPng(const std::string& FileName, int32_t Width, int32_t Height,
+                       const std::vector<TGColor>& Pixels);

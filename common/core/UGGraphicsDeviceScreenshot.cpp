@@ -1,11 +1,14 @@
 // Screenshots as JPEG files.
 #include "UGColor.h"
 #include "UGError.h"
+#include "UGGraphicsDevice.h"
+#include "UGStrUtils.h"
 
 #include <cstdio>
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <png.h>
 #include <string>
 #include <vector>
 
@@ -63,4 +66,38 @@ void SaveScreenshotJpeg(const std::string& FileName, int32_t Width, int32_t Heig
   jpeg_destroy_compress(&Info);
   if (std::fclose(File) != 0)
     throw EWriteError(Format("Cannot write file \"%s\"", {TGFormatArg(FileName)}));
+}
+
+void SaveScreenshotPng(const std::string& FileName, int32_t Width, int32_t Height,
+                       const std::vector<TGColor>& Pixels) {
+  png_image Image{};
+  Image.version = PNG_IMAGE_VERSION;
+  Image.width = static_cast<png_uint_32>(Width);
+  Image.height = static_cast<png_uint_32>(Height);
+  Image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> Rgb(static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3);
+  for (size_t I = 0; I < Pixels.size() && I * 3 + 2 < Rgb.size(); ++I) {
+    Rgb[I * 3] = Pixels[I].R;
+    Rgb[I * 3 + 1] = Pixels[I].G;
+    Rgb[I * 3 + 2] = Pixels[I].B;
+  }
+  if (!png_image_write_to_file(&Image, FileName.c_str(), 0, Rgb.data(), 0, nullptr)) {
+    throw Error("Cannot write the picture %s: %s", FileName, Image.message);
+  }
+}
+
+void SaveScreenshot(const std::string& FileName) {
+  if (!GD) {
+    throw Error("Cannot write the picture %s: there is no graphics device", FileName);
+  }
+  std::vector<TGColor> Pixels;
+  if (!GD->CreateScreenshotPixels(Pixels)) {
+    throw Error("Cannot write the picture %s: the back buffer cannot be read", FileName);
+  }
+  std::string Ext = LowerCase(ExtractFileExt(FileName));
+  if (Ext == ".png") {
+    SaveScreenshotPng(FileName, GD->Width(), GD->Height(), Pixels);
+  } else {
+    SaveScreenshotJpeg(FileName, GD->Width(), GD->Height(), Pixels);
+  }
 }

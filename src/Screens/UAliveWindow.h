@@ -17,6 +17,8 @@ class TAliveWindow : public TGWindow {
   double GameSeconds() const { return FGameSeconds; }
 
   void UpdateTree(float Interval) override;
+  // A small harbour at dusk: sky, sea, a lighthouse whose light blinks and a boat crossing.
+  void DrawTree() override;
   void KeyDown(uint16_t Key) override;
 
 private:

@@ -38,6 +38,23 @@ TEST(Program, StartsOnThePackedContentAndOnTheContentFolder) {
   EXPECT_NE(Out.find("Welcome to Hidden Harbour"), std::string::npos) << Out;
 }
 
+TEST(Program, DrawsFramesAndKeepsTheLastOne) {
+  std::string Picture = ::testing::TempDir() + "/hoe-last-frame.png";
+  std::remove(Picture.c_str());
+  std::string Out;
+  ASSERT_EQ(RunProgram("--frames 30 --screenshot " + Picture, Out), 0) << Out;
+  FILE* File = std::fopen(Picture.c_str(), "rb");
+  ASSERT_NE(File, nullptr) << Out;
+  unsigned char Signature[8] = {};
+  EXPECT_EQ(std::fread(Signature, 1, 8, File), 8u);
+  std::fseek(File, 0, SEEK_END);
+  EXPECT_GT(std::ftell(File), 2000); // a drawn scene, not an empty picture
+  std::fclose(File);
+  EXPECT_EQ(Signature[1], 'P');
+  EXPECT_EQ(Signature[2], 'N');
+  EXPECT_EQ(Signature[3], 'G');
+}
+
 TEST(Program, ReportsBadStarts) {
   std::string Out;
   EXPECT_EQ(RunProgram("--frames 5 --resources /nonexistent/place", Out), 1);
