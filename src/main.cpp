@@ -11,6 +11,7 @@
 #include "UGApplication.h"
 #include "UGConfig.h"
 #include "UGError.h"
+#include "UGFileUtils.h"
 #include "UGGraphicsDevice.h"
 #include "UGLangDictionary.h"
 #include "UGResource.h"
@@ -136,6 +137,16 @@ int main(int Argc, char** Argv) {
   int ExitCode = 0;
   if (!ParseOptions(Argc, Argv, Options, ExitCode)) {
     return ExitCode;
+  }
+  // Paths given on the command line are relative to where the program was started.
+  char StartFolder[4096];
+  if (::getcwd(StartFolder, sizeof(StartFolder))) {
+    for (std::string* Path : {&Options.Screenshot, &Options.Resources}) {
+      if (!Path->empty() && Path->front() != '/' &&
+          (Path == &Options.Screenshot || FileExists(*Path) || DirectoryExists(*Path))) {
+        *Path = std::string(StartFolder) + "/" + *Path;
+      }
+    }
   }
   if (!Options.Headless && !THostWindow::DisplayAvailable()) {
     std::fprintf(stderr, "hoe: no display found, running headless\n");

@@ -6,8 +6,6 @@ cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   mkdir -p build/screenshots
   echo "No display: running headless for 450 frames."
-  ./build/default/src/hoe --headless --frames 450 --screenshot build/screenshots/last-frame.png "$@"
-  echo "The last frame is in $(pwd)/build/screenshots/last-frame.png"
-  exit 0
+  exec ./build/default/src/hoe --headless --frames 450 --screenshot build/screenshots/last-frame.png "$@"
 fi
 exec ./build/default/src/hoe "$@"
