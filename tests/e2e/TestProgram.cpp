@@ -11,8 +11,8 @@ namespace {
 // wrote to standard error.
 int RunProgram(const std::string& Arguments, std::string& Output) {
   // Mesa keeps allocations it never frees: leak reports of a sanitizer build are not ours.
-  std::string Command = "ASAN_OPTIONS=detect_leaks=0 " + std::string(HOE_PROGRAM) +
-                        " --headless " + Arguments + " 2>&1";
+  std::string Command = "ASAN_OPTIONS=detect_leaks=0 " + std::string(HOE_PROGRAM) + " --headless " +
+                        Arguments + " 2>&1";
   FILE* Pipe = ::popen(Command.c_str(), "r");
   if (!Pipe) {
     return -1;
