@@ -168,11 +168,7 @@ TGFileSystem* TGApp::CreateArchiveFileSystem(const std::string& FileName) {
 
 void TGApp::LoadDepository(std::string Location, int DepositoryType) {
   Location = ChangeFileExt(FixURLSlashes(Location), "");
-  for (char& C : Location) {
-    if (C == '\\') {
-      C = '/';
-    }
-  }
+  std::replace(Location.begin(), Location.end(), '\\', '/');
   bool Absolute = (!Location.empty() && Location.front() == '/') ||
                   (Location.size() >= 3 && Location[1] == ':');
   if (!Absolute) {

@@ -119,17 +119,5 @@ void TGClonableCollection::AssignTo(TGObject* Dest) const {
 }
 
 TGClonableCollection* TGClonableCollection::Clone(TGObject* AOwner) const {
-  TGClass Class = ClassType();
-  if (*Class->TypeId != typeid(*this)) {
-    throw Error("Class %s cannot be cloned: its run-time class does not describe itself",
-                Class->Name);
-  }
-  TGObject* Copy = Class->CreateInstance(AOwner);
-  try {
-    Copy->Assign(this);
-  } catch (...) {
-    Copy->Free();
-    throw;
-  }
-  return static_cast<TGClonableCollection*>(Copy);
+  return static_cast<TGClonableCollection*>(CloneObject(*this, AOwner));
 }

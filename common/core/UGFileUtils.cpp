@@ -1,5 +1,6 @@
 #include "UGFileUtils.h"
 
+#include "UFileHelpers.h"
 #include "UGDebug.h"
 #include "UGStream.h"
 
@@ -21,31 +22,6 @@ std::string SlashPath(std::string_view Path) {
     }
   }
   return P;
-}
-
-struct TEntry {
-  std::string Name;
-  bool IsDir;
-};
-
-std::vector<TEntry> ListFolder(const std::string& Folder) {
-  std::vector<TEntry> Out;
-  DIR* D = ::opendir(Folder.empty() ? "." : Folder.c_str());
-  if (!D) {
-    return Out;
-  }
-  while (dirent* E = ::readdir(D)) {
-    std::string Name = E->d_name;
-    if (Name == "." || Name == "..") {
-      continue;
-    }
-    struct stat Info;
-    bool IsDir =
-        ::lstat((IncludeTrailingSlash(Folder) + Name).c_str(), &Info) == 0 && S_ISDIR(Info.st_mode);
-    Out.push_back({Name, IsDir});
-  }
-  ::closedir(D);
-  return Out;
 }
 
 } // namespace
@@ -97,8 +73,8 @@ bool ForceDirectories(std::string_view Path) {
 void DeleteFiles(const std::string& Folder, const std::string& Mask) {
   std::string Pattern = Mask == "*.*" ? "*" : Mask;
   std::string Dir = SlashPath(Folder);
-  for (const TEntry& E : ListFolder(Dir)) {
-    if (!E.IsDir && ::fnmatch(Pattern.c_str(), E.Name.c_str(), 0) == 0) {
+  for (const THostDirEntry& E : ListDirectory(Dir)) {
+    if ((!E.IsDirectory || E.IsSymlink) && ::fnmatch(Pattern.c_str(), E.Name.c_str(), 0) == 0) {
       ::unlink((IncludeTrailingSlash(Dir) + E.Name).c_str());
     }
   }
@@ -107,8 +83,9 @@ void DeleteFiles(const std::string& Folder, const std::string& Mask) {
 void DeleteTree(const std::string& Folder) {
   std::string Dir = SlashPath(Folder);
   DeleteFiles(Dir, "*.*");
-  for (const TEntry& E : ListFolder(Dir)) {
-    if (E.IsDir) {
+  for (const THostDirEntry& E : ListDirectory(Dir)) {
+    // A link to a folder is removed as a link, never followed.
+    if (E.IsDirectory && !E.IsSymlink && E.Name != "." && E.Name != "..") {
       DeleteTree(IncludeTrailingSlash(Dir) + E.Name);
     }
   }

@@ -308,17 +308,21 @@ TGClonableObject* TGClonableObject::Clone(TGObject* AOwner) const {
 }
 
 void TGClonableObject::CloneTo(TGObject* AOwner, TGClonableObject*& Obj) const {
-  TGClass Class = ClassType();
-  if (*Class->TypeId != typeid(*this)) {
+  Obj = static_cast<TGClonableObject*>(CloneObject(*this, AOwner));
+}
+
+TGObject* CloneObject(const TGObject& Source, TGObject* AOwner) {
+  TGClass Class = Source.ClassType();
+  if (*Class->TypeId != typeid(Source)) {
     throw Error("Class %s cannot be cloned: its run-time class does not describe itself",
                 Class->Name);
   }
-  Obj = static_cast<TGClonableObject*>(Class->CreateInstance(AOwner));
+  TGObject* Copy = Class->CreateInstance(AOwner);
   try {
-    Obj->Assign(this);
+    Copy->Assign(&Source);
   } catch (...) {
-    Obj->Free();
-    Obj = nullptr;
+    Copy->Free();
     throw;
   }
+  return Copy;
 }

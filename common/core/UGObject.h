@@ -185,6 +185,10 @@ class TGClonableObject : public TGObject {
   void CloneTo(TGObject* AOwner, TGClonableObject*& Obj) const;
 };
 
+// A new object of Source's run-time class owned by AOwner, made through the class facility and
+// assigned from Source; freed again when the assignment fails.
+TGObject* CloneObject(const TGObject& Source, TGObject* AOwner);
+
 // Drops empty entries, keeping the order.
 template <class T>
 void RemoveNilObjects(std::vector<T*>& Arr) {

@@ -182,11 +182,18 @@ TGXMLNode* TGXMLNode::AddNode(TGXMLNode* Node) {
   return Node;
 }
 
-TGXMLCollection* TGXMLNode::ChildsForLoading(std::string_view AName) {
+TGXMLCollection* TGXMLNode::FindChilds(std::string_view AName) const {
   for (TGXMLCollection* C : FChilds) {
     if (C->Tag() == AName) {
       return C;
     }
+  }
+  return nullptr;
+}
+
+TGXMLCollection* TGXMLNode::ChildsForLoading(std::string_view AName) {
+  if (TGXMLCollection* Found = FindChilds(AName)) {
+    return Found;
   }
   TGXMLCollection* C = new TGXMLCollection(this, AName);
   FChilds.push_back(C);
@@ -194,12 +201,8 @@ TGXMLCollection* TGXMLNode::ChildsForLoading(std::string_view AName) {
 }
 
 TGXMLCollection* TGXMLNode::GetChilds(std::string_view AName) const {
-  for (TGXMLCollection* C : FChilds) {
-    if (C->Tag() == AName) {
-      return C;
-    }
-  }
-  return EmptyXMLCollection();
+  TGXMLCollection* Found = FindChilds(AName);
+  return Found ? Found : EmptyXMLCollection();
 }
 
 TGXMLCollection* TGXMLNode::GetIndexedChilds(int Index) const {

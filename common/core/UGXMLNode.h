@@ -136,6 +136,7 @@ protected:
 
 private:
   const TGXMLAttribute& Attr(std::string_view AName) const;
+  TGXMLCollection* FindChilds(std::string_view AName) const;
   TGXMLAttribute& Set(std::string_view AName, TGXMLAttributeType AType);
   void WriteTo(std::string& Out, int Indent) const;
 

@@ -105,7 +105,9 @@ std::vector<THostDirEntry> ListDirectory(const std::string& Folder) {
     THostDirEntry Entry;
     Entry.Name = E->d_name;
     struct stat Info;
-    if (::stat((Base + Entry.Name).c_str(), &Info) == 0) {
+    std::string Path = Base + Entry.Name;
+    Entry.IsSymlink = ::lstat(Path.c_str(), &Info) == 0 && S_ISLNK(Info.st_mode);
+    if (::stat(Path.c_str(), &Info) == 0) {
       Entry.IsDirectory = S_ISDIR(Info.st_mode);
       Entry.ReadOnly = (Info.st_mode & S_IWUSR) == 0;
       Entry.Size = Info.st_size;

@@ -20,7 +20,8 @@ std::time_t FileDateToDateTime(int32_t FileDate);
 
 struct THostDirEntry {
   std::string Name;
-  bool IsDirectory = false;
+  bool IsDirectory = false; // a folder, or a link to one
+  bool IsSymlink = false;
   bool Hidden = false;   // a name starting with '.'
   bool ReadOnly = false; // not writable by the owner
   int64_t Size = 0;

@@ -122,6 +122,16 @@ void TSingleFileSystem::SetCompressionLevel(int Level) {
   PFMHandle->SaveSFHeader();
 }
 
+int32_t TSingleFileSystem::WalkStart(const std::vector<std::string>& Parts, size_t& First) {
+  // A path with a leading separator starts at the root, others in the current folder (the root
+  // again when the current folder is gone).
+  if (FCurrentDir != rootID && !DMHandle->IsLiveFolder(FCurrentDir)) {
+    FCurrentDir = rootID;
+  }
+  First = Parts[0].empty() ? 1 : 0;
+  return First == 1 ? rootID : FCurrentDir;
+}
+
 int32_t TSingleFileSystem::FindFileByName(const std::string& Path) {
   const int32_t Count = DMHandle->Count();
   if (Path.empty() || FCurrentDir < rootID || FCurrentDir >= Count) {
@@ -131,15 +141,8 @@ int32_t TSingleFileSystem::FindFileByName(const std::string& Path) {
     return rootID;
   }
   std::vector<std::string> Parts = SplitComponents(Path);
-  int32_t Cur = FCurrentDir;
-  if (Cur != rootID && !DMHandle->IsLiveFolder(Cur)) {
-    Cur = FCurrentDir = rootID;
-  }
   size_t First = 0;
-  if (Parts[0].empty()) {
-    Cur = rootID;
-    First = 1;
-  }
+  int32_t Cur = WalkStart(Parts, First);
   for (size_t I = First; I < Parts.size(); ++I) {
     const std::string& Part = Parts[I];
     if (Part.empty()) {
@@ -591,15 +594,8 @@ bool TSingleFileSystem::ForceDirectories(const std::string& Path) {
     return false;
   }
   std::vector<std::string> Parts = SplitComponents(Path);
-  int32_t Cur = FCurrentDir;
-  if (Cur != rootID && !DMHandle->IsLiveFolder(Cur)) {
-    Cur = FCurrentDir = rootID;
-  }
   size_t First = 0;
-  if (Parts[0].empty()) {
-    Cur = rootID;
-    First = 1;
-  }
+  int32_t Cur = WalkStart(Parts, First);
   for (size_t I = First; I < Parts.size(); ++I) {
     const std::string& Part = Parts[I];
     if (Part.empty()) {

@@ -156,6 +156,8 @@ private:
   TUserFileHandle* FindHandle(int32_t Handle);
   // Splits a path into its folder (resolved) and last name; false when the folder is invalid.
   bool SplitPath(const std::string& Path, int32_t& Folder, std::string& Name);
+  // Where a walk along Parts begins; First is the index of the first part to follow.
+  int32_t WalkStart(const std::vector<std::string>& Parts, size_t& First);
   int32_t Fail(int32_t Code) { return FLastError = Code; }
   // Encryption of a file's data pages: its own, else the archive's.
   uint8_t DataEncType(const TDirectoryElement& E) const {

@@ -31,8 +31,14 @@ TEST(FileUtils, FoldersFilesAndTrees) {
   EXPECT_TRUE(FileExists(Root + "/a/two.dat"));
   EXPECT_THROW(ReadFile(Root + "/missing"), EFOpenError);
   EXPECT_GT(DiskFreeSpace(Root), 0);
+  // A link to a folder outside is removed as a link; the folder it names is left alone.
+  std::string Outside = MakeTempFolder();
+  WriteFile(Outside + "/keep.txt", "kept");
+  ASSERT_EQ(::symlink(Outside.c_str(), (Root + "/a/link").c_str()), 0);
   DeleteTree(Root);
   EXPECT_FALSE(DirectoryExists(Root));
+  EXPECT_EQ(ReadFile(Outside + "/keep.txt"), "kept");
+  DeleteTree(Outside);
 }
 
 TEST(FileUtils, GrantAllPermissionsNeverWidensAccess) {

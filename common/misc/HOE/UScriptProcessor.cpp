@@ -254,16 +254,26 @@ void TScriptProcessor::Eval(const std::string& Expression, TGVariant& Result) {
   Result = SafeEval(Expression);
 }
 
-TObjectWrapper* TScriptProcessor::FindWrapper(TGObject* Obj) {
+TObjectWrapper*
+TScriptProcessor::FirstWrapper(const std::function<bool(TObjectWrapper*)>& Matches) const {
+  // The global and anonymous wrappers first, then the entries of "O".
   for (TGObject* Item : *FWrappers) {
-    if (static_cast<TObjectWrapper*>(Item)->RefObject() == Obj) {
+    if (Matches(static_cast<TObjectWrapper*>(Item))) {
       return static_cast<TObjectWrapper*>(Item);
     }
   }
   for (const TGFastStringList::TItem& Item : FScriptObjects->Wrappers()) {
-    if (static_cast<TObjectWrapper*>(Item.Object)->RefObject() == Obj) {
+    if (Matches(static_cast<TObjectWrapper*>(Item.Object))) {
       return static_cast<TObjectWrapper*>(Item.Object);
     }
+  }
+  return nullptr;
+}
+
+TObjectWrapper* TScriptProcessor::FindWrapper(TGObject* Obj) {
+  if (TObjectWrapper* W =
+          FirstWrapper([Obj](TObjectWrapper* W) { return W->RefObject() == Obj; })) {
+    return W;
   }
   return AddObject("", Obj, true, nullptr);
 }
@@ -273,17 +283,7 @@ TObjectWrapper* TScriptProcessor::GetWrapper(const TScriptValue& Value) const {
   if (!D) {
     return nullptr;
   }
-  for (TGObject* Item : *FWrappers) {
-    if (static_cast<TObjectWrapper*>(Item)->Dispatch() == D) {
-      return static_cast<TObjectWrapper*>(Item);
-    }
-  }
-  for (const TGFastStringList::TItem& Item : FScriptObjects->Wrappers()) {
-    if (static_cast<TObjectWrapper*>(Item.Object)->Dispatch() == D) {
-      return static_cast<TObjectWrapper*>(Item.Object);
-    }
-  }
-  return nullptr;
+  return FirstWrapper([D](TObjectWrapper* W) { return W->Dispatch() == D; });
 }
 
 TGVariant TScriptProcessor::ToVariant(const TScriptValue& Value) const {

@@ -146,6 +146,7 @@ private:
   void SafeAddObject(const std::string& Name, TObjectWrapper* Wrapper);
   TGVariant SafeEval(const std::string& Expression);
   void ForgetWrappers(TGCollection* List);
+  TObjectWrapper* FirstWrapper(const std::function<bool(TObjectWrapper*)>& Matches) const;
 
   std::unique_ptr<TScriptHost> FScriptControl;
   std::unique_ptr<TScriptObjects> FScriptObjects;
