@@ -1,6 +1,7 @@
 #include "UGApp.h"
 
 #include "UGAppFramework.h"
+#include "UGAudio.h"
 #include "UGApplication.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
@@ -14,10 +15,13 @@
 #include "UGStrUtils.h"
 #include "UGWindow.h"
 #include "UGXMLNode.h"
+#include "UAudioMixer.h"
+#include "UHostServices.h"
 #include "UHostWindow.h"
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 TGApp* App = nullptr;
 bool AppIsClosing = false;
@@ -111,6 +115,10 @@ void TGApp::Initialize() {
     FParameters.Height = Size.Height;
   }
   Control->SetClientSize(FParameters.Width, FParameters.Height);
+  if (!AD) {
+    // "-nosound" runs without output; a missing device also leaves the game silent.
+    new TGAudioDevice(this, FParameters.NoSound ? TMixOutput::None : TMixOutput::Device);
+  }
   new TGGraphicsDevice(this);
   SetSystemCursorVisible(FSystemCursorVisible);
   GD->Initialize(FParameters.Width, FParameters.Height, Control, FParameters.MultiSampling,
@@ -152,6 +160,9 @@ void TGApp::Finalize() {
   FreeAndNil(FResourceLib);
   if (GD && GD->Owner() == this) {
     GD->Free();
+  }
+  if (AD && AD->Owner() == this) {
+    AD->Free();
   }
 }
 
@@ -220,6 +231,10 @@ TGConfig* TGApp::GetCfg(const std::string& URL) {
   return C;
 }
 
+TGAudio* TGApp::GetAud(const std::string& URL) {
+  return ObjectCast<TGAudio>(GetResource(URL));
+}
+
 // --- Frames --------------------------------------------------------------------------------------
 
 void TGApp::SetSpeedIndex(int Value) {
@@ -262,6 +277,9 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
       return;
     }
     UpdateInterval(TickCount);
+    if (AD) {
+      AD->Update(HostTickCount());
+    }
     if (FWindowStack.empty()) {
       return;
     }
@@ -271,7 +289,14 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
     std::vector<TGWindow*> Windows(FWindowStack.begin() +
                                        static_cast<std::ptrdiff_t>(LowestWindowToDraw()),
                                    FWindowStack.end());
-    DrawWindows(Windows);
+    // A window that fails to draw is reported, but the frame still updates, so that time
+    // goes on and the program can end.
+    std::exception_ptr DrawFailure;
+    try {
+      DrawWindows(Windows);
+    } catch (...) {
+      DrawFailure = std::current_exception();
+    }
     Success = GD && GD->Initialized();
     for (TGWindow* W : Windows) {
       if (std::find(FWindowStack.begin(), FWindowStack.end(), W) != FWindowStack.end()) {
@@ -279,11 +304,17 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
       }
     }
     PresentLastFrame();
+    if (DrawFailure) {
+      std::rethrow_exception(DrawFailure);
+    }
   });
 }
 
 void TGApp::Idle(int64_t TickCount) {
   UpdateInterval(TickCount);
+  if (AD) {
+    AD->Update(HostTickCount());
+  }
 }
 
 void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
@@ -333,7 +364,9 @@ void TGApp::RestoreWindowedMode() {
 }
 
 void TGApp::PauseAudio(bool Paused) {
-  (void)Paused;
+  if (AD) {
+    AD->SetPaused(Paused);
+  }
 }
 
 bool TGApp::FullScreen() const {

@@ -19,6 +19,7 @@ class TGFileSystem;
 class TGResource;
 class TGResourceLibrary;
 class TGConfig;
+class TGAudio;
 
 // Makes the file system over an archive file; the archive library installs it at start-up.
 using TGArchiveFileSystemFactory = TGFileSystem* (*)(const std::string& FileName, uint16_t Mode);
@@ -108,6 +109,7 @@ class TGApp : public TGAppPlugin {
   TGResourceLibrary* ResourceLib() const { return FResourceLib; }
   TGResource* GetResource(const std::string& URL);
   TGConfig* GetCfg(const std::string& URL);
+  TGAudio* GetAud(const std::string& URL);
   // Opens a depository: an archive (location + ".sfs") or a folder, relative to the program's
   // folder unless absolute; "Invalid ResourcesLocation: " + location when neither exists.
   void LoadDepository(std::string Location, int DepositoryType);

@@ -57,6 +57,12 @@ class TGFileSystem : public TGObject {
   virtual bool ForceDirectories(const std::string& Path) = 0;
   // A new stream on the file, owned by the caller and positioned at 0; failures raise.
   virtual std::unique_ptr<TGStream> CreateStream(const std::string& Path, uint16_t Mode) = 0;
+  // Sets the modification time (packed as FileAge gives it); false when that is not possible.
+  virtual bool FileSetDate(const std::string& Path, int32_t Age) {
+    (void)Path;
+    (void)Age;
+    return false;
+  }
 
   TGFSUsageStatistics* UsageStatistics() const { return FUsageStatistics; }
   void EnableUsageStatistics();

@@ -3,6 +3,8 @@
 #include "UGClassBuilder.h"
 #include "UGDebug.h"
 #include "UGLContext.h"
+#include "UGManagedTexture.h"
+#include "UGSprite.h"
 #include "UGTexture.h"
 #include "UGVertexBuffer.h"
 #include "UHostServices.h"
@@ -192,13 +194,17 @@ TGGraphicsDevice::TGGraphicsDevice(TGObject* AOwner)
   GD = this;
   FMemoryLimit = 33554432;
   FDefaultPoolTextureLocker = new TGDefaultPoolTextureLocker(this);
+  // The device owns the pages images are packed into; Reset and Destroy drop them.
+  FManagedTexturesStorage = std::make_unique<TGManagedTexturesStorage>();
   FAffect = true;
   for (TGDeviceState*& S : FStateStack)
     S = new TGDeviceState(this);
   FDefaultClearColor = 0xFF808080u;
+  TGSprite::Intialize();
 }
 
 void TGGraphicsDevice::Destroy() {
+  TGSprite::Finalize();
   FreeAndNil(FCommonRT);
   FManagedTexturesStorage.reset();
   // Everything that holds OpenGL objects lets them go while the context still lives.

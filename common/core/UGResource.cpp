@@ -1,9 +1,11 @@
 #include "UGResource.h"
 
+#include "UGAudioSound.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
 #include "UGFastStringList.h"
 #include "UGResourceLibrary.h"
+#include "UGSprite.h"
 #include "UGStrUtils.h"
 #include "UGXMLNode.h"
 
@@ -103,6 +105,8 @@ std::string URLToFileName(std::string_view URL) {
 
 void RegisterEngineResources() {
   RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
+  RegisterAudioResources();
+  RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
 }
 
 void UnregisterAllResources() {

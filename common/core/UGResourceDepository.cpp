@@ -10,6 +10,7 @@
 #include "UGNativeFileSystem.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
+#include "UGSprite.h"
 #include "UGStrUtils.h"
 
 G_IMPLEMENT_CLASS(TGResourceDepository)
@@ -29,6 +30,7 @@ TGResourceDepository::TGResourceDepository(TGResourceLibrary* ALibrary, TGFileSy
     if (FFileSystem->FileExists("Cached")) {
       FNoCache = true;
     }
+    StartCache();
     // The depository's translations join the language dictionary.
     if (FFileSystem->FileExists("Dictionary.csv")) {
       std::unique_ptr<TGStream> Dictionary =
@@ -55,6 +57,11 @@ std::unique_ptr<TGStream> TGResourceDepository::OpenResourceFile(const std::stri
   std::string FileName = URLToFileName(FixURLSlashes(URL));
   if ((Mode & 1) != 0) { // every writing mode, creation included
     FFileSystem->ForceDirectories(ResourceFolder(FileName));
+  } else if (TGFileSystem* Cache = CacheFileSystem();
+             Cache && ResourceClass(FileName) == TGSprite::StaticClass() &&
+             Cache->FileExists(FileName)) {
+    // Pictures come converted from the cache; everything else from the depository itself.
+    return Cache->CreateStream(FileName, Mode);
   }
   return FFileSystem->CreateStream(FileName, Mode);
 }
@@ -114,6 +121,12 @@ void TGResourceDepository::UpdateChangedFiles() {
   }
   TGFastStringList Next;
   Next.SetSorted(true);
+  // Changed files are read from the depository itself, not from the (older) cache.
+  FCacheDetached = true;
+  struct TReattach {
+    bool& Flag;
+    ~TReattach() { Flag = false; }
+  } Reattach{FCacheDetached};
   for (const auto& Item : FChangedFilesList) {
     const std::string& URL = Item.String;
     if (!Lib->IsLoaded(URL)) {

@@ -18,6 +18,12 @@ class TGAbstractStartupLog;
 class TGAttributeTable;
 class TDirectoryWatcher;
 
+// Makes the writable archive a depository keeps its converted pictures in (the archive unit
+// registers it; without one, depositories do not cache).
+using TGCacheFileSystemFactory = TGFileSystem* (*)(TGObject* Owner, const std::string& FileName,
+                                                   uint16_t Mode);
+void SetCacheFileSystemFactory(TGCacheFileSystemFactory Factory);
+
 enum TGResourceDepositoryType { rdtIntellectual = 0, rdtCommon = 1, rdtCurrent = 2 };
 
 class TGResourceDepository : public TGObject {
@@ -28,6 +34,15 @@ class TGResourceDepository : public TGObject {
   explicit TGResourceDepository(TGObject* AOwner = nullptr);
 
   TGFileSystem* FileSystem() const { return FFileSystem; }
+  // The conversion cache, none when caching is off.
+  TGFileSystem* CacheFileSystem() const { return FCacheDetached ? nullptr : FCacheFileSystem; }
+  // The cache folder + the file name of the depository's location with the extension ".sfs".
+  std::string GetCacheFileName() const;
+  // Where caches go when no application names its cache folder (tools and tests).
+  static void SetCacheFolder(const std::string& Folder);
+  // Converts every picture whose cached copy is missing or older than its source, drops cached
+  // files whose source is gone, and rebuilds a cache of another location or a damaged one.
+  void PrepareCache(TGAbstractStartupLog* Log);
   TGAttributeTable* AttributeTable() const { return FAttributeTable; }
   bool NoCache() const { return FNoCache; }
   TGResourceLibrary* Library() const;
@@ -54,12 +69,24 @@ protected:
 
 private:
   void CheckTimer();
+  // Builds or refreshes the cache at creation, unless caching is off.
+  void StartCache();
+  void CheckDiskSpace();
+  void OpenCache(TGAbstractStartupLog* Log);
+  void CreateCache();
+  bool CheckCacheManifest();
+  void UpdateCacheManifest();
+  void ClearCache();
+  // True when the picture was converted; a failed conversion leaves no entry behind.
+  bool UpdateFile(const std::string& FileName, int32_t SourceDate, TGAbstractStartupLog* Log);
 
   TGFileSystem* FFileSystem = nullptr;
   TGAbstractStartupLog* FLog = nullptr;
   bool FNoCache = true;
   int64_t FNeedsDiskSpace = 0;
   TGAttributeTable* FAttributeTable = nullptr; // owned
+  TGFileSystem* FCacheFileSystem = nullptr;     // owned
+  bool FCacheDetached = false;
   std::unique_ptr<TDirectoryWatcher> FWatcher;
   int FTimerHook = 0;
   std::chrono::steady_clock::time_point FLastCheck;

@@ -95,6 +95,10 @@ int32_t TGSingleFileSystem::FileAge(const std::string& Path) {
   return FSFS->FileAge(AdjustPath(Path));
 }
 
+bool TGSingleFileSystem::FileSetDate(const std::string& Path, int32_t Age) {
+  return FSFS->FileSetDate(AdjustPath(Path), Age);
+}
+
 bool TGSingleFileSystem::FileExists(const std::string& Path) {
   return FSFS->FileExists(AdjustPath(Path));
 }
@@ -148,6 +152,11 @@ void TGLockedSingleFileSystem::FindClose(TGSearchRec& F) {
 int32_t TGLockedSingleFileSystem::FileAge(const std::string& Path) {
   std::lock_guard Lock(FCriticalSection);
   return inherited::FileAge(Path);
+}
+
+bool TGLockedSingleFileSystem::FileSetDate(const std::string& Path, int32_t Age) {
+  std::lock_guard Lock(FCriticalSection);
+  return inherited::FileSetDate(Path, Age);
 }
 
 bool TGLockedSingleFileSystem::FileExists(const std::string& Path) {

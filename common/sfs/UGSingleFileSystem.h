@@ -38,6 +38,7 @@ class TGSingleFileSystem : public TGFileSystem {
   bool ForceDirectories(const std::string& Path) override;
   // A stream on the stored file (TSFSFileStream); raises the archive's error when it fails.
   std::unique_ptr<TGStream> CreateStream(const std::string& Path, uint16_t Mode) override;
+  bool FileSetDate(const std::string& Path, int32_t Age) override;
 
 protected:
   // Closes the archive, which writes what is pending.
@@ -71,6 +72,7 @@ class TGLockedSingleFileSystem : public TGSingleFileSystem {
   bool ForceDirectories(const std::string& Path) override;
   // A TGMemoryStream holding the whole entry, positioned at 0.
   std::unique_ptr<TGStream> CreateStream(const std::string& Path, uint16_t Mode) override;
+  bool FileSetDate(const std::string& Path, int32_t Age) override;
 
 private:
   std::mutex FCriticalSection;

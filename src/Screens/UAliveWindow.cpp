@@ -8,20 +8,6 @@
 
 G_IMPLEMENT_CLASS(TAliveWindow)
 
-void TAliveWindow::UpdateTree(float Interval) {
-  ++FFrames;
-  FGameSeconds += Interval;
-  if ((FFrameLimit > 0 && FFrames >= FFrameLimit) || AppIsClosing) {
-    SetVisible(false); // hiding the only window ends the program
-  }
-}
-
-void TAliveWindow::KeyDown(uint16_t Key) {
-  if (Key == 27) {
-    SetVisible(false);
-  }
-}
-
 void TAliveWindow::DrawTree() {
   if (!GD) {
     return;
@@ -37,7 +23,7 @@ void TAliveWindow::DrawTree() {
   GD->DrawRect(TGColor::Create(255, 20, 50, 90), 0, 360, 800, 600);      // the sea
   for (int Wave = 0; Wave < 8; ++Wave) {
     float Y = 380.0f + Wave * 28.0f;
-    float Shift = std::fmod(static_cast<float>(FGameSeconds) * 20.0f + Wave * 37.0f, 80.0f);
+    float Shift = std::fmod(static_cast<float>(GameSeconds()) * 20.0f + Wave * 37.0f, 80.0f);
     for (float X = -80 + Shift; X < 800; X += 80) {
       GD->DrawLine(TGColor::Create(255, 90, 140, 190), X, Y, X + 40, Y);
     }
@@ -48,11 +34,11 @@ void TAliveWindow::DrawTree() {
   GD->DrawRect(TGColor::Create(255, 180, 40, 40), 90, 230, 130, 250);
   GD->DrawRect(TGColor::Create(255, 180, 40, 40), 90, 290, 130, 310);
   GD->DrawRect(TGColor::Create(255, 60, 60, 60), 85, 160, 135, 180);
-  bool LightOn = std::fmod(FGameSeconds, 2.0) < 1.0;
+  bool LightOn = std::fmod(GameSeconds(), 2.0) < 1.0;
   GD->DrawRect(LightOn ? TGColor::Create(255, 255, 240, 120) : TGColor::Create(255, 90, 80, 50), 98,
                165, 122, 178);
   // A boat crossing the harbour.
-  float BoatX = std::fmod(static_cast<float>(FGameSeconds) * 40.0f, 900.0f) - 100.0f;
+  float BoatX = std::fmod(static_cast<float>(GameSeconds()) * 40.0f, 900.0f) - 100.0f;
   GD->DrawRect(TGColor::Create(255, 120, 70, 30), BoatX, 430, BoatX + 90, 450);
   GD->DrawRect(TGColor::Create(255, 240, 240, 230), BoatX + 40, 380, BoatX + 44, 430);
   GD->DrawRect(TGColor::Create(255, 230, 220, 200), BoatX + 44, 385, BoatX + 75, 425);

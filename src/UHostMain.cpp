@@ -1,0 +1,177 @@
+#include "UHostMain.h"
+
+#include "UApp.h"
+#include "UGApp.h"
+#include "UGAppFramework.h"
+#include "UGApplication.h"
+#include "UGCacheFileSystem.h"
+#include "UGError.h"
+#include "UGFileUtils.h"
+#include "UGGraphicsDevice.h"
+#include "UGResource.h"
+#include "UGStrUtils.h"
+#include "UGWindow.h"
+#include "UHostServices.h"
+#include "UHostWindow.h"
+#include "UScriptProcessor.h"
+#include "UStartupLog.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Argv,
+                      THostOptions& Options, int& ExitCode) {
+  for (int I = 1; I < Argc; ++I) {
+    std::string A = Argv[I];
+    auto Value = [&](const char* Name) -> std::string {
+      if (I + 1 >= Argc || Argv[I + 1][0] == '\0') {
+        std::fprintf(stderr, "%s: %s needs a value\n", Program, Name);
+        ExitCode = 2;
+        return {};
+      }
+      return Argv[++I];
+    };
+    if (A == "--help" || A == "-h") {
+      std::fputs(Help, stdout);
+      ExitCode = 0;
+      return false;
+    }
+    if (A == "--headless") {
+      Options.Headless = true;
+    } else if (A == "--cache") {
+      Options.Cache = true;
+    } else if (A == "--frames") {
+      std::string V = Value("--frames");
+      int32_t N = 0;
+      if (V.empty() || !TryStrToInt(V, N) || N < 0) {
+        std::fprintf(stderr, "%s: --frames needs a number of frames\n", Program);
+        ExitCode = 2;
+        return false;
+      }
+      Options.Frames = N;
+    } else if (A == "--screenshot" || A == "--resources") {
+      std::string V = Value(A.c_str());
+      if (V.empty()) {
+        return false;
+      }
+      (A == "--screenshot" ? Options.Screenshot : Options.Resources) = V;
+    } else {
+      Options.Args.push_back(A);
+    }
+  }
+  return true;
+}
+
+namespace {
+
+// Paths given on the command line are relative to where the program was started.
+void ResolvePaths(THostOptions& Options) {
+  char StartFolder[4096];
+  if (!::getcwd(StartFolder, sizeof(StartFolder))) {
+    return;
+  }
+  for (std::string* Path : {&Options.Screenshot, &Options.Resources}) {
+    if (!Path->empty() && Path->front() != '/' &&
+        (Path == &Options.Screenshot || FileExists(*Path) || DirectoryExists(*Path))) {
+      *Path = std::string(StartFolder) + "/" + *Path;
+    }
+  }
+}
+
+void ReportFailure(const char* Program, const std::string& Title, const std::exception& E) {
+  const EGException* Engine = dynamic_cast<const EGException*>(&E);
+  ShowMessageBox(Title.empty() ? Program : Title, Engine ? Engine->Message() : E.what(),
+                 TMessageBoxKind::Error);
+}
+
+} // namespace
+
+int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
+            const TFirstWindowFactory& MakeFirst, const std::function<void()>& AfterLoop) {
+  ResolvePaths(Options);
+  if (!Options.Headless && !THostWindow::DisplayAvailable()) {
+    std::fprintf(stderr, "%s: no display found, running headless\n", Program);
+    Options.Headless = true;
+  }
+  if (Options.Headless) {
+    ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
+  }
+  // "configs\*.cnf" and "localization\loc.cfg" are found relative to the program's folder.
+  std::string Folder = ExecutableFolder();
+  if (::chdir(Folder.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot enter %s\n", Program, Folder.c_str());
+  }
+  TGCacheFileSystem::Register();
+
+  std::unique_ptr<TGAppFramework> Frame;
+  std::unique_ptr<THostWindow> Window;
+  std::unique_ptr<TSingleInstanceGuard> Guard;
+  TGApplication Loop;
+  TStartupLog Log(true, !Options.Cache);
+  TGObjectPtr<TScriptProcessor> Scripts;
+  try {
+    Frame = std::make_unique<TGAppFramework>(Folder);
+    std::string Title = Frame->AppInfo().ProductName();
+    // Tests and tools run several headless copies at once: only a windowed run is guarded.
+    if (!Options.Headless) {
+      Guard = std::make_unique<TSingleInstanceGuard>(Title);
+      if (!Guard->Acquire()) {
+        Guard->NotifyFirst();
+        return 0;
+      }
+    }
+    THostWindow::Options WindowOptions;
+    WindowOptions.Title = Title;
+    WindowOptions.Headless = Options.Headless;
+    Window = std::make_unique<THostWindow>(WindowOptions);
+    Loop.SetMainWindow(Window.get());
+    Loop.SetTitle(Title);
+    Loop.OnCloseQuery = [] { AppIsClosing = true; };
+    if (Guard) {
+      Loop.AddLoopHook([&] {
+        if (Guard->RaiseRequested()) {
+          Window->Raise();
+        }
+      });
+    }
+    // One script engine for the whole run; its errors are shown and the game goes on.
+    TScriptProcessor::SetErrorReporter([](const std::string& Caption, const std::string& Text) {
+      ShowMessageBox(Caption, Text, TMessageBoxKind::Error);
+    });
+    Scripts.reset(New<TScriptProcessor>(nullptr));
+
+    Params.Control = Window.get();
+    Params.ResourcesLocation = Options.Resources;
+    Params.StartupLog = &Log;
+    Params.NoCache = !Options.Cache;
+    RegisterEngineResources();
+    AppFramework->InitFromCommandLine(Params, Options.Args);
+    App->Show(MakeFirst(Log, Options));
+  } catch (const std::exception& E) {
+    ReportFailure(Program, Loop.Title(), E);
+    return 1;
+  }
+
+  Loop.Run();
+  if (AfterLoop) {
+    AfterLoop();
+  }
+
+  if (!Options.Screenshot.empty()) {
+    try {
+      SaveScreenshot(Options.Screenshot);
+      std::fprintf(stderr, "%s: the last frame is in %s\n", Program, Options.Screenshot.c_str());
+    } catch (const std::exception& E) {
+      std::fprintf(stderr, "%s: %s\n", Program, E.what());
+    }
+  }
+  try {
+    Frame.reset();
+    Scripts.reset();
+  } catch (...) {
+  }
+  return 0;
+}

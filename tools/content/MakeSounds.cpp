@@ -1,0 +1,248 @@
+// hoe-mksounds: synthesises the demo game's sound effects and music into a content folder.
+//
+//   sfx/Click.wav            a short button click (16-bit PCM)
+//   sfx/PickUp.ogg           the pick-up of a found object (Vorbis)
+//   sfx/Chime.mp3            a bell chime (MPEG Layer III when libsndfile can write it, else .ogg)
+//   sfx/Tavern.xm            a small looping tracker module, written by our own code
+//   sfx/Music/Harbour.ogg    two music tracks for the playlist (Vorbis)
+//   sfx/Music/Lighthouse.ogg
+//
+// Everything is computed from fixed seeds, so each run writes the same sounds.
+#include "UXMWriter.h"
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double CPi = 3.14159265358979323846;
+
+// A small deterministic generator for melodies and noise.
+class TLcg {
+public:
+  explicit TLcg(uint32_t Seed)
+      : FState(Seed) {}
+  uint32_t Next() {
+    FState = FState * 1664525u + 1013904223u;
+    return FState >> 8;
+  }
+  int Below(int N) { return static_cast<int>(Next() % static_cast<uint32_t>(N)); }
+  double Unit() { return (Next() & 0xFFFF) / 65536.0; }
+
+private:
+  uint32_t FState;
+};
+
+double NoteHz(int Midi) {
+  return 440.0 * std::pow(2.0, (Midi - 69) / 12.0);
+}
+
+// Adds a plucked or bell-like tone into a mono buffer.
+void AddTone(std::vector<float>& Out, int Rate, double Start, double Seconds, double Hz,
+             double Level, double Decay, double Brightness) {
+  size_t From = static_cast<size_t>(Start * Rate);
+  size_t Count = static_cast<size_t>(Seconds * Rate);
+  for (size_t I = 0; I < Count && From + I < Out.size(); ++I) {
+    double T = static_cast<double>(I) / Rate;
+    double Attack = std::min(1.0, T / 0.005);
+    double Env = Attack * std::exp(-T * Decay);
+    double V = std::sin(2 * CPi * Hz * T) + Brightness * 0.5 * std::sin(4 * CPi * Hz * T) +
+               Brightness * 0.25 * std::sin(6 * CPi * Hz * T + 0.3);
+    Out[From + I] += static_cast<float>(Level * Env * V);
+  }
+}
+
+void Normalise(std::vector<float>& S, float Peak) {
+  float Max = 0;
+  for (float V : S) {
+    Max = std::max(Max, std::fabs(V));
+  }
+  if (Max > 0) {
+    for (float& V : S) {
+      V *= Peak / Max;
+    }
+  }
+}
+
+bool WriteSound(const std::string& Path, const std::vector<float>& Mono, int Rate, int Format,
+                double Quality) {
+  SF_INFO Info{};
+  Info.samplerate = Rate;
+  Info.channels = 1;
+  Info.format = Format;
+  if (!sf_format_check(&Info)) {
+    return false;
+  }
+  SNDFILE* F = sf_open(Path.c_str(), SFM_WRITE, &Info);
+  if (!F) {
+    std::fprintf(stderr, "hoe-mksounds: cannot write %s: %s\n", Path.c_str(), sf_strerror(nullptr));
+    return false;
+  }
+  if (Quality >= 0) {
+    sf_command(F, SFC_SET_COMPRESSION_LEVEL, &Quality, sizeof(Quality));
+  }
+  sf_count_t N = sf_write_float(F, Mono.data(), static_cast<sf_count_t>(Mono.size()));
+  sf_close(F);
+  if (N != static_cast<sf_count_t>(Mono.size())) {
+    std::fprintf(stderr, "hoe-mksounds: short write to %s\n", Path.c_str());
+    return false;
+  }
+  std::printf("%s\n", Path.c_str());
+  return true;
+}
+
+std::vector<float> Click(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.04));
+  TLcg R(11);
+  for (size_t I = 0; I < S.size(); ++I) {
+    double T = static_cast<double>(I) / Rate;
+    double Noise = R.Unit() * 2 - 1;
+    S[I] = static_cast<float>(std::exp(-T * 180) * (0.6 * Noise + std::sin(2 * CPi * 1800 * T)));
+  }
+  Normalise(S, 0.8f);
+  return S;
+}
+
+std::vector<float> PickUp(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.45));
+  int Notes[] = {72, 76, 79, 84};
+  for (int I = 0; I < 4; ++I) {
+    AddTone(S, Rate, I * 0.06, 0.3, NoteHz(Notes[I]), 0.5, 9, 0.6);
+  }
+  Normalise(S, 0.8f);
+  return S;
+}
+
+std::vector<float> Chime(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 1.4));
+  // Inharmonic partials of a small bell.
+  double Base = NoteHz(81);
+  double Ratios[] = {1.0, 2.76, 5.40, 8.93};
+  double Levels[] = {0.6, 0.3, 0.15, 0.08};
+  for (int I = 0; I < 4; ++I) {
+    AddTone(S, Rate, 0, 1.4, Base * Ratios[I], Levels[I], 2.5 + I * 1.5, 0);
+  }
+  Normalise(S, 0.8f);
+  return S;
+}
+
+// A calm loop: a bass line and a pentatonic melody over four chords.
+std::vector<float> Track(int Rate, uint32_t Seed, int Root, double Beat, int Bars) {
+  const int Chords[4] = {0, 5, 7, 3};
+  const int Scale[5] = {0, 2, 4, 7, 9};
+  double Seconds = Bars * 4 * Beat;
+  std::vector<float> S(static_cast<size_t>(Seconds * Rate));
+  TLcg R(Seed);
+  for (int Bar = 0; Bar < Bars; ++Bar) {
+    int Chord = Root + Chords[Bar % 4];
+    double BarStart = Bar * 4 * Beat;
+    AddTone(S, Rate, BarStart, 4 * Beat, NoteHz(Chord - 12), 0.45, 1.2, 0.3);
+    AddTone(S, Rate, BarStart + 2 * Beat, 2 * Beat, NoteHz(Chord - 5), 0.25, 1.5, 0.3);
+    for (int Step = 0; Step < 8; ++Step) {
+      if (R.Below(4) == 0) {
+        continue; // a rest
+      }
+      int Note = Root + 12 + Scale[R.Below(5)] + (R.Below(3) == 0 ? 12 : 0);
+      AddTone(S, Rate, BarStart + Step * Beat / 2, Beat, NoteHz(Note), 0.22, 4, 0.5);
+    }
+  }
+  Normalise(S, 0.7f);
+  return S;
+}
+
+std::string TavernModule() {
+  XMWriter::TModule M;
+  M.Name = "Tavern";
+  M.Channels = 3;
+  M.Speed = 6;
+  M.BPM = 110;
+  M.Orders = {0, 1, 0, 1};
+  XMWriter::TSample Lead;
+  Lead.Data = XMWriter::Cycle(0, 60);
+  Lead.Volume = 40;
+  XMWriter::TSample Bass;
+  Bass.Data = XMWriter::Cycle(1, 110);
+  Bass.RelativeNote = -12;
+  XMWriter::TSample Pad;
+  Pad.Data = XMWriter::Cycle(2, 50);
+  Pad.Volume = 24;
+  M.Instruments = {Lead, Bass, Pad};
+  // Two patterns of 32 rows; C-4 is note 49.
+  const int Melody[2][16] = {{49, 0, 53, 0, 56, 0, 53, 0, 54, 0, 58, 0, 61, 0, 58, 0},
+                             {56, 0, 54, 0, 53, 0, 51, 0, 49, 0, 51, 0, 53, 0, 0, 97}};
+  const int BassLine[2][4] = {{37, 42, 44, 37}, {44, 42, 41, 37}};
+  for (int P = 0; P < 2; ++P) {
+    XMWriter::TPattern Pat;
+    Pat.Rows = 32;
+    Pat.Cells.resize(32 * 3);
+    for (int Row = 0; Row < 32; ++Row) {
+      XMWriter::TCell* Cells = &Pat.Cells[static_cast<size_t>(Row * 3)];
+      if (Row % 2 == 0 && Melody[P][Row / 2] != 0) {
+        Cells[0].Note = static_cast<uint8_t>(Melody[P][Row / 2]);
+        Cells[0].Instrument = Melody[P][Row / 2] == 97 ? 0 : 1;
+      }
+      if (Row % 8 == 0) {
+        Cells[1].Note = static_cast<uint8_t>(BassLine[P][Row / 8]);
+        Cells[1].Instrument = 2;
+      }
+      if (Row == 0) {
+        Cells[2].Note = static_cast<uint8_t>(P == 0 ? 61 : 56);
+        Cells[2].Instrument = 3;
+      }
+    }
+    M.Patterns.push_back(Pat);
+  }
+  return XMWriter::Write(M);
+}
+
+} // namespace
+
+int main(int Argc, char** Argv) {
+  if (Argc != 2 || std::strcmp(Argv[1], "--help") == 0 || std::strcmp(Argv[1], "-h") == 0) {
+    std::fprintf(Argc == 2 ? stdout : stderr,
+                 "Usage: hoe-mksounds CONTENT_FOLDER\n"
+                 "Writes the demo's sounds into CONTENT_FOLDER/sfx and its music into\n"
+                 "CONTENT_FOLDER/sfx/Music.\n");
+    return Argc == 2 ? 0 : 2;
+  }
+  namespace fs = std::filesystem;
+  fs::path Root = fs::path(Argv[1]) / "sfx";
+  std::error_code Ec;
+  fs::create_directories(Root / "Music", Ec);
+  if (Ec) {
+    std::fprintf(stderr, "hoe-mksounds: cannot create %s: %s\n", (Root / "Music").c_str(),
+                 Ec.message().c_str());
+    return 1;
+  }
+  const int Vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  bool Ok = true;
+  Ok &= WriteSound((Root / "Click.wav").string(), Click(22050), 22050,
+                   SF_FORMAT_WAV | SF_FORMAT_PCM_16, -1);
+  Ok &= WriteSound((Root / "PickUp.ogg").string(), PickUp(22050), 22050, Vorbis, 0.6);
+  const int Mp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+  if (!WriteSound((Root / "Chime.mp3").string(), Chime(22050), 22050, Mp3, 0.7)) {
+    std::fprintf(stderr, "hoe-mksounds: this libsndfile cannot write MP3; Chime.ogg instead\n");
+    Ok &= WriteSound((Root / "Chime.ogg").string(), Chime(22050), 22050, Vorbis, 0.6);
+  }
+  Ok &= WriteSound((Root / "Music" / "Harbour.ogg").string(), Track(22050, 1, 57, 0.5, 8), 22050,
+                   Vorbis, 0.9);
+  Ok &= WriteSound((Root / "Music" / "Lighthouse.ogg").string(), Track(22050, 2, 50, 0.6, 8), 22050,
+                   Vorbis, 0.9);
+  std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
+  Xm << TavernModule();
+  Xm.close();
+  if (!Xm) {
+    std::fprintf(stderr, "hoe-mksounds: cannot write %s\n", (Root / "Tavern.xm").c_str());
+    return 1;
+  }
+  std::printf("%s\n", (Root / "Tavern.xm").c_str());
+  return Ok ? 0 : 1;
+}

@@ -1,0 +1,27 @@
+// The window of the resource viewer: a black screen with one resource drawn unscaled, its
+// top-left corner at (0, 0).
+#pragma once
+
+#include "Screens/UFramedWindow.h"
+
+class TGResource;
+class TGSymbol;
+
+class TViewerWindow : public TFramedWindow {
+  G_CLASS(TViewerWindow, TFramedWindow)
+  explicit TViewerWindow(TGObject* AOwner = nullptr)
+      : TFramedWindow(AOwner) {}
+
+  // Shows the resource: a graphic through a symbol; other kinds are only described.
+  void SetResource(TGResource* Resource);
+  TGSymbol* Symbol() const { return FSymbol; }
+
+  void UpdateTree(float Interval) override;
+  void DrawTree() override;
+
+protected:
+  void Destroy() override;
+
+private:
+  TGSymbol* FSymbol = nullptr; // owned
+};

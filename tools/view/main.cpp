@@ -1,0 +1,63 @@
+// hoe-view: shows one resource of the content, for content authors.
+//
+//   hoe-view [--resources PATH] URL [--headless] [--frames N] [--screenshot FILE.png] [--cache]
+//
+// With --screenshot it writes the last frame after N frames (1 unless given) and exits.
+#include "UApp.h"
+#include "UGApp.h"
+#include "UGGraphicsDevice.h"
+#include "UGResource.h"
+#include "UGResourceLibrary.h"
+#include "UHostMain.h"
+#include "UViewerWindow.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* CHelp =
+    "Usage: hoe-view [options] URL\n"
+    "  URL                 the resource, e.g. Demo\\Lantern.png\n"
+    "  --resources PATH    the content: an archive (.sfs) or a folder (default Resources.sfs)\n"
+    "  --headless          run without a window on screen (automatic without a display)\n"
+    "  --frames N          quit after N frames (1 with --screenshot)\n"
+    "  --screenshot FILE   write the last frame to FILE (.png or .jpg) at exit\n"
+    "  --cache             read pictures through the conversion cache\n"
+    "  --help              this text\n";
+
+std::string ViewedURL;
+
+TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
+  GD->SetDefaultClearColor(TGColor(0xFF000000));
+  auto* Viewer = new TViewerWindow();
+  Viewer->SetFrameLimit(Options.Frames);
+  TGResource* Resource = App->ResourceLib()->GetResourceEx(ViewedURL, true);
+  Log.Info("Showing " + ViewedURL + " (" + Resource->ClassName() + ")");
+  Viewer->SetResource(Resource);
+  return Viewer;
+}
+
+} // namespace
+
+int main(int Argc, char** Argv) {
+  THostOptions Options;
+  int ExitCode = 0;
+  if (!ParseHostOptions("hoe-view", CHelp, Argc, Argv, Options, ExitCode)) {
+    return ExitCode;
+  }
+  if (Options.Args.size() != 1) {
+    std::fputs(CHelp, stderr);
+    return 2;
+  }
+  ViewedURL = Options.Args.front();
+  Options.Args.clear();
+  if (!Options.Screenshot.empty() && Options.Frames == 0) {
+    Options.Frames = 1;
+  }
+  TGAppParams Params;
+  Params.Width = 800;
+  Params.Height = 600;
+  Params.NoPreload = true;
+  Params.AppClass = &TApp::Make;
+  return RunHost("hoe-view", Options, Params, &CreateViewer);
+}
