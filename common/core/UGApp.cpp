@@ -1,8 +1,9 @@
 #include "UGApp.h"
 
+#include "UAudioMixer.h"
 #include "UGAppFramework.h"
-#include "UGAudio.h"
 #include "UGApplication.h"
+#include "UGAudio.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
 #include "UGDebug.h"
@@ -15,7 +16,6 @@
 #include "UGStrUtils.h"
 #include "UGWindow.h"
 #include "UGXMLNode.h"
-#include "UAudioMixer.h"
 #include "UHostServices.h"
 #include "UHostWindow.h"
 

@@ -53,8 +53,8 @@ void TGGraphic::Draw(TGColor Color, TGBlending Blending, float X, float Y, float
   GD->PopState();
 }
 
-void TGGraphic::Draw(float X, float Y, float PivotX, float PivotY, float RotationZ,
-                     float ScalingX, float ScalingY) {
+void TGGraphic::Draw(float X, float Y, float PivotX, float PivotY, float RotationZ, float ScalingX,
+                     float ScalingY) {
   Draw(0xFFFFFFFF, bParent, X, Y, PivotX, PivotY, RotationZ, ScalingX, ScalingY, tfParent);
 }
 

@@ -85,7 +85,7 @@ private:
   bool FNoCache = true;
   int64_t FNeedsDiskSpace = 0;
   TGAttributeTable* FAttributeTable = nullptr; // owned
-  TGFileSystem* FCacheFileSystem = nullptr;     // owned
+  TGFileSystem* FCacheFileSystem = nullptr;    // owned
   bool FCacheDetached = false;
   std::unique_ptr<TDirectoryWatcher> FWatcher;
   int FTimerHook = 0;

@@ -4,11 +4,11 @@
 
 #include "UGApp.h"
 #include "UGAppParams.h"
-#include "UGFormat.h"
 #include "UGBitmap.h"
 #include "UGDebug.h"
 #include "UGFileSystem.h"
 #include "UGFileUtils.h"
+#include "UGFormat.h"
 #include "UGResource.h"
 #include "UGSprite.h"
 #include "UGStrUtils.h"
@@ -193,9 +193,9 @@ void TGResourceDepository::PrepareCache(TGAbstractStartupLog* Log) {
         Log->SetCachingProgress(static_cast<double>(I + 1) / Count);
       }
     } catch (const std::exception& E) {
-      const std::string Message =
-          dynamic_cast<const EGException*>(&E) ? static_cast<const EGException&>(E).Text()
-                                               : std::string(E.what());
+      const std::string Message = dynamic_cast<const EGException*>(&E)
+                                      ? static_cast<const EGException&>(E).Text()
+                                      : std::string(E.what());
       AppendBadLog(FileName + ": " + Message);
       if (Log) {
         Log->Error(Format("Error loading \"%s\": %s", {FileName, Message}));
@@ -211,7 +211,8 @@ void TGResourceDepository::StartCache() {
   CheckDiskSpace();
   const auto Start = std::chrono::steady_clock::now();
   PrepareCache(FLog);
-  ODS("Caching time: %d", static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                   std::chrono::steady_clock::now() - Start)
-                                                   .count()));
+  ODS("Caching time: %d",
+      static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - Start)
+                               .count()));
 }

@@ -13,6 +13,7 @@ TGSymbol::TGSymbol(TGObject* AOwner)
 
 void TGSymbol::Destroy() {
   SetGraphic(nullptr);
+  FreeAndNil(FInstance); // kept when the graphic went before the symbol
   inherited::Destroy();
 }
 
@@ -78,8 +79,7 @@ void TGSymbol::SetMatrix(const TGMatrix& M) {
 
 void TGSymbol::SetTransform(float X, float Y, float PivotX, float PivotY, float RotationZ,
                             float ScalingX, float ScalingY) {
-  SetMatrix(
-      TransformMatrix(FOrigin, FExtent, X, Y, PivotX, PivotY, RotationZ, ScalingX, ScalingY));
+  SetMatrix(TransformMatrix(FOrigin, FExtent, X, Y, PivotX, PivotY, RotationZ, ScalingX, ScalingY));
 }
 
 TGGraphicCollection* TGSymbol::GetParticleSystem() {

@@ -3,15 +3,70 @@
 #include "UGApp.h"
 #include "UGClassBuilder.h"
 #include "UGGraphicsDevice.h"
+#include "UGResourceLibrary.h"
+#include "UGSymbol.h"
 
 #include <cmath>
 
 G_IMPLEMENT_CLASS(TAliveWindow)
 
+TAliveWindow::TAliveWindow(TGObject* AOwner)
+    : TFramedWindow(AOwner) {
+  FHarbour = MakeSymbol("Demo\\Harbour.jpg");
+  FLantern = MakeSymbol("Demo\\Lantern.png");
+  FCompass = MakeSymbol("Demo\\Compass.jp2");
+  FCrate = MakeSymbol("Demo\\Crate.png");
+}
+
+TGSymbol* TAliveWindow::MakeSymbol(const char* URL) {
+  if (!App || !App->ResourceLib()) {
+    return nullptr;
+  }
+  auto* Graphic = dynamic_cast<TGGraphic*>(App->ResourceLib()->GetResourceEx(URL, false));
+  if (!Graphic || Graphic->Width() <= 0) {
+    return nullptr; // missing, or a stub of a broken file
+  }
+  auto* Symbol = new TGSymbol(this);
+  Symbol->SetGraphic(Graphic);
+  return Symbol;
+}
+
+void TAliveWindow::UpdateTree(float Interval) {
+  inherited::UpdateTree(Interval);
+  const float T = static_cast<float>(GameSeconds());
+  if (FLantern) {
+    // Hung by its ring, swinging gently.
+    FLantern->SetTransform(150, 40, 0.5f, 0.05f, 12.0f * std::sin(T * 1.7f), 1, 1);
+  }
+  if (FCompass) {
+    FCompass->SetTransform(690, 110, 0.5f, 0.5f, std::fmod(T * 15.0f, 360.0f), 0.8f, 0.8f);
+  }
+  if (FCrate) {
+    // Drifting across the harbour, rocking on the waves.
+    const float X = std::fmod(T * 25.0f, 900.0f) - 80.0f;
+    FCrate->SetTransform(X, 520 + 6 * std::sin(T * 2.3f), 0.5f, 0.5f, 8 * std::sin(T * 1.9f), 1, 1);
+  }
+}
+
 void TAliveWindow::DrawTree() {
   if (!GD) {
     return;
   }
+  if (!FHarbour) {
+    DrawFallbackScene();
+    return;
+  }
+  TGSprite::BeginBatch();
+  for (TGSymbol* S : {FHarbour, FCrate, FCompass, FLantern}) {
+    if (S) {
+      S->Draw();
+    }
+  }
+  TGSprite::EndBatch();
+  GD->DrawFrame(TGColor::Create(255, 255, 255, 255), 10, 10, 790, 590);
+}
+
+void TAliveWindow::DrawFallbackScene() {
   // Sky in bands from deep blue to warm orange near the horizon.
   for (int Band = 0; Band < 12; ++Band) {
     int R = 30 + Band * 18;

@@ -3,11 +3,24 @@
 
 #include "UFramedWindow.h"
 
+class TGSymbol;
+
 class TAliveWindow : public TFramedWindow {
   G_CLASS(TAliveWindow, TFramedWindow)
-  explicit TAliveWindow(TGObject* AOwner = nullptr)
-      : TFramedWindow(AOwner) {}
+  explicit TAliveWindow(TGObject* AOwner = nullptr);
 
-  // A small harbour at dusk: sky, sea, a lighthouse whose light blinks and a boat crossing.
+  // The harbour at dusk with a swinging lantern, a turning compass and a crate on the waves;
+  // drawn shapes stand in for pictures the content does not have.
   void DrawTree() override;
+  void UpdateTree(float Interval) override;
+
+private:
+  // A symbol showing the picture, none when the content lacks it.
+  TGSymbol* MakeSymbol(const char* URL);
+  void DrawFallbackScene();
+
+  TGSymbol* FHarbour = nullptr; // owned, as are the others
+  TGSymbol* FLantern = nullptr;
+  TGSymbol* FCompass = nullptr;
+  TGSymbol* FCrate = nullptr;
 };

@@ -75,7 +75,9 @@ protected:
     const std::string Path = (Root / "Game" / Name).string();
     struct stat Info;
     ASSERT_EQ(::stat(Path.c_str(), &Info), 0);
-    struct utimbuf Times{Info.st_atime, Info.st_mtime + Seconds};
+    struct utimbuf Times {
+      Info.st_atime, Info.st_mtime + Seconds
+    };
     ASSERT_EQ(::utime(Path.c_str(), &Times), 0);
   }
 

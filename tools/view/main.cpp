@@ -5,9 +5,13 @@
 // With --screenshot it writes the last frame after N frames (1 unless given) and exits.
 #include "UApp.h"
 #include "UGApp.h"
+#include "UGBitmap.h"
+#include "UGFileSystem.h"
 #include "UGGraphicsDevice.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
+#include "UGSprite.h"
+#include "UGStrUtils.h"
 #include "UHostMain.h"
 #include "UViewerWindow.h"
 
@@ -27,12 +31,28 @@ constexpr const char* CHelp =
 
 std::string ViewedURL;
 
+// A converted picture (".spr", as the cache keeps them) is no resource of its own: it is read
+// from the pictures' folder and shown as a sprite.
+TGResource* LoadConvertedPicture(const std::string& URL) {
+  TGResourceDepository* Depository = App->ResourceLib()->CommonDepository();
+  std::unique_ptr<TGStream> Stream =
+      Depository->FileSystem()->CreateStream("gfx\\" + FixURLSlashes(URL), fmOpenRead);
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  Bitmap->LoadFromStream(*Stream);
+  auto* Sprite = new TGSprite(App->ResourceLib());
+  Sprite->SetURL(URL);
+  Sprite->LoadFromBitmap(*Bitmap);
+  return Sprite;
+}
+
 TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
+  TGResource* Resource = SameText(ExtractFileExt(ViewedURL), ".spr")
+                             ? LoadConvertedPicture(ViewedURL)
+                             : App->ResourceLib()->GetResourceEx(ViewedURL, true);
+  Log.Info("Showing " + ViewedURL + " (" + Resource->ClassName() + ")");
   auto* Viewer = new TViewerWindow();
   Viewer->SetFrameLimit(Options.Frames);
-  TGResource* Resource = App->ResourceLib()->GetResourceEx(ViewedURL, true);
-  Log.Info("Showing " + ViewedURL + " (" + Resource->ClassName() + ")");
   Viewer->SetResource(Resource);
   return Viewer;
 }
