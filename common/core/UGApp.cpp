@@ -13,7 +13,9 @@
 #include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
 #include "UGResourceLibrary.h"
+#include "UGSprite.h"
 #include "UGStrUtils.h"
+#include "UGSymbol.h"
 #include "UGWindow.h"
 #include "UGXMLNode.h"
 #include "UHostServices.h"
@@ -76,6 +78,41 @@ TGApp::TGApp(const TGAppParams& AParameters)
   }
   FInfo = std::make_unique<TGAppInfo>(BaseFolder());
   App = this;
+  FCursor = new TGSymbol(this);
+  Subscribe(TGNotification(FCursor, &TGSymbol::NotifyChangeGraphic),
+            TGNotifyEvent(this, &TGApp::OnCursorChangeGraphic));
+}
+
+void TGApp::OnCursorChangeGraphic(TGObject* Sender) {
+  (void)Sender;
+  FCursorChanged = true;
+}
+
+void TGApp::DrawCursor() {
+  if (!FCursorChanged) {
+    TGGraphic* Graphic = nullptr;
+    for (size_t I = FWindowStack.size(); I-- > 0;) {
+      TGWindow* W = FWindowStack[I];
+      const TGRect& R = W->ScreenRect();
+      if (W->Visible() && FMousePos.X >= R.Left && FMousePos.X < R.Right && FMousePos.Y >= R.Top &&
+          FMousePos.Y < R.Bottom) {
+        Graphic = W->GetCursorGraphic(FMousePos);
+        break;
+      }
+    }
+    FCursor->SetGraphic(Graphic);
+  }
+  FCursor->Update(FInterval);
+  const TGPoint& Pos =
+      !FAppActive && FParameters.LockMouseIfIncative ? FInactiveMousePos : FMousePos;
+  if (FCursor->Graphic() && GD && Pos.X >= 0 && Pos.Y >= 0 && Pos.X < GD->Width() &&
+      Pos.Y < GD->Height()) {
+    FCursor->SetMatrix(MatTranslation(static_cast<float>(Pos.X), static_cast<float>(Pos.Y), 0));
+    TGSprite::BeginBatch();
+    FCursor->Draw();
+    TGSprite::EndBatch();
+  }
+  FCursorChanged = false;
 }
 
 void TGApp::Destroy() {
@@ -335,6 +372,13 @@ void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
     if (W->ReadyToDraw() && W->Visible()) {
       W->DrawTree();
       FFrameIsDrawn = true;
+    }
+  }
+  if (FFrameIsDrawn) {
+    try {
+      DrawCursor();
+    } catch (...) {
+      // A broken cursor picture must not cost the frame.
     }
   }
 }

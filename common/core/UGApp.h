@@ -29,6 +29,8 @@ void SetArchiveFileSystemFactory(TGArchiveFileSystemFactory Factory);
 extern const float CSpeedAdjustment[17];
 float SpeedAdjustment(int Index);
 
+class TGSymbol;
+
 class TGApp : public TGAppPlugin {
   G_CLASS(TGApp, TGAppPlugin)
   // A second application object raises the generic error.
@@ -68,6 +70,9 @@ class TGApp : public TGAppPlugin {
   bool GetKey(uint16_t Key) const { return FKeys[Key & 0xFF]; }
   bool ButtonHeld(int Button) const { return Button >= 0 && Button < 3 && FButtons[Button]; }
   const TGPoint& MousePos() const { return FMousePos; }
+  // The mouse cursor drawn by the engine; its picture comes from the window under the mouse.
+  TGSymbol* Cursor() const { return FCursor; }
+  void OnCursorChangeGraphic(TGObject* Sender);
   void SetMousePos(const TGPoint& Pos);
   bool SystemCursorVisible() const { return FSystemCursorVisible; }
   void SetSystemCursorVisible(bool Value);
@@ -140,6 +145,8 @@ private:
   void OnWindowDestroyed(TGObject* Sender);
   // Draws the windows that are ready and visible, bottom first; none without a device.
   void DrawWindows(const std::vector<TGWindow*>& Windows);
+  // Takes the picture from the topmost window under the mouse and draws it there.
+  void DrawCursor();
   size_t LowestWindowToDraw() const;
 
   void ReadLanguage();
@@ -153,6 +160,7 @@ private:
   bool FSystemCursorVisible = true;
   std::string FExeVersion;
   bool FCursorChanged = false;
+  TGSymbol* FCursor = nullptr; // owned
   std::vector<TGWindow*> FWindowStack;
   bool FScreenShotPending = false;
   int FSpeedAdjustment = 0;

@@ -97,6 +97,14 @@ bool TGSprite::Hit(const TGVector& Point) {
   return Pixel.A >= HitAlphaThreshold;
 }
 
+void DecompressGfxRecursive(TGGraphic* Graphic) {
+  if (auto* Sprite = dynamic_cast<TGSprite*>(Graphic)) {
+    if (TGBitmap* Bitmap = Sprite->Texture()->Data()->Bitmap()) {
+      Bitmap->SetCompressed(false);
+    }
+  }
+}
+
 void TGSprite::BeginBatch() {
   ++FBatchCounter;
 }

@@ -59,6 +59,10 @@ private:
   TGRectFloat FRect{};
 };
 
+// Unpacks the pictures a graphic shows (a sprite's compressed pixels), so that hit tests on
+// them do not inflate them again and again; animations reach into their picture channels.
+void DecompressGfxRecursive(TGGraphic* Graphic);
+
 // How sprites draw grey: symbols switch it while they draw.
 extern TGSpriteGrayscaleMode GrayscaleMode;
 // When set, sprite drawing leaves stage 0's texture combination as the caller set it.

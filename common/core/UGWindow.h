@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class TGGraphic;
+
 class TGWindow : public TGObject {
   G_CLASS(TGWindow, TGObject)
   explicit TGWindow(TGObject* AOwner = nullptr)
@@ -25,6 +27,11 @@ class TGWindow : public TGObject {
   void SetCoversEntireScreen(bool Value) { FCoversEntireScreen = Value; }
 
   virtual void DrawTree() {}
+  // The mouse cursor's picture over the window at Pos (screen coordinates); none hides it.
+  virtual TGGraphic* GetCursorGraphic(const TGPoint& Pos) {
+    (void)Pos;
+    return nullptr;
+  }
   // Interval in seconds of game time.
   virtual void UpdateTree(float Interval) { (void)Interval; }
 

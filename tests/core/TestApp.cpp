@@ -2,11 +2,15 @@
 #include "UGAppFramework.h"
 #include "UGAppInput.h"
 #include "UGApplication.h"
+#include "UGBitmap.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
 #include "UGFileUtils.h"
+#include "UGGraphicsDevice.h"
 #include "UGInputTimer.h"
 #include "UGResource.h"
+#include "UGSprite.h"
+#include "UGSymbol.h"
 #include "UGWindow.h"
 #include "UGXMLNode.h"
 #include "UHostWindow.h"
@@ -72,11 +76,16 @@ class TTestWindow : public TGWindow {
     Events.push_back(Name + " down " + std::to_string(Button));
   }
   void ApplicationActivate() override { Events.push_back("app-activate " + Name); }
+  // The cursor over the left half of the screen.
+  TGGraphic* GetCursorGraphic(const TGPoint& Pos) override {
+    return Pos.X < 400 ? Cursor : nullptr;
+  }
 
   std::string Name;
   int Updates = 0;
   std::vector<float> Intervals;
   std::function<void(TTestWindow*)> OnUpdate;
+  TGGraphic* Cursor = nullptr;
 };
 G_IMPLEMENT_CLASS(TTestWindow)
 
@@ -434,6 +443,39 @@ TEST_F(FrameTest, WideScreenBands) {
   App->InitWideScreen(true, true);
   EXPECT_TRUE(App->IsWideScreen());
   EXPECT_FLOAT_EQ(App->WideScreenFieldKY(), 0);
+}
+
+TEST_F(FrameTest, CursorComesFromTheWindowUnderTheMouse) {
+  StartRun();
+  ASSERT_NE(GD, nullptr);
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  Bitmap->SetSize(4, 4);
+  for (int Y = 0; Y < 4; ++Y) {
+    for (int X = 0; X < 4; ++X) {
+      Bitmap->SetPixel(X, Y, 0xFFFF00FF);
+    }
+  }
+  TGObjectPtr<TGSprite> Arrow(new TGSprite());
+  Arrow->LoadFromBitmap(*Bitmap);
+  TTestWindow* Only = new TTestWindow("only", true);
+  Only->Cursor = Arrow.get();
+  App->Show(Only);
+  auto PixelAt = [](int X, int Y) {
+    std::vector<TGColor> P;
+    EXPECT_TRUE(GD->CreateScreenshotPixels(P));
+    return uint32_t(P[static_cast<size_t>(Y) * GD->Width() + X]);
+  };
+  bool Drawn = false;
+  App->MouseMove(TGPoint{100, 50});
+  App->Draw(11, Drawn);
+  EXPECT_EQ(App->Cursor()->Graphic(), Arrow.get());
+  EXPECT_EQ(PixelAt(101, 51), 0xFFFF00FFu);
+  // Where the window offers no cursor, none is drawn.
+  App->MouseMove(TGPoint{500, 50});
+  App->Draw(22, Drawn);
+  EXPECT_EQ(App->Cursor()->Graphic(), nullptr);
+  EXPECT_NE(PixelAt(501, 51), 0xFFFF00FFu);
+  Only->Free();
 }
 
 TEST(DebugOverlay, HeapFigure) {

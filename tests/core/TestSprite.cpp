@@ -187,6 +187,25 @@ TEST_F(Sprites, HitFollowsAlphaThresholdAndBox) {
   EXPECT_TRUE(Sprite->Hit(TGFlatVector{1.5f, 1.5f}));
 }
 
+TEST_F(Sprites, CompressedPicturesUnpackOnceForGames) {
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  Bitmap->SetSize(128, 128); // uniform: compresses well
+  for (int Y = 0; Y < 128; ++Y) {
+    for (int X = 0; X < 128; ++X) {
+      Bitmap->SetPixel(X, Y, 0xFF405060);
+    }
+  }
+  Bitmap->SetCompressed(true);
+  ASSERT_EQ(Bitmap->DataState(), bdsCompressed);
+  TGObjectPtr<TGSprite> Sprite(new TGSprite());
+  Sprite->LoadFromBitmap(*Bitmap);
+  EXPECT_EQ(Sprite->Texture()->Data()->Bitmap()->DataState(), bdsCompressed);
+  DecompressGfxRecursive(Sprite.get());
+  EXPECT_EQ(Sprite->Texture()->Data()->Bitmap()->DataState(), bdsNone);
+  Sprite->Draw(0xFFFFFFFF, bNone, 0, 0, 0, 0, 0, 1, 1, tfPoint);
+  EXPECT_EQ(uint32_t(Screen()[5 * CWidth + 5]), 0xFF405060u);
+}
+
 TEST_F(Sprites, OversizedPictureIsTakenOverThenRefused) {
   TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
   Bitmap->SetSize(2049, 2);
