@@ -1,7 +1,6 @@
 // Decoding a 512 x 512 picture as PNG, JPEG and JPEG 2000 through TGBitmap, against the bare
-// libraries decoding the same bytes into 32-bit pixels. The ratios TGBitmap / library (CPU time,
-// which a busy machine disturbs less than wall time) are printed
-// after the runs.
+// libraries decoding the same bytes into 32-bit pixels. The ratios TGBitmap / library are printed
+// after the runs, in CPU time, which a busy machine disturbs less than wall time.
 #include "Jp2Writer.h"
 #include "UGBitmap.h"
 
