@@ -10,16 +10,18 @@ endfunction()
 
 # hoe_test(NAME SOURCES... DEPS ...): one GoogleTest program, its tests discovered when ctest runs.
 # With GRAPHICS the program draws through Mesa, whose leaks cannot be told apart (see
-# tests/support/SanitizerDefaultsGraphics.cpp).
+# tests/support/SanitizerDefaultsGraphics.cpp), and has the headless device fixture.
 function(hoe_test name)
   cmake_parse_arguments(ARG "GRAPHICS" "" "SOURCES;DEPS" ${ARGN})
   if(ARG_GRAPHICS)
-    set(defaults ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaultsGraphics.cpp)
+    set(defaults ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaultsGraphics.cpp
+                 ${CMAKE_SOURCE_DIR}/tests/support/HeadlessDevice.cpp)
   else()
     set(defaults ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaults.cpp)
   endif()
   add_executable(${name} ${ARG_SOURCES} ${defaults})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main hoe_warnings)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "HOE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()

@@ -1,5 +1,6 @@
 // Drawing tests: a real OpenGL context on a headless window (SDL's offscreen driver), pixels read
 // back from the back buffer and from textures.
+#include "HeadlessDevice.h"
 #include "UGGraphicsDevice.h"
 #include "UGLContext.h"
 #include "UGTexture.h"
@@ -18,25 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int CWidth = 64;
-constexpr int CHeight = 48;
-
-std::string TextOf(const std::exception& E) {
-  if (auto* G = dynamic_cast<const EGException*>(&E))
-    return G->Text();
-  return E.what();
-}
-
-#define EXPECT_ERROR_TEXT(Statement, Expected)                                                     \
-  do {                                                                                             \
-    try {                                                                                          \
-      Statement;                                                                                   \
-      ADD_FAILURE() << "no error from " #Statement;                                                \
-    } catch (const std::exception& E) {                                                            \
-      EXPECT_EQ(TextOf(E), Expected);                                                              \
-    }                                                                                              \
-  } while (0)
 
 // Counts what the device asks of the packed pages.
 struct TFakeStorage : TGManagedTexturesStorageBase {
@@ -57,30 +39,14 @@ struct TVertex {
   float U, V;
 };
 
-class GraphicsDevice : public ::testing::Test {
+class GraphicsDevice : public THeadlessDeviceTest {
 protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    THostWindow::Options Opts;
-    Opts.Title = "device test";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = new THostWindow(Opts);
-  }
-  static void TearDownTestSuite() {
-    delete Window;
-    Window = nullptr;
-  }
-
   void SetUp() override {
-    Device.reset(new TGGraphicsDevice(nullptr));
+    THeadlessDeviceTest::SetUp();
     auto S = std::make_unique<TFakeStorage>();
     Storage = S.get();
     Device->SetManagedTexturesStorage(std::move(S));
-    Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
   }
-  void TearDown() override { Device.reset(); }
 
   TGColor Pixel(int X, int Y) {
     std::vector<TGColor> P;
@@ -101,12 +67,8 @@ protected:
     GD->DrawTriangleStrip(2);
   }
 
-  static THostWindow* Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
   TFakeStorage* Storage = nullptr;
 };
-
-THostWindow* GraphicsDevice::Window = nullptr;
 
 TGObjectPtr<TGSimpleTexture> NewTexture() {
   return TGObjectPtr<TGSimpleTexture>(new TGSimpleTexture(nullptr));

@@ -1,12 +1,12 @@
 // Packed image textures on a real device (SDL's offscreen driver): pixels uploaded into pages and
 // read back, the grey version, shared image data, eviction under a small memory budget, device
 // reset, and the texture matrix that maps 0..1 onto an image's extent.
+#include "HeadlessDevice.h"
 #include "UGBitmap.h"
 #include "UGGraphicsDevice.h"
 #include "UGManagedTexture.h"
 #include "UGTexture.h"
 #include "UGVertexBuffer.h"
-#include "UHostWindow.h"
 
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int CWidth = 64;
-constexpr int CHeight = 48;
 constexpr int64_t CPageBytes = 256 * 256 * 4;
 
 struct TVertex {
@@ -47,29 +45,13 @@ TGObjectPtr<TGManagedTexture> MakeTexture(const TGBitmap* B) {
   return T;
 }
 
-class ManagedTexture : public ::testing::Test {
+class ManagedTexture : public THeadlessDeviceTest {
 protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    THostWindow::Options Opts;
-    Opts.Title = "managed texture test";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = new THostWindow(Opts);
-  }
-  static void TearDownTestSuite() {
-    delete Window;
-    Window = nullptr;
-  }
   void SetUp() override {
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
+    THeadlessDeviceTest::SetUp();
     Storage = dynamic_cast<TGManagedTexturesStorage*>(GD->ManagedTexturesStorage());
     ASSERT_NE(Storage, nullptr) << "the device makes its own page storage";
   }
-  void TearDown() override { Device.reset(); }
-
   // The page's pixels inside Rect, row by row.
   static std::vector<TGColor> PagePixels(TGSimpleTexture* Page, const TGRect& Rect) {
     std::vector<TGColor> All;
@@ -93,12 +75,8 @@ protected:
     EXPECT_EQ(Wrong, 0);
   }
 
-  static THostWindow* Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
   TGManagedTexturesStorage* Storage = nullptr;
 };
-
-THostWindow* ManagedTexture::Window = nullptr;
 
 } // namespace
 

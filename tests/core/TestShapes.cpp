@@ -1,12 +1,12 @@
 // Shapes and triangle meshes: the built geometry, and drawing through a real OpenGL context on a
 // headless window (SDL's offscreen driver).
+#include "HeadlessDevice.h"
 #include "UGBitmap.h"
 #include "UGGraphicsDevice.h"
 #include "UGManagedTexture.h"
 #include "UGShapes.h"
 #include "UGTriMesh.h"
 #include "UGVertexBuffer.h"
-#include "UHostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +16,6 @@
 #include <memory>
 
 namespace {
-
-constexpr int CWidth = 64;
-constexpr int CHeight = 48;
-
-std::string TextOf(const std::exception& E) {
-  if (auto* G = dynamic_cast<const EGException*>(&E))
-    return G->Text();
-  return E.what();
-}
-
-#define EXPECT_ERROR_TEXT(Statement, Expected)                                                     \
-  do {                                                                                             \
-    try {                                                                                          \
-      Statement;                                                                                   \
-      ADD_FAILURE() << "no error from " #Statement;                                                \
-    } catch (const std::exception& E) {                                                            \
-      EXPECT_EQ(TextOf(E), Expected);                                                              \
-    }                                                                                              \
-  } while (0)
 
 void ExpectVecNear(const TGVector& A, const TGVector& B, float Tolerance = 1e-5f) {
   EXPECT_NEAR(A.X, B.X, Tolerance);
@@ -253,30 +234,8 @@ TEST(Shapes, CylinderAndCone) {
 
 // Drawing ----------------------------------------------------------------------------------------
 
-class ShapesDrawing : public ::testing::Test {
+class ShapesDrawing : public THeadlessDeviceTest {
 protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    THostWindow::Options Opts;
-    Opts.Title = "shapes test";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = new THostWindow(Opts);
-  }
-  static void TearDownTestSuite() {
-    delete Window;
-    Window = nullptr;
-  }
-
-  void SetUp() override {
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
-    if (!GD->ManagedTexturesStorage())
-      GD->SetManagedTexturesStorage(std::make_unique<TGManagedTexturesStorage>());
-  }
-  void TearDown() override { Device.reset(); }
-
   // Primitives and draw calls that Draw reports, with the state stack and the world matrix
   // left as they were.
   template <class F>
@@ -311,12 +270,7 @@ protected:
   TGColor Pixel(const std::vector<TGColor>& P, int X, int Y) {
     return P[static_cast<size_t>(Y) * CWidth + X];
   }
-
-  static THostWindow* Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
 };
-
-THostWindow* ShapesDrawing::Window = nullptr;
 
 TEST_F(ShapesDrawing, PrimitiveCounts) {
   ExpectDraws([] { DrawCube(2, 1, 1); }, 12);

@@ -1,60 +1,29 @@
 // Sprites, the sprite batch, symbols and graphic collections, drawn through a real device on a
 // headless window and read back pixel by pixel.
+#include "HeadlessDevice.h"
 #include "UGBitmap.h"
 #include "UGClassBuilder.h"
 #include "UGGraphicsDevice.h"
 #include "UGManagedTexture.h"
 #include "UGSprite.h"
 #include "UGSymbol.h"
-#include "UHostWindow.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
-constexpr int CWidth = 64;
-constexpr int CHeight = 48;
-
-class Sprites : public ::testing::Test {
+class Sprites : public THeadlessDeviceTest {
 protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    THostWindow::Options Opts;
-    Opts.Title = "sprite test";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = new THostWindow(Opts);
-  }
-  static void TearDownTestSuite() {
-    delete Window;
-    Window = nullptr;
-  }
-
   void SetUp() override {
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
+    THeadlessDeviceTest::SetUp();
     GD->BeginScene();
     GD->Erase(TGColor(0xFF000000));
   }
   void TearDown() override {
     GD->EndScene();
-    Device.reset();
+    THeadlessDeviceTest::TearDown();
   }
-
-  std::vector<TGColor> Screen() {
-    std::vector<TGColor> P;
-    EXPECT_TRUE(GD->CreateScreenshotPixels(P));
-    return P;
-  }
-
-  static THostWindow* Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
 };
-
-THostWindow* Sprites::Window = nullptr;
 
 // A W × H picture whose pixel (x, y) is opaque with R = 10 x + 1, G = 10 y + 1, B = 50.
 TGObjectPtr<TGSprite> CountingSprite(int W, int H) {

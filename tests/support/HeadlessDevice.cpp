@@ -1,0 +1,52 @@
+#include "HeadlessDevice.h"
+
+#include "UHostWindow.h"
+
+#include <cstdlib>
+
+THostWindow* THeadlessDeviceTest::Window = nullptr;
+
+void THeadlessDeviceTest::SetUpTestSuite() {
+  if (Window) {
+    return;
+  }
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  THostWindow::Options Opts;
+  Opts.Title = "drawing test";
+  Opts.Width = CWidth;
+  Opts.Height = CHeight;
+  Opts.Headless = true;
+  Window = new THostWindow(Opts);
+}
+
+void THeadlessDeviceTest::TearDownTestSuite() {
+  delete Window;
+  Window = nullptr;
+}
+
+void THeadlessDeviceTest::SetUp() {
+  Device.reset(new TGGraphicsDevice(nullptr));
+  Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
+}
+
+void THeadlessDeviceTest::TearDown() {
+  Device.reset();
+}
+
+std::vector<TGColor> THeadlessDeviceTest::Screen() {
+  std::vector<TGColor> P;
+  EXPECT_TRUE(GD->CreateScreenshotPixels(P));
+  return P;
+}
+
+TGColor THeadlessDeviceTest::PixelAt(int X, int Y) {
+  std::vector<TGColor> P = Screen();
+  return P.empty() ? TGColor() : P[static_cast<size_t>(Y) * CWidth + X];
+}
+
+std::string ErrorTextOf(const std::exception& E) {
+  if (auto* G = dynamic_cast<const EGException*>(&E)) {
+    return G->Text();
+  }
+  return E.what();
+}

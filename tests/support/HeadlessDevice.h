@@ -1,0 +1,44 @@
+// What drawing tests share: one headless window (SDL's offscreen driver) per test program, a
+// fresh graphics device for each test, pixels read back from the back buffer, and the check of
+// an error's text.
+#pragma once
+
+#include "UGGraphicsDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class THostWindow;
+
+class THeadlessDeviceTest : public ::testing::Test {
+protected:
+  static constexpr int CWidth = 64;
+  static constexpr int CHeight = 48;
+
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // The back buffer, CWidth × CHeight, rows from the top.
+  std::vector<TGColor> Screen();
+  TGColor PixelAt(int X, int Y);
+
+  static THostWindow* Window;
+  TGObjectPtr<TGGraphicsDevice> Device;
+};
+
+// The text an error was raised with (an engine error's own text, without its decoration).
+std::string ErrorTextOf(const std::exception& E);
+
+#define EXPECT_ERROR_TEXT(Statement, Expected)                                                     \
+  do {                                                                                             \
+    try {                                                                                          \
+      Statement;                                                                                   \
+      ADD_FAILURE() << "no error from " #Statement;                                                \
+    } catch (const std::exception& E) {                                                            \
+      EXPECT_EQ(ErrorTextOf(E), Expected);                                                         \
+    }                                                                                              \
+  } while (0)
