@@ -201,7 +201,9 @@ bool TGAudioDevice::PlayMusicEx(TGAudio* Music, bool PlayLooped, int32_t FadeTim
     UnSubscribe(FMusic);
   }
   FMusic = Music;
-  Subscribe(TGNotification(Music, &TGObject::NotifyDestroy),
+  // The resource's own notification: its record is never shared with the destroy links, so
+  // this handler always runs before the links are cut.
+  Subscribe(TGNotification(Music, &TGResource::NotifyResourceDestroy),
             TGNotifyEvent(this, &TGAudioDevice::OnDestroyMusic));
   bool Crossfade = FMusicState != nullptr;
   if (Crossfade) {
@@ -265,7 +267,8 @@ void TGAudioDevice::OnTimer() {
 }
 
 void TGAudioDevice::Update(uint64_t TickCount) {
-  if (TickCount < FLastTimer || TickCount - FLastTimer >= 10) {
+  if (!FTimerStarted || TickCount < FLastTimer || TickCount - FLastTimer >= 10) {
+    FTimerStarted = true;
     FLastTimer = TickCount;
     OnTimer();
   }

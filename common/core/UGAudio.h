@@ -205,6 +205,7 @@ private:
 
   std::shared_ptr<TAudioMixer> FMixer;
   uint64_t FLastTimer = 0;
+  bool FTimerStarted = false;
   TGAudio* FMusic = nullptr;
   TGAudioState* FMusicState = nullptr;
   int32_t FCrossfadeTime = 3000;

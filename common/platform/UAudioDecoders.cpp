@@ -156,6 +156,9 @@ public:
 
   int Read(float* Out, int Frames) override {
     int64_t N = std::clamp<int64_t>(FSound->FrameCount() - FPos, 0, Frames);
+    if (N <= 0) {
+      return 0; // also for a sound without frames, whose buffer is empty
+    }
     std::memcpy(Out, FSound->Frames.data() + FPos * 2, static_cast<size_t>(N) * 2 * sizeof(float));
     FPos += N;
     return static_cast<int>(N);

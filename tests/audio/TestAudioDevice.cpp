@@ -2,12 +2,18 @@
 // buffers.
 #include "../../tools/content/UXMWriter.h"
 #include "AudioTestUtils.h"
+#include "UGApp.h"
+#include "UGAppFramework.h"
 #include "UGAudio.h"
 #include "UGAudioSound.h"
 #include "UGStream.h"
 #include "UGXMLNode.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 using namespace AudioTest;
 
@@ -336,4 +342,52 @@ TEST(AudioDeviceLifetime, WithoutOutputSoundsAreSilentAndMusicCallsReturn) {
   // A sound that outlives the device frees nothing.
   Device.reset();
   EXPECT_EQ(AD, nullptr);
+}
+
+TEST_F(AudioDeviceTest, TheDeviceForgetsAMusicThatIsFreed) {
+  TGSound* A = new TGSound();
+  TGMemoryStream Data(MakeDC(0.5f, 0.2));
+  A->LoadFromStream(Data, nullptr);
+  TGSound* B = Keep(LoadSound(MakeDC(0.5f, 0.2)));
+  // Another watcher of A keeps its destroy record alive while the device switches away from A
+  // and back, so the device's handlers land in reused slots.
+  TGObjectPtr<TGObject> Watcher(new TGObject());
+  TGObject::Subscribe(TGNotification(A, &TGObject::NotifyDestroy),
+                      TGNotifyEvent(Watcher.get(), &TGObject::OnDestroySubscribedObject));
+  AD->PlayMusicEx(A, false, 0, 100, 0);
+  AD->PlayMusicEx(B, false, 0, 100, 0);
+  AD->PlayMusicEx(A, false, 0, 100, 0);
+  EXPECT_EQ(AD->CurrentMusic(), A);
+  A->Free();
+  EXPECT_EQ(AD->CurrentMusic(), nullptr);
+  AD->StopMusic();
+}
+
+TEST_F(AudioDeviceTest, TheApplicationPausesAudioWhileInactiveAndCollectsInItsFrames) {
+  // The frame and the application object read the product's identity from their folder.
+  char Pattern[] = "/tmp/hoe-audio-app-XXXXXX";
+  std::string Folder = ::mkdtemp(Pattern);
+  std::ofstream(Folder + "/VersionInfo.xml")
+      << "<VersionInfo CompanyName='Test Works' ProductName='Audio Test' "
+         "ProductVersion='1.0.0.1'/>";
+  ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
+  auto Frame = std::make_unique<TGAppFramework>(Folder);
+  TGObjectPtr<TGApp> Application(new TGApp(TGAppParams{}));
+  Application->AppActivate();
+  EXPECT_FALSE(AD->Paused());
+  TGSound* Sound = Keep(LoadSound(MakeDC(0.5f, 0.05)));
+  AD->PlaySfx(Sound);
+  Application->AppDeactivate();
+  EXPECT_TRUE(AD->Paused());
+  EXPECT_EQ(Play(0.1).Level(0, 4000), 0.0);
+  Application->AppActivate();
+  EXPECT_FALSE(AD->Paused());
+  Play(0.1);
+  // The frame's idle turn runs the collector.
+  EXPECT_EQ(AD->AudioStates()->GetCount(), 1);
+  Application->Idle(0);
+  EXPECT_EQ(AD->AudioStates()->GetCount(), 0);
+  Application.reset();
+  Frame.reset();
+  std::filesystem::remove_all(Folder);
 }

@@ -235,6 +235,15 @@ TEST_F(MixerTest, BadDataIsRefusedWithACode) {
   TMixHandle S = M.SampleLoad(Wav.data(), Wav.size(), 1);
   ASSERT_NE(S, 0u);
   EXPECT_NEAR(M.ChannelGetLength(M.SampleGetChannel(S)), 0.1, 0.01);
+  // A file without frames loads and plays nothing.
+  std::string Empty = MakeWav({}, 44100, 1);
+  TMixHandle E = M.SampleLoad(Empty.data(), Empty.size(), 1);
+  ASSERT_NE(E, 0u);
+  TMixHandle EC = M.SampleGetChannel(E);
+  M.ChannelSetFlags(EC, CMixLoop);
+  M.ChannelPlay(EC, true);
+  EXPECT_EQ(Render(M, 0.01).Level(0, 441), 0.0);
+  EXPECT_EQ(M.ChannelIsActive(EC), maStopped);
   EXPECT_EQ(M.SampleLoad(Wav.data(), Wav.size(), 0), 0u);
   EXPECT_EQ(M.ErrorGetCode(), mxIllParam);
   EXPECT_EQ(M.ChannelIsActive(0x1234), maStopped);
