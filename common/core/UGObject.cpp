@@ -296,7 +296,10 @@ void TGObject::UnSubscribe(const TGNotification& Notification) {
 }
 
 void TGObject::OnDestroySubscribedObject(TGObject* Sender) {
-  Sender->UnSubscribe(this);
+  // Sender is going: this object forgets every handler of Sender. Its own handlers in Sender's
+  // table stay, because Sender's destruction may still be notifying them (a reused slot can put
+  // this link before a destroy handler of this object), and Sender's table goes with it.
+  ClearHandlersOf(FNotifies.get(), Sender);
 }
 
 G_IMPLEMENT_CLASS(TGClonableObject)

@@ -112,6 +112,28 @@ TEST_F(ObjectTest, OwnerFreesOwnedObjectsLastAttachedFirstAfterNotifying) {
   Watcher->Free();
 }
 
+TEST_F(ObjectTest, DestroyHandlerInAReusedSlotStillRuns) {
+  TLogged* Notifier = new TLogged(nullptr, "n");
+  TGObjectPtr<TLogged> B(new TLogged(nullptr, "b"));
+  TLogged* A = new TLogged(nullptr, "a");
+  TGObjectPtr<TLogged> S(new TLogged(nullptr, "s"));
+  auto Death = [&](TLogged* Who) {
+    TGObject::Subscribe(TGNotification(Notifier, &TGObject::NotifyDestroy),
+                        TGNotifyEvent(Who, &TLogged::OnOtherDestroyed));
+  };
+  Death(B.get());
+  Death(A);
+  A->Free(); // leaves two free slots behind b's in the notifier's destroy record
+  // s's handler takes the last free slot and its link the one before it, so the link runs
+  // first when the notifier goes; it must not take s's handler with it.
+  Death(S.get());
+  Journal.clear();
+  Notifier->Free();
+  EXPECT_EQ(Journal,
+            (std::vector<std::string>{"destroy n", "b saw death of n", "s saw death of n"}));
+  EXPECT_EQ(LiveHandlers(S.get()), 0);
+}
+
 TEST_F(ObjectTest, TagsGrowAndSetOwnerMovesToTheEnd) {
   TGObjectPtr<TGObject> Owner(new TGObject());
   TGObject* A = new TGObject(Owner.get());
