@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   libsdl2-dev libepoxy-dev libegl1 libegl-mesa0 libgl1-mesa-dri libgl1
   libexpat1-dev duktape-dev
   libsndfile1-dev libopenmpt-dev

@@ -1,0 +1,1593 @@
+#include "UParser.h"
+
+#include "UGFormat.h"
+#include "UGRandom.h"
+
+#include <algorithm>
+#include <bit>
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <numbers>
+
+// The compiled form. A script is a list of internal scripts ("subs"): the compiled bracket groups
+// and parameter lists in the order their compilation finished (inner ones first), the expression
+// itself last. Evaluating the subs in order leaves every group's value and every list's
+// parameters ready before the items that use them.
+struct TPOp {
+  enum TKind : uint8_t { kNumber, kGroup, kList, kFunction, kString };
+  TKind Kind = kNumber;
+  bool Req1 = false, Req2 = false, Optimizable = false;
+  TParserOp Op = ofNone;
+  int32_t ParamCount = 0;
+  int32_t Ident = -1; // function identifier
+  int32_t Ref = -1;   // sub (group, list) or string index
+  double Num = 0;
+};
+
+struct TPTerm {
+  uint32_t First = 0, Count = 0;
+  bool Negative = false;
+  int32_t TypeIndex = -1;
+};
+
+struct TPParam {
+  enum TKind : uint8_t { kNumber, kSub, kString };
+  TKind Kind = kNumber;
+  bool Negative = false;
+  int32_t TypeIndex = -1;
+  double Value = 0;
+  int32_t Ref = -1;
+};
+
+struct TPSub {
+  bool IsList = false;
+  uint32_t First = 0, Count = 0; // terms, or parameters of a list
+  bool Constant = false;         // after optimisation: the value is ConstValue
+  double ConstValue = 0;
+};
+
+struct TParserScriptData {
+  std::vector<TPSub> Subs;
+  std::vector<TPTerm> Terms;
+  std::vector<TPOp> Ops;
+  std::vector<TPParam> Params;
+  std::vector<std::string> Strings;
+};
+
+namespace {
+
+constexpr int CMaxNesting = 200;     // bracket groups within each other
+constexpr int CMaxPrefixChain = 500; // prefix functions applying to each other ("sin sin ... 0")
+
+bool IsBlank(char C) {
+  return static_cast<unsigned char>(C) <= ' ';
+}
+
+std::string_view TrimView(std::string_view S) {
+  while (!S.empty() && IsBlank(S.front()))
+    S.remove_prefix(1);
+  while (!S.empty() && IsBlank(S.back()))
+    S.remove_suffix(1);
+  return S;
+}
+
+char Lower(char C) {
+  return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
+
+std::string LowerCase(std::string_view S) {
+  std::string R(S);
+  for (char& C : R)
+    C = Lower(C);
+  return R;
+}
+
+// A number with '.' as decimal point and an optional exponent; nothing else (no "inf", no sign).
+bool ParseNumber(std::string_view S, double& Value) {
+  if (S.empty() || !((S[0] >= '0' && S[0] <= '9') || S[0] == '.'))
+    return false;
+  auto [Ptr, Ec] = std::from_chars(S.data(), S.data() + S.size(), Value);
+  if (Ptr != S.data() + S.size())
+    return false;
+  if (Ec == std::errc::result_out_of_range) {
+    // Overflow gives infinity, underflow zero: tell them apart by the decimal magnitude.
+    const size_t E = S.find_first_of("eE");
+    std::string_view Mantissa = S.substr(0, E);
+    int64_t Exponent = 0;
+    if (E != std::string_view::npos) {
+      std::string_view X = S.substr(E + 1);
+      if (!X.empty() && X[0] == '+')
+        X.remove_prefix(1);
+      int32_t Parsed = 0;
+      if (std::from_chars(X.data(), X.data() + X.size(), Parsed).ec == std::errc())
+        Exponent = Parsed;
+      else
+        Exponent = X.size() > 0 && X[0] == '-' ? -100000 : 100000;
+    }
+    int64_t IntDigits = 0;
+    bool Leading = true;
+    for (char C : Mantissa) {
+      if (C == '.')
+        break;
+      if (Leading && C == '0')
+        continue;
+      Leading = false;
+      ++IntDigits;
+    }
+    Value =
+        (IntDigits > 0 && IntDigits + Exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
+    return true;
+  }
+  return Ec == std::errc();
+}
+
+bool IsQuoted(std::string_view S) {
+  return S.size() >= 2 && S.front() == '\'' && S.back() == '\'' &&
+         S.substr(1, S.size() - 2).find('\'') == std::string_view::npos;
+}
+
+[[noreturn]] void ParseError(std::string Msg) {
+  throw EParseError(std::move(Msg));
+}
+
+const double CNaN = std::bit_cast<double>(uint64_t{0xFFF8000000000000ull});
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TCustomParser
+
+TCustomParser::TCustomParser() {
+  FExceptionMask = static_cast<unsigned>(fegetexcept());
+  if (FExceptionMask != 0)
+    fedisableexcept(FE_ALL_EXCEPT);
+}
+
+TCustomParser::~TCustomParser() {
+  if (FExceptionMask != 0)
+    feenableexcept(static_cast<int>(FExceptionMask));
+}
+
+void TCustomParser::RegisterFunction(int32_t& Index, std::string_view AName, bool ARequireValue1,
+                                     bool ARequireValue2, bool AOptimizable,
+                                     int32_t AParameterCount, TParserOp AOp) {
+  std::lock_guard Lock(FLock);
+  std::string Name = LowerCase(TrimView(AName));
+  if (Name.empty() || IndexOfFunction(Name) >= 0) {
+    Index = -1;
+    return;
+  }
+  TFunction F;
+  F.Address = &Index;
+  F.Name = std::move(Name);
+  F.RequireValue1 = ARequireValue1;
+  F.RequireValue2 = ARequireValue2;
+  F.Optimizable = AOptimizable;
+  F.ParameterCount = std::max(AParameterCount, 0);
+  F.Op = AOp;
+  FFunctions.push_back(std::move(F));
+  Index = static_cast<int32_t>(FFunctions.size()) - 1;
+  FSortData = false;
+  FIndexValid = false;
+}
+
+bool TCustomParser::UnregisterFunction(int32_t Index) {
+  std::lock_guard Lock(FLock);
+  if (Index < 0 || Index >= static_cast<int32_t>(FFunctions.size()))
+    return false;
+  if (FFunctions[Index].Address)
+    *FFunctions[Index].Address = -1;
+  FFunctions.erase(FFunctions.begin() + Index);
+  for (size_t I = Index; I < FFunctions.size(); ++I)
+    if (FFunctions[I].Address)
+      *FFunctions[I].Address = static_cast<int32_t>(I);
+  FIndexValid = false;
+  return true;
+}
+
+void TCustomParser::RegisterType(int32_t& Index, std::string_view AName) {
+  std::lock_guard Lock(FLock);
+  std::string Name = LowerCase(TrimView(AName));
+  if (Name.empty() || IndexOfType(Name) >= 0) {
+    Index = -1;
+    return;
+  }
+  FTypes.push_back(TType{&Index, std::move(Name)});
+  Index = static_cast<int32_t>(FTypes.size()) - 1;
+  FSortData = false;
+}
+
+int32_t TCustomParser::IndexOfFunction(std::string_view AName) {
+  std::lock_guard Lock(FLock);
+  std::string Name = LowerCase(TrimView(AName));
+  for (size_t I = 0; I < FFunctions.size(); ++I)
+    if (FFunctions[I].Name == Name)
+      return static_cast<int32_t>(I);
+  return -1;
+}
+
+int32_t TCustomParser::IndexOfType(std::string_view AName) {
+  std::lock_guard Lock(FLock);
+  std::string Name = LowerCase(TrimView(AName));
+  for (size_t I = 0; I < FTypes.size(); ++I)
+    if (FTypes[I].Name == Name)
+      return static_cast<int32_t>(I);
+  return -1;
+}
+
+int32_t TCustomParser::FunctionCount() {
+  std::lock_guard Lock(FLock);
+  return static_cast<int32_t>(FFunctions.size());
+}
+
+TFunction TCustomParser::Function(int32_t Index) {
+  std::lock_guard Lock(FLock);
+  if (Index < 0 || Index >= static_cast<int32_t>(FFunctions.size()))
+    throw ERangeError(Format("Function index out of range (%d)", {Index}));
+  return FFunctions[Index];
+}
+
+void TCustomParser::SortData() {
+  if (!FSortData) {
+    std::stable_sort(
+        FFunctions.begin(), FFunctions.end(),
+        [](const TFunction& A, const TFunction& B) { return A.Name.size() > B.Name.size(); });
+    for (size_t I = 0; I < FFunctions.size(); ++I)
+      if (FFunctions[I].Address)
+        *FFunctions[I].Address = static_cast<int32_t>(I);
+    std::stable_sort(FTypes.begin(), FTypes.end(),
+                     [](const TType& A, const TType& B) { return A.Name.size() > B.Name.size(); });
+    for (size_t I = 0; I < FTypes.size(); ++I)
+      if (FTypes[I].Address)
+        *FTypes[I].Address = static_cast<int32_t>(I);
+    FSortData = true;
+    FIndexValid = false;
+  }
+  if (!FIndexValid) {
+    for (auto& L : FByFirstChar)
+      L.clear();
+    // The registry may be unsorted after an unregistration; keep longest first per letter.
+    std::vector<int32_t> Order(FFunctions.size());
+    for (size_t I = 0; I < Order.size(); ++I)
+      Order[I] = static_cast<int32_t>(I);
+    std::stable_sort(Order.begin(), Order.end(), [this](int32_t A, int32_t B) {
+      return FFunctions[A].Name.size() > FFunctions[B].Name.size();
+    });
+    for (int32_t I : Order)
+      FByFirstChar[static_cast<unsigned char>(FFunctions[I].Name[0])].push_back(I);
+    FIndexValid = true;
+  }
+}
+
+void TCustomParser::CheckParameters(std::span<const TParameter> Parameters, int32_t Count,
+                                    int Mode) {
+  const auto N = static_cast<int64_t>(Parameters.size());
+  if ((Mode == 0 || Mode == 1) && N < Count)
+    throw EGException("Not enough actual parameters");
+  if ((Mode == 1 || Mode == 2) && N > Count)
+    throw EGException("Too many actual parameters");
+}
+
+void TCustomParser::GetValueData(std::string_view Text, TValueData& ValueData) {
+  ValueData = TValueData{};
+  std::string_view S = TrimView(Text);
+  if (S.size() >= 2 && ((S.front() == FBracket[0] && S.back() == FBracket[1]) ||
+                        (S.front() == FParameterBracket[0] && S.back() == FParameterBracket[1]))) {
+    ValueData.Kind = vdBracket;
+    ValueData.S = std::string(S.substr(1, S.size() - 2));
+  } else if (IsQuoted(S)) {
+    ValueData.Kind = vdString;
+    ValueData.S = std::string(S.substr(1, S.size() - 2));
+  } else if (ParseNumber(S, ValueData.Value)) {
+    ValueData.Kind = vdNumber;
+  } else if (int32_t I = IndexOfFunction(S); I >= 0) {
+    ValueData.Kind = vdName;
+    ValueData.Index = I;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Compilation
+
+class TParserCompiler {
+public:
+  TParserCompiler(TParser& AParser, TParserScriptData& AData)
+      : P(AParser)
+      , D(AData) {}
+
+  int32_t CompileExpression(std::string Text, int Depth);
+
+private:
+  struct TLocalTerm {
+    bool Negative = false;
+    int32_t TypeIndex = -1;
+    std::vector<TPOp> Ops;
+  };
+  enum TState { sNone, sValue, sList, sFunction };
+  struct TChecker {
+    TState State = sNone;
+    TPOp Prev;
+    int Chain = 0;
+  };
+
+  std::string ReplaceGroups(std::string Text, int Depth);
+  int32_t CompileList(std::string Text, int Depth);
+  std::vector<std::string_view> Cut(std::string_view Text, bool List);
+  std::string_view TakeSign(std::string_view Piece, bool& Negative, bool List);
+  std::string_view TakeType(std::string_view Piece, int32_t& TypeIndex);
+  void CompilePiece(std::string_view Piece, TLocalTerm& Term);
+  int32_t MatchName(std::string_view S, size_t Pos);
+  void Check(TChecker& C, const TPOp& Cur);
+  void CheckEnd(TChecker& C);
+  [[noreturn]] void DoesNotRequireExpression(const TPOp& F);
+
+  TParser& P;
+  TParserScriptData& D;
+};
+
+void TParserCompiler::DoesNotRequireExpression(const TPOp& F) {
+  ParseError(Format("Function \"%s\" does not require expression before or after itself",
+                    {P.FFunctions[F.Ident].Name}));
+}
+
+void TParserCompiler::Check(TChecker& C, const TPOp& Cur) {
+  const TPOp& Prev = C.Prev;
+  auto Name = [this](const TPOp& Op) -> const std::string& { return P.FFunctions[Op.Ident].Name; };
+  switch (Cur.Kind) {
+  case TPOp::kString:
+    return; // strings are not checked and leave the state as it is
+  case TPOp::kNumber:
+  case TPOp::kGroup:
+    if (C.State == sValue || C.State == sList)
+      ParseError("Function or expression expected");
+    if (C.State == sFunction) {
+      if (Prev.ParamCount > 0)
+        ParseError(Format("Function \"%s\" requires parameters", {Name(Prev)}));
+      if (!Prev.Req2)
+        DoesNotRequireExpression(Prev);
+    }
+    C.State = sValue;
+    C.Chain = 0;
+    break;
+  case TPOp::kFunction:
+    if (C.State == sNone) {
+      if (Cur.Req1)
+        ParseError("Function or expression expected");
+    } else if (C.State == sValue || C.State == sList) {
+      if (Cur.ParamCount > 0 || !Cur.Req1)
+        DoesNotRequireExpression(Cur);
+    } else {
+      if (Prev.ParamCount > 0)
+        ParseError(Format("Function \"%s\" requires parameters", {Name(Prev)}));
+      if (Prev.Req2 && Cur.Req1)
+        ParseError("Function or expression expected");
+      if (!Prev.Req2 && !Cur.Req1)
+        DoesNotRequireExpression(Prev);
+    }
+    C.Chain = Cur.Req2 ? C.Chain + 1 : 0;
+    if (C.Chain > CMaxPrefixChain)
+      ParseError("Expression too complex");
+    C.State = sFunction;
+    break;
+  case TPOp::kList:
+    if (C.State != sFunction)
+      ParseError("Function or expression expected");
+    if (Prev.ParamCount == 0)
+      ParseError(Format("Function \"%s\" does not require parameters", {Name(Prev)}));
+    C.State = sList;
+    C.Chain = 0;
+    break;
+  }
+  C.Prev = Cur;
+}
+
+void TParserCompiler::CheckEnd(TChecker& C) {
+  if (C.State != sFunction)
+    return;
+  const std::string& Name = P.FFunctions[C.Prev.Ident].Name;
+  if (C.Prev.ParamCount > 0)
+    ParseError(Format("Function \"%s\" requires parameters", {Name}));
+  if (C.Prev.Req2)
+    ParseError(Format("Function \"%s\" requires expression before or after itself", {Name}));
+}
+
+std::string TParserCompiler::ReplaceGroups(std::string Text, int Depth) {
+  for (int Pass = 0; Pass < 2; ++Pass) {
+    const char Open = Pass == 0 ? TCustomParser::FBracket[0] : TCustomParser::FParameterBracket[0];
+    const char Close = Pass == 0 ? TCustomParser::FBracket[1] : TCustomParser::FParameterBracket[1];
+    size_t Pos = 0;
+    for (;;) {
+      bool Quote = false;
+      size_t Start = std::string::npos;
+      for (size_t I = Pos; I < Text.size(); ++I) {
+        if (Text[I] == '\'')
+          Quote = !Quote;
+        else if (!Quote && Text[I] == Open) {
+          Start = I;
+          break;
+        }
+      }
+      if (Start == std::string::npos)
+        break;
+      int Count = 0;
+      size_t End = std::string::npos;
+      Quote = false;
+      for (size_t I = Start; I < Text.size(); ++I) {
+        if (Text[I] == '\'')
+          Quote = !Quote;
+        else if (!Quote && Text[I] == Open)
+          ++Count;
+        else if (!Quote && Text[I] == Close && --Count == 0) {
+          End = I;
+          break;
+        }
+      }
+      if (End == std::string::npos)
+        ParseError("Bracket character expected");
+      if (Depth >= CMaxNesting)
+        ParseError("Expression too complex");
+      std::string Inner = Text.substr(Start + 1, End - Start - 1);
+      int32_t N = Pass == 0 ? CompileExpression(std::move(Inner), Depth + 1)
+                            : CompileList(std::move(Inner), Depth + 1);
+      std::string Ref = Pass == 0 ? "{" + std::to_string(N) + "}" : "{#" + std::to_string(N) + "}";
+      Text.replace(Start, End - Start + 1, Ref);
+      Pos = Start + Ref.size();
+    }
+  }
+  return Text;
+}
+
+std::vector<std::string_view> TParserCompiler::Cut(std::string_view Text, bool List) {
+  std::vector<std::string_view> Pieces;
+  bool Quote = false;
+  size_t Start = 0;
+  for (size_t I = 0; I < Text.size(); ++I) {
+    const char C = Text[I];
+    if (C == '\'') {
+      Quote = !Quote;
+      continue;
+    }
+    if (Quote)
+      continue;
+    if (List ? (C == ',' || C == ';') : (C == '-' || C == '+')) {
+      if (I > Start)
+        Pieces.push_back(Text.substr(Start, I - Start));
+      Start = I;
+    }
+  }
+  if (Text.size() > Start)
+    Pieces.push_back(Text.substr(Start));
+  std::vector<std::string_view> Result;
+  for (std::string_view S : Pieces) {
+    if (List)
+      while (!S.empty() && (S.front() == ',' || S.front() == ';'))
+        S.remove_prefix(1);
+    if (!TrimView(S).empty())
+      Result.push_back(S);
+  }
+  return Result;
+}
+
+std::string_view TParserCompiler::TakeSign(std::string_view S, bool& Negative, bool List) {
+  Negative = false;
+  S = TrimView(S);
+  while (!S.empty() && (S.front() == '-' || S.front() == '+')) {
+    // Parameters may carry several signs: the "-" after the last "+" count.
+    if (S.front() == '+')
+      Negative = false;
+    else
+      Negative = List ? !Negative : true;
+    S.remove_prefix(1);
+    while (!S.empty() && IsBlank(S.front()))
+      S.remove_prefix(1);
+  }
+  return S;
+}
+
+std::string_view TParserCompiler::TakeType(std::string_view S, int32_t& TypeIndex) {
+  TypeIndex = -1;
+  for (size_t I = 0; I < P.FTypes.size(); ++I)
+    if (S.starts_with(P.FTypes[I].Name)) {
+      TypeIndex = static_cast<int32_t>(I);
+      return TrimView(S.substr(P.FTypes[I].Name.size()));
+    }
+  return S;
+}
+
+int32_t TParserCompiler::MatchName(std::string_view S, size_t Pos) {
+  for (int32_t I : P.FByFirstChar[static_cast<unsigned char>(S[Pos])]) {
+    const std::string& N = P.FFunctions[I].Name;
+    if (S.compare(Pos, N.size(), N) == 0)
+      return I;
+  }
+  return -1;
+}
+
+void TParserCompiler::CompilePiece(std::string_view S, TLocalTerm& Term) {
+  TChecker C;
+  // Tokens: a name (or none for the first) and the literal text after it.
+  struct TToken {
+    int32_t Name;
+    size_t Start, End;
+  };
+  std::vector<TToken> Tokens;
+  bool Quote = false;
+  TToken Cur{-1, 0, 0};
+  for (size_t I = 0; I < S.size();) {
+    if (S[I] == '\'') {
+      Quote = !Quote;
+      ++I;
+      continue;
+    }
+    int32_t M = Quote ? -1 : MatchName(S, I);
+    if (M < 0) {
+      ++I;
+      continue;
+    }
+    Cur.End = I;
+    Tokens.push_back(Cur);
+    I += P.FFunctions[M].Name.size();
+    Cur = TToken{M, I, 0};
+  }
+  Cur.End = S.size();
+  Tokens.push_back(Cur);
+
+  for (const TToken& T : Tokens) {
+    std::string_view Rest = S.substr(T.Start, T.End - T.Start);
+    if (T.Name >= 0 && P.FFunctions[T.Name].Op == ofBraces) {
+      // A reference made by the compiler: "{n}" to a group or "{#n}" to a list.
+      TPOp Op;
+      Op.Kind = TPOp::kGroup;
+      if (!Rest.empty() && Rest.front() == '#') {
+        Op.Kind = TPOp::kList;
+        Rest.remove_prefix(1);
+      }
+      size_t Close = Rest.find('}');
+      int32_t N = -1;
+      if (Close == std::string_view::npos ||
+          std::from_chars(Rest.data(), Rest.data() + Close, N).ptr != Rest.data() + Close ||
+          N < 0 || N >= static_cast<int32_t>(D.Subs.size()) ||
+          D.Subs[N].IsList != (Op.Kind == TPOp::kList))
+        ParseError("Invalid script");
+      Op.Ref = N;
+      Check(C, Op);
+      Term.Ops.push_back(Op);
+      Rest.remove_prefix(Close + 1);
+    } else if (T.Name >= 0) {
+      const TFunction& F = P.FFunctions[T.Name];
+      TPOp Op;
+      Op.Kind = TPOp::kFunction;
+      Op.Req1 = F.RequireValue1;
+      Op.Req2 = F.RequireValue2;
+      Op.Optimizable = F.Optimizable;
+      Op.ParamCount = F.ParameterCount;
+      Op.Op = F.Op;
+      Op.Ident = T.Name;
+      Check(C, Op);
+      Term.Ops.push_back(Op);
+    }
+    Rest = TrimView(Rest);
+    if (Rest.empty())
+      continue;
+    TPOp Op;
+    if (ParseNumber(Rest, Op.Num)) {
+      Op.Kind = TPOp::kNumber;
+    } else if (IsQuoted(Rest)) {
+      Op.Kind = TPOp::kString;
+      Op.Ref = static_cast<int32_t>(D.Strings.size());
+      D.Strings.emplace_back(Rest.substr(1, Rest.size() - 2));
+    } else {
+      ParseError(Format("Unknown identifier: \"%s\"", {std::string(Rest)}));
+    }
+    Check(C, Op);
+    Term.Ops.push_back(Op);
+  }
+  CheckEnd(C);
+}
+
+int32_t TParserCompiler::CompileExpression(std::string Text, int Depth) {
+  std::string_view Trimmed = TrimView(Text);
+  if (Trimmed.empty())
+    ParseError("Expression contains no data");
+  Text = ReplaceGroups(std::string(Trimmed), Depth);
+  std::vector<TLocalTerm> Terms;
+  for (std::string_view Piece : Cut(Text, false)) {
+    TLocalTerm Term;
+    std::string_view S = TakeSign(Piece, Term.Negative, false);
+    S = TakeType(S, Term.TypeIndex);
+    if (S.empty())
+      ParseError("Function or expression expected");
+    CompilePiece(S, Term);
+    Terms.push_back(std::move(Term));
+  }
+  TPSub Sub;
+  Sub.First = static_cast<uint32_t>(D.Terms.size());
+  Sub.Count = static_cast<uint32_t>(Terms.size());
+  for (TLocalTerm& T : Terms) {
+    TPTerm PT;
+    PT.First = static_cast<uint32_t>(D.Ops.size());
+    PT.Count = static_cast<uint32_t>(T.Ops.size());
+    PT.Negative = T.Negative;
+    PT.TypeIndex = T.TypeIndex;
+    D.Ops.insert(D.Ops.end(), T.Ops.begin(), T.Ops.end());
+    D.Terms.push_back(PT);
+  }
+  D.Subs.push_back(Sub);
+  return static_cast<int32_t>(D.Subs.size()) - 1;
+}
+
+int32_t TParserCompiler::CompileList(std::string Text, int Depth) {
+  Text = ReplaceGroups(std::move(Text), Depth);
+  std::vector<TPParam> Params;
+  for (std::string_view Piece : Cut(Text, true)) {
+    TPParam Prm;
+    std::string_view S = TakeSign(Piece, Prm.Negative, true);
+    S = TakeType(S, Prm.TypeIndex);
+    S = TrimView(S);
+    if (S.empty())
+      ParseError("Function or expression expected");
+    if (ParseNumber(S, Prm.Value)) {
+      Prm.Kind = TPParam::kNumber;
+    } else if (IsQuoted(S)) {
+      Prm.Kind = TPParam::kString;
+      Prm.Ref = static_cast<int32_t>(D.Strings.size());
+      D.Strings.emplace_back(S.substr(1, S.size() - 2));
+    } else {
+      Prm.Kind = TPParam::kSub;
+      Prm.Ref = CompileExpression(std::string(S), Depth + 1);
+    }
+    Params.push_back(Prm);
+  }
+  TPSub Sub;
+  Sub.IsList = true;
+  Sub.First = static_cast<uint32_t>(D.Params.size());
+  Sub.Count = static_cast<uint32_t>(Params.size());
+  D.Params.insert(D.Params.end(), Params.begin(), Params.end());
+  D.Subs.push_back(Sub);
+  return static_cast<int32_t>(D.Subs.size()) - 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Built-in operations
+
+namespace {
+
+double NaNResult(bool NaNResults) {
+  if (!NaNResults)
+    throw EGException("Invalid floating point operation");
+  return CNaN;
+}
+
+// round() of the integer operations: half to even, and only for values that fit 64 bits.
+bool RoundInt(double X, int64_t& R) {
+  const double V = std::nearbyint(X);
+  if (!(V >= -9223372036854775808.0 && V < 9223372036854775808.0))
+    return false;
+  R = static_cast<int64_t>(V);
+  return true;
+}
+
+int32_t ClampInt32(double V) {
+  if (!(V > -2147483648.0))
+    return std::numeric_limits<int32_t>::min();
+  if (V >= 2147483647.0)
+    return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(V);
+}
+
+double RandomNormal(double Mean, double StdDev) {
+  const double U1 = 1.0 - Random(); // (0, 1]
+  const double U2 = Random();
+  return Mean + StdDev * std::sqrt(-2.0 * std::log(U1)) * std::cos(2.0 * std::numbers::pi * U2);
+}
+
+double Factorial(double B, bool NaNResults) {
+  int64_t N;
+  if (!RoundInt(B, N))
+    return NaNResult(NaNResults);
+  if (N < -32768 || N > 32767 || N > 20) // 21! does not fit 64 bits
+    throw EIntOverflow("Integer overflow");
+  if (N < 1)
+    return 1;
+  int64_t R = 1;
+  for (int64_t I = 2; I <= N; ++I)
+    R *= I;
+  return static_cast<double>(R);
+}
+
+void Moments(std::span<const TParameter> Ps, double& Mean, double& SumSq) {
+  double Sum = 0;
+  for (const TParameter& X : Ps)
+    Sum += X.Value;
+  Mean = Sum / static_cast<double>(Ps.size());
+  SumSq = 0;
+  for (const TParameter& X : Ps)
+    SumSq += (X.Value - Mean) * (X.Value - Mean);
+}
+
+} // namespace
+
+double TParser::DefaultFunction(TParserOp Op, double B, double A,
+                                std::span<const TParameter> Ps) const {
+  const bool NaNs = (FExceptionTypes & (1u << etNaNResults)) != 0;
+  constexpr double Pi = std::numbers::pi;
+  int64_t IA = 0, IB = 0;
+  auto Ints = [&](bool NeedB) { return RoundInt(A, IA) && (!NeedB || RoundInt(B, IB)); };
+  auto Need = [&](int32_t Count, int Mode) { CheckParameters(Ps, Count, Mode); };
+  switch (Op) {
+  case ofMultiply:
+    return B * A;
+  case ofDivide:
+    return B / A;
+  case ofNot:
+    return Ints(false) ? static_cast<double>(~IA) : NaNResult(NaNs);
+  case ofAnd:
+    return Ints(true) ? static_cast<double>(IB & IA) : NaNResult(NaNs);
+  case ofOr:
+    return Ints(true) ? static_cast<double>(IB | IA) : NaNResult(NaNs);
+  case ofXor:
+    return Ints(true) ? static_cast<double>(IB ^ IA) : NaNResult(NaNs);
+  case ofShl:
+    return Ints(true)
+               ? static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(IB) << (IA & 63)))
+               : NaNResult(NaNs);
+  case ofShr:
+    return Ints(true)
+               ? static_cast<double>(static_cast<int64_t>(static_cast<uint64_t>(IB) >> (IA & 63)))
+               : NaNResult(NaNs);
+  case ofDiv:
+  case ofMod:
+    if (!Ints(true) || IA == 0 || (IA == -1 && IB == std::numeric_limits<int64_t>::min()))
+      return NaNResult(NaNs);
+    return static_cast<double>(Op == ofDiv ? IB / IA : IB % IA);
+  case ofPower:
+    return std::pow(B, A);
+  case ofFactorial:
+    return Factorial(B, NaNs);
+  case ofSqrt:
+    return B == 0 ? NaNResult(NaNs) : std::pow(A, 1.0 / B);
+  case ofLog:
+    return std::log(A) / std::log(B);
+  case ofInt:
+  case ofTrunc:
+    return std::trunc(A);
+  case ofRound:
+    return std::nearbyint(A);
+  case ofAbs:
+    return std::fabs(A);
+  case ofFrac:
+    return A - std::trunc(A);
+  case ofLn:
+    return std::log(A);
+  case ofLg:
+  case ofLog10:
+    return std::log10(A);
+  case ofExp:
+    return std::exp(A);
+  case ofPi:
+    return Pi;
+  case ofRandom:
+    return RoundInt(A, IA) ? static_cast<double>(Random(ClampInt32(static_cast<double>(IA))))
+                           : NaNResult(NaNs);
+  case ofSin:
+    return std::sin(A);
+  case ofCos:
+    return std::cos(A);
+  case ofTan:
+    return std::cos(A) == 0 ? NaNResult(NaNs) : std::tan(A);
+  case ofCotan:
+    return std::sin(A) == 0 ? NaNResult(NaNs) : 1.0 / std::tan(A);
+  case ofSec:
+    return std::cos(A) == 0 ? NaNResult(NaNs) : 1.0 / std::cos(A);
+  case ofCsc:
+    return std::sin(A) == 0 ? NaNResult(NaNs) : 1.0 / std::sin(A);
+  case ofSinh:
+    return std::sinh(A);
+  case ofCosh:
+    return std::cosh(A);
+  case ofTanh:
+    return std::tanh(A);
+  case ofCotanh:
+    return 1.0 / std::tanh(A);
+  case ofSech:
+    return 1.0 / std::cosh(A);
+  case ofCsch:
+    return 1.0 / std::sinh(A);
+  case ofArcSin:
+    return (A < -1 || A > 1) ? NaNResult(NaNs) : std::asin(A);
+  case ofArcCos:
+    return (A < -1 || A > 1) ? NaNResult(NaNs) : std::acos(A);
+  case ofArcTan:
+    return std::atan(A);
+  case ofArcCotan:
+    return std::atan(1.0 / A);
+  case ofArcSec:
+    return std::acos(1.0 / A);
+  case ofArcCsc:
+    return std::asin(1.0 / A);
+  case ofArcSinh:
+    return std::asinh(A);
+  case ofArcCosh:
+    return A < 1 ? NaNResult(NaNs) : std::acosh(A);
+  case ofArcTanh:
+    return (A < -1 || A > 1) ? NaNResult(NaNs) : std::atanh(A);
+  case ofArcCotanh:
+    return std::atanh(1.0 / A);
+  case ofArcSech:
+    return std::acosh(1.0 / A);
+  case ofArcCsch:
+    return std::asinh(1.0 / A);
+  case ofRadToDeg:
+    return A * 180.0 / Pi;
+  case ofRadToGrad:
+    return A * 200.0 / Pi;
+  case ofRadToCycle:
+    return A / (2.0 * Pi);
+  case ofDegToRad:
+    return A * Pi / 180.0;
+  case ofDegToGrad:
+    return A * 400.0 / 360.0;
+  case ofDegToCycle:
+    return A / 360.0;
+  case ofGradToRad:
+    return A * Pi / 200.0;
+  case ofGradToDeg:
+    return A * 360.0 / 400.0;
+  case ofGradToCycle:
+    return A / 400.0;
+  case ofCycleToRad:
+    return A * 2.0 * Pi;
+  case ofCycleToDeg:
+    return A * 360.0;
+  case ofCycleToGrad:
+    return A * 400.0;
+  case ofLnXP1:
+    return std::log1p(A);
+  case ofLog2:
+    return std::log2(A);
+  case ofCeil:
+    return std::ceil(A);
+  case ofFloor:
+    return std::floor(A);
+  case ofArcTan2:
+    Need(2, 1);
+    return std::atan2(Ps[0].Value, Ps[1].Value);
+  case ofHypot:
+    Need(2, 1);
+    return std::hypot(Ps[0].Value, Ps[1].Value);
+  case ofIntPower:
+    Need(2, 1);
+    return std::pow(Ps[0].Value, std::nearbyint(Ps[1].Value));
+  case ofPowerList:
+    Need(2, 1);
+    return std::pow(Ps[0].Value, Ps[1].Value);
+  case ofPoly: {
+    Need(2, 0);
+    double R = 0;
+    for (size_t I = Ps.size() - 1; I >= 1; --I)
+      R = R * Ps[0].Value + Ps[I].Value;
+    return R;
+  }
+  case ofMin:
+    Need(2, 0);
+    return Ps[0].Value >= Ps[1].Value ? Ps[1].Value : Ps[0].Value;
+  case ofMax:
+    Need(2, 0);
+    return Ps[0].Value > Ps[1].Value ? Ps[0].Value : Ps[1].Value;
+  case ofRandG:
+    Need(2, 0);
+    return RandomNormal(Ps[0].Value, Ps[1].Value);
+  case ofRandomRange: {
+    Need(2, 1);
+    int64_t From, To;
+    if (!RoundInt(Ps[0].Value, From) || !RoundInt(Ps[1].Value, To))
+      return NaNResult(NaNs);
+    const int32_t F = ClampInt32(static_cast<double>(From)),
+                  T = ClampInt32(static_cast<double>(To));
+    const int64_t Range = std::abs(static_cast<int64_t>(F) - T);
+    return static_cast<double>(std::min(F, T)) +
+           Random(static_cast<int32_t>(std::min<int64_t>(Range, 0x7FFFFFFF)));
+  }
+  case ofMean:
+  case ofSum:
+  case ofSumInt:
+  case ofSumOfSquares:
+  case ofMinValue:
+  case ofMinIntValue:
+  case ofMaxValue:
+  case ofMaxIntValue:
+  case ofStdDev:
+  case ofPopnStdDev:
+  case ofVariance:
+  case ofPopnVariance:
+  case ofTotalVariance:
+  case ofNorm:
+  case ofRandomFrom: {
+    Need(1, 0);
+    const double N = static_cast<double>(Ps.size());
+    double R = 0, Mean, SumSq;
+    switch (Op) {
+    case ofMean:
+    case ofSum:
+      for (const TParameter& X : Ps)
+        R += X.Value;
+      return Op == ofMean ? R / N : R;
+    case ofSumInt:
+      for (const TParameter& X : Ps)
+        R += std::nearbyint(X.Value);
+      return R;
+    case ofSumOfSquares:
+    case ofNorm:
+      for (const TParameter& X : Ps)
+        R += X.Value * X.Value;
+      return Op == ofNorm ? std::sqrt(R) : R;
+    case ofMinValue:
+    case ofMinIntValue:
+    case ofMaxValue:
+    case ofMaxIntValue: {
+      const bool Min = Op == ofMinValue || Op == ofMinIntValue;
+      R = Ps[0].Value;
+      for (const TParameter& X : Ps)
+        if (Min ? X.Value < R : X.Value > R)
+          R = X.Value;
+      return (Op == ofMinIntValue || Op == ofMaxIntValue) ? std::nearbyint(R) : R;
+    }
+    case ofRandomFrom:
+      return Ps[static_cast<size_t>(
+                    Random(static_cast<int32_t>(std::min<size_t>(Ps.size(), 0x7FFFFFFF))))]
+          .Value;
+    default:
+      Moments(Ps, Mean, SumSq);
+      switch (Op) {
+      case ofStdDev:
+        return Ps.size() < 2 ? 0 : std::sqrt(SumSq / (N - 1));
+      case ofPopnStdDev:
+        return std::sqrt(SumSq / N);
+      case ofVariance:
+        return Ps.size() < 2 ? 0 : SumSq / (N - 1);
+      case ofPopnVariance:
+        return SumSq / N;
+      default:
+        return SumSq;
+      }
+    }
+  }
+  case ofEnsureRange: {
+    Need(3, 1);
+    const double Low = std::nearbyint(Ps[1].Value), High = std::nearbyint(Ps[2].Value);
+    double V = Ps[0].Value;
+    if (V > High)
+      V = High;
+    if (V < Low)
+      V = Low;
+    return V;
+  }
+  case ofCmpGreater:
+    Need(4, 1);
+    return Ps[0].Value > Ps[1].Value ? Ps[2].Value : Ps[3].Value;
+  case ofCmpLess:
+    Need(4, 1);
+    return Ps[0].Value < Ps[1].Value ? Ps[2].Value : Ps[3].Value;
+  case ofNone:
+  case ofBraces:
+    break;
+  }
+  throw EGException(Format("Unknown function: %d", {static_cast<int32_t>(Op)}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Evaluation
+
+class TParserEvaluator {
+public:
+  TParserEvaluator(const TParser& AParser, const TParserScriptData& AData, double* AVals,
+                   TParameter* AParams)
+      : P(AParser)
+      , D(AData)
+      , Vals(AVals)
+      , Params(AParams) {}
+
+  double Run() {
+    const size_t N = D.Subs.size();
+    if (N == 1 && !D.Subs[0].IsList)
+      return Expression(D.Subs[0]);
+    for (size_t K = 0; K < N; ++K) {
+      const TPSub& S = D.Subs[K];
+      if (S.IsList) {
+        for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
+          const TPParam& Src = D.Params[Q];
+          double V = 0;
+          std::string_view S;
+          if (Src.Kind == TPParam::kNumber)
+            V = Src.Value;
+          else if (Src.Kind == TPParam::kSub)
+            V = Vals[Src.Ref];
+          else
+            S = D.Strings[Src.Ref];
+          new (&Params[Q]) TParameter{Src.TypeIndex, S, Src.Negative ? -V : V};
+        }
+        Vals[K] = 0;
+      } else {
+        Vals[K] = Expression(S);
+      }
+    }
+    return Vals[N - 1];
+  }
+
+  // Folds one term for OptimizeScript: returns the new items.
+  double Call(const TPOp* Ops, uint32_t& I, uint32_t End, double B, int32_t TypeIndex);
+
+private:
+  double Expression(const TPSub& S) {
+    double R = 0;
+    for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
+      const TPTerm& Term = D.Terms[T];
+      const double V = TermValue(Term);
+      R = Term.Negative ? R - V : R + V;
+    }
+    return R;
+  }
+
+  double TermValue(const TPTerm& Term) {
+    const TPOp* Ops = D.Ops.data();
+    double V = 0;
+    uint32_t I = Term.First;
+    const uint32_t End = Term.First + Term.Count;
+    while (I < End) {
+      const TPOp& Op = Ops[I];
+      switch (Op.Kind) {
+      case TPOp::kNumber:
+        V = Op.Num;
+        ++I;
+        break;
+      case TPOp::kGroup:
+        V = Vals[Op.Ref];
+        ++I;
+        break;
+      case TPOp::kString:
+      case TPOp::kList:
+        ++I;
+        break;
+      case TPOp::kFunction:
+        // The common shapes inline: a name answered by the hook, an operator with a number.
+        if (Op.ParamCount == 0 && !Op.Req1 && !Op.Req2 && Op.Op == ofNone && P.FOnFunction) {
+          bool Handled = false;
+          double Result = 0;
+          P.FOnFunction(Op.Ident, Term.TypeIndex, {}, Handled, Result);
+          if (!Handled)
+            throw EGException(Format("Unknown function: %d", {Op.Ident}));
+          V = Result;
+          ++I;
+          break;
+        }
+        if (Op.ParamCount == 0 && Op.Req2 && I + 1 < End && Ops[I + 1].Kind == TPOp::kNumber) {
+          const double A = Ops[I + 1].Num;
+          if (Op.Op == ofMultiply) {
+            V *= A;
+            I += 2;
+            break;
+          }
+          if (Op.Op == ofDivide) {
+            V /= A;
+            I += 2;
+            break;
+          }
+        }
+        V = Call(Ops, I, End, V, Term.TypeIndex);
+        break;
+      }
+    }
+    return V;
+  }
+
+  double Operand(const TPOp* Ops, uint32_t& I, uint32_t End, int32_t TypeIndex) {
+    while (I < End && Ops[I].Kind == TPOp::kString)
+      ++I;
+    if (I >= End)
+      return 0;
+    const TPOp& Op = Ops[I];
+    switch (Op.Kind) {
+    case TPOp::kNumber:
+      ++I;
+      return Op.Num;
+    case TPOp::kGroup:
+      ++I;
+      return Vals[Op.Ref];
+    case TPOp::kFunction:
+      return Call(Ops, I, End, 0, TypeIndex);
+    default:
+      ++I;
+      return 0;
+    }
+  }
+
+  const TParser& P;
+  const TParserScriptData& D;
+  double* Vals;
+  TParameter* Params;
+};
+
+double TParserEvaluator::Call(const TPOp* Ops, uint32_t& I, uint32_t End, double B,
+                              int32_t TypeIndex) {
+  const TPOp& F = Ops[I++];
+  double A = 0;
+  std::span<const TParameter> Ps;
+  if (F.ParamCount > 0) {
+    if (I < End && Ops[I].Kind == TPOp::kList) {
+      const TPSub& L = D.Subs[Ops[I].Ref];
+      Ps = std::span<const TParameter>(Params + L.First, L.Count);
+      ++I;
+    }
+  } else if (F.Req2) {
+    A = Operand(Ops, I, End, TypeIndex);
+  }
+  switch (F.Op) {
+  case ofMultiply:
+    return B * A;
+  case ofDivide:
+    return B / A;
+  case ofPower:
+    return A == 2.0 ? B * B : std::pow(B, A);
+  case ofSin:
+    return std::sin(A);
+  case ofCos:
+    return std::cos(A);
+  case ofNone:
+    break;
+  default:
+    return P.DefaultFunction(F.Op, B, A, Ps);
+  }
+  if (P.FOnFunction) {
+    bool Handled = false;
+    double Result = 0;
+    if (!F.Req1 && !F.Req2) {
+      P.FOnFunction(F.Ident, TypeIndex, Ps, Handled, Result);
+    } else if (Ps.empty()) {
+      // Operands travel to the hook as parameters: the one before, then the one after.
+      TParameter Ops2[2];
+      size_t N = 0;
+      if (F.Req1)
+        Ops2[N++].Value = B;
+      if (F.Req2)
+        Ops2[N++].Value = A;
+      P.FOnFunction(F.Ident, TypeIndex, std::span<const TParameter>(Ops2, N), Handled, Result);
+    } else {
+      P.FOnFunction(F.Ident, TypeIndex, Ps, Handled, Result);
+    }
+    if (Handled)
+      return Result;
+  }
+  throw EGException(Format("Unknown function: %d", {F.Ident}));
+}
+
+double TParser::ExecuteScript(const TParserScript& Script) const {
+  if (!Script || Script->Subs.empty())
+    throw EGException("Invalid script");
+  const TParserScriptData& D = *Script;
+  constexpr size_t CSmall = 32;
+  if (D.Subs.size() <= CSmall && D.Params.size() <= CSmall) {
+    // Left uninitialised: every slot is written before it is read.
+    double Vals[CSmall];
+    alignas(TParameter) unsigned char ParamBytes[CSmall * sizeof(TParameter)];
+    return TParserEvaluator(*this, D, Vals, reinterpret_cast<TParameter*>(ParamBytes)).Run();
+  }
+  std::vector<double> Vals(D.Subs.size());
+  std::vector<TParameter> Params(D.Params.size());
+  return TParserEvaluator(*this, D, Vals.data(), Params.data()).Run();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TParser
+
+TParser::TParser() {
+  RegisterFunction(FBracesIndex, "{", false, false, false, 0, ofBraces);
+  RegisterFunction(FMultiplyIndex, "*", true, true, true, 0, ofMultiply);
+  RegisterFunction(FDivideIndex, "/", true, true, true, 0, ofDivide);
+  RegisterFunction(FNotIndex, "not", false, true, true, 0, ofNot);
+  RegisterFunction(FAndIndex, "and", true, true, true, 0, ofAnd);
+  RegisterFunction(FOrIndex, "or", true, true, true, 0, ofOr);
+  RegisterFunction(FXorIndex, "xor", true, true, true, 0, ofXor);
+  RegisterFunction(FShlIndex, "shl", true, true, true, 0, ofShl);
+  RegisterFunction(FShrIndex, "shr", true, true, true, 0, ofShr);
+  RegisterType(FShortintIndex, "shortint");
+  RegisterType(FByteIndex, "byte");
+  RegisterType(FSmallintIndex, "smallint");
+  RegisterType(FWordIndex, "word");
+  RegisterType(FIntegerIndex, "integer");
+  RegisterType(FLongwordIndex, "longword");
+  RegisterType(FInt64Index, "int64");
+  RegisterType(FSingleIndex, "single");
+  RegisterType(FDoubleIndex, "double");
+}
+
+void TParser::StringToScript(std::string_view Text, TParserScript& Script) {
+  std::lock_guard Lock(FLock);
+  SortData();
+  std::string Lowered = LowerCase(TrimView(Text));
+  if (Lowered.empty())
+    ParseError("Expression contains no data");
+  // "{", "}" and "#" are the compiler's own reference marks.
+  bool Quote = false;
+  for (char C : Lowered) {
+    if (C == '\'')
+      Quote = !Quote;
+    else if (!Quote && (C == '{' || C == '}' || C == '#'))
+      ParseError(Format("Unknown identifier: \"%s\"", {std::string(1, C)}));
+  }
+  auto Data = std::make_shared<TParserScriptData>();
+  TParserCompiler(*this, *Data).CompileExpression(std::move(Lowered), 0);
+  Script = std::move(Data);
+}
+
+void TParser::OptimizeScript(TParserScript& Script) {
+  if (!Script)
+    return;
+  std::lock_guard Lock(FLock);
+  const TParserScriptData& Src = *Script;
+  auto Out = std::make_shared<TParserScriptData>();
+  Out->Strings = Src.Strings;
+  const size_t N = Src.Subs.size();
+  std::vector<TPSub> Subs(N);
+  std::vector<std::vector<TPTerm>> SubTerms(N);
+  std::vector<std::vector<std::vector<TPOp>>> SubOps(N);
+  std::vector<std::vector<TPParam>> SubParams(N);
+  std::vector<double> Vals(N, 0);
+  std::vector<TParameter> Params(Src.Params.size());
+  TParserEvaluator Eval(*this, Src, Vals.data(), Params.data());
+
+  // Whether Ops[I] (the operand after a function) can be computed now, and its position after.
+  std::function<bool(const std::vector<TPOp>&, size_t, size_t&)> ConstOperand;
+  auto Computable = [&](const std::vector<TPOp>& Ops, size_t I, bool Pending,
+                        size_t& Next) -> bool {
+    const TPOp& F = Ops[I];
+    if (!F.Optimizable || F.Req1 != Pending)
+      return false;
+    Next = I + 1;
+    if (F.ParamCount > 0) {
+      if (Next >= Ops.size() || Ops[Next].Kind != TPOp::kList || !Subs[Ops[Next].Ref].Constant)
+        return false;
+      ++Next;
+      return true;
+    }
+    if (F.Req2)
+      return ConstOperand(Ops, Next, Next);
+    return true;
+  };
+  ConstOperand = [&](const std::vector<TPOp>& Ops, size_t I, size_t& Next) -> bool {
+    if (I >= Ops.size())
+      return false;
+    const TPOp& Op = Ops[I];
+    if (Op.Kind == TPOp::kNumber || (Op.Kind == TPOp::kGroup && Subs[Op.Ref].Constant)) {
+      Next = I + 1;
+      return true;
+    }
+    if (Op.Kind == TPOp::kFunction)
+      return Computable(Ops, I, false, Next);
+    return false;
+  };
+
+  for (size_t K = 0; K < N; ++K) {
+    const TPSub& S = Src.Subs[K];
+    Subs[K].IsList = S.IsList;
+    if (S.IsList) {
+      bool AllConst = true;
+      for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
+        TPParam Prm = Src.Params[Q];
+        if (Prm.Kind == TPParam::kSub && Subs[Prm.Ref].Constant) {
+          Prm.Kind = TPParam::kNumber;
+          Prm.Value = Subs[Prm.Ref].ConstValue;
+          Prm.Ref = -1;
+        }
+        if (Prm.Kind == TPParam::kSub)
+          AllConst = false;
+        Params[Q].TypeIndex = Prm.TypeIndex;
+        Params[Q].Value = Prm.Negative ? -Prm.Value : Prm.Value;
+        if (Prm.Kind == TPParam::kString)
+          Params[Q].S = Src.Strings[Prm.Ref];
+        SubParams[K].push_back(Prm);
+      }
+      Subs[K].Constant = AllConst;
+      continue;
+    }
+    std::vector<TPTerm> Kept;
+    std::vector<std::vector<TPOp>> KeptOps;
+    bool HaveConst = false;
+    double ConstSum = 0;
+    for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
+      const TPTerm& Term = Src.Terms[T];
+      std::vector<TPOp> Ops(Src.Ops.begin() + Term.First,
+                            Src.Ops.begin() + Term.First + Term.Count);
+      // Constant groups become numbers first; the evaluation below reads them as such.
+      for (TPOp& Op : Ops)
+        if (Op.Kind == TPOp::kGroup && Subs[Op.Ref].Constant) {
+          Op.Kind = TPOp::kNumber;
+          Op.Num = Subs[Op.Ref].ConstValue;
+          Op.Ref = -1;
+        }
+      std::vector<TPOp> Result;
+      bool Pending = false;
+      double PendingValue = 0;
+      auto Flush = [&] {
+        if (Pending) {
+          TPOp Num;
+          Num.Kind = TPOp::kNumber;
+          Num.Num = PendingValue;
+          Result.push_back(Num);
+          Pending = false;
+        }
+      };
+      size_t I = 0;
+      while (I < Ops.size()) {
+        const TPOp& Op = Ops[I];
+        size_t Next;
+        if (Op.Kind == TPOp::kNumber) {
+          Flush();
+          Pending = true;
+          PendingValue = Op.Num;
+          ++I;
+          continue;
+        }
+        if (Op.Kind == TPOp::kFunction && Computable(Ops, I, Pending, Next)) {
+          // Evaluate the items I..Next with the running value.
+          uint32_t J = static_cast<uint32_t>(I);
+          PendingValue = Eval.Call(Ops.data(), J, static_cast<uint32_t>(Next),
+                                   Pending ? PendingValue : 0, Term.TypeIndex);
+          Pending = true;
+          I = Next;
+          continue;
+        }
+        Flush();
+        Result.push_back(Op);
+        ++I;
+        if (Op.Kind != TPOp::kFunction)
+          continue;
+        // The operand of a kept function stays its operand: it never starts a new constant.
+        if (Op.ParamCount > 0) {
+          if (I < Ops.size() && Ops[I].Kind == TPOp::kList)
+            Result.push_back(Ops[I++]);
+        } else if (Op.Req2) {
+          while (I < Ops.size() && Ops[I].Kind == TPOp::kString)
+            Result.push_back(Ops[I++]);
+          if (I >= Ops.size())
+            continue;
+          if (Ops[I].Kind == TPOp::kNumber) {
+            Result.push_back(Ops[I++]);
+          } else if (Ops[I].Kind == TPOp::kFunction && Computable(Ops, I, false, Next)) {
+            uint32_t J = static_cast<uint32_t>(I);
+            TPOp Num;
+            Num.Kind = TPOp::kNumber;
+            Num.Num = Eval.Call(Ops.data(), J, static_cast<uint32_t>(Next), 0, Term.TypeIndex);
+            Result.push_back(Num);
+            I = Next;
+          }
+        }
+      }
+      Flush();
+      if (Result.size() == 1 && Result[0].Kind == TPOp::kNumber) {
+        ConstSum = Term.Negative ? ConstSum - Result[0].Num : ConstSum + Result[0].Num;
+        HaveConst = true;
+      } else {
+        Kept.push_back(Term);
+        KeptOps.push_back(std::move(Result));
+      }
+    }
+    if (Kept.empty()) {
+      Subs[K].Constant = true;
+      Subs[K].ConstValue = ConstSum;
+      Vals[K] = ConstSum;
+    }
+    if (HaveConst) {
+      TPTerm Term;
+      TPOp Num;
+      Num.Kind = TPOp::kNumber;
+      Num.Num = ConstSum;
+      Kept.push_back(Term);
+      KeptOps.push_back({Num});
+    }
+    SubTerms[K] = std::move(Kept);
+    SubOps[K] = std::move(KeptOps);
+  }
+
+  // Keep only the subs still referenced, in their order.
+  std::vector<bool> Live(N, false);
+  Live[N - 1] = true;
+  for (size_t K = N; K-- > 0;) {
+    if (!Live[K])
+      continue;
+    for (const auto& Ops : SubOps[K])
+      for (const TPOp& Op : Ops)
+        if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
+          Live[Op.Ref] = true;
+    for (const TPParam& Prm : SubParams[K])
+      if (Prm.Kind == TPParam::kSub)
+        Live[Prm.Ref] = true;
+  }
+  std::vector<int32_t> NewIndex(N, -1);
+  for (size_t K = 0; K < N; ++K) {
+    if (!Live[K])
+      continue;
+    NewIndex[K] = static_cast<int32_t>(Out->Subs.size());
+    TPSub Sub;
+    Sub.IsList = Subs[K].IsList;
+    if (Sub.IsList) {
+      Sub.First = static_cast<uint32_t>(Out->Params.size());
+      Sub.Count = static_cast<uint32_t>(SubParams[K].size());
+      for (TPParam Prm : SubParams[K]) {
+        if (Prm.Kind == TPParam::kSub)
+          Prm.Ref = NewIndex[Prm.Ref];
+        Out->Params.push_back(Prm);
+      }
+    } else {
+      Sub.First = static_cast<uint32_t>(Out->Terms.size());
+      Sub.Count = static_cast<uint32_t>(SubTerms[K].size());
+      for (size_t T = 0; T < SubTerms[K].size(); ++T) {
+        TPTerm Term = SubTerms[K][T];
+        Term.First = static_cast<uint32_t>(Out->Ops.size());
+        Term.Count = static_cast<uint32_t>(SubOps[K][T].size());
+        for (TPOp Op : SubOps[K][T]) {
+          if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
+            Op.Ref = NewIndex[Op.Ref];
+          Out->Ops.push_back(Op);
+        }
+        Out->Terms.push_back(Term);
+      }
+    }
+    Out->Subs.push_back(Sub);
+  }
+  Script = std::move(Out);
+}
+
+TParserScript TParser::Compile(std::string_view Text) {
+  TParserScript Script;
+  StringToScript(Text, Script);
+  OptimizeScript(Script);
+  return Script;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMathParser
+
+namespace {
+
+struct TTableEntry {
+  const char* Name;
+  bool Req1, Req2, Optimizable;
+  int32_t ParameterCount;
+  TParserOp Op;
+};
+
+// The mathematical table, in registration order. Random values are never folded at compile time.
+const TTableEntry CMathTable[] = {
+    {"div", true, true, true, 0, ofDiv},
+    {"mod", true, true, true, 0, ofMod},
+    {"^", true, true, true, 0, ofPower},
+    {"!", true, false, true, 0, ofFactorial},
+    {"sqrt", true, true, true, 0, ofSqrt},
+    {"log", true, true, true, 0, ofLog},
+    {"int", false, true, true, 0, ofInt},
+    {"round", false, true, true, 0, ofRound},
+    {"trunc", false, true, true, 0, ofTrunc},
+    {"abs", false, true, true, 0, ofAbs},
+    {"frac", false, true, true, 0, ofFrac},
+    {"ln", false, true, true, 0, ofLn},
+    {"lg", false, true, true, 0, ofLg},
+    {"exp", false, true, true, 0, ofExp},
+    {"pi", false, false, true, 0, ofPi},
+    {"random", false, true, false, 0, ofRandom},
+    {"sin", false, true, true, 0, ofSin},
+    {"cos", false, true, true, 0, ofCos},
+    {"tan", false, true, true, 0, ofTan},
+    {"cotan", false, true, true, 0, ofCotan},
+    {"sec", false, true, true, 0, ofSec},
+    {"csc", false, true, true, 0, ofCsc},
+    {"sinh", false, true, true, 0, ofSinh},
+    {"cosh", false, true, true, 0, ofCosh},
+    {"tanh", false, true, true, 0, ofTanh},
+    {"cotanh", false, true, true, 0, ofCotanh},
+    {"sech", false, true, true, 0, ofSech},
+    {"csch", false, true, true, 0, ofCsch},
+    {"arcsin", false, true, true, 0, ofArcSin},
+    {"arccos", false, true, true, 0, ofArcCos},
+    {"arctan", false, true, true, 0, ofArcTan},
+    {"arccotan", false, true, true, 0, ofArcCotan},
+    {"arcsec", false, true, true, 0, ofArcSec},
+    {"arccsc", false, true, true, 0, ofArcCsc},
+    {"arcsinh", false, true, true, 0, ofArcSinh},
+    {"arccosh", false, true, true, 0, ofArcCosh},
+    {"arctanh", false, true, true, 0, ofArcTanh},
+    {"arccotanh", false, true, true, 0, ofArcCotanh},
+    {"arcsech", false, true, true, 0, ofArcSech},
+    {"arccsch", false, true, true, 0, ofArcCsch},
+    {"radtodeg", false, true, true, 0, ofRadToDeg},
+    {"radtograd", false, true, true, 0, ofRadToGrad},
+    {"radtocycle", false, true, true, 0, ofRadToCycle},
+    {"degtorad", false, true, true, 0, ofDegToRad},
+    {"degtograd", false, true, true, 0, ofDegToGrad},
+    {"degtocycle", false, true, true, 0, ofDegToCycle},
+    {"gradtorad", false, true, true, 0, ofGradToRad},
+    {"gradtodeg", false, true, true, 0, ofGradToDeg},
+    {"gradtocycle", false, true, true, 0, ofGradToCycle},
+    {"cycletorad", false, true, true, 0, ofCycleToRad},
+    {"cycletodeg", false, true, true, 0, ofCycleToDeg},
+    {"cycletograd", false, true, true, 0, ofCycleToGrad},
+    {"lnxp1", false, true, true, 0, ofLnXP1},
+    {"log10", false, true, true, 0, ofLog10},
+    {"log2", false, true, true, 0, ofLog2},
+    {"ceil", false, true, true, 0, ofCeil},
+    {"floor", false, true, true, 0, ofFloor},
+    {"arctan2", false, false, true, 2, ofArcTan2},
+    {"hypot", false, false, true, 2, ofHypot},
+    {"intpower", false, false, true, 2, ofIntPower},
+    {"power", false, false, true, 2, ofPowerList},
+    {"poly", false, false, true, 2, ofPoly},
+    {"min", false, false, true, 2, ofMin},
+    {"max", false, false, true, 2, ofMax},
+    {"randg", false, false, false, 2, ofRandG},
+    {"randomrange", false, false, false, 2, ofRandomRange},
+    {"mean", false, false, true, 1, ofMean},
+    {"sum", false, false, true, 1, ofSum},
+    {"sumint", false, false, true, 1, ofSumInt},
+    {"sumofsquares", false, false, true, 1, ofSumOfSquares},
+    {"minvalue", false, false, true, 1, ofMinValue},
+    {"minintvalue", false, false, true, 1, ofMinIntValue},
+    {"maxvalue", false, false, true, 1, ofMaxValue},
+    {"maxintvalue", false, false, true, 1, ofMaxIntValue},
+    {"stddev", false, false, true, 1, ofStdDev},
+    {"popnstddev", false, false, true, 1, ofPopnStdDev},
+    {"variance", false, false, true, 1, ofVariance},
+    {"popnvariance", false, false, true, 1, ofPopnVariance},
+    {"totalvariance", false, false, true, 1, ofTotalVariance},
+    {"norm", false, false, true, 1, ofNorm},
+    {"randomfrom", false, false, false, 1, ofRandomFrom},
+    {"ensurerange", false, false, true, 3, ofEnsureRange},
+    {"cmpgreater", false, false, true, 4, ofCmpGreater},
+    {"cmpless", false, false, true, 4, ofCmpLess},
+};
+
+} // namespace
+
+TMathParser::TMathParser() {
+  static_assert(std::size(CMathTable) <= sizeof(FTableIndex) / sizeof(FTableIndex[0]));
+  size_t K = 0;
+  for (const TTableEntry& E : CMathTable) {
+    int32_t* Slot = &FTableIndex[K++];
+    switch (E.Op) {
+    case ofDiv:
+      Slot = &FDivIndex;
+      break;
+    case ofMod:
+      Slot = &FModIndex;
+      break;
+    case ofPower:
+      Slot = &FPowerIndex;
+      break;
+    case ofFactorial:
+      Slot = &FFactorialIndex;
+      break;
+    case ofSqrt:
+      Slot = &FSqrtIndex;
+      break;
+    case ofLog:
+      Slot = &FLogIndex;
+      break;
+    case ofCos:
+      Slot = &FCosIndex;
+      break;
+    case ofPi:
+      Slot = &FPiIndex;
+      break;
+    case ofRandom:
+      Slot = &FRandomIndex;
+      break;
+    case ofRandG:
+      Slot = &FRandGIndex;
+      break;
+    default:
+      break;
+    }
+    RegisterFunction(*Slot, E.Name, E.Req1, E.Req2, E.Optimizable, E.ParameterCount, E.Op);
+  }
+}
