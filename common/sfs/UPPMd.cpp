@@ -20,6 +20,19 @@ uint32_t TPPMdCoder::MakeHeaderWord(int ModelOrder, int ModelMemoryMB) {
   return uint32_t(ModelOrder - 1) + (uint32_t(ModelMemoryMB - 1) << 4) + (VariantG << 12);
 }
 
+int TPPMdCoder::BlockMemoryMB(const uint8_t* In, size_t Size) {
+  if (!In || Size < HeaderSize)
+    return 0;
+  const uint32_t W = In[0] | uint32_t(In[1]) << 8 | uint32_t(In[2]) << 16 | uint32_t(In[3]) << 24;
+  if (((W >> 12) & 15) != VariantG)
+    return 0;
+  return int((W >> 4) & 255) + 1;
+}
+
+void TPPMdCoder::SetDecodeMemoryLimitMB(int MB) {
+  FDecodeLimitMB = std::clamp(MB, MinModelMemoryMB, MaxModelMemoryMB);
+}
+
 size_t TPPMdCoder::ModelMemorySize() const {
   return FModel ? FModel->MemorySize() : 0;
 }
@@ -66,7 +79,7 @@ bool TPPMdCoder::DecodeBlock(const uint8_t* In, size_t Size, size_t ExpectedSize
     return false;
   const int ModelOrder = int(W & 15) + 1;
   const int ModelMemoryMB = int((W >> 4) & 255) + 1;
-  if (ModelOrder < MinModelOrder)
+  if (ModelOrder < MinModelOrder || ModelMemoryMB > FDecodeLimitMB)
     return false;
   try {
     if (!PrepareModel(ModelMemoryMB))

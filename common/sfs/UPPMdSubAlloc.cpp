@@ -3,6 +3,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
+// Sanitizer builds take the heap from malloc, whose guard zones catch stray accesses at its ends.
+#if defined(__SANITIZE_ADDRESS__)
+#define HOE_PPMD_MALLOC_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define HOE_PPMD_MALLOC_HEAP 1
+#endif
+#endif
+
 namespace {
 
 constexpr const TPPMdUnitTables& T = PPMdUnitTables;
@@ -24,13 +35,39 @@ TPPMdSubAllocator::~TPPMdSubAllocator() {
   Release();
 }
 
+namespace {
+
+// Zeroed memory that costs nothing until touched: the model fills its heap from both ends as it
+// learns, so a block that codes little uses little of a large heap.
+uint8_t* AllocateHeap(size_t Bytes) {
+#ifdef HOE_PPMD_MALLOC_HEAP
+  return static_cast<uint8_t*>(std::calloc(Bytes, 1));
+#else
+  void* P = ::mmap(nullptr, Bytes, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  return P == MAP_FAILED ? nullptr : static_cast<uint8_t*>(P);
+#endif
+}
+
+void FreeHeap(uint8_t* P, size_t Bytes) {
+#ifdef HOE_PPMD_MALLOC_HEAP
+  (void)Bytes;
+  std::free(P);
+#else
+  if (P)
+    ::munmap(P, Bytes);
+#endif
+}
+
+} // namespace
+
 bool TPPMdSubAllocator::Reserve(uint32_t Bytes) {
   if (FBase && FSize == Bytes)
     return true;
   Release();
   // Offset 0 stands for "none", so the heap starts one unit in; one zeroed unit after its end
   // stops the gluing of free blocks there.
-  FBase = static_cast<uint8_t*>(std::calloc(size_t(Bytes) + 3 * UnitSize, 1));
+  FBase = AllocateHeap(size_t(Bytes) + 3 * UnitSize);
   if (!FBase)
     return false;
   FSize = Bytes;
@@ -40,7 +77,7 @@ bool TPPMdSubAllocator::Reserve(uint32_t Bytes) {
 }
 
 void TPPMdSubAllocator::Release() {
-  std::free(FBase);
+  FreeHeap(FBase, size_t(FSize) + 3 * UnitSize);
   FBase = nullptr;
   FSize = 0;
 }

@@ -129,29 +129,8 @@ void TPageFileManager::SaveSFHeader() {
   FFile.WriteBuffer(0, Buf, SingleFileHeaderSize);
 }
 
-int32_t TPageFileManager::ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHeader& H,
-                                   uint8_t* Data, int Size, const std::string& FileKey) {
-  FLastError = erOk;
-  if (PageNo < FHeader.HDRPageCount || PageNo >= FHeader.TOTALPageCount || Size < 0 ||
-      Size > DataSize()) {
-    return FLastError = erReadPageHeaderError;
-  }
-  const int64_t Pos = int64_t(PageNo) * FHeader.PageSize;
-  FBuffer.resize(size_t(PageHeaderSize) + size_t(Size));
-  const int64_t Got = FFile.Read(Pos, FBuffer.data(), int64_t(FBuffer.size()));
-  if (Got < PageHeaderSize) {
-    return FLastError = erReadPageHeaderError;
-  }
-  H.Load(FBuffer.data());
-  if (ExpectedType != 0 && H.PageType != ExpectedType) {
-    return FLastError = erReadPageHeaderError;
-  }
-  if (Got != int64_t(FBuffer.size())) {
-    return FLastError = erReadPageError;
-  }
-  if (Size > 0) {
-    std::memcpy(Data, FBuffer.data() + PageHeaderSize, size_t(Size));
-  }
+int32_t TPageFileManager::CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size,
+                                         const std::string& FileKey) {
   if (!CheckCRC(Data, size_t(Size), H.CrcType, H.CRC)) {
     return FLastError = erCRCError;
   }
@@ -163,6 +142,81 @@ int32_t TPageFileManager::ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHe
     Cipher->Decrypt(Data, size_t(Size));
   } else if (H.EncType != encNone) {
     return FLastError = erDecodeError;
+  }
+  return erOk;
+}
+
+int32_t TPageFileManager::ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHeader& H,
+                                   uint8_t* Data, int Size, const std::string& FileKey) {
+  FLastError = erOk;
+  if (PageNo < FHeader.HDRPageCount || PageNo >= FHeader.TOTALPageCount || Size < 0 ||
+      Size > DataSize()) {
+    return FLastError = erReadPageHeaderError;
+  }
+  const int64_t Pos = int64_t(PageNo) * FHeader.PageSize;
+  // The header into a local buffer, the data straight into Data.
+  uint8_t Raw[PageHeaderSize];
+  iovec Pieces[2] = {{Raw, size_t(PageHeaderSize)}, {Data, size_t(Size)}};
+  const int64_t Got = FFile.ReadScatter(Pos, Pieces, Size > 0 ? 2 : 1);
+  if (Got < PageHeaderSize) {
+    return FLastError = erReadPageHeaderError;
+  }
+  H.Load(Raw);
+  if (ExpectedType != 0 && H.PageType != ExpectedType) {
+    return FLastError = erReadPageHeaderError;
+  }
+  if (Got != PageHeaderSize + int64_t(Size)) {
+    return FLastError = erReadPageError;
+  }
+  return CheckAndDecode(H, Data, Size, FileKey);
+}
+
+int32_t TPageFileManager::ReadDataPages(const int32_t* Pages, size_t Count, uint8_t* Out,
+                                        const std::string& FileKey, size_t& Good) {
+  // Pages per call: small enough that a run is still in the cache when its checksums are
+  // taken, and far below the system's limit of pieces per call (two per page).
+  constexpr size_t MaxRun = 64;
+  FLastError = erOk;
+  Good = 0;
+  const int D = DataSize();
+  const int64_t P = FHeader.PageSize;
+  size_t I = 0;
+  while (I < Count) {
+    const int32_t First = Pages[I];
+    size_t Run = 1;
+    while (I + Run < Count && Run < MaxRun &&
+           int64_t(Pages[I + Run]) == int64_t(First) + int64_t(Run)) {
+      ++Run;
+    }
+    bool Whole = false;
+    if (First >= FHeader.HDRPageCount && int64_t(First) + int64_t(Run) <= FHeader.TOTALPageCount) {
+      FRunHeaders.resize(Run * PageHeaderSize);
+      FRunPieces.resize(Run * 2);
+      for (size_t K = 0; K < Run; ++K) {
+        FRunPieces[2 * K] = {FRunHeaders.data() + K * PageHeaderSize, size_t(PageHeaderSize)};
+        FRunPieces[2 * K + 1] = {Out + (I + K) * size_t(D), size_t(D)};
+      }
+      Whole = FFile.ReadScatter(int64_t(First) * P, FRunPieces.data(), Run * 2) == int64_t(Run) * P;
+    }
+    for (size_t K = 0; K < Run; ++K) {
+      uint8_t* Data = Out + (I + K) * size_t(D);
+      TPageHeader H;
+      int32_t Rc;
+      if (Whole) {
+        H.Load(FRunHeaders.data() + K * PageHeaderSize);
+        Rc = H.PageType != UFPage ? (FLastError = erReadPageHeaderError)
+                                  : CheckAndDecode(H, Data, D, FileKey);
+      } else {
+        // A short run (the end of the file, a page out of range): page by page, for the exact
+        // error of the first bad one.
+        Rc = ReadPage(Pages[I + K], UFPage, H, Data, D, FileKey);
+      }
+      if (Rc != erOk) {
+        return Rc;
+      }
+      ++Good;
+    }
+    I += Run;
   }
   return erOk;
 }
@@ -197,6 +251,64 @@ int32_t TPageFileManager::WritePage(int32_t PageNo, TPageHeader& H, const uint8_
     FFile.WriteBuffer(int64_t(PageNo) * FHeader.PageSize, FBuffer.data(), int64_t(FBuffer.size()));
   } catch (const EGException&) {
     return FLastError = erWritePageError;
+  }
+  return erOk;
+}
+
+int32_t TPageFileManager::WriteDataPages(const int32_t* Pages, size_t Count, const uint8_t* In,
+                                         uint8_t EncType, const std::string& FileKey) {
+  // Pages per call: two pieces each, far below the system's limit of pieces per call.
+  constexpr size_t MaxRun = 64;
+  FLastError = erOk;
+  const TSFSCipher* Cipher = nullptr;
+  if (EncType == encRijndael) {
+    Cipher = CipherFor(FileKey);
+    if (Cipher == nullptr) {
+      return FLastError = erEncodeError;
+    }
+  } else if (EncType != encNone) {
+    throw Error("TPageFileManager.EncodeBuffer - Unknown encryption type");
+  }
+  const size_t D = size_t(DataSize());
+  size_t I = 0;
+  while (I < Count) {
+    const int32_t First = Pages[I];
+    if (FReadOnly || First < FHeader.HDRPageCount) {
+      return FLastError = erWritePageHeaderError;
+    }
+    size_t Run = 1;
+    while (I + Run < Count && Run < MaxRun &&
+           int64_t(Pages[I + Run]) == int64_t(First) + int64_t(Run)) {
+      ++Run;
+    }
+    const uint8_t* Src = In + I * D;
+    if (Cipher != nullptr) {
+      // Encrypted pages are made in a scratch copy; plain ones go out from the caller's buffer.
+      FRunData.assign(Src, Src + Run * D);
+      for (size_t K = 0; K < Run; ++K) {
+        Cipher->Encrypt(FRunData.data() + K * D, D);
+      }
+      Src = FRunData.data();
+    }
+    FRunHeaders.resize(Run * PageHeaderSize);
+    FRunPieces.resize(Run * 2);
+    for (size_t K = 0; K < Run; ++K) {
+      const uint8_t* Data = Src + K * D;
+      TPageHeader H;
+      H.PageType = UFPage;
+      H.EncType = EncType;
+      H.CrcType = crcFast;
+      H.CRC = CountCRC(Data, D, crcFast);
+      H.Save(FRunHeaders.data() + K * PageHeaderSize);
+      FRunPieces[2 * K] = {FRunHeaders.data() + K * PageHeaderSize, size_t(PageHeaderSize)};
+      FRunPieces[2 * K + 1] = {const_cast<uint8_t*>(Data), D};
+    }
+    try {
+      FFile.WriteScatter(int64_t(First) * FHeader.PageSize, FRunPieces.data(), Run * 2);
+    } catch (const EGException&) {
+      return FLastError = erWritePageError;
+    }
+    I += Run;
   }
   return erOk;
 }

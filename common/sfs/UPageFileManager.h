@@ -40,10 +40,21 @@ public:
   // text) or the archive key. Returns erOk or a code.
   int32_t ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHeader& H, uint8_t* Data, int Size,
                    const std::string& FileKey = "");
+  // Reads Count whole data pages (type UFPage) into Out, DataSize() bytes each, with the checks
+  // of ReadPage; runs of consecutive page numbers are read with one call straight into Out.
+  // Returns erOk, or the code of the first bad page with Good set to the pages before it (the
+  // bytes of Out from there on are undefined).
+  int32_t ReadDataPages(const int32_t* Pages, size_t Count, uint8_t* Out,
+                        const std::string& FileKey, size_t& Good);
   // Writes page PageNo with H's next page, type and encryption; fills in the checksum.
   // Returns a code.
   int32_t WritePage(int32_t PageNo, TPageHeader& H, const uint8_t* Data, int Size,
                     const std::string& FileKey = "");
+  // Writes Count whole data pages (type UFPage, encryption EncType) from In, DataSize() bytes
+  // each, to the pages listed; runs of consecutive page numbers go out with one call. Returns
+  // erOk or the code of the failure.
+  int32_t WriteDataPages(const int32_t* Pages, size_t Count, const uint8_t* In, uint8_t EncType,
+                         const std::string& FileKey);
   // The encryption type of directory and data pages.
   uint8_t EncMethod() const { return FHeader.EncMethod; }
   // Grows the file by Count pages; false when the file did not grow.
@@ -56,6 +67,8 @@ public:
 private:
   void CheckHeader();
   const TSFSCipher* CipherFor(const std::string& FileKey);
+  // Checks the checksum of Size data bytes read with header H, then decrypts them in place.
+  int32_t CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size, const std::string& FileKey);
 
   TSFSHugeFile FFile;
   TSingleFileHeader FHeader;
@@ -63,6 +76,9 @@ private:
   bool FReadOnly = false;
   int32_t FLastError = erOk;
   std::vector<uint8_t> FBuffer;
+  std::vector<uint8_t> FRunHeaders;
+  std::vector<uint8_t> FRunData;
+  std::vector<iovec> FRunPieces;
   std::unique_ptr<TSFSCipher> FArchiveCipher;
   std::unique_ptr<TSFSCipher> FFileCipher;
 };

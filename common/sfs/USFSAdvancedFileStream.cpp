@@ -1,6 +1,7 @@
 #include "USFSAdvancedFileStream.h"
 
 #include "UGError.h"
+#include "UPPMd.h"
 #include "USFSTransforms.h"
 #include "USFSUserFileStream.h"
 #include "USingleFileSystem.h"
@@ -190,26 +191,46 @@ int64_t TSFSAdvancedFileStream::Seek(int64_t Offset, TGSeekOrigin Origin) {
   return FPosition;
 }
 
+void TSFSAdvancedFileStream::DecodeBlock(int64_t Index, uint8_t* Out) {
+  const TBlock& B = FBlocks[size_t(Index)];
+  FPacked.resize(B.PackedSize);
+  FStream->Seek(B.Offset + SFSCompressedHeaderSize, soBeginning);
+  FStream->ReadBuffer(FPacked.data(), B.PackedSize);
+  if (FLevel == ppmFastest || FLevel == ppmNormal || FLevel == ppmMax) {
+    // The block's header word sets the size of the model memory: refuse absurd ones before
+    // anything is allocated.
+    const int MB = TPPMdCoder::BlockMemoryMB(FPacked.data(), FPacked.size());
+    if (MB > TPPMdCoder::DefaultDecodeMemoryLimitMB) {
+      Invalid(Format("block %d asks for %d MB of PPMd model memory, more than the %d MB allowed",
+                     {int(Index), MB, TPPMdCoder::DefaultDecodeMemoryLimitMB}));
+    }
+  }
+  size_t Produced = 0;
+  if (!SFSInternalDecompressInto(FPacked.data(), FPacked.size(), Out, B.TrueSize, Produced,
+                                 FLevel)) {
+    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression error.");
+  }
+  if (Produced != B.TrueSize) {
+    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression error, invalid size.");
+  }
+  if (CRC16ARC(Out, Produced) != (B.Crc & 0xFFFF)) {
+    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression crc error.");
+  }
+}
+
 void TSFSAdvancedFileStream::LoadBlock(int64_t Index) {
   if (FLoaded == Index) {
     return;
   }
   Flush();
   FLoaded = -1;
-  FBuffer.clear();
-  const TBlock& B = FBlocks[size_t(Index)];
-  std::vector<uint8_t> Packed(B.PackedSize);
-  FStream->Seek(B.Offset + SFSCompressedHeaderSize, soBeginning);
-  FStream->ReadBuffer(Packed.data(), B.PackedSize);
-  size_t OutSize = B.TrueSize;
-  if (!SFSInternalDecompressBuffer(Packed.data(), Packed.size(), FBuffer, OutSize, FLevel)) {
-    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression error.");
-  }
-  if (OutSize != B.TrueSize) {
-    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression error, invalid size.");
-  }
-  if (CRC16ARC(FBuffer.data(), FBuffer.size()) != (B.Crc & 0xFFFF)) {
-    throw Error("TSFSAdvancedFileStream.LoadBlock - decompression crc error.");
+  // Resizing keeps the buffer's memory; only newly grown room is cleared.
+  FBuffer.resize(FBlocks[size_t(Index)].TrueSize);
+  try {
+    DecodeBlock(Index, FBuffer.data());
+  } catch (...) {
+    FBuffer.clear();
+    throw;
   }
   FLoaded = Index;
 }
@@ -222,8 +243,18 @@ int64_t TSFSAdvancedFileStream::Read(void* Buffer, int64_t Count) {
   int64_t Done = 0;
   while (Done < Count && FPosition < FSize) {
     const int64_t Index = FPosition / FBlockSize;
-    LoadBlock(Index);
     const int64_t Off = FPosition % FBlockSize;
+    if (Off == 0 && FLoaded != Index && size_t(Index) < FBlocks.size() &&
+        Count - Done >= int64_t(FBlocks[size_t(Index)].TrueSize)) {
+      // A whole block wanted: decode it straight into the caller's buffer.
+      Flush();
+      const int64_t N = FBlocks[size_t(Index)].TrueSize;
+      DecodeBlock(Index, Out + Done);
+      Done += N;
+      FPosition += N;
+      continue;
+    }
+    LoadBlock(Index);
     const int64_t N = std::min<int64_t>(Count - Done, int64_t(FBuffer.size()) - Off);
     if (N <= 0) {
       break;

@@ -54,6 +54,8 @@ private:
   void CreateNew(int Level);
   void SaveHeader();
   void LoadBlock(int64_t Index);
+  // Reads, decompresses and checks block Index into Out (room for its true size).
+  void DecodeBlock(int64_t Index, uint8_t* Out);
   void StoreBlock(int64_t Index, const std::vector<uint8_t>& Packed, uint32_t TrueSize,
                   uint32_t Crc);
   void WriteBlockHeader(int64_t Index);
@@ -75,5 +77,6 @@ private:
   int64_t FPosition = 0;
   int64_t FLoaded = -1;
   std::vector<uint8_t> FBuffer;
+  std::vector<uint8_t> FPacked;
   bool FDirty = false;
 };

@@ -1,9 +1,14 @@
 #include "USFSCommon.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <ctime>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -12,31 +17,89 @@ constexpr int64_t FileTimeUnixOffset = 116444736000000000LL;
 
 } // namespace
 
-uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
-  static const std::array<uint16_t, 256> Table = [] {
-    std::array<uint16_t, 256> T{};
+namespace {
+
+// Slicing-by-16 tables of CRC-16/ARC (reflected polynomial 0xA001): T[0] is the classic byte
+// table, T[K][I] the effect of byte I followed by K zero bytes.
+struct TCrc16Tables {
+  uint16_t T[16][256];
+  TCrc16Tables() {
     for (unsigned I = 0; I < 256; ++I) {
       uint16_t C = static_cast<uint16_t>(I);
       for (int B = 0; B < 8; ++B) {
         C = (C & 1) ? static_cast<uint16_t>((C >> 1) ^ 0xA001) : static_cast<uint16_t>(C >> 1);
       }
-      T[I] = C;
+      T[0][I] = C;
     }
-    return T;
-  }();
-  for (size_t I = 0; I < Size; ++I) {
-    Crc = static_cast<uint16_t>((Crc >> 8) ^ Table[(Crc ^ Data[I]) & 0xFF]);
+    for (int K = 1; K < 16; ++K) {
+      for (unsigned I = 0; I < 256; ++I) {
+        const uint16_t P = T[K - 1][I];
+        T[K][I] = static_cast<uint16_t>((P >> 8) ^ T[0][P & 0xFF]);
+      }
+    }
   }
-  return Crc;
+};
+
+} // namespace
+
+uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
+  static const TCrc16Tables Tables;
+  const auto& T = Tables.T;
+  uint32_t C = Crc;
+  // Sixteen bytes per step: the running value is folded into the first two.
+  for (; Size >= 16; Size -= 16, Data += 16) {
+    const uint32_t B0 = (C ^ Data[0]) & 0xFF;
+    const uint32_t B1 = ((C >> 8) ^ Data[1]) & 0xFF;
+    C = (uint32_t(T[15][B0]) ^ T[14][B1] ^ T[13][Data[2]] ^ T[12][Data[3]]) ^
+        (uint32_t(T[11][Data[4]]) ^ T[10][Data[5]] ^ T[9][Data[6]] ^ T[8][Data[7]]) ^
+        (uint32_t(T[7][Data[8]]) ^ T[6][Data[9]] ^ T[5][Data[10]] ^ T[4][Data[11]]) ^
+        (uint32_t(T[3][Data[12]]) ^ T[2][Data[13]] ^ T[1][Data[14]] ^ T[0][Data[15]]);
+  }
+  for (; Size > 0; --Size, ++Data) {
+    C = (C >> 8) ^ T[0][(C ^ *Data) & 0xFF];
+  }
+  return static_cast<uint16_t>(C);
 }
+
+namespace {
+
+// XOR of the little-endian 32-bit words of Size bytes (Size a multiple of 8), in 64-bit lanes: the
+// two halves of the result are the sums of the even and odd words.
+uint64_t XorWords64(const uint8_t* Data, size_t Size) {
+  uint64_t X = 0;
+  size_t I = 0;
+#if defined(__SSE2__)
+  if constexpr (std::endian::native == std::endian::little) {
+    __m128i A = _mm_setzero_si128(), B = A, C = A, D = A;
+    for (; I + 64 <= Size; I += 64) {
+      A = _mm_xor_si128(A, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I)));
+      B = _mm_xor_si128(B, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + 16)));
+      C = _mm_xor_si128(C, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + 32)));
+      D = _mm_xor_si128(D, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + 48)));
+    }
+    alignas(16) uint64_t Lanes[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(Lanes),
+                    _mm_xor_si128(_mm_xor_si128(A, B), _mm_xor_si128(C, D)));
+    X = Lanes[0] ^ Lanes[1];
+  }
+#endif
+  for (; I < Size; I += 8) {
+    X ^= uint64_t(GetU32(Data + I)) | uint64_t(GetU32(Data + I + 4)) << 32;
+  }
+  return X;
+}
+
+} // namespace
 
 uint32_t CountCRC(const uint8_t* Data, size_t Size, int CrcType) {
   if (CrcType == crcFast) {
-    uint32_t X = 0;
-    for (size_t I = 0; I + 4 <= Size; I += 4) {
-      X ^= GetU32(Data + I);
+    const size_t Whole = Size / 8 * 8;
+    const uint64_t X = XorWords64(Data, Whole);
+    uint32_t R = uint32_t(X) ^ uint32_t(X >> 32);
+    if (Whole + 4 <= Size) {
+      R ^= GetU32(Data + Whole);
     }
-    return X;
+    return R;
   }
   if (CrcType == crcFull) {
     return CRC16ARC(Data, Size);

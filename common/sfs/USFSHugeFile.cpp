@@ -6,8 +6,12 @@
 #include "UGStream.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <set>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -38,17 +42,138 @@ void TSFSAbstractFile::WriteBuffer(int64_t Pos, const void* Buffer, int64_t Coun
   }
 }
 
-TSFSDiskFile::TSFSDiskFile(const std::string& FileName, uint16_t Mode)
-    : FStream(std::make_unique<TGFileStream>(FileName, Mode)) {}
+int64_t TSFSAbstractFile::ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  int64_t Done = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    const int64_t Want = int64_t(Pieces[I].iov_len);
+    const int64_t Got = Want > 0 ? Read(Pos + Done, Pieces[I].iov_base, Want) : 0;
+    Done += Got;
+    if (Got < Want) {
+      break;
+    }
+  }
+  return Done;
+}
 
-TSFSDiskFile::~TSFSDiskFile() = default;
+int64_t TSFSAbstractFile::WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  int64_t Done = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    const int64_t Want = int64_t(Pieces[I].iov_len);
+    const int64_t Put = Want > 0 ? Write(Pos + Done, Pieces[I].iov_base, Want) : 0;
+    Done += Put;
+    if (Put < Want) {
+      break;
+    }
+  }
+  return Done;
+}
+
+namespace {
+
+// Runs a positioned vectored transfer (preadv or pwritev) over all the pieces: the call may stop
+// early (a signal, the end of the file, more pieces than one call takes), so it goes on from
+// where it stopped until everything moved or nothing more does. Returns the bytes moved.
+template <typename TVector, typename TSingle>
+int64_t TransferAll(int64_t Pos, const iovec* Pieces, size_t Count, TVector Vector,
+                    TSingle Single) {
+  const iovec* Cur = Pieces;
+  size_t Left = Count;
+  int64_t Done = 0;
+  while (Left > 0) {
+    const ssize_t Got = Vector(Cur, int(std::min<size_t>(Left, IOV_MAX)), Pos + Done);
+    if (Got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (Got <= 0) {
+      break;
+    }
+    Done += Got;
+    size_t Used = size_t(Got);
+    size_t Skip = 0;
+    while (Skip < Left && Used >= Cur[Skip].iov_len) {
+      Used -= Cur[Skip].iov_len;
+      ++Skip;
+    }
+    if (Used > 0) {
+      // Finish the piece the call stopped in.
+      char* Rest = static_cast<char*>(Cur[Skip].iov_base) + Used;
+      const size_t Want = Cur[Skip].iov_len - Used;
+      size_t Moved = 0;
+      while (Moved < Want) {
+        const ssize_t R = Single(Rest + Moved, Want - Moved, Pos + Done);
+        if (R < 0 && errno == EINTR) {
+          continue;
+        }
+        if (R <= 0) {
+          return Done;
+        }
+        Moved += size_t(R);
+        Done += R;
+      }
+      ++Skip;
+    }
+    Cur += Skip;
+    Left -= Skip;
+  }
+  return Done;
+}
+
+} // namespace
+
+TSFSDiskFile::TSFSDiskFile(const std::string& FileName, uint16_t Mode)
+    : FStream(std::make_unique<TGFileStream>(FileName, Mode)) {
+  FIoWritable = Mode == fmCreate || (Mode & 0x0003) != fmOpenRead;
+  FIoHandle = ::open(FileName.c_str(), (FIoWritable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (FIoHandle < 0 && FIoWritable) {
+    FIoWritable = false;
+    FIoHandle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+}
+
+TSFSDiskFile::~TSFSDiskFile() {
+  if (FIoHandle >= 0) {
+    ::close(FIoHandle);
+  }
+}
 
 int64_t TSFSDiskFile::Read(int64_t Pos, void* Buffer, int64_t Count) {
   if (Pos < 0 || Count <= 0) {
     return 0;
   }
-  FStream->Seek(Pos, soBeginning);
-  return FStream->Read(Buffer, Count);
+  if (FIoHandle < 0) {
+    FStream->Seek(Pos, soBeginning);
+    return FStream->Read(Buffer, Count);
+  }
+  iovec Piece{Buffer, size_t(Count)};
+  return ReadScatter(Pos, &Piece, 1);
+}
+
+int64_t TSFSDiskFile::ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  if (FIoHandle < 0) {
+    return TSFSAbstractFile::ReadScatter(Pos, Pieces, Count);
+  }
+  if (Pos < 0) {
+    return 0;
+  }
+  const int Fd = FIoHandle;
+  return TransferAll(
+      Pos, Pieces, Count,
+      [Fd](const iovec* V, int N, int64_t At) { return ::preadv(Fd, V, N, At); },
+      [Fd](char* B, size_t N, int64_t At) { return ::pread(Fd, B, N, At); });
+}
+
+int64_t TSFSDiskFile::WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  if (FIoHandle < 0 || !FIoWritable) {
+    return TSFSAbstractFile::WriteScatter(Pos, Pieces, Count);
+  }
+  if (Pos < 0) {
+    return 0;
+  }
+  const int Fd = FIoHandle;
+  return TransferAll(
+      Pos, Pieces, Count,
+      [Fd](const iovec* V, int N, int64_t At) { return ::pwritev(Fd, V, N, At); },
+      [Fd](char* B, size_t N, int64_t At) { return ::pwrite(Fd, B, N, At); });
 }
 
 int64_t TSFSDiskFile::Write(int64_t Pos, const void* Buffer, int64_t Count) {
@@ -304,6 +429,35 @@ int64_t TSFSHugeFile::Read(int64_t Pos, void* Buffer, int64_t Count) {
   return Done;
 }
 
+int64_t TSFSHugeFile::ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  if (Pos < 0) {
+    throw Error("TSFSHugeFile.Seek - Offset < 0 from file beginning.");
+  }
+  int64_t Total = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    Total += int64_t(Pieces[I].iov_len);
+  }
+  const size_t Part = static_cast<size_t>((Pos + FStubSize) / DataPerPart());
+  if (Part >= FParts.size()) {
+    return 0;
+  }
+  const int64_t Local = Pos - LogicalStart(Part);
+  if (Total <= PartCapacity(Part) - Local) {
+    return FParts[Part].File->ReadScatter(HeaderStart(Part) + HFPHeaderSize + Local, Pieces, Count);
+  }
+  // Across a part boundary: piece by piece.
+  int64_t Done = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    const int64_t Want = int64_t(Pieces[I].iov_len);
+    const int64_t Got = Read(Pos + Done, Pieces[I].iov_base, Want);
+    Done += Got;
+    if (Got < Want) {
+      break;
+    }
+  }
+  return Done;
+}
+
 void TSFSHugeFile::ReadBuffer(int64_t Pos, void* Buffer, int64_t Count) {
   if (Read(Pos, Buffer, Count) != Count) {
     throw Error("TSFSHugeFile.ReadBuffer - Stream read error");
@@ -341,6 +495,30 @@ void TSFSHugeFile::WriteBuffer(int64_t Pos, const void* Buffer, int64_t Count) {
       throw Error("TSFSHugeFile.WriteBuffer - Stream write error");
     }
     Done += N;
+  }
+}
+
+void TSFSHugeFile::WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count) {
+  if (Pos < 0) {
+    throw Error("TSFSHugeFile.Seek - Offset < 0 from file beginning.");
+  }
+  int64_t Total = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    Total += int64_t(Pieces[I].iov_len);
+  }
+  const size_t Part = static_cast<size_t>((Pos + FStubSize) / DataPerPart());
+  if (Part < FParts.size() && Total <= PartCapacity(Part) - (Pos - LogicalStart(Part))) {
+    if (FParts[Part].File->WriteScatter(
+            HeaderStart(Part) + HFPHeaderSize + Pos - LogicalStart(Part), Pieces, Count) != Total) {
+      throw Error("TSFSHugeFile.WriteBuffer - Stream write error");
+    }
+    return;
+  }
+  // Across a part boundary or past the last part: piece by piece, adding parts as needed.
+  int64_t Done = 0;
+  for (size_t I = 0; I < Count; ++I) {
+    WriteBuffer(Pos + Done, Pieces[I].iov_base, int64_t(Pieces[I].iov_len));
+    Done += int64_t(Pieces[I].iov_len);
   }
 }
 

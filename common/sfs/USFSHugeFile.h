@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/uio.h>
+
 class TGFileStream;
 
 // One physical file.
@@ -20,6 +22,11 @@ public:
   virtual int64_t Write(int64_t Pos, const void* Buffer, int64_t Count) = 0;
   virtual int64_t Size() = 0;
   virtual void SetSize(int64_t NewSize) = 0;
+  // Reads the bytes at Pos scattered over the Count pieces, in order; returns the bytes read
+  // (short at the end). Reads piece by piece unless a file can do better.
+  virtual int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count);
+  // Writes the pieces, in order, as consecutive bytes at Pos; returns the bytes written.
+  virtual int64_t WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count);
 
   // Exact transfers raising "TSFSAbstractFile.ReadBuffer - Stream read error" and
   // "TSFSAbstractFile.WriteBuffer - Stream write error".
@@ -35,9 +42,16 @@ public:
   int64_t Write(int64_t Pos, const void* Buffer, int64_t Count) override;
   int64_t Size() override;
   void SetSize(int64_t NewSize) override;
+  // One positioned vectored transfer per call where the system allows.
+  int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) override;
+  int64_t WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count) override;
 
 private:
   std::unique_ptr<TGFileStream> FStream;
+  // A second descriptor of the same file for positioned transfers, open for reading and, when
+  // the file is, for writing (-1 when it could not be opened: everything goes through FStream).
+  int FIoHandle = -1;
+  bool FIoWritable = false;
 };
 
 class TSFSMemoryFile : public TSFSAbstractFile {
@@ -77,6 +91,11 @@ public:
   // Exact transfers: "TSFSHugeFile.ReadBuffer - Stream read error", "...WriteBuffer - ...".
   void ReadBuffer(int64_t Pos, void* Buffer, int64_t Count);
   void WriteBuffer(int64_t Pos, const void* Buffer, int64_t Count);
+  // Reads the bytes at logical Pos scattered over Count pieces; returns the bytes read. A range
+  // within one part file is read with one call.
+  int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count);
+  // Writes the pieces as consecutive bytes at logical Pos, like WriteBuffer.
+  void WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count);
   int64_t Size();
   // Grows (adding part files) or cuts (deleting the part files past the end) the space.
   void SetSize(int64_t NewSize);

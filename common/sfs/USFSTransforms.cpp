@@ -5,6 +5,7 @@
 #include <bzlib.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -81,7 +82,8 @@ bool ZlibCompress(const uint8_t* In, size_t Size, int Level, std::vector<uint8_t
   return true;
 }
 
-bool ZlibDecompress(const uint8_t* In, size_t Size, size_t Expected, std::vector<uint8_t>& Out) {
+bool ZlibDecompress(const uint8_t* In, size_t Size, uint8_t* Out, size_t Expected,
+                    size_t& Produced) {
   if (Size > UINT_MAX || Expected > UINT_MAX) {
     return false;
   }
@@ -89,20 +91,15 @@ bool ZlibDecompress(const uint8_t* In, size_t Size, size_t Expected, std::vector
   if (inflateInit2(&Z, 15) != Z_OK) {
     return false;
   }
-  Out.resize(Expected);
   Z.next_in = const_cast<Bytef*>(In);
   Z.avail_in = static_cast<uInt>(Size);
-  Z.next_out = Out.data();
+  Z.next_out = Out;
   Z.avail_out = static_cast<uInt>(Expected);
   int Rc = inflate(&Z, Z_FINISH);
-  size_t Produced = Z.total_out;
+  Produced = Z.total_out;
   inflateEnd(&Z);
   // Anything but a finished stream within the expected size is damage.
-  if (Rc != Z_STREAM_END) {
-    return false;
-  }
-  Out.resize(Produced);
-  return true;
+  return Rc == Z_STREAM_END;
 }
 
 bool BzipCompress(const uint8_t* In, size_t Size, int Block, std::vector<uint8_t>& Out) {
@@ -136,7 +133,8 @@ bool BzipCompress(const uint8_t* In, size_t Size, int Block, std::vector<uint8_t
   return true;
 }
 
-bool BzipDecompress(const uint8_t* In, size_t Size, size_t Expected, std::vector<uint8_t>& Out) {
+bool BzipDecompress(const uint8_t* In, size_t Size, uint8_t* Out, size_t Expected,
+                    size_t& Produced) {
   if (Size > UINT_MAX || Expected > UINT_MAX) {
     return false;
   }
@@ -144,23 +142,18 @@ bool BzipDecompress(const uint8_t* In, size_t Size, size_t Expected, std::vector
   if (BZ2_bzDecompressInit(&B, 0, 0) != BZ_OK) {
     return false;
   }
-  Out.resize(Expected);
   B.next_in = const_cast<char*>(reinterpret_cast<const char*>(In));
   B.avail_in = static_cast<unsigned>(Size);
-  B.next_out = reinterpret_cast<char*>(Out.data());
+  B.next_out = reinterpret_cast<char*>(Out);
   B.avail_out = static_cast<unsigned>(Expected);
   int Rc;
   do {
     Rc = BZ2_bzDecompress(&B);
     // Stop as soon as the output is full or the input is used up without an end.
   } while (Rc == BZ_OK && B.avail_out > 0 && B.avail_in > 0);
-  size_t Produced = Expected - B.avail_out;
+  Produced = Expected - B.avail_out;
   BZ2_bzDecompressEnd(&B);
-  if (Rc != BZ_STREAM_END) {
-    return false;
-  }
-  Out.resize(Produced);
-  return true;
+  return Rc == BZ_STREAM_END;
 }
 
 } // namespace
@@ -208,35 +201,69 @@ bool SFSInternalCompressBuffer(const uint8_t* InBuf, size_t InSize, std::vector<
   return false;
 }
 
-bool SFSInternalDecompressBuffer(const uint8_t* InBuf, size_t InSize, std::vector<uint8_t>& OutBuf,
-                                 size_t& OutSize, int CompressionLevel) {
-  OutBuf.clear();
-  size_t Expected = OutSize;
-  OutSize = 0;
-  if (Expected < 1 || CompressionLevel < 0 || CompressionLevel > bzipMax ||
+bool SFSInternalDecompressInto(const uint8_t* InBuf, size_t InSize, uint8_t* OutBuf,
+                               size_t Expected, size_t& Produced, int CompressionLevel) {
+  Produced = 0;
+  if (Expected < 1 || OutBuf == nullptr || CompressionLevel < 0 || CompressionLevel > bzipMax ||
       (InBuf == nullptr && InSize > 0)) {
     return false;
   }
   try {
     bool Ok = false;
+    size_t N = 0;
     if (CompressionLevel == sfsNone) {
-      OutBuf.assign(InBuf, InBuf + std::min(InSize, Expected));
+      N = std::min(InSize, Expected);
+      if (N > 0) {
+        std::memcpy(OutBuf, InBuf, N);
+      }
       Ok = InSize > 0;
     } else if (IsZlib(CompressionLevel)) {
-      Ok = ZlibDecompress(InBuf, InSize, Expected, OutBuf);
+      Ok = ZlibDecompress(InBuf, InSize, OutBuf, Expected, N);
     } else if (IsBzip(CompressionLevel)) {
-      Ok = BzipDecompress(InBuf, InSize, Expected, OutBuf);
+      Ok = BzipDecompress(InBuf, InSize, OutBuf, Expected, N);
     } else {
-      Ok = ThreadCoder().DecodeBlock(InBuf, InSize, Expected, OutBuf);
+      thread_local std::vector<uint8_t> Decoded;
+      Ok = ThreadCoder().DecodeBlock(InBuf, InSize, Expected, Decoded);
+      N = Decoded.size();
+      if (Ok && N > 0 && N <= Expected) {
+        std::memcpy(OutBuf, Decoded.data(), N);
+      }
+      if (Decoded.capacity() > size_t(BlockSizeForMax)) {
+        std::vector<uint8_t>().swap(Decoded);
+      }
     }
-    if (!Ok || OutBuf.empty() || OutBuf.size() > Expected) {
-      OutBuf.clear();
+    if (!Ok || N == 0 || N > Expected) {
       return false;
     }
-    OutSize = OutBuf.size();
+    Produced = N;
     return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool SFSInternalDecompressBuffer(const uint8_t* InBuf, size_t InSize, std::vector<uint8_t>& OutBuf,
+                                 size_t& OutSize, int CompressionLevel) {
+  const size_t Expected = OutSize;
+  OutSize = 0;
+  if (Expected < 1 || Expected > MaxStreamBlockSize) {
+    OutBuf.clear();
+    return false;
+  }
+  try {
+    // Keeps the buffer's memory: only newly grown room is cleared.
+    OutBuf.resize(Expected);
   } catch (const std::exception&) {
     OutBuf.clear();
     return false;
   }
+  size_t Produced = 0;
+  if (!SFSInternalDecompressInto(InBuf, InSize, OutBuf.data(), Expected, Produced,
+                                 CompressionLevel)) {
+    OutBuf.clear();
+    return false;
+  }
+  OutBuf.resize(Produced);
+  OutSize = Produced;
+  return true;
 }

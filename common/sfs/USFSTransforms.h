@@ -24,3 +24,7 @@ bool SFSInternalCompressBuffer(const uint8_t* InBuf, size_t InSize, std::vector<
 // OutSize their count. False for an expected size below 1, an unknown level, or damaged data.
 bool SFSInternalDecompressBuffer(const uint8_t* InBuf, size_t InSize, std::vector<uint8_t>& OutBuf,
                                  size_t& OutSize, int CompressionLevel);
+// The same into OutBuf's Expected bytes of room; Produced is the count of bytes produced. False
+// as above, and then the room's content is undefined.
+bool SFSInternalDecompressInto(const uint8_t* InBuf, size_t InSize, uint8_t* OutBuf,
+                               size_t Expected, size_t& Produced, int CompressionLevel);

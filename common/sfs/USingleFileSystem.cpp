@@ -348,7 +348,6 @@ int64_t TSingleFileSystem::FileRead(int32_t Handle, void* Buffer, int64_t Count)
     return Fail(Rc);
   }
   const int64_t D = PFMHandle->DataSize();
-  std::vector<uint8_t> Page(static_cast<size_t>(D));
   uint8_t* Out = static_cast<uint8_t*>(Buffer);
   int64_t Done = 0;
   TPageHeader PH;
@@ -360,13 +359,27 @@ int64_t TSingleFileSystem::FileRead(int32_t Handle, void* Buffer, int64_t Count)
     if (PageIndex >= int64_t(Map->DataPages.size())) {
       return Fail(erInvalidUFMap);
     }
+    if (Off == 0 && Len == D) {
+      // Whole pages go straight into the caller's buffer, runs of them with one read.
+      const int64_t Whole = std::min((N - Done) / D, int64_t(Map->DataPages.size()) - PageIndex);
+      size_t Good = 0;
+      Rc = PFMHandle->ReadDataPages(&Map->DataPages[size_t(PageIndex)], size_t(Whole), Out + Done,
+                                    H->Key, Good);
+      if (Rc != erOk) {
+        H->Position += Done + int64_t(Good) * D;
+        return Fail(Rc);
+      }
+      Done += Whole * D;
+      continue;
+    }
     const int32_t No = Map->DataPages[size_t(PageIndex)];
-    Rc = PFMHandle->ReadPage(No, UFPage, PH, Page.data(), int(D), H->Key);
+    FPageBuffer.resize(size_t(D));
+    Rc = PFMHandle->ReadPage(No, UFPage, PH, FPageBuffer.data(), int(D), H->Key);
     if (Rc != erOk) {
       H->Position += Done;
       return Fail(Rc);
     }
-    std::memcpy(Out + Done, Page.data() + Off, size_t(Len));
+    std::memcpy(Out + Done, FPageBuffer.data() + Off, size_t(Len));
     Done += Len;
   }
   H->Position += Done;
@@ -414,6 +427,17 @@ int64_t TSingleFileSystem::FileWrite(int32_t Handle, const void* Buffer, int64_t
     const int64_t PageIndex = P / D;
     const int64_t Off = P % D;
     const int64_t Len = std::min(Count - Done, D - Off);
+    if (Off == 0 && Len == D) {
+      // Whole pages go out straight from the caller's buffer, runs of them with one write.
+      const int64_t Whole = (Count - Done) / D;
+      Rc = PFMHandle->WriteDataPages(&Map->DataPages[size_t(PageIndex)], size_t(Whole), In + Done,
+                                     DataEncType(E), H->Key);
+      if (Rc != erOk) {
+        break;
+      }
+      Done += Whole * D;
+      continue;
+    }
     const int32_t No = Map->DataPages[size_t(PageIndex)];
     if (Len < D) {
       if (PageIndex * D < OldSize) {

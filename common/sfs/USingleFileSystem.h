@@ -176,6 +176,8 @@ private:
   std::unique_ptr<TDIRManager> DMHandle;
   std::unique_ptr<TUserFilePageMapManager> UFMHandle;
   std::map<int32_t, TUserFileHandle> FFileHandles;
+  // Scratch for reads of part of a page.
+  std::vector<uint8_t> FPageBuffer;
   bool FReadOnly = false;
   bool FExclusive = false;
   bool FCancel = false;

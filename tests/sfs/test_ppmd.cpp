@@ -201,6 +201,32 @@ TEST(PPMdHeader, BadHeadersAndParametersFail) {
   EXPECT_FALSE(Coder.DecodeBlock(Good.data(), 0, In.size(), Out));
 }
 
+TEST(PPMdHeader, ModelMemoryIsBoundedByTheDecodeLimit) {
+  const TBytes In = TextLike(20000, 3);
+  const TBytes Good = Encode(In, 4, 2);
+  EXPECT_EQ(TPPMdCoder::BlockMemoryMB(Good.data(), Good.size()), 2);
+  EXPECT_EQ(TPPMdCoder::BlockMemoryMB(Good.data(), 3), 0);
+  TPPMdCoder Coder;
+  EXPECT_EQ(Coder.DecodeMemoryLimitMB(), TPPMdCoder::DefaultDecodeMemoryLimitMB);
+  // A crafted word naming the largest memory of the format fails without allocating it.
+  TBytes Block = Good;
+  WriteWord(Block, TPPMdCoder::MakeHeaderWord(4, 256));
+  EXPECT_EQ(TPPMdCoder::BlockMemoryMB(Block.data(), Block.size()), 256);
+  TBytes Out;
+  EXPECT_FALSE(Coder.DecodeBlock(Block.data(), Block.size(), In.size(), Out));
+  EXPECT_TRUE(Out.empty());
+  EXPECT_EQ(Coder.ModelMemorySize(), 0u);
+  // The limit can be lowered (and is kept within the format's range).
+  Coder.SetDecodeMemoryLimitMB(1);
+  EXPECT_FALSE(Coder.DecodeBlock(Good.data(), Good.size(), In.size(), Out));
+  EXPECT_EQ(Coder.ModelMemorySize(), 0u);
+  Coder.SetDecodeMemoryLimitMB(2);
+  EXPECT_TRUE(Decode(Coder, Good, In.size()) == In);
+  EXPECT_EQ(Coder.ModelMemorySize(), 2 * MiB);
+  Coder.SetDecodeMemoryLimitMB(100000);
+  EXPECT_EQ(Coder.DecodeMemoryLimitMB(), TPPMdCoder::MaxModelMemoryMB);
+}
+
 TEST(PPMdRoundTrip, OneMiBAtEachArchiveLevel) {
   for (const TLevel& L : Levels) {
     TPPMdCoder Encoder, Decoder;

@@ -96,6 +96,40 @@ TEST(SFSContainer, NewArchiveHeaderBytes) {
   }
 }
 
+// The table-driven checksums against their definitions, at every alignment and tail length.
+TEST(SFSChecksums, MatchTheirDefinitions) {
+  auto Crc16 = [](const std::string& S, uint16_t C) {
+    for (unsigned char Ch : S) {
+      C ^= Ch;
+      for (int B = 0; B < 8; ++B) {
+        C = (C & 1) ? uint16_t((C >> 1) ^ 0xA001) : uint16_t(C >> 1);
+      }
+    }
+    return C;
+  };
+  auto XorWords = [](const std::string& S) {
+    uint32_t X = 0;
+    for (size_t I = 0; I + 4 <= S.size(); I += 4) {
+      X ^= GetU32(reinterpret_cast<const uint8_t*>(S.data()) + I);
+    }
+    return X;
+  };
+  const std::string Check = "123456789";
+  EXPECT_EQ(CRC16ARC(reinterpret_cast<const uint8_t*>(Check.data()), Check.size()), 0xBB3D);
+  const std::string Data = RandomBytes(5000, 11);
+  for (size_t From : {size_t(0), size_t(1), size_t(3), size_t(7)}) {
+    for (size_t Len : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(63),
+                       size_t(64), size_t(67), size_t(4064), size_t(4990)}) {
+      const std::string S = Data.substr(From, Len);
+      const uint8_t* P = reinterpret_cast<const uint8_t*>(S.data());
+      EXPECT_EQ(CRC16ARC(P, Len, 0x1234), Crc16(S, 0x1234)) << From << " " << Len;
+      EXPECT_EQ(CountCRC(P, Len, crcFull), Crc16(S, 0)) << From << " " << Len;
+      EXPECT_EQ(CountCRC(P, Len, crcFast), XorWords(S)) << From << " " << Len;
+      EXPECT_TRUE(CheckCRC(P, Len, crcFast, XorWords(S)));
+    }
+  }
+}
+
 TEST(SFSContainer, Geometry) {
   TSingleFileSystem Small("compact.sfs", fmCreate, true, "", "", "", sfsNone, 1024, 4, -1);
   EXPECT_EQ(Small.DM().ElementsPerPage(), 1);
@@ -248,6 +282,71 @@ TEST(SFSContainer, PartFiles) {
   EXPECT_THROW(
       TSingleFileSystem(T.File("tiny.sfs"), fmCreate, false, "", "", "", sfsNone, 1024, 4, 379),
       EGException);
+}
+
+// Whole pages are read in runs straight into the caller's buffer; any split of a read must give
+// the same bytes, and a damaged page inside a run stops the read exactly before it.
+TEST(SFSContainer, ReadsOfPageRuns) {
+  TTempDir T;
+  const std::string Name = T.File("runs.sfs");
+  const int PS = 1024, D = PS - PageHeaderSize;
+  const std::string Data = RandomBytes(size_t(D) * 300 + 77, 5);
+  {
+    // Small part files put part boundaries inside runs of consecutive pages.
+    TSingleFileSystem A(Name, fmCreate, false, "", "", "", sfsNone, PS, 8, 40000);
+    PutFile(A, "gap", RandomBytes(1500, 1));
+    PutFile(A, "big", Data);
+    EXPECT_TRUE(A.DeleteFile("gap"));
+    PutFile(A, "later", RandomBytes(size_t(D) * 20, 2)); // takes the freed pages first
+  }
+  int32_t Damaged = 0;
+  {
+    TSingleFileSystem A(Name, fmOpenRead);
+    EXPECT_EQ(GetFile(A, "big"), Data);
+    for (int64_t Chunk :
+         {int64_t(1), int64_t(D - 1), int64_t(D), int64_t(3 * D + 5), int64_t(65536)}) {
+      int32_t H = A.FileOpen("big", fmOpenRead);
+      std::string Got(Data.size(), '\0');
+      int64_t Done = 0;
+      for (int64_t N;
+           (N = A.FileRead(H, Got.data() + Done,
+                           std::min<int64_t>(Chunk, int64_t(Data.size()) - Done))) > 0;) {
+        Done += N;
+      }
+      A.FileClose(H);
+      EXPECT_EQ(Done, int64_t(Data.size())) << Chunk;
+      EXPECT_TRUE(Got == Data) << Chunk;
+    }
+    const TUserFilePageMap* Map = nullptr;
+    ASSERT_EQ(A.UFM().GetMaps(A.DM().Item(A.FindFileByName("big")), Map), erOk);
+    Damaged = Map->DataPages[150];
+  }
+  // One flipped bit in the data of page 150 of the file.
+  {
+    TSingleFileSystem A(Name, fmOpenReadWrite);
+    TPageHeader PH;
+    std::vector<uint8_t> Page(static_cast<size_t>(D));
+    ASSERT_EQ(A.PFM().ReadPage(Damaged, UFPage, PH, Page.data(), D), erOk);
+    Page[100] ^= 4;
+    const uint32_t Crc = PH.CRC;
+    ASSERT_EQ(A.PFM().WritePage(Damaged, PH, Page.data(), D), erOk);
+    // Put back the old checksum: the page now fails its check.
+    PH.CRC = Crc;
+    uint8_t Raw[PageHeaderSize];
+    PH.Save(Raw);
+    A.PFM().File().WriteBuffer(int64_t(Damaged) * PS, Raw, PageHeaderSize);
+  }
+  TSingleFileSystem A(Name, fmOpenRead);
+  int32_t H = A.FileOpen("big", fmOpenRead);
+  std::string Got(Data.size(), '\0');
+  EXPECT_EQ(A.FileRead(H, Got.data(), int64_t(Got.size())), erCRCError);
+  EXPECT_EQ(A.FileSeek(H, 0, 1), int64_t(150) * D);
+  EXPECT_EQ(Got.substr(0, size_t(150) * D), Data.substr(0, size_t(150) * D));
+  // Reads before the damage still succeed, and the damaged page fails however it is reached.
+  EXPECT_EQ(A.FileSeek(H, 0, 0), 0);
+  EXPECT_EQ(A.FileRead(H, Got.data(), int64_t(150) * D), int64_t(150) * D);
+  EXPECT_EQ(A.FileRead(H, Got.data(), 10), erCRCError);
+  A.FileClose(H);
 }
 
 TEST(SFSContainer, MissingPartFileIsReported) {

@@ -2,6 +2,7 @@
 // opening a compressed stream must fail with a clear error, never crash or hang.
 #include "UGError.h"
 #include "UGFileUtils.h"
+#include "UPPMd.h"
 #include "USFSFileStream.h"
 #include "USFSUserFileStream.h"
 #include "USingleFileSystem.h"
@@ -363,6 +364,37 @@ TEST_F(SFSCorruptStreams, DamagedBlockData) {
   Patch(128 + 16 + 40, "garbage!");
   EXPECT_NE(Error().find("TSFSAdvancedFileStream.LoadBlock - decompression"), std::string::npos)
       << Error();
+}
+
+TEST_F(SFSCorruptStreams, PPMdHeaderAskingForHugeModelMemory) {
+  {
+    TSFSFileStream S(A.get(), "p", fmCreate, "", "", "", ppmFastest);
+    S.WriteString(std::string(200000, 'p'));
+  }
+  auto Read = [&] {
+    try {
+      TSFSFileStream S(A.get(), "p", fmOpenRead);
+      return S.ReadAll() == std::string(200000, 'p') ? std::string() : std::string("wrong data");
+    } catch (const EGException& E) {
+      return E.Text();
+    }
+  };
+  ASSERT_EQ(Read(), "");
+  auto Word = [&](int MB) {
+    TSFSUserFileStream S(A.get(), "p", fmOpenReadWrite);
+    S.Seek(128 + 16, soBeginning);
+    S.WriteString(U32(TPPMdCoder::MakeHeaderWord(3, MB)));
+  };
+  // The largest memory the format can name is refused before anything is allocated.
+  Word(256);
+  const std::string Msg = Read();
+  EXPECT_NE(Msg.find("asks for 256 MB of PPMd model memory"), std::string::npos) << Msg;
+  EXPECT_NE(Msg.find("\"p\""), std::string::npos) << Msg;
+  Word(TPPMdCoder::DefaultDecodeMemoryLimitMB + 1);
+  EXPECT_NE(Read().find("PPMd model memory"), std::string::npos);
+  // The word the writer wrote decodes again.
+  Word(10);
+  EXPECT_EQ(Read(), "");
 }
 
 TEST_F(SFSCorruptStreams, ChecksumOfBlock) {

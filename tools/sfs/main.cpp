@@ -500,6 +500,7 @@ public:
         CheckFile(Index, Path);
       }
     });
+    FindOrphans();
     return FProblems;
   }
 
@@ -522,6 +523,35 @@ private:
     } else {
       Owner = Who;
     }
+  }
+
+  // Pages marked used that neither the directory, a file nor its map refers to: space lost for
+  // good, since nothing would ever free them.
+  void FindOrphans() {
+    constexpr size_t Shown = 10;
+    const int64_t InExtents = int64_t(FA.FSM().ExtentCount()) * FA.PFM().Header().ExtentPageCount;
+    const int64_t Last = std::min<int64_t>(InExtents, FA.PFM().TotalPageCount() - 1);
+    std::vector<int32_t> Orphans;
+    for (int32_t Page = 1; Page <= Last; ++Page) {
+      if (FOwner[size_t(Page)].empty() && !FA.FSM().IsSystemPage(Page) &&
+          !FA.FSM().IsPageFree(Page)) {
+        Orphans.push_back(Page);
+      }
+    }
+    if (Orphans.empty()) {
+      return;
+    }
+    std::string List;
+    for (size_t I = 0; I < Orphans.size() && I < Shown; ++I) {
+      List += (I == 0 ? "" : ", ") + std::to_string(Orphans[I]);
+    }
+    if (Orphans.size() > Shown) {
+      List += ", ...";
+    }
+    FProblems.push_back(std::to_string(Orphans.size()) + " used page" +
+                        (Orphans.size() == 1 ? " belongs" : "s belong") +
+                        " to no file, folder or map (orphan" + (Orphans.size() == 1 ? "" : "s") +
+                        "): " + List);
   }
 
   void CheckFile(int32_t Index, const std::string& Path) {
