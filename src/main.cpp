@@ -40,7 +40,7 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
     Log.Info(LangDictionary().GetString(Welcome->XML()->GetStrAttrDef("Text", "")));
   }
   App->OnBeforeDeactivate = TGNotifyEvent();
-  App->SetShowDebugInfo(false);
+  App->SetShowDebugInfo(true);
   App->InitWideScreen(false, false);
   App->SetAdjustmentSymbolGfxURL("Particles\\WhitePoint.png");
   if (GD) {

@@ -9,6 +9,7 @@
 #include "UGDebug.h"
 #include "UGFileSystem.h"
 #include "UGFileUtils.h"
+#include "UGFont.h"
 #include "UGGraphicsDevice.h"
 #include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
@@ -24,6 +25,9 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <malloc.h>
+#include <sched.h>
+#include <sys/resource.h>
 
 TGApp* App = nullptr;
 bool AppIsClosing = false;
@@ -174,6 +178,10 @@ void TGApp::Initialize() {
   if (::DirectoryExists(LanguageLocation) || ::FileExists(LanguageLocation + ".sfs")) {
     LoadDepository(LanguageLocation, 2 /* current language */);
   }
+  FFont = dynamic_cast<TGFont*>(FResourceLib->GetResourceEx("System.fnt", false));
+  for (int I = 0; !FFont && I < FResourceLib->GetCount(); ++I) {
+    FFont = dynamic_cast<TGFont*>(FResourceLib->GetItem(I));
+  }
   // The executable's version: the third, second and fourth numbers of the product version.
   std::vector<std::string> Parts;
   SplitString(FInfo->ProductVersion(), '.', Parts);
@@ -194,6 +202,7 @@ void TGApp::Finalize() {
     UnSubscribe(W);
     W->Free();
   }
+  FFont = nullptr;
   FreeAndNil(FResourceLib);
   if (GD && GD->Owner() == this) {
     GD->Free();
@@ -380,7 +389,82 @@ void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
     } catch (...) {
       // A broken cursor picture must not cost the frame.
     }
+    if (FShowDebugInfo && FFont) {
+      DrawDebugInfo(FFont);
+    }
+    if (FShowExeVersion && FFont) {
+      DrawExeVersion(FFont);
+    }
   }
+}
+
+namespace {
+
+// The process's processor use in percent: sampled at most every 200 ms as CPU time over wall
+// time and processors (at most 8), averaged over the last 10 samples.
+int CpuUsage() {
+  static int64_t LastWall = 0;
+  static int64_t LastCpu = 0;
+  static std::vector<double> Samples;
+  static int Result = 0;
+  timespec Now{};
+  clock_gettime(CLOCK_MONOTONIC, &Now);
+  int64_t Wall = int64_t{Now.tv_sec} * 1000 + Now.tv_nsec / 1000000;
+  if (LastWall != 0 && Wall - LastWall < 200) {
+    return Result;
+  }
+  rusage Usage{};
+  getrusage(RUSAGE_SELF, &Usage);
+  int64_t Cpu = (int64_t{Usage.ru_utime.tv_sec} + Usage.ru_stime.tv_sec) * 1000 +
+                (Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1000;
+  if (LastWall != 0) {
+    cpu_set_t Set;
+    int Processors = sched_getaffinity(0, sizeof Set, &Set) == 0 ? CPU_COUNT(&Set) : 1;
+    Processors = std::clamp(Processors, 1, 8);
+    Samples.push_back(100.0 * static_cast<double>(Cpu - LastCpu) /
+                      (static_cast<double>(Wall - LastWall) * Processors));
+    if (Samples.size() > 10) {
+      Samples.erase(Samples.begin());
+    }
+    double Sum = 0;
+    for (double S : Samples) {
+      Sum += S;
+    }
+    Result = std::min(100, static_cast<int>(Sum / static_cast<double>(Samples.size())));
+  }
+  LastWall = Wall;
+  LastCpu = Cpu;
+  return Result;
+}
+
+} // namespace
+
+void TGApp::DrawDebugInfo(TGFont* AFont) {
+  struct mallinfo2 Heap = mallinfo2();
+  std::vector<std::string> Lines{
+      Format("FPS: %d", {static_cast<int>(std::nearbyint(GD->FPS()))}),
+      Format("CPU: %d%%", {CpuUsage()}),
+      Format("Video: %.2f Mb", {GD->MemoryUsage() / 1048576.0}),
+      Format("Heap: %s Kb", {HeapText(Heap.uordblks + Heap.hblkhd)}),
+      Format("Mouse: %d,%d", {FMousePos.X, FMousePos.Y}),
+      Format("Poly: %d", {GD->PolyCount()}),
+      Format("DIP calls: %d", {GD->DIPCalls()}),
+      Format("Particles: %d", {0}), // no particle system counts its particles yet
+  };
+  if (FSpeedAdjustment != 0) {
+    Lines.push_back(Format("Speed: x%.2f", {SpeedAdjustment(FSpeedAdjustment)}));
+  }
+  Lines.push_back(Format("Version: %s", {FInfo->ProductVersion()}));
+  GD->SetMatrixByType(mWorld, MatIdentity);
+  for (size_t N = 0; N < Lines.size(); ++N) {
+    AFont->DrawString(Lines[N], 3, 2 + static_cast<float>(N) * AFont->Height(), 0, 0);
+  }
+}
+
+void TGApp::DrawExeVersion(TGFont* AFont) {
+  GD->SetMatrixByType(mWorld, MatIdentity);
+  std::string Line = Format("Exe Version: %s", {FExeVersion});
+  AFont->DrawString(Line, static_cast<float>(GD->Width()), 5, 1, 0);
 }
 
 void TGApp::PresentLastFrame() {

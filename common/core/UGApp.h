@@ -20,6 +20,7 @@ class TGResource;
 class TGResourceLibrary;
 class TGConfig;
 class TGAudio;
+class TGFont;
 
 // Makes the file system over an archive file; the archive library installs it at start-up.
 using TGArchiveFileSystemFactory = TGFileSystem* (*)(const std::string& FileName, uint16_t Mode);
@@ -91,6 +92,9 @@ class TGApp : public TGAppPlugin {
   void UpdateInterval(int64_t TickCount);
 
   bool ShowDebugInfo() const { return FShowDebugInfo; }
+  // The font of the debug overlay and the version line: "System.fnt", else the first font the
+  // library holds, else none.
+  TGFont* Font() const { return FFont; }
   void SetShowDebugInfo(bool Value) { FShowDebugInfo = Value; }
   bool AllowAltEnter() const { return FAllowAltEnter; }
   void SetAllowAltEnter(bool Value) { FAllowAltEnter = Value; }
@@ -137,6 +141,9 @@ protected:
   // The class factories of the resource layer; the game gives its own.
   virtual TGResourceLibrary* CreateResourceLibrary();
   virtual TGFileSystem* CreateArchiveFileSystem(const std::string& FileName);
+  // The overlay drawn over every frame, and the executable's version at the top right.
+  virtual void DrawDebugInfo(TGFont* AFont);
+  virtual void DrawExeVersion(TGFont* AFont);
 
 private:
   template <class F>
@@ -157,6 +164,7 @@ private:
   std::unique_ptr<TGAppInfo> FInfo;
   bool FAllowAltEnter = true;
   bool FShowDebugInfo = true;
+  TGFont* FFont = nullptr; // held by the resource library
   bool FSystemCursorVisible = true;
   std::string FExeVersion;
   bool FCursorChanged = false;

@@ -4,6 +4,7 @@
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
 #include "UGFastStringList.h"
+#include "UGFont.h"
 #include "UGResourceLibrary.h"
 #include "UGSprite.h"
 #include "UGStrUtils.h"
@@ -107,6 +108,7 @@ void RegisterEngineResources() {
   RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
   RegisterAudioResources();
   RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
+  RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
 }
 
 void UnregisterAllResources() {

@@ -1,6 +1,7 @@
 #include "UAliveWindow.h"
 
 #include "UGApp.h"
+#include "UGAudio.h"
 #include "UGClassBuilder.h"
 #include "UGGraphicsDevice.h"
 #include "UGResourceLibrary.h"
@@ -31,9 +32,25 @@ TGSymbol* TAliveWindow::MakeSymbol(const char* URL) {
   return Symbol;
 }
 
+void TAliveWindow::PlayEffect(const char* URL) {
+  if (AD && App && App->ResourceLib() && App->ResourceLib()->IndexOf(URL) >= 0) {
+    AD->PlaySfx(URL);
+  }
+}
+
+void TAliveWindow::MouseDown(int Button) {
+  (void)Button;
+  PlayEffect("Click.wav");
+}
+
 void TAliveWindow::UpdateTree(float Interval) {
   inherited::UpdateTree(Interval);
   const float T = static_cast<float>(GameSeconds());
+  const float Turns = std::floor(T * 15.0f / 360.0f);
+  if (Turns > FCompassTurns) {
+    FCompassTurns = Turns;
+    PlayEffect("Chime.mp3");
+  }
   if (FLantern) {
     // Hung by its ring, swinging gently.
     FLantern->SetTransform(150, 40, 0.5f, 0.05f, 12.0f * std::sin(T * 1.7f), 1, 1);

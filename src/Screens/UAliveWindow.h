@@ -13,14 +13,18 @@ class TAliveWindow : public TFramedWindow {
   // drawn shapes stand in for pictures the content does not have.
   void DrawTree() override;
   void UpdateTree(float Interval) override;
+  // A click of the mouse sounds a click; the compass chimes when it passes north.
+  void MouseDown(int Button) override;
 
 private:
   // A symbol showing the picture, none when the content lacks it.
   TGSymbol* MakeSymbol(const char* URL);
   void DrawFallbackScene();
+  static void PlayEffect(const char* URL);
 
   TGSymbol* FHarbour = nullptr; // owned, as are the others
   TGSymbol* FLantern = nullptr;
   TGSymbol* FCompass = nullptr;
   TGSymbol* FCrate = nullptr;
+  float FCompassTurns = 0;
 };

@@ -1,11 +1,12 @@
 // The window of the resource viewer: a black screen with one resource drawn unscaled, its
-// top-left corner at (0, 0).
+// top-left corner at (0, 0). A font is shown as a sample text laid out in the window.
 #pragma once
 
 #include "Screens/UFramedWindow.h"
 
 class TGResource;
 class TGSymbol;
+class TGText;
 
 class TViewerWindow : public TFramedWindow {
   G_CLASS(TViewerWindow, TFramedWindow)
@@ -15,6 +16,7 @@ class TViewerWindow : public TFramedWindow {
   // Shows the resource: a graphic through a symbol; other kinds are only described.
   void SetResource(TGResource* Resource);
   TGSymbol* Symbol() const { return FSymbol; }
+  TGText* Text() const { return FText; }
 
   void UpdateTree(float Interval) override;
   void DrawTree() override;
@@ -24,4 +26,5 @@ protected:
 
 private:
   TGSymbol* FSymbol = nullptr; // owned
+  TGText* FText = nullptr;     // owned
 };

@@ -47,6 +47,8 @@ TGResource* LoadConvertedPicture(const std::string& URL) {
 
 TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
+  // The resource alone: the overlay's changing figures would make every picture differ.
+  App->SetShowDebugInfo(false);
   TGResource* Resource = SameText(ExtractFileExt(ViewedURL), ".spr")
                              ? LoadConvertedPicture(ViewedURL)
                              : App->ResourceLib()->GetResourceEx(ViewedURL, true);
