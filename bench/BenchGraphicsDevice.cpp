@@ -1,9 +1,9 @@
 // Frames of many small textured quads, headless (SDL's offscreen driver on llvmpipe): one draw
 // call per quad as immediate drawing does it, and 100 quads per call as the sprite batch does.
+#include "BenchScreen.h"
 #include "UGGraphicsDevice.h"
 #include "UGTexture.h"
 #include "UGVertexBuffer.h"
-#include "UHostWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int CWidth = 800;
-constexpr int CHeight = 600;
+constexpr int CWidth = TBenchScreen::CWidth;
+constexpr int CHeight = TBenchScreen::CHeight;
 constexpr int CQuadSize = 24;
 
 struct TVertex {
@@ -25,24 +25,11 @@ struct TVertex {
 
 struct TScene {
   TScene() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    THostWindow::Options Opts;
-    Opts.Title = "bench";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = std::make_unique<THostWindow>(Opts);
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window.get(), false, false, false, false);
     Texture.reset(new TGSimpleTexture(nullptr));
     std::vector<TGColor> Pixels(30 * 30);
     for (size_t I = 0; I < Pixels.size(); ++I)
       Pixels[I] = 0x80000000u | static_cast<uint32_t>(I * 2654435761u & 0xFFFFFF);
     Texture->LoadPixels(30, 30, Pixels.data(), 30 * 4);
-  }
-  ~TScene() {
-    Texture.reset();
-    Device.reset();
   }
 
   // Writes quad I (two triangles) at V.
@@ -61,8 +48,7 @@ struct TScene {
     V[5] = E;
   }
 
-  std::unique_ptr<THostWindow> Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
+  TBenchScreen Screen; // first member: everything below goes before the device
   TGObjectPtr<TGSimpleTexture> Texture;
 };
 

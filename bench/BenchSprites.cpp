@@ -1,11 +1,11 @@
 // Sprites per frame, headless (SDL's offscreen driver on llvmpipe): small pictures packed into
 // shared pages, drawn through symbols and the sprite batch, as windows and game objects draw.
 // The sprites-per-frame counter is how many fit in one frame at 90 frames per second.
+#include "BenchScreen.h"
 #include "UGBitmap.h"
 #include "UGGraphicsDevice.h"
 #include "UGSprite.h"
 #include "UGSymbol.h"
-#include "UHostWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,20 +15,11 @@
 
 namespace {
 
-constexpr int CWidth = 800;
-constexpr int CHeight = 600;
+constexpr int CWidth = TBenchScreen::CWidth;
+constexpr int CHeight = TBenchScreen::CHeight;
 
 struct TScene {
   TScene() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    THostWindow::Options Opts;
-    Opts.Title = "bench";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = std::make_unique<THostWindow>(Opts);
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window.get(), false, false, false, false);
     // Eight pictures of 20 to 48 pixels; most share one page.
     for (int P = 0; P < 8; ++P) {
       TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
@@ -44,11 +35,6 @@ struct TScene {
       Sprites.emplace_back(Sprite);
     }
   }
-  ~TScene() {
-    Symbols.clear();
-    Sprites.clear();
-    Device.reset();
-  }
 
   // Count symbols, consecutive ones showing the same picture in runs of RunLength.
   void Place(int Count, int RunLength) {
@@ -62,8 +48,7 @@ struct TScene {
     }
   }
 
-  std::unique_ptr<THostWindow> Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
+  TBenchScreen Screen; // first member: everything below goes before the device
   std::vector<TGObjectPtr<TGSprite>> Sprites;
   std::vector<TGObjectPtr<TGSymbol>> Symbols;
 };

@@ -1,13 +1,13 @@
 // Laying out and drawing a long text every frame, headless (SDL's offscreen driver on llvmpipe),
 // with the demo's 18-pixel DejaVu font: a text of a few thousand words in an 780-pixel column,
 // laid out again each frame (as a changed text is) or only drawn from the cached layout.
+#include "BenchScreen.h"
 #include "UGFont.h"
 #include "UGGraphicsDevice.h"
 #include "UGNativeFileSystem.h"
 #include "UGResourceLibrary.h"
 #include "UGSprite.h"
 #include "UGText.h"
-#include "UHostWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,20 +16,11 @@
 
 namespace {
 
-constexpr int CWidth = 800;
-constexpr int CHeight = 600;
+constexpr int CWidth = TBenchScreen::CWidth;
+constexpr int CHeight = TBenchScreen::CHeight;
 
 struct TScene {
   TScene() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    THostWindow::Options Opts;
-    Opts.Title = "bench";
-    Opts.Width = CWidth;
-    Opts.Height = CHeight;
-    Opts.Headless = true;
-    Window = std::make_unique<THostWindow>(Opts);
-    Device.reset(new TGGraphicsDevice(nullptr));
-    Device->Initialize(CWidth, CHeight, Window.get(), false, false, false, false);
     RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
     RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
     Library.reset(new TGResourceLibrary(nullptr, true, true));
@@ -39,11 +30,6 @@ struct TScene {
     Text->SetFont(Font);
     Text->SetExtent(TGVector{780, 580, 0});
     Text->SetAlign(aJustify);
-  }
-  ~TScene() {
-    Text.reset();
-    Library.reset();
-    Device.reset();
   }
   // Words of 2 to 9 letters with punctuation, a paragraph every 120 words.
   static std::string LongText(int Words) {
@@ -57,8 +43,7 @@ struct TScene {
     return S;
   }
 
-  std::unique_ptr<THostWindow> Window;
-  TGObjectPtr<TGGraphicsDevice> Device;
+  TBenchScreen Screen; // first member: everything below goes before the device
   TGObjectPtr<TGResourceLibrary> Library;
   TGFont* Font = nullptr;
   TGObjectPtr<TGText> Text;

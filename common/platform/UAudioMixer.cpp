@@ -296,6 +296,50 @@ struct TAudioMixer::TImpl {
     V.Gen = NextGen(V.Gen);
   }
 
+  // Streams and modules need a started mixer with an output.
+  bool ReadyForSources() {
+    std::lock_guard<std::recursive_mutex> G(Lock);
+    if (!Initialized) {
+      return Fail(mxInit);
+    }
+    if (Output == TMixOutput::None) {
+      return Fail(mxNotAvail);
+    }
+    return true;
+  }
+
+  // A voice of its own for a stream or a module; 0 when no voice is free.
+  TMixHandle AddSourceVoice(TVoiceKind Kind, int DefaultFreq, std::unique_ptr<TAudioSource> Source,
+                            TModuleSource* Module) {
+    std::lock_guard<std::recursive_mutex> G(Lock);
+    size_t Slot = 0;
+    TVoice* V = NewVoice(Slot);
+    if (!V) {
+      Fail(mxNoChan);
+      return 0;
+    }
+    V->Kind = Kind;
+    V->DefaultFreq = DefaultFreq;
+    V->Reset();
+    V->Module = Module;
+    V->Source = std::move(Source);
+    Ok();
+    return MakeHandle(false, V->Gen, Slot);
+  }
+
+  bool FreeSourceVoice(TMixHandle H, TVoiceKind Kind) {
+    std::lock_guard<std::recursive_mutex> G(Lock);
+    TVoice* V = Channel(H);
+    if (!V) {
+      return false;
+    }
+    if (V->Kind != Kind) {
+      return Fail(mxHandle);
+    }
+    ReleaseVoice(*V);
+    return Ok();
+  }
+
   size_t IndexOf(const TVoice& V) const {
     for (size_t I = 0; I < Voices.size(); ++I) {
       if (Voices[I].get() == &V) {
@@ -748,16 +792,8 @@ bool TAudioMixer::SampleStop(TMixHandle Sample) {
 }
 
 TMixHandle TAudioMixer::StreamCreate(std::shared_ptr<const std::string> Data) {
-  {
-    std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-    if (!FImpl->Initialized) {
-      Fail(mxInit);
-      return 0;
-    }
-    if (FImpl->Output == TMixOutput::None) {
-      Fail(mxNotAvail);
-      return 0;
-    }
+  if (!FImpl->ReadyForSources()) {
+    return 0;
   }
   if (!Data || Data->empty()) {
     Fail(mxIllParam);
@@ -769,45 +805,17 @@ TMixHandle TAudioMixer::StreamCreate(std::shared_ptr<const std::string> Data) {
     Fail(R);
     return 0;
   }
-  std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  size_t Slot = 0;
-  TVoice* V = FImpl->NewVoice(Slot);
-  if (!V) {
-    Fail(mxNoChan);
-    return 0;
-  }
-  V->Kind = TVoiceKind::Stream;
-  V->DefaultFreq = Source->Rate();
-  V->Reset();
-  V->Source = std::move(Source);
-  Ok();
-  return MakeHandle(false, V->Gen, Slot);
+  const int Rate = Source->Rate();
+  return FImpl->AddSourceVoice(TVoiceKind::Stream, Rate, std::move(Source), nullptr);
 }
 
 bool TAudioMixer::StreamFree(TMixHandle Stream) {
-  std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  TVoice* V = FImpl->Channel(Stream);
-  if (!V) {
-    return false;
-  }
-  if (V->Kind != TVoiceKind::Stream) {
-    return Fail(mxHandle);
-  }
-  FImpl->ReleaseVoice(*V);
-  return Ok();
+  return FImpl->FreeSourceVoice(Stream, TVoiceKind::Stream);
 }
 
 TMixHandle TAudioMixer::MusicLoad(const void* Data, size_t Size) {
-  {
-    std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-    if (!FImpl->Initialized) {
-      Fail(mxInit);
-      return 0;
-    }
-    if (FImpl->Output == TMixOutput::None) {
-      Fail(mxNotAvail);
-      return 0;
-    }
+  if (!FImpl->ReadyForSources()) {
+    return 0;
   }
   TDecodeResult R = drOK;
   std::unique_ptr<TModuleSource> Module = OpenModule(Data, Size, CMixRate, R);
@@ -815,33 +823,12 @@ TMixHandle TAudioMixer::MusicLoad(const void* Data, size_t Size) {
     Fail(R);
     return 0;
   }
-  std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  size_t Slot = 0;
-  TVoice* V = FImpl->NewVoice(Slot);
-  if (!V) {
-    Fail(mxNoChan);
-    return 0;
-  }
-  V->Kind = TVoiceKind::Music;
-  V->DefaultFreq = CMixRate;
-  V->Reset();
-  V->Module = Module.get();
-  V->Source = std::move(Module);
-  Ok();
-  return MakeHandle(false, V->Gen, Slot);
+  TModuleSource* Raw = Module.get();
+  return FImpl->AddSourceVoice(TVoiceKind::Music, CMixRate, std::move(Module), Raw);
 }
 
 bool TAudioMixer::MusicFree(TMixHandle Music) {
-  std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  TVoice* V = FImpl->Channel(Music);
-  if (!V) {
-    return false;
-  }
-  if (V->Kind != TVoiceKind::Music) {
-    return Fail(mxHandle);
-  }
-  FImpl->ReleaseVoice(*V);
-  return Ok();
+  return FImpl->FreeSourceVoice(Music, TVoiceKind::Music);
 }
 
 // --- Channels ------------------------------------------------------------------------------------

@@ -194,17 +194,6 @@ protected:
     THeadlessDeviceTest::TearDown();
   }
 
-  // One letter per pixel of row Y from X0 on: '.' black, 'W' white, 'R' red, 'U' blue, '?'.
-  std::string Row(int Y, int X0, int Count) {
-    std::vector<TGColor> P = Screen();
-    std::string S;
-    for (int X = X0; X < X0 + Count; ++X) {
-      uint32_t C = uint32_t(P[static_cast<size_t>(Y * CWidth + X)]) & 0xFFFFFF;
-      S += C == 0 ? '.' : C == 0xFFFFFF ? 'W' : C == 0xFF0000 ? 'R' : C == 0x0000FF ? 'U' : '?';
-    }
-    return S;
-  }
-
   TGObjectPtr<TGSprite> Picture;
   TGObjectPtr<TGFont> Font;
 };

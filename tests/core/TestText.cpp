@@ -371,17 +371,6 @@ protected:
     GD->EndScene();
     THeadlessDeviceTest::TearDown();
   }
-  // '.' black, 'W' white, 'R' red, 'G' green, '?' anything else.
-  std::string Row(int Y, int X0, int Count) {
-    std::vector<TGColor> P = Screen();
-    std::string S;
-    for (int X = X0; X < X0 + Count; ++X) {
-      uint32_t C = uint32_t(P[static_cast<size_t>(Y * CWidth + X)]) & 0xFFFFFF;
-      S += C == 0 ? '.' : C == 0xFFFFFF ? 'W' : C == 0xFF0000 ? 'R' : C == 0x00FF00 ? 'G' : '?';
-    }
-    return S;
-  }
-
   TTextLibrary Library;
   TGObjectPtr<TGSprite> Picture;
   TGObjectPtr<TGFont> Small;

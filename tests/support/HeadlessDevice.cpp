@@ -44,6 +44,21 @@ TGColor THeadlessDeviceTest::PixelAt(int X, int Y) {
   return P.empty() ? TGColor() : P[static_cast<size_t>(Y) * CWidth + X];
 }
 
+std::string THeadlessDeviceTest::Row(int Y, int X0, int Count) {
+  std::vector<TGColor> P = Screen();
+  std::string S;
+  for (int X = X0; X < X0 + Count; ++X) {
+    const uint32_t C = uint32_t(P[static_cast<size_t>(Y) * CWidth + X]) & 0xFFFFFF;
+    S += C == 0          ? '.'
+         : C == 0xFFFFFF ? 'W'
+         : C == 0xFF0000 ? 'R'
+         : C == 0x00FF00 ? 'G'
+         : C == 0x0000FF ? 'U'
+                         : '?';
+  }
+  return S;
+}
+
 std::string ErrorTextOf(const std::exception& E) {
   if (auto* G = dynamic_cast<const EGException*>(&E)) {
     return G->Text();

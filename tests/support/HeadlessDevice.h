@@ -25,6 +25,9 @@ protected:
   // The back buffer, CWidth × CHeight, rows from the top.
   std::vector<TGColor> Screen();
   TGColor PixelAt(int X, int Y);
+  // One letter per pixel of row Y from X0 on: '.' black, 'W' white, 'R' red, 'G' green,
+  // 'U' blue, '?' anything else.
+  std::string Row(int Y, int X0, int Count);
 
   static THostWindow* Window;
   TGObjectPtr<TGGraphicsDevice> Device;
