@@ -55,3 +55,34 @@ TEST(Viewer, ReportsMissingResourcesAndBadCommandLines) {
   EXPECT_EQ(RunProgram(HOE_VIEWER, "", Out), 2);
   EXPECT_NE(Out.find("Usage: hoe-view"), std::string::npos) << Out;
 }
+
+// A text file is laid out in the content's text font: Unix and Windows line ends look the same,
+// and the line breaks are honoured (the same words on one line look different).
+TEST(Viewer, ShowsTextFilesWithEitherLineEnd) {
+  namespace fs = std::filesystem;
+  const fs::path Content = fs::path(::testing::TempDir()) / "hoe-view-texts";
+  fs::remove_all(Content);
+  fs::create_directories(Content / "texts");
+  fs::copy(fs::path(HOE_CONTENT) / "fnt", Content / "fnt", fs::copy_options::recursive);
+  fs::create_directories(Content / "gfx");
+  fs::copy(fs::path(HOE_CONTENT) / "gfx" / "Fonts", Content / "gfx" / "Fonts",
+           fs::copy_options::recursive);
+  auto Write = [&](const char* Name, const std::string& Text) {
+    std::ofstream(Content / "texts" / Name, std::ios::binary) << Text;
+  };
+  Write("Unix.txt", "First line\nSecond line\n\nFourth line");
+  Write("Windows.txt", "\xEF\xBB\xBF"
+                       "First line\r\nSecond line\r\n\r\nFourth line");
+  Write("OneLine.txt", "First line Second line Fourth line");
+  const std::string Options = "--resources " + Content.string();
+  std::string Out;
+  const std::string Unix = Show("texts\\Unix.txt", Options, Out);
+  ASSERT_GT(Unix.size(), 1000u) << Out;
+  EXPECT_NE(Out.find("text in Text.fnt"), std::string::npos) << Out;
+  EXPECT_EQ(Show("texts\\Windows.txt", Options, Out), Unix) << Out;
+  const std::string OneLine = Show("texts\\OneLine.txt", Options, Out);
+  ASSERT_FALSE(OneLine.empty()) << Out;
+  EXPECT_NE(OneLine, Unix);
+  EXPECT_EQ(RunProgram(HOE_VIEWER, "'texts\\Missing.txt' " + Options, Out), 1);
+  EXPECT_NE(Out.find("Missing.txt"), std::string::npos) << Out;
+}

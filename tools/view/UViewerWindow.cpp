@@ -25,18 +25,24 @@ void TViewerWindow::SetResource(TGResource* Resource) {
   FreeAndNil(FSymbol);
   FreeAndNil(FText);
   if (auto* Font = dynamic_cast<TGFont*>(Resource)) {
-    FText = new TGText();
-    FText->SetFont(Font);
-    FText->SetData(CSampleText);
-    FText->SetX(10);
-    FText->SetY(10);
-    FText->SetExtent(TGVector{GD ? GD->Width() - 20.0f : 780.0f, 10000, 0});
+    SetText(CSampleText, Font);
     return;
   }
   if (auto* Graphic = dynamic_cast<TGGraphic*>(Resource)) {
     FSymbol = new TGSymbol();
     FSymbol->SetGraphic(Graphic);
   }
+}
+
+void TViewerWindow::SetText(const std::string& Data, TGFont* Font) {
+  FreeAndNil(FSymbol);
+  FreeAndNil(FText);
+  FText = new TGText();
+  FText->SetFont(Font);
+  FText->SetData(Data);
+  FText->SetX(10);
+  FText->SetY(10);
+  FText->SetExtent(TGVector{GD ? GD->Width() - 20.0f : 780.0f, 10000, 0});
 }
 
 void TViewerWindow::Destroy() {

@@ -1,9 +1,11 @@
 // The window of the resource viewer: a black screen with one resource drawn unscaled, its
-// top-left corner at (0, 0). A font is shown as a sample text laid out in the window.
+// top-left corner at (0, 0). A font is shown as a sample text laid out in the window, a text file
+// as laid-out text.
 #pragma once
 
 #include "Screens/UFramedWindow.h"
 
+class TGFont;
 class TGResource;
 class TGSymbol;
 class TGText;
@@ -15,6 +17,8 @@ class TViewerWindow : public TFramedWindow {
 
   // Shows the resource: a graphic through a symbol; other kinds are only described.
   void SetResource(TGResource* Resource);
+  // Shows Data (UTF-8, with keys and tags) laid out in Font across the window.
+  void SetText(const std::string& Data, TGFont* Font);
   TGSymbol* Symbol() const { return FSymbol; }
   TGText* Text() const { return FText; }
 

@@ -7,6 +7,7 @@
 #include "UGApp.h"
 #include "UGBitmap.h"
 #include "UGFileSystem.h"
+#include "UGFont.h"
 #include "UGGraphicsDevice.h"
 #include "UGResource.h"
 #include "UGResourceLibrary.h"
@@ -21,7 +22,8 @@ namespace {
 
 constexpr const char* CHelp =
     "Usage: hoe-view [options] URL\n"
-    "  URL                 the resource, e.g. Demo\\Lantern.png\n"
+    "  URL                 the resource, e.g. Demo\\Lantern.png, or a text file (.txt) of the\n"
+    "                      content, laid out in Text.fnt, e.g. texts\\Welcome.txt\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder (default Resources.sfs)\n"
     "  --headless          run without a window on screen (automatic without a display)\n"
     "  --frames N          quit after N frames (1 with --screenshot)\n"
@@ -30,6 +32,7 @@ constexpr const char* CHelp =
     "  --help              this text\n";
 
 std::string ViewedURL;
+constexpr const char* CTextFontURL = "Text.fnt";
 
 // A converted picture (".spr", as the cache keeps them) is no resource of its own: it is read
 // from the pictures' folder and shown as a sprite.
@@ -45,16 +48,45 @@ TGResource* LoadConvertedPicture(const std::string& URL) {
   return Sprite;
 }
 
+// A text file (".txt", UTF-8, a path from the content's root) is shown laid out in the content's
+// text font, with its dictionary keys and tags resolved as in the game.
+std::string LoadTextFile(const std::string& URL) {
+  TGResourceDepository* Depository = App->ResourceLib()->CommonDepository();
+  std::unique_ptr<TGStream> Stream =
+      Depository->FileSystem()->CreateStream(FixURLSlashes(URL), fmOpenRead);
+  std::string Text(static_cast<size_t>(Stream->GetSize()), '\0');
+  Stream->ReadBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+  if (Text.starts_with("\xEF\xBB\xBF")) {
+    Text.erase(0, 3); // the byte-order mark some editors write
+  }
+  // Texts break lines at carriage returns; files written on Unix end lines with LF alone.
+  std::string Lines;
+  Lines.reserve(Text.size() + Text.size() / 32);
+  for (size_t I = 0; I < Text.size(); ++I) {
+    if (Text[I] == '\n' && (I == 0 || Text[I - 1] != '\r')) {
+      Lines += '\r';
+    }
+    Lines += Text[I];
+  }
+  return Lines;
+}
+
 TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
   // The resource alone: the overlay's changing figures would make every picture differ.
   App->SetShowDebugInfo(false);
+  auto* Viewer = new TViewerWindow();
+  Viewer->SetFrameLimit(Options.Frames);
+  if (SameText(ExtractFileExt(ViewedURL), ".txt")) {
+    auto* Font = ObjectCast<TGFont>(App->ResourceLib()->GetResourceEx(CTextFontURL, true));
+    Viewer->SetText(LoadTextFile(ViewedURL), Font);
+    Log.Info("Showing " + ViewedURL + " (text in " + CTextFontURL + ")");
+    return Viewer;
+  }
   TGResource* Resource = SameText(ExtractFileExt(ViewedURL), ".spr")
                              ? LoadConvertedPicture(ViewedURL)
                              : App->ResourceLib()->GetResourceEx(ViewedURL, true);
   Log.Info("Showing " + ViewedURL + " (" + Resource->ClassName() + ")");
-  auto* Viewer = new TViewerWindow();
-  Viewer->SetFrameLimit(Options.Frames);
   Viewer->SetResource(Resource);
   return Viewer;
 }
