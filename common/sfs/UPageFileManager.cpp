@@ -3,6 +3,7 @@
 #include "UGError.h"
 #include "UGFileUtils.h"
 #include "UGStream.h"
+#include "UMappedRegion.h"
 
 TPageFileManager::TPageFileManager(const std::string& FileName, int PageSize, int ExtentPageCount,
                                    int64_t PartFileSize, bool InMemory, const std::string& Password,
@@ -129,9 +130,34 @@ void TPageFileManager::SaveSFHeader() {
   FFile.WriteBuffer(0, Buf, SingleFileHeaderSize);
 }
 
+bool TPageFileManager::CopyMappedRun(int64_t Pos, size_t Run, uint8_t* Out) {
+  const int64_t P = FHeader.PageSize;
+  const uint8_t* Src = FFile.Mapped(Pos, int64_t(Run) * P);
+  if (Src == nullptr) {
+    return false;
+  }
+  const size_t D = size_t(DataSize());
+  FRunHeaders.resize(Run * PageHeaderSize);
+  FRunChecksums.resize(Run);
+  // Headers first: the checksum's kind is in each page's header.
+  auto Copy = [&] {
+    for (size_t K = 0; K < Run; ++K) {
+      const uint8_t* Page = Src + K * size_t(P);
+      uint8_t* Header = FRunHeaders.data() + K * PageHeaderSize;
+      std::memcpy(Header, Page, PageHeaderSize);
+      FRunChecksums[K] = CopyAndCountCRC(Out + K * D, Page + PageHeaderSize, D,
+                                         Header[TPageHeader::CrcTypeOffset]);
+    }
+  };
+  // A page the system cannot bring in (the file shrank, the disk failed): read the run again
+  // the ordinary way, which reports the error.
+  return RunGuardedAgainstBusErrors(Copy);
+}
+
 int32_t TPageFileManager::CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size,
-                                         const std::string& FileKey) {
-  if (!CheckCRC(Data, size_t(Size), H.CrcType, H.CRC)) {
+                                         const std::string& FileKey, const uint32_t* Counted) {
+  if (Counted ? !SameCRC(*Counted, H.CrcType, H.CRC)
+              : !CheckCRC(Data, size_t(Size), H.CrcType, H.CRC)) {
     return FLastError = erCRCError;
   }
   if (H.EncType == encRijndael) {
@@ -189,7 +215,24 @@ int32_t TPageFileManager::ReadDataPages(const int32_t* Pages, size_t Count, uint
       ++Run;
     }
     bool Whole = false;
-    if (First >= FHeader.HDRPageCount && int64_t(First) + int64_t(Run) <= FHeader.TOTALPageCount) {
+    const bool InRange =
+        First >= FHeader.HDRPageCount && int64_t(First) + int64_t(Run) <= FHeader.TOTALPageCount;
+    if (InRange && CopyMappedRun(int64_t(First) * P, Run, Out + I * size_t(D))) {
+      for (size_t K = 0; K < Run; ++K) {
+        TPageHeader H;
+        H.Load(FRunHeaders.data() + K * PageHeaderSize);
+        const int32_t Rc = H.PageType != UFPage ? (FLastError = erReadPageHeaderError)
+                                                : CheckAndDecode(H, Out + (I + K) * size_t(D), D,
+                                                                 FileKey, &FRunChecksums[K]);
+        if (Rc != erOk) {
+          return Rc;
+        }
+        ++Good;
+      }
+      I += Run;
+      continue;
+    }
+    if (InRange) {
       FRunHeaders.resize(Run * PageHeaderSize);
       FRunPieces.resize(Run * 2);
       for (size_t K = 0; K < Run; ++K) {

@@ -68,7 +68,14 @@ private:
   void CheckHeader();
   const TSFSCipher* CipherFor(const std::string& FileKey);
   // Checks the checksum of Size data bytes read with header H, then decrypts them in place.
-  int32_t CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size, const std::string& FileKey);
+  // Checks Data against H's checksum (Counted: the checksum already taken while copying) and
+  // deciphers it.
+  int32_t CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size, const std::string& FileKey,
+                         const uint32_t* Counted = nullptr);
+  // Copies the data of the Run pages at Pos from the archive's mapping into Out, their headers
+  // into FRunHeaders and their checksums into FRunChecksums; false when the archive is not
+  // mapped there or a page could not be read.
+  bool CopyMappedRun(int64_t Pos, size_t Run, uint8_t* Out);
 
   TSFSHugeFile FFile;
   TSingleFileHeader FHeader;
@@ -79,6 +86,7 @@ private:
   std::vector<uint8_t> FRunHeaders;
   std::vector<uint8_t> FRunData;
   std::vector<iovec> FRunPieces;
+  std::vector<uint32_t> FRunChecksums;
   std::unique_ptr<TSFSCipher> FArchiveCipher;
   std::unique_ptr<TSFSCipher> FFileCipher;
 };

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -107,14 +109,92 @@ uint32_t CountCRC(const uint8_t* Data, size_t Size, int CrcType) {
   return 0;
 }
 
-bool CheckCRC(const uint8_t* Data, size_t Size, int CrcType, uint32_t Crc) {
+bool SameCRC(uint32_t Counted, int CrcType, uint32_t Crc) {
   if (CrcType == crcFast) {
-    return CountCRC(Data, Size, CrcType) == Crc;
+    return Counted == Crc;
   }
   if (CrcType == crcFull) {
-    return CountCRC(Data, Size, CrcType) == (Crc & 0xFFFF);
+    return Counted == (Crc & 0xFFFF);
   }
   return true;
+}
+
+bool CheckCRC(const uint8_t* Data, size_t Size, int CrcType, uint32_t Crc) {
+  return SameCRC(CountCRC(Data, Size, CrcType), CrcType, Crc);
+}
+
+#if defined(__SSE2__)
+namespace {
+
+bool HaveAVX2() {
+  static const bool Have = __builtin_cpu_supports("avx2");
+  return Have;
+}
+
+// The fast checksum while copying, 128 bytes per turn in the wide registers.
+__attribute__((target("avx2"))) uint32_t CopyAndXorAVX2(uint8_t* Dst, const uint8_t* Src,
+                                                        size_t Size) {
+  __m256i A = _mm256_setzero_si256(), B = A, C = A, D = A;
+  const size_t Blocks = Size / 128 * 128;
+  for (size_t I = 0; I < Blocks; I += 128) {
+    const __m256i* In = reinterpret_cast<const __m256i*>(Src + I);
+    __m256i* Out = reinterpret_cast<__m256i*>(Dst + I);
+    const __m256i V0 = _mm256_loadu_si256(In), V1 = _mm256_loadu_si256(In + 1),
+                  V2 = _mm256_loadu_si256(In + 2), V3 = _mm256_loadu_si256(In + 3);
+    _mm256_storeu_si256(Out, V0);
+    _mm256_storeu_si256(Out + 1, V1);
+    _mm256_storeu_si256(Out + 2, V2);
+    _mm256_storeu_si256(Out + 3, V3);
+    A = _mm256_xor_si256(A, V0);
+    B = _mm256_xor_si256(B, V1);
+    C = _mm256_xor_si256(C, V2);
+    D = _mm256_xor_si256(D, V3);
+  }
+  alignas(32) uint64_t Lanes[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(Lanes),
+                     _mm256_xor_si256(_mm256_xor_si256(A, B), _mm256_xor_si256(C, D)));
+  const uint64_t X = Lanes[0] ^ Lanes[1] ^ Lanes[2] ^ Lanes[3];
+  std::memcpy(Dst + Blocks, Src + Blocks, Size - Blocks);
+  return (uint32_t(X) ^ uint32_t(X >> 32)) ^ CountCRC(Src + Blocks, Size - Blocks, crcFast);
+}
+
+} // namespace
+#endif
+
+uint32_t CopyAndCountCRC(uint8_t* Dst, const uint8_t* Src, size_t Size, int CrcType) {
+#if defined(__SSE2__)
+  if (CrcType == crcFast && std::endian::native == std::endian::little) {
+    if (HaveAVX2()) {
+      return CopyAndXorAVX2(Dst, Src, Size);
+    }
+    // The XOR of the 64-byte blocks taken while they pass through the registers; the short
+    // rest as CountCRC takes it.
+    __m128i A = _mm_setzero_si128(), B = A, C = A, D = A;
+    const size_t Blocks = Size / 8 * 8 / 64 * 64;
+    for (size_t I = 0; I < Blocks; I += 64) {
+      const __m128i* In = reinterpret_cast<const __m128i*>(Src + I);
+      __m128i* Out = reinterpret_cast<__m128i*>(Dst + I);
+      const __m128i V0 = _mm_loadu_si128(In), V1 = _mm_loadu_si128(In + 1),
+                    V2 = _mm_loadu_si128(In + 2), V3 = _mm_loadu_si128(In + 3);
+      _mm_storeu_si128(Out, V0);
+      _mm_storeu_si128(Out + 1, V1);
+      _mm_storeu_si128(Out + 2, V2);
+      _mm_storeu_si128(Out + 3, V3);
+      A = _mm_xor_si128(A, V0);
+      B = _mm_xor_si128(B, V1);
+      C = _mm_xor_si128(C, V2);
+      D = _mm_xor_si128(D, V3);
+    }
+    alignas(16) uint64_t Lanes[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(Lanes),
+                    _mm_xor_si128(_mm_xor_si128(A, B), _mm_xor_si128(C, D)));
+    const uint64_t X = Lanes[0] ^ Lanes[1];
+    std::memcpy(Dst + Blocks, Src + Blocks, Size - Blocks);
+    return (uint32_t(X) ^ uint32_t(X >> 32)) ^ CountCRC(Src + Blocks, Size - Blocks, crcFast);
+  }
+#endif
+  std::memcpy(Dst, Src, Size);
+  return CountCRC(Dst, Size, CrcType);
 }
 
 void TSingleFileHeader::Save(uint8_t* Out) {

@@ -145,6 +145,11 @@ inline void PutF32(uint8_t* P, float F) {
 uint32_t CountCRC(const uint8_t* Data, size_t Size, int CrcType);
 // True when Crc matches Data for CrcType (always true for unchecked types).
 bool CheckCRC(const uint8_t* Data, size_t Size, int CrcType, uint32_t Crc);
+// Copies Size bytes from Src to Dst and returns CountCRC of them, in one pass over the data
+// where the checksum allows it.
+uint32_t CopyAndCountCRC(uint8_t* Dst, const uint8_t* Src, size_t Size, int CrcType);
+// The stored form of a page checksum as CheckCRC compares it.
+bool SameCRC(uint32_t Counted, int CrcType, uint32_t Crc);
 uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc = 0);
 
 // The 256-byte archive header at the start of page 0.
@@ -177,6 +182,8 @@ struct TPageHeader {
   uint8_t PageType = 0;
   uint8_t EncType = 0;
   uint8_t CrcType = crcFast;
+
+  static constexpr size_t CrcTypeOffset = 10; // in the stored form
 
   void Save(uint8_t* Out) const;
   void Load(const uint8_t* In);

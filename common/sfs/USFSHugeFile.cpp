@@ -4,6 +4,7 @@
 #include "UGFileUtils.h"
 #include "UGStrUtils.h"
 #include "UGStream.h"
+#include "UMappedRegion.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <set>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -128,9 +130,22 @@ TSFSDiskFile::TSFSDiskFile(const std::string& FileName, uint16_t Mode)
     FIoWritable = false;
     FIoHandle = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
   }
+  // A file only read is mapped: its pages are checked and copied straight from the system's
+  // cache instead of being copied into the process first.
+  if (FIoHandle >= 0 && Mode != fmCreate && (Mode & 0x0003) == fmOpenRead) {
+    struct stat Info;
+    if (::fstat(FIoHandle, &Info) == 0 && S_ISREG(Info.st_mode)) {
+      FMapping = std::make_unique<TMappedRegion>(FIoHandle, int64_t(Info.st_size));
+    }
+  }
+}
+
+const uint8_t* TSFSDiskFile::Mapped(int64_t Pos, int64_t Count) {
+  return FMapping ? FMapping->At(Pos, Count) : nullptr;
 }
 
 TSFSDiskFile::~TSFSDiskFile() {
+  FMapping.reset();
   if (FIoHandle >= 0) {
     ::close(FIoHandle);
   }
@@ -427,6 +442,21 @@ int64_t TSFSHugeFile::Read(int64_t Pos, void* Buffer, int64_t Count) {
     }
   }
   return Done;
+}
+
+const uint8_t* TSFSHugeFile::Mapped(int64_t Pos, int64_t Count) {
+  if (Pos < 0 || Count < 0 || FParts.empty()) {
+    return nullptr;
+  }
+  const size_t Part = static_cast<size_t>((Pos + FStubSize) / DataPerPart());
+  if (Part >= FParts.size()) {
+    return nullptr;
+  }
+  const int64_t Local = Pos - LogicalStart(Part);
+  if (Count > PartCapacity(Part) - Local) {
+    return nullptr;
+  }
+  return FParts[Part].File->Mapped(HeaderStart(Part) + HFPHeaderSize + Local, Count);
 }
 
 int64_t TSFSHugeFile::ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) {

@@ -12,6 +12,7 @@
 #include <sys/uio.h>
 
 class TGFileStream;
+class TMappedRegion;
 
 // One physical file.
 class TSFSAbstractFile {
@@ -27,6 +28,13 @@ public:
   virtual int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count);
   // Writes the pieces, in order, as consecutive bytes at Pos; returns the bytes written.
   virtual int64_t WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count);
+  // The Count bytes at Pos in memory, read-only, when the file is mapped (files opened only for
+  // reading); null otherwise. Touch them only inside RunGuardedAgainstBusErrors.
+  virtual const uint8_t* Mapped(int64_t Pos, int64_t Count) {
+    (void)Pos;
+    (void)Count;
+    return nullptr;
+  }
 
   // Exact transfers raising "TSFSAbstractFile.ReadBuffer - Stream read error" and
   // "TSFSAbstractFile.WriteBuffer - Stream write error".
@@ -45,9 +53,11 @@ public:
   // One positioned vectored transfer per call where the system allows.
   int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count) override;
   int64_t WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count) override;
+  const uint8_t* Mapped(int64_t Pos, int64_t Count) override;
 
 private:
   std::unique_ptr<TGFileStream> FStream;
+  std::unique_ptr<TMappedRegion> FMapping; // files open for reading only
   // A second descriptor of the same file for positioned transfers, open for reading and, when
   // the file is, for writing (-1 when it could not be opened: everything goes through FStream).
   int FIoHandle = -1;
@@ -94,6 +104,9 @@ public:
   // Reads the bytes at logical Pos scattered over Count pieces; returns the bytes read. A range
   // within one part file is read with one call.
   int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count);
+  // The Count bytes at logical Pos in a read-only mapping, or null (not mapped, or across a part
+  // boundary). Touch them only inside RunGuardedAgainstBusErrors.
+  const uint8_t* Mapped(int64_t Pos, int64_t Count);
   // Writes the pieces as consecutive bytes at logical Pos, like WriteBuffer.
   void WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count);
   int64_t Size();

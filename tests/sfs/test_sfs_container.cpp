@@ -126,6 +126,15 @@ TEST(SFSChecksums, MatchTheirDefinitions) {
       EXPECT_EQ(CountCRC(P, Len, crcFull), Crc16(S, 0)) << From << " " << Len;
       EXPECT_EQ(CountCRC(P, Len, crcFast), XorWords(S)) << From << " " << Len;
       EXPECT_TRUE(CheckCRC(P, Len, crcFast, XorWords(S)));
+      // Copying while counting gives the same checksum and an exact copy.
+      for (int Type : {int(crcFast), int(crcFull), 7}) {
+        std::string Copy(Len + 1, '\x5A');
+        EXPECT_EQ(CopyAndCountCRC(reinterpret_cast<uint8_t*>(Copy.data()), P, Len, Type),
+                  CountCRC(P, Len, Type))
+            << From << " " << Len << " " << Type;
+        EXPECT_EQ(Copy.substr(0, Len), S);
+        EXPECT_EQ(Copy[Len], '\x5A'); // nothing written past the end
+      }
     }
   }
 }
@@ -408,3 +417,32 @@ TEST(SFSContainer, InMemoryArchive) {
 }
 
 } // namespace
+
+// An archive open for reading is read through a mapping of its file. When the file shrinks
+// under it (another program rewrites it), a read past the new end is an error, not a crash, and
+// what is still there reads as before.
+TEST(SFSContainer, ArchiveThatShrinksWhileOpenGivesReadErrors) {
+  TTempDir T;
+  const std::string Name = T.File("shrinks.sfs");
+  const std::string Data = RandomBytes(300000, 9);
+  {
+    TSingleFileSystem A(Name, fmCreate);
+    PutFile(A, "big", Data);
+  }
+  TSingleFileSystem A(Name, fmOpenRead);
+  const int64_t FullSize = int64_t(fs::file_size(Name));
+  const int64_t Kept = FullSize - 150000;
+  fs::resize_file(Name, uint64_t(Kept));
+  int32_t H = A.FileOpen("big", fmOpenRead);
+  ASSERT_GT(H, 0);
+  std::string Got(Data.size(), '\0');
+  const int64_t Result = A.FileRead(H, Got.data(), int64_t(Got.size()));
+  EXPECT_LT(Result, 0) << "a truncated archive read as whole";
+  A.FileClose(H);
+  // The first pages are intact and still read.
+  H = A.FileOpen("big", fmOpenRead);
+  ASSERT_GT(H, 0);
+  EXPECT_EQ(A.FileRead(H, Got.data(), 4000), 4000);
+  EXPECT_EQ(Got.substr(0, 4000), Data.substr(0, 4000));
+  A.FileClose(H);
+}
