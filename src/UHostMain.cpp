@@ -5,6 +5,7 @@
 #include "UGAppFramework.h"
 #include "UGApplication.h"
 #include "UGCacheFileSystem.h"
+#include "USFSFolderArchive.h"
 #include "UGError.h"
 #include "UGFileUtils.h"
 #include "UGGraphicsDevice.h"
@@ -105,6 +106,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     std::fprintf(stderr, "%s: cannot enter %s\n", Program, Folder.c_str());
   }
   TGCacheFileSystem::Register();
+  RegisterFolderArchiver();
 
   std::unique_ptr<TGAppFramework> Frame;
   std::unique_ptr<THostWindow> Window;

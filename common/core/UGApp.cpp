@@ -395,6 +395,9 @@ void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
     if (FShowExeVersion && FFont) {
       DrawExeVersion(FFont);
     }
+    if (OnDrawOverlay && FFont) {
+      OnDrawOverlay(FFont);
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,6 +97,9 @@ class TGApp : public TGAppPlugin {
   // library holds, else none.
   TGFont* Font() const { return FFont; }
   void SetShowDebugInfo(bool Value) { FShowDebugInfo = Value; }
+  // Drawn over everything else of a drawn frame, with the frame's system font (the playback
+  // console uses it).
+  std::function<void(TGFont* Font)> OnDrawOverlay;
   bool AllowAltEnter() const { return FAllowAltEnter; }
   void SetAllowAltEnter(bool Value) { FAllowAltEnter = Value; }
   bool ShowExeVersion() const { return FShowExeVersion; }

@@ -2,6 +2,8 @@
 
 #include "UGApp.h"
 #include "UGAppInput.h"
+#include "UGAppPlayer.h"
+#include "UGAppRecorder.h"
 #include "UGAppPlugin.h"
 #include "UGError.h"
 #include "UGFileUtils.h"
@@ -110,14 +112,20 @@ void TGAppFramework::InitPlaytest(const TGAppParams& Params) {
 
 void TGAppFramework::InitRecording(const TGAppParams& Params, const std::string& FileName) {
   CheckAppParams(Params);
-  (void)FileName;
-  throw Error("Input recording is not available in this version of the program");
+  FMode = mRecord;
+  AddPlugin(New<TGAppInput>(Params.Control));
+  AddPlugin(New<TGAppRecorder>(FileName));
+  AddApplication(Params);
+  InitializePlugins();
 }
 
 void TGAppFramework::InitPlayback(const TGAppParams& Params, const std::string& FileName) {
   CheckAppParams(Params);
-  (void)FileName;
-  throw Error("Input playback is not available in this version of the program");
+  FMode = mPlayBack;
+  AddPlugin(New<TGAppPlayer>(FileName));
+  AddPlugin(New<TGAppInput>(Params.Control));
+  AddApplication(Params);
+  InitializePlugins();
 }
 
 std::string TGAppFramework::NewRecFile() {

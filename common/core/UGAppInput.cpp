@@ -1,6 +1,8 @@
 #include "UGAppInput.h"
 
 #include "UGApp.h"
+#include "UGAppFramework.h"
+#include "UGAppPlayer.h"
 #include "UGApplication.h"
 #include "UGClassBuilder.h"
 
@@ -23,6 +25,14 @@ void TGAppInput::Initialize() {
     Application->SetControlListener(&FListener);
   }
   // Playback replaces the live input: the player plug-in takes over then.
+  SetEnabled(!AppFramework || !AppFramework->FindPlugin(TGAppPlayer::StaticClass()));
+}
+
+void TGAppInput::ResumeLiveInput(int64_t TickCount) {
+  FTimer.ContinueFrom(TickCount);
+  if (Application) {
+    Application->SetControlListener(&FListener);
+  }
   SetEnabled(true);
 }
 

@@ -24,6 +24,9 @@ class TGAppInput : public TGAppPlugin {
 
   void Initialize() override;
   void Finalize() override;
+  // Takes the host window's input and the loop's idle turns again after playback, the game time
+  // going on from TickCount.
+  void ResumeLiveInput(int64_t TickCount);
 
   // The message loop's idle turn: one frame when it is due. Done tells the loop to wait.
   void OnIdle(bool& Done);

@@ -47,6 +47,12 @@ uint64_t TGInputTimer::Now(uint64_t& Frequency) {
   return FClock.Milliseconds();
 }
 
+void TGInputTimer::ContinueFrom(int64_t TickCount) {
+  FAccumulator = double(TickCount) / 1000.0;
+  FTickCount = TickCount;
+  Reset();
+}
+
 void TGInputTimer::Reset() {
   uint64_t Frequency = 0;
   FLastTick = Now(Frequency);

@@ -37,6 +37,8 @@ public:
 
   // Starts the next interval now (after an inactive spell, so it does not count as a frame).
   void Reset();
+  // Goes on from the game time TickCount (after a replay), starting the next interval now.
+  void ContinueFrom(int64_t TickCount);
   // Whether a frame is due; sleeps 1 ms (20 ms when minimised) when it is not.
   bool Wait(bool Minimized);
 

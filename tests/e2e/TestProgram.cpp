@@ -1,10 +1,14 @@
 // The program itself, run headless as a player would start it.
 #include "ProgramRunner.h"
+#include "UGBitmap.h"
+#include "UGStream.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,4 +54,47 @@ TEST(Program, ReportsBadStarts) {
   EXPECT_EQ(RunGame("--frames", Out), 2);
   EXPECT_EQ(RunGame("--help", Out), 0);
   EXPECT_NE(Out.find("Usage"), std::string::npos);
+}
+
+namespace {
+
+// The part of a screenshot right of FirstColumn (beside the debug overlay and the playback
+// console; the turning compass is there).
+std::vector<uint8_t> RightPart(const std::string& Picture, int FirstColumn) {
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  TGFileStream In(Picture, fmOpenRead);
+  Bitmap->LoadFromStream(In);
+  std::vector<uint8_t> Pixels;
+  for (int Y = 0; Y < Bitmap->Height(); ++Y) {
+    const auto* Row = reinterpret_cast<const uint8_t*>(Bitmap->ScanLine(Y));
+    Pixels.insert(Pixels.end(), Row + size_t(FirstColumn) * 4, Row + size_t(Bitmap->Width()) * 4);
+  }
+  return Pixels;
+}
+
+} // namespace
+
+// A run recorded with -r and played back with -p ends on the same picture: the replay hands the
+// game the recorded frame times.
+TEST(Program, ReplaysARecordedRunFrameForFrame) {
+  const std::string Data = ::testing::TempDir() + "/hoe-recording-data";
+  std::filesystem::remove_all(Data);
+  const std::string Env = "XDG_DATA_HOME=" + Data;
+  const std::string Recorded = ::testing::TempDir() + "/hoe-recorded.png";
+  const std::string Replayed = ::testing::TempDir() + "/hoe-replayed.png";
+  std::string Out;
+  ASSERT_EQ(RunProgram(HOE_PROGRAM, "--frames 40 --screenshot " + Recorded + " -r -file e2e.rec",
+                       Out, Env),
+            0)
+      << Out;
+  ASSERT_EQ(RunProgram(HOE_PROGRAM, "--frames 40 --screenshot " + Replayed + " -p -file e2e.rec",
+                       Out, Env),
+            0)
+      << Out;
+  const std::vector<uint8_t> A = RightPart(Recorded, 300), B = RightPart(Replayed, 300);
+  ASSERT_FALSE(A.empty());
+  EXPECT_TRUE(A == B) << "the replay ended on another picture";
+  // Without a recording, playback says so.
+  EXPECT_EQ(RunProgram(HOE_PROGRAM, "--frames 5 -p -file none.rec", Out, Env), 1) << Out;
+  EXPECT_NE(Out.find("none.rec\" doesn't exists"), std::string::npos) << Out;
 }
