@@ -377,6 +377,21 @@ void TGApp::DrawWindows(const std::vector<TGWindow*>& Windows) {
     }
   } End{this};
   GD->Erase();
+  // On a desktop that is not 4:3 the frame keeps to the 4:3 field in its middle.
+  const bool Field = WideScreenFieldActive();
+  if (Field) {
+    DrawWideScreenAdjustment();
+    GD->PushState(TGDeviceStateMask{bMatrices, bViewport});
+    ClipDrawingTo(WideScreenField());
+  }
+  struct TFieldEnd {
+    bool Active;
+    ~TFieldEnd() {
+      if (Active) {
+        GD->PopState();
+      }
+    }
+  } FieldEnd{Field};
   for (TGWindow* W : Windows) {
     if (W->ReadyToDraw() && W->Visible()) {
       W->DrawTree();
@@ -512,6 +527,82 @@ void TGApp::SetFullScreen(bool Value) {
     GD->SetFullScreen(Value);
   } else if (FParameters.Control) {
     FParameters.Control->SetFullScreen(Value);
+  }
+}
+
+void TGApp::SetAdjustmentSymbolGfxURL(const std::string& URL) {
+  FAdjustmentSymbolGfxURL = URL;
+  FAdjustmentPictureMissing = false;
+  if (FAdjustmentSymbol) {
+    FAdjustmentSymbol->SetGraphic(nullptr);
+  }
+}
+
+bool TGApp::WideScreenFieldActive() const {
+  return FIsWideScreen && GD && GD->FullScreen() &&
+         (FWideScreenFieldKX > 0 || FWideScreenFieldKY > 0);
+}
+
+TGRect TGApp::WideScreenField() const {
+  const int32_t W = GD ? GD->Width() : 0, H = GD ? GD->Height() : 0;
+  const int32_t DX = int32_t(std::lround(float(W) * FWideScreenFieldKX));
+  const int32_t DY = int32_t(std::lround(float(H) * FWideScreenFieldKY));
+  return TGRect{DX, DY, W - DX, H - DY};
+}
+
+void TGApp::ClipDrawingTo(const TGRect& R) {
+  TGViewport V = GD->Viewport();
+  V.Left = R.Left;
+  V.Top = R.Top;
+  V.Right = R.Right;
+  V.Bottom = R.Bottom;
+  GD->SetViewport(V);
+  GD->SetMatrixByType(mProjection,
+                      MatOrtho(float(R.Left), float(R.Top), float(R.Right), float(R.Bottom), 0, 1));
+  GD->SetMatrixByType(mView, MatIdentity);
+}
+
+void TGApp::DrawWideScreenAdjustment() {
+  if (FAdjustmentSymbolGfxURL.empty() || FAdjustmentPictureMissing) {
+    return;
+  }
+  if (!FAdjustmentSymbol) {
+    FAdjustmentSymbol = New<TGSymbol>(this);
+  }
+  if (!FAdjustmentSymbol->Graphic()) {
+    try {
+      FAdjustmentSymbol->SetGraphic(
+          ObjectCast<TGGraphic>(FResourceLib->GetResourceEx(FAdjustmentSymbolGfxURL, true)));
+    } catch (const EGException& E) {
+      FAdjustmentPictureMissing = true;
+      ODS(std::string("Wide-screen adjustment picture: ") + E.what());
+      return;
+    }
+  }
+  TGGraphic* Picture = FAdjustmentSymbol->Graphic();
+  if (!Picture || Picture->Width() <= 0 || Picture->Height() <= 0) {
+    return;
+  }
+  // Stretched over the whole back buffer, and drawn only in a 2 x 2 square in two corners.
+  const int32_t W = GD->Width(), H = GD->Height();
+  // Sprites are drawn half a texel back, which the stretch would make half a stretched texel:
+  // moved forward by as much, the picture covers the buffer exactly.
+  const float SX = float(W) / Picture->Width(), SY = float(H) / Picture->Height();
+  FAdjustmentSymbol->SetMatrix(
+      MatrixMultiply(MatScaling(SX, SY, 1), MatTranslation(0.5f * SX, 0.5f * SY, 0)));
+  for (const TGRect& Corner : {TGRect{0, 0, 2, 2}, TGRect{W - 2, H - 2, W, H}}) {
+    GD->PushState(TGDeviceStateMask{bMatrices, bViewport});
+    try {
+      ClipDrawingTo(Corner);
+      GD->SetMatrixByType(mWorld, MatIdentity);
+      TGSprite::BeginBatch();
+      FAdjustmentSymbol->Draw();
+      TGSprite::EndBatch();
+    } catch (...) {
+      GD->PopState();
+      throw;
+    }
+    GD->PopState();
   }
 }
 

@@ -115,7 +115,17 @@ class TGApp : public TGAppPlugin {
   bool IsWideScreen() const { return FIsWideScreen; }
   float WideScreenFieldKX() const { return FWideScreenFieldKX; }
   float WideScreenFieldKY() const { return FWideScreenFieldKY; }
-  void SetAdjustmentSymbolGfxURL(const std::string& URL) { FAdjustmentSymbolGfxURL = URL; }
+  void SetAdjustmentSymbolGfxURL(const std::string& URL);
+  // The desktop's size, otherwise read from the host window by the first InitWideScreen.
+  void SetDesktopSize(int Width, int Height) {
+    FSrcScreenWidth = Width;
+    FSrcScreenHeight = Height;
+  }
+  TGSymbol* AdjustmentSymbol() const { return FAdjustmentSymbol; }
+  // Whether frames are drawn into the 4:3 field (full screen on a desktop of another shape), and
+  // that field in back-buffer pixels.
+  bool WideScreenFieldActive() const;
+  TGRect WideScreenField() const;
 
   // The resource library and typed access to its resources (an invalid-cast error when the
   // resource has another class).
@@ -150,6 +160,9 @@ protected:
   virtual void DrawExeVersion(TGFont* AFont);
 
 private:
+  // Viewport and projection cut to R, positions unchanged.
+  static void ClipDrawingTo(const TGRect& R);
+  void DrawWideScreenAdjustment();
   template <class F>
   void Guarded(F&& Action);
   bool WindowVisible(const TGWindow* W) const;
@@ -188,6 +201,8 @@ private:
   std::bitset<3> FButtons;
   std::array<bool, 256> FKeys{};
   std::string FAdjustmentSymbolGfxURL;
+  TGSymbol* FAdjustmentSymbol = nullptr;  // owned, made on first use
+  bool FAdjustmentPictureMissing = false; // reported once, then drawn without
   float FWideScreenFieldKX = 0;
   float FWideScreenFieldKY = 0;
   bool FShowExeVersion = false;

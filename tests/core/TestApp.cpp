@@ -445,6 +445,72 @@ TEST_F(FrameTest, WideScreenBands) {
   EXPECT_FLOAT_EQ(App->WideScreenFieldKY(), 0);
 }
 
+// A window that paints the whole screen one colour.
+class TFillWindow : public TGWindow {
+public:
+  TFillWindow()
+      : TGWindow(nullptr) {
+    SetCoversEntireScreen(true);
+  }
+  void DrawTree() override { GD->DrawRect(TGColor(0xFFFF0000), 0, 0, 800, 600); }
+};
+
+// Full screen on a 16:9 desktop: the frame keeps to the 4:3 field in the middle (bands of 12.5 %
+// of the width at both sides), and the adjustment picture shows only in two corner squares.
+TEST_F(FrameTest, WideScreenFieldAndAdjustmentPicture) {
+  TGObjectPtr<TGBitmap> Green(new TGBitmap());
+  Green->SetSize(8, 8);
+  for (int Y = 0; Y < 8; ++Y) {
+    for (int X = 0; X < 8; ++X) {
+      Green->SetPixel(X, Y, 0xFF00FF00);
+    }
+  }
+  ForceDirectories(Folder + "/Resources/gfx");
+  Green->SaveToFile(Folder + "/Resources/gfx/Adjust.png");
+  StartRun();
+  ASSERT_NE(GD, nullptr);
+  GD->SetDefaultClearColor(TGColor(0xFF000000));
+  App->SetDesktopSize(1600, 900);
+  App->InitWideScreen(false, false);
+  EXPECT_FLOAT_EQ(App->WideScreenFieldKX(), 0.125f);
+  App->SetAdjustmentSymbolGfxURL("Adjust.png");
+  auto* W = new TFillWindow();
+  App->Show(W);
+  auto PixelAt = [](int X, int Y) {
+    std::vector<TGColor> P;
+    EXPECT_TRUE(GD->CreateScreenshotPixels(P));
+    return uint32_t(P[static_cast<size_t>(Y) * GD->Width() + X]);
+  };
+  bool Drawn = false;
+  App->Draw(11, Drawn);
+  EXPECT_EQ(PixelAt(50, 300), 0xFFFF0000u); // windowed: the whole screen
+  App->SetFullScreen(true);
+  if (!App->FullScreen()) {
+    W->Free();
+    GTEST_SKIP() << "no full screen here";
+  }
+  EXPECT_TRUE(App->WideScreenFieldActive());
+  EXPECT_EQ(App->WideScreenField(), (TGRect{100, 0, 700, 600}));
+  App->Draw(22, Drawn);
+  EXPECT_EQ(PixelAt(99, 300), 0xFF000000u);
+  EXPECT_EQ(PixelAt(100, 300), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(699, 300), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(700, 300), 0xFF000000u);
+  EXPECT_EQ(PixelAt(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(1, 1), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(2, 2), 0xFF000000u);
+  EXPECT_EQ(PixelAt(799, 599), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(797, 597), 0xFF000000u);
+  // A missing picture is reported once and the field is still kept.
+  App->SetAdjustmentSymbolGfxURL("Missing.png");
+  App->Draw(33, Drawn);
+  App->Draw(44, Drawn);
+  EXPECT_EQ(PixelAt(0, 0), 0xFF000000u);
+  EXPECT_EQ(PixelAt(400, 300), 0xFFFF0000u);
+  App->SetFullScreen(false);
+  W->Free();
+}
+
 TEST_F(FrameTest, CursorComesFromTheWindowUnderTheMouse) {
   StartRun();
   ASSERT_NE(GD, nullptr);
