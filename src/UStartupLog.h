@@ -1,8 +1,10 @@
 // Start-up progress and errors. The progress shows once 250 ms have passed since the first
-// report; until the graphics device draws a progress window it goes to standard error.
+// report: as a small progress window in the middle of the main window, drawn by the graphics
+// device (which exists before resources load), and on standard error.
 #pragma once
 
 #include "UGAppParams.h"
+#include "UGTypes.h"
 
 #include <chrono>
 #include <optional>
@@ -18,9 +20,13 @@ public:
 
   // The percent last shown, for tests.
   int ShownPercent() const { return FShownPercent; }
+  // The progress window's frame and its bar at Percent, in the device's pixels.
+  static TGRect WindowRect(int Width, int Height);
+  static TGRect BarRect(const TGRect& Window, int Percent);
 
 private:
   void Show(int Percent);
+  void DrawWindow(int Percent);
 
   bool FNoPreload;
   bool FNoCache;
