@@ -13,6 +13,7 @@
 #include "UGGraphicsDevice.h"
 #include "UGLangDictionary.h"
 #include "UGNativeFileSystem.h"
+#include "UGParticle.h"
 #include "UGResourceLibrary.h"
 #include "UGSprite.h"
 #include "UGStrUtils.h"
@@ -169,6 +170,8 @@ void TGApp::Initialize() {
     FParameters.NoPreload = true;
     FParameters.NoCache = true;
   }
+  // The animated-particle pool (empty in the game: particles are made as needed).
+  InitializeParticles(FParameters.AnimatedParticlesPoolSize);
   FResourceLib = CreateResourceLibrary();
   if (!FParameters.ResourcesLocation.empty()) {
     LoadDepository(FParameters.ResourcesLocation, 1 /* common */);
@@ -204,6 +207,7 @@ void TGApp::Finalize() {
   }
   FFont = nullptr;
   FreeAndNil(FResourceLib);
+  FinalizeParticles();
   if (GD && GD->Owner() == this) {
     GD->Free();
   }
@@ -467,7 +471,7 @@ void TGApp::DrawDebugInfo(TGFont* AFont) {
       Format("Mouse: %d,%d", {FMousePos.X, FMousePos.Y}),
       Format("Poly: %d", {GD->PolyCount()}),
       Format("DIP calls: %d", {GD->DIPCalls()}),
-      Format("Particles: %d", {0}), // no particle system counts its particles yet
+      Format("Particles: %d", {ParticleCount.load()}),
   };
   if (FSpeedAdjustment != 0) {
     Lines.push_back(Format("Speed: x%.2f", {SpeedAdjustment(FSpeedAdjustment)}));

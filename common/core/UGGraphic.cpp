@@ -1,5 +1,7 @@
 #include "UGGraphic.h"
 
+#include "UGAnimatedParticle.h"
+
 #include "UGClassBuilder.h"
 
 #include "UGFormat.h"
@@ -134,8 +136,10 @@ void TGGraphicCollection::Draw() {
 }
 
 bool TGGraphicCollection::ReleaseFinished(TGGraphic* Item) {
-  (void)Item;
-  return false;
+  // A pooled particle goes back to its pool instead of being freed.
+  auto* Particle = dynamic_cast<TGAnimatedParticle*>(Item);
+  return Particle && Particle->InPool() && AnimatedParticlesPool &&
+         AnimatedParticlesPool->ReleaseParticle(Particle);
 }
 
 void TGGraphicCollection::Update(float DeltaTime) {

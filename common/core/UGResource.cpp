@@ -1,5 +1,8 @@
 #include "UGResource.h"
 
+#include "UGAnimation.h"
+#include "UGChannelClasses.h"
+
 #include "UGAudioSound.h"
 #include "UGClassBuilder.h"
 #include "UGConfig.h"
@@ -109,6 +112,8 @@ void RegisterEngineResources() {
   RegisterAudioResources();
   RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
   RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
+  RegisterAnimationResources();
+  RegisterChannelClasses();
 }
 
 void UnregisterAllResources() {

@@ -8,7 +8,7 @@ G_IMPLEMENT_CLASS(TGSymbol)
 
 TGSymbol::TGSymbol(TGObject* AOwner)
     : TGGraphic(AOwner) {
-  FParticleSystem = new TGGraphicCollection(this);
+  FParticleSystem = new TGParticleSystem(this);
 }
 
 void TGSymbol::Destroy() {
@@ -31,7 +31,11 @@ void TGSymbol::SetGraphic(TGGraphic* G) {
     FGraphic->Release();
     FGraphic = nullptr;
   }
-  FreeAndNil(FInstance);
+  {
+    // Particles of the dying instance carry on in the symbol's own system.
+    TGParticleHeirScope Heir(FInheritParticles ? GetParticleSystem() : nullptr);
+    FreeAndNil(FInstance);
+  }
   FGraphic = G;
   if (!G) {
     FOrigin = TGVector{0, 0, 0};
@@ -82,9 +86,9 @@ void TGSymbol::SetTransform(float X, float Y, float PivotX, float PivotY, float 
   SetMatrix(TransformMatrix(FOrigin, FExtent, X, Y, PivotX, PivotY, RotationZ, ScalingX, ScalingY));
 }
 
-TGGraphicCollection* TGSymbol::GetParticleSystem() {
+TGParticleSystem* TGSymbol::GetParticleSystem() {
   if (!FParticleSystem) {
-    FParticleSystem = new TGGraphicCollection(this);
+    FParticleSystem = new TGParticleSystem(this);
   }
   return FParticleSystem;
 }

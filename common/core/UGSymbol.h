@@ -4,6 +4,7 @@
 #pragma once
 
 #include "UGGraphic.h"
+#include "UGParticle.h"
 #include "UGSprite.h"
 
 class TGSymbol : public TGGraphic {
@@ -32,7 +33,7 @@ class TGSymbol : public TGGraphic {
   bool InheritParticles() const { return FInheritParticles; }
   void SetInheritParticles(bool Value) { FInheritParticles = Value; }
   // Collects the particles the instance emits; made again when missing.
-  TGGraphicCollection* GetParticleSystem();
+  TGParticleSystem* GetParticleSystem();
 
   void Draw() override;
   using TGGraphic::Draw;
@@ -56,7 +57,7 @@ private:
   void DrawInstance();
 
   bool FInheritParticles = true;
-  TGGraphicCollection* FParticleSystem = nullptr; // owned
+  TGParticleSystem* FParticleSystem = nullptr; // owned
   TGMatrix FMatrix = MatIdentity;
   TGMatrix FInvMatrix = MatIdentity;
   bool FInvertible = true;

@@ -17,6 +17,7 @@ TAliveWindow::TAliveWindow(TGObject* AOwner)
   FLantern = MakeSymbol("Demo\\Lantern.png");
   FCompass = MakeSymbol("Demo\\Compass.jp2");
   FCrate = MakeSymbol("Demo\\Crate.png");
+  FDetails = MakeSymbol("Demo\\Harbour.ani");
 }
 
 TGSymbol* TAliveWindow::MakeSymbol(const char* URL) {
@@ -58,6 +59,9 @@ void TAliveWindow::UpdateTree(float Interval) {
   if (FCompass) {
     FCompass->SetTransform(690, 110, 0.5f, 0.5f, std::fmod(T * 15.0f, 360.0f), 0.8f, 0.8f);
   }
+  if (FDetails) {
+    FDetails->Update(Interval);
+  }
   if (FCrate) {
     // Drifting across the harbour, rocking on the waves.
     const float X = std::fmod(T * 25.0f, 900.0f) - 80.0f;
@@ -74,7 +78,7 @@ void TAliveWindow::DrawTree() {
     return;
   }
   TGSprite::BeginBatch();
-  for (TGSymbol* S : {FHarbour, FCrate, FCompass, FLantern}) {
+  for (TGSymbol* S : {FHarbour, FDetails, FCrate, FCompass, FLantern}) {
     if (S) {
       S->Draw();
     }

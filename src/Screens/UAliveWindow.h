@@ -9,7 +9,8 @@ class TAliveWindow : public TFramedWindow {
   G_CLASS(TAliveWindow, TFramedWindow)
   explicit TAliveWindow(TGObject* AOwner = nullptr);
 
-  // The harbour at dusk with a swinging lantern, a turning compass and a crate on the waves;
+  // The harbour at dusk with a swinging lantern, a turning compass, a crate on the waves and an
+  // animation of the lighthouse's glow, sparkles on the water and the title typed in;
   // drawn shapes stand in for pictures the content does not have.
   void DrawTree() override;
   void UpdateTree(float Interval) override;
@@ -26,5 +27,6 @@ private:
   TGSymbol* FLantern = nullptr;
   TGSymbol* FCompass = nullptr;
   TGSymbol* FCrate = nullptr;
+  TGSymbol* FDetails = nullptr; // the animation: glow, sparkles, title
   float FCompassTurns = 0;
 };

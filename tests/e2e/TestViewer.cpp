@@ -86,3 +86,14 @@ TEST(Viewer, ShowsTextFilesWithEitherLineEnd) {
   EXPECT_EQ(RunProgram(HOE_VIEWER, "'texts\\Missing.txt' " + Options, Out), 1);
   EXPECT_NE(Out.find("Missing.txt"), std::string::npos) << Out;
 }
+
+// An animation plays: its picture changes from frame to frame.
+TEST(Viewer, PlaysAnimations) {
+  std::string Out;
+  const std::string Early = Show("Demo\\Harbour.ani", "--frames 10", Out);
+  ASSERT_FALSE(Early.empty()) << Out;
+  EXPECT_NE(Out.find("(TGAnimation)"), std::string::npos) << Out;
+  const std::string Later = Show("Demo\\Harbour.ani", "--frames 90", Out);
+  ASSERT_FALSE(Later.empty()) << Out;
+  EXPECT_NE(Early, Later);
+}
