@@ -18,6 +18,9 @@ public:
       Result += P.Value;
     return true;
   }
+  // "T", "X" and "Y" come from the array, the other parameterless names through MathFunction.
+  std::span<const double> MathVariables() override { return std::span(Values, 3); }
+  double Values[3] = {0.25, -3, 7};
 };
 
 } // namespace

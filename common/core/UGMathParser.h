@@ -7,9 +7,16 @@
 #include "UGObject.h"
 #include "UParser.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <span>
 #include <string>
+#include <typeinfo>
+
+// The bridge's names that take no parameters, in the order of their values in
+// IGMathScriptExecutor::MathVariables.
+enum TGMathVariable { mvTime, mvX, mvY, mvMotionAngle, mvP0, mvP1, mvCount };
 
 // An object that answers the bridge's names while one of its scripts is evaluated (animations,
 // scripted particle emitters). Returns false for identifiers it does not know.
@@ -18,6 +25,10 @@ public:
   virtual ~IGMathScriptExecutor() = default;
   virtual bool MathFunction(int32_t Identifier, std::span<const TParameter> Parameters,
                             double& Result) = 0;
+  // Optionally, the current values of the parameterless names, indexed by TGMathVariable and
+  // read directly during an evaluation (no call per use). Names past the end of the span are
+  // asked through MathFunction; an empty span (the default) asks for every name.
+  virtual std::span<const double> MathVariables() { return {}; }
 };
 
 class TGMathScript;
@@ -58,6 +69,12 @@ private:
           FFuncRandU = -1, FFuncRandG = -1, FFuncMotionAngle = -1;
   TGObject* FExecutor = nullptr;
   IGMathScriptExecutor* FExecutorIntf = nullptr;
+  // The executor interface of the last executor's class, found once per class: its offset from
+  // the TGObject, or CNoInterface.
+  IGMathScriptExecutor* ExecutorInterface(TGObject* Executor);
+  static constexpr std::ptrdiff_t CNoInterface = PTRDIFF_MIN;
+  const std::type_info* FInterfaceClass = nullptr;
+  std::ptrdiff_t FInterfaceOffset = CNoInterface;
 };
 
 // The process's parser; set by the first TGMathParser created.

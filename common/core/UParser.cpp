@@ -4,18 +4,22 @@
 #include "UGRandom.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 #include <numbers>
+#include <utility>
 
 // The compiled form. A script is a list of internal scripts ("subs"): the compiled bracket groups
 // and parameter lists in the order their compilation finished (inner ones first), the expression
 // itself last. Evaluating the subs in order leaves every group's value and every list's
-// parameters ready before the items that use them.
+// parameters ready before the items that use them. The items are kept for OptimizeScript; what
+// evaluation runs is the instruction stream made from them (TPCode).
 struct TPOp {
   enum TKind : uint8_t { kNumber, kGroup, kList, kFunction, kString };
   TKind Kind = kNumber;
@@ -24,6 +28,7 @@ struct TPOp {
   int32_t ParamCount = 0;
   int32_t Ident = -1; // function identifier
   int32_t Ref = -1;   // sub (group, list) or string index
+  int32_t VarSlot = -1;
   double Num = 0;
 };
 
@@ -44,10 +49,84 @@ struct TPParam {
 
 struct TPSub {
   bool IsList = false;
+  bool Dynamic = false;          // a list with computed parameters (filled at each evaluation)
   uint32_t First = 0, Count = 0; // terms, or parameters of a list
   bool Constant = false;         // after optimisation: the value is ConstValue
   double ConstValue = 0;
 };
+
+// The instruction stream. Each instruction computes V := F(X, A) from two operands fetched by
+// mode, then may add V to the sum of terms R (or subtract it), and store R as the value of a
+// bracket group or return it.
+struct TPCode {
+  enum TCode : uint8_t {
+    cLoad,        // V := X
+    cSave,        // B := X (the operand before, kept while the operand after is computed)
+    cMul,         // V := X * A
+    cDiv,         // V := X / A
+    cPow,         // V := X ^ A
+    cSin,         // V := sin A
+    cCos,         // V := cos A
+    cBuiltin,     // V := DefaultFunction(Op, X, A)
+    cBuiltinList, // V := DefaultFunction(Op, X, 0, list)
+    cHook,        // V := the hook's answer for Ident with the list (or no parameters)
+    cHookOps,     // V := the hook's answer for Ident with X and/or A as parameters
+    cFill,        // copy the constant parameters of a list into the buffer
+    cSetParam,    // Buf[Store].Value := A (negated when Negate)
+    // cLoad, cMul, cDiv and cPow for the commonest operand modes, each its own case so that the
+    // operands are fetched without looking at the modes (see Specialise).
+    cSpecial,
+  };
+  enum TMode : uint8_t {
+    mConst,  // Imm
+    mSlot,   // Vals[Index]
+    mVar,    // Vars[Index], or the hook when the caller gave fewer values
+    mVarSum, // 0 + the variable: the value of a group holding only the variable
+    mVarAdd, // 0 + the variable + Imm: a group holding the variable and a constant term
+    mVarSub, // 0 + the variable - Imm
+    mAcc,    // V
+    mSaved,  // B
+  };
+  // After V: add it to R or subtract it, then add or subtract ThenImm (a constant term that
+  // follows), then store R or return it.
+  enum TThen : uint8_t { tAdd = 1, tSub = 2, tAddImm = 4, tSubImm = 8, tStore = 16, tReturn = 32 };
+  struct TArg {
+    double Imm = 0;
+    int32_t Index = -1;
+    int32_t Ident = -1; // a variable's identifier and term type, for the hook
+    int32_t Type = -1;
+  };
+  TCode Code = cLoad;
+  TMode XMode = mConst, AMode = mConst;
+  uint8_t Then = 0;
+  TParserOp Op = ofNone;
+  bool Req1 = false, Req2 = false, Negate = false;
+  int32_t Ident = -1; // the function's identifier (hook calls)
+  int32_t Type = -1;  // the term's type
+  int32_t List = -1;  // a parameter list (its internal script's number)
+  int32_t Store = -1; // the group slot (tStore) or parameter (cSetParam) written
+  double ThenImm = 0;
+  TArg X, A;
+};
+
+namespace {
+// The specialised codes: cSpecial + the operation's block + the operand modes' position in it.
+namespace SpecialCodes {
+constexpr TPCode::TMode CLoadModes[] = {TPCode::mConst,  TPCode::mVar,    TPCode::mSlot,
+                                        TPCode::mVarSum, TPCode::mVarAdd, TPCode::mVarSub};
+constexpr TPCode::TMode CXModes[] = {TPCode::mAcc,    TPCode::mVar,    TPCode::mSlot,
+                                     TPCode::mVarSum, TPCode::mVarAdd, TPCode::mVarSub};
+constexpr TPCode::TMode CAModes[] = {TPCode::mConst,  TPCode::mVar,    TPCode::mSlot,  TPCode::mAcc,
+                                     TPCode::mVarSum, TPCode::mVarAdd, TPCode::mVarSub};
+constexpr int CBinaryCount = std::size(CXModes) * std::size(CAModes);
+constexpr int CLoadBase = TPCode::cSpecial;
+constexpr int CMulBase = CLoadBase + std::size(CLoadModes);
+constexpr int CDivBase = CMulBase + CBinaryCount;
+constexpr int CPowBase = CDivBase + CBinaryCount;
+constexpr int CEnd = CPowBase + CBinaryCount;
+static_assert(CEnd <= 255);
+} // namespace SpecialCodes
+} // namespace
 
 struct TParserScriptData {
   std::vector<TPSub> Subs;
@@ -55,6 +134,14 @@ struct TParserScriptData {
   std::vector<TPOp> Ops;
   std::vector<TPParam> Params;
   std::vector<std::string> Strings;
+  // What evaluation runs, made from the above by TCodeGen.
+  std::vector<TPCode> Code;
+  std::vector<TParameter> Template; // the lists' parameters, computed ones left 0
+  uint32_t BufSize = 0;             // parameters to copy when a list has computed ones
+  uint32_t VarCount = 0;            // 1 + the highest variable slot read
+  // When the code is one specialised instruction (no group slot) whose value, plus a constant, is
+  // the result: a function computing just that, run without the general loop.
+  double (*Single)(const TParser& P, const TPCode& C, const double* Vars) = nullptr;
 };
 
 namespace {
@@ -172,6 +259,13 @@ void TCustomParser::RegisterFunction(int32_t& Index, std::string_view AName, boo
   Index = static_cast<int32_t>(FFunctions.size()) - 1;
   FSortData = false;
   FIndexValid = false;
+}
+
+void TCustomParser::RegisterVariable(int32_t& Index, std::string_view AName, int32_t Slot) {
+  std::lock_guard Lock(FLock);
+  RegisterFunction(Index, AName, false, false, false, 0);
+  if (Index >= 0)
+    FFunctions[Index].VariableSlot = std::max(Slot, -1);
 }
 
 bool TCustomParser::UnregisterFunction(int32_t Index) {
@@ -566,6 +660,7 @@ void TParserCompiler::CompilePiece(std::string_view S, TLocalTerm& Term) {
       Op.ParamCount = F.ParameterCount;
       Op.Op = F.Op;
       Op.Ident = T.Name;
+      Op.VarSlot = F.VariableSlot;
       Check(C, Op);
       Term.Ops.push_back(Op);
     }
@@ -744,7 +839,7 @@ double TParser::DefaultFunction(TParserOp Op, double B, double A,
       return NaNResult(NaNs);
     return static_cast<double>(Op == ofDiv ? IB / IA : IB % IA);
   case ofPower:
-    return std::pow(B, A);
+    return A == 2.0 ? B * B : std::pow(B, A);
   case ofFactorial:
     return Factorial(B, NaNs);
   case ofSqrt:
@@ -981,202 +1076,739 @@ double TParser::DefaultFunction(TParserOp Op, double B, double A,
 // ---------------------------------------------------------------------------------------------
 // Evaluation
 
+// Calls of functions, shared by the instruction stream and by constant folding. Built-in
+// operations are computed at once; every other name goes to the executor hook, its operands
+// travelling as parameters (the one before, then the one after) when it has no parameter list.
 class TParserEvaluator {
 public:
-  TParserEvaluator(const TParser& AParser, const TParserScriptData& AData, double* AVals,
-                   TParameter* AParams)
-      : P(AParser)
-      , D(AData)
-      , Vals(AVals)
-      , Params(AParams) {}
+  static double CallHook(const TParser& P, int32_t Ident, int32_t Type,
+                         std::span<const TParameter> Ps) {
+    if (P.FOnFunction) {
+      bool Handled = false;
+      double Result = 0;
+      P.FOnFunction(Ident, Type, Ps, Handled, Result);
+      if (Handled)
+        return Result;
+    }
+    throw EGException(Format("Unknown function: %d", {Ident}));
+  }
 
-  double Run() {
+  static double CallHookOperands(const TParser& P, int32_t Ident, int32_t Type, bool Req1,
+                                 bool Req2, double B, double A) {
+    TParameter Ops[2];
+    size_t N = 0;
+    if (Req1)
+      Ops[N++].Value = B;
+    if (Req2)
+      Ops[N++].Value = A;
+    return CallHook(P, Ident, Type, std::span<const TParameter>(Ops, N));
+  }
+
+  static double Apply(const TParser& P, const TPOp& F, double B, double A,
+                      std::span<const TParameter> Ps, int32_t Type) {
+    if (F.Op != ofNone)
+      return P.DefaultFunction(F.Op, B, A, Ps);
+    if ((!F.Req1 && !F.Req2) || !Ps.empty())
+      return CallHook(P, F.Ident, Type, Ps);
+    return CallHookOperands(P, F.Ident, Type, F.Req1, F.Req2, B, A);
+  }
+
+  // Computes the function at Ops[I] and the operand after it (advancing I past both) for
+  // OptimizeScript, which has checked that everything involved is constant. Params holds the
+  // values of the script's parameter lists.
+  static double Fold(const TParser& P, const TParserScriptData& D, const TParameter* Params,
+                     const std::vector<TPOp>& Ops, size_t& I, double B, int32_t Type) {
+    const TPOp& F = Ops[I++];
+    double A = 0;
+    std::span<const TParameter> Ps;
+    if (F.ParamCount > 0) {
+      if (I < Ops.size() && Ops[I].Kind == TPOp::kList) {
+        const TPSub& L = D.Subs[Ops[I].Ref];
+        Ps = std::span<const TParameter>(Params + L.First, L.Count);
+        ++I;
+      }
+    } else if (F.Req2) {
+      while (I < Ops.size() && Ops[I].Kind == TPOp::kString)
+        ++I;
+      if (I < Ops.size()) {
+        if (Ops[I].Kind == TPOp::kFunction)
+          A = Fold(P, D, Params, Ops, I, 0, Type);
+        else if (Ops[I++].Kind == TPOp::kNumber)
+          A = Ops[I - 1].Num;
+      }
+    }
+    return Apply(P, F, B, A, Ps, Type);
+  }
+
+  // Evaluates D with the caller's values of the variables (NVars of them); ExecuteLarge for
+  // scripts with more groups or parameters than fit on the stack.
+  [[gnu::noinline]] static double Execute(const TParser& P, const TParserScriptData* D,
+                                          const double* Vars, uint32_t NVars);
+  [[gnu::noinline]] static double ExecuteLarge(const TParser& P, const TParserScriptData& D,
+                                               const double* Vars, uint32_t NVars);
+
+  // Runs the instruction stream. Vals: one slot per internal script; Buf: room for the
+  // parameters of the lists that hold computed values. Full: the caller's values cover every
+  // variable of the script, so that no variable is asked through the hook.
+  template <bool Full>
+  [[gnu::always_inline]] static inline double Run(const TParser& P, const TParserScriptData& D,
+                                                  double* Vals, TParameter* Buf, const double* Vars,
+                                                  uint32_t NVars);
+};
+
+namespace {
+
+// The function that runs the one instruction C of a script (see TParserScriptData::Single).
+auto SingleFunction(const TPCode& C) -> decltype(TParserScriptData::Single);
+
+// Builds the instruction stream of a script from its items.
+class TCodeGen {
+public:
+  explicit TCodeGen(TParserScriptData& AData)
+      : D(AData) {}
+
+  void Generate() {
+    D.Code.clear();
+    D.Template.clear();
+    D.BufSize = 0;
     const size_t N = D.Subs.size();
-    if (N == 1 && !D.Subs[0].IsList)
-      return Expression(D.Subs[0]);
+    if (N == 0)
+      return;
+    // A group holding nothing but a variable, or a variable and then a constant term, is
+    // computed where it is used.
+    InlineVar.assign(N, nullptr);
+    InlineType.assign(N, -1);
+    InlineMode.assign(N, TPCode::mVarSum);
+    InlineImm.assign(N, 0);
+    for (size_t K = 0; K + 1 < N; ++K) {
+      const TPSub& S = D.Subs[K];
+      if (S.IsList || S.Count < 1 || S.Count > 2)
+        continue;
+      const TPTerm& T = D.Terms[S.First];
+      if (T.Negative || T.Count != 1 || !IsVariable(D.Ops[T.First]))
+        continue;
+      if (S.Count == 2) {
+        const TPTerm& C = D.Terms[S.First + 1];
+        if (C.Count != 1 || D.Ops[C.First].Kind != TPOp::kNumber)
+          continue;
+        InlineMode[K] = C.Negative ? TPCode::mVarSub : TPCode::mVarAdd;
+        InlineImm[K] = D.Ops[C.First].Num;
+      }
+      InlineVar[K] = &D.Ops[T.First];
+      InlineType[K] = T.TypeIndex;
+    }
+    D.Template.resize(D.Params.size());
+    for (size_t Q = 0; Q < D.Params.size(); ++Q) {
+      const TPParam& Prm = D.Params[Q];
+      TParameter& T = D.Template[Q];
+      T.TypeIndex = Prm.TypeIndex;
+      if (Prm.Kind == TPParam::kString)
+        T.S = D.Strings[Prm.Ref];
+      else if (Prm.Kind == TPParam::kNumber)
+        T.Value = Prm.Negative ? -Prm.Value : Prm.Value;
+    }
     for (size_t K = 0; K < N; ++K) {
       const TPSub& S = D.Subs[K];
       if (S.IsList) {
-        for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
-          const TPParam& Src = D.Params[Q];
-          double V = 0;
-          std::string_view S;
-          if (Src.Kind == TPParam::kNumber)
-            V = Src.Value;
-          else if (Src.Kind == TPParam::kSub)
-            V = Vals[Src.Ref];
-          else
-            S = D.Strings[Src.Ref];
-          new (&Params[Q]) TParameter{Src.TypeIndex, S, Src.Negative ? -V : V};
+        List(S, static_cast<int32_t>(K));
+        continue;
+      }
+      if (InlineVar[K])
+        continue;
+      const uint8_t End = K + 1 == N ? TPCode::tReturn : TPCode::tStore;
+      if (S.Count == 0) {
+        TPCode C;
+        C.Then = End;
+        C.Store = static_cast<int32_t>(K);
+        D.Code.push_back(C);
+        continue;
+      }
+      for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
+        const size_t Start = D.Code.size();
+        Term(D.Terms[T]);
+        const TPCode& Load = D.Code.back();
+        if (T > S.First && D.Code.size() == Start + 1 && Load.Code == TPCode::cLoad &&
+            Load.XMode == TPCode::mConst &&
+            !(D.Code[Start - 1].Then & (TPCode::tAddImm | TPCode::tSubImm))) {
+          // A constant term (the optimiser puts their sum last) joins the term before.
+          const double Imm = Load.X.Imm;
+          D.Code.pop_back();
+          D.Code.back().Then |= D.Terms[T].Negative ? TPCode::tSubImm : TPCode::tAddImm;
+          D.Code.back().ThenImm = Imm;
+        } else {
+          D.Code.back().Then = D.Terms[T].Negative ? TPCode::tSub : TPCode::tAdd;
         }
-        Vals[K] = 0;
-      } else {
-        Vals[K] = Expression(S);
+        if (T + 1 == S.First + S.Count) {
+          D.Code.back().Then |= End;
+          D.Code.back().Store = static_cast<int32_t>(K);
+        }
       }
     }
-    return Vals[N - 1];
+    D.VarCount = 0;
+    for (TPCode& C : D.Code) {
+      for (auto [Mode, Arg] : {std::pair{C.XMode, &C.X}, std::pair{C.AMode, &C.A}})
+        if (Mode == TPCode::mVar || Mode == TPCode::mVarSum || Mode == TPCode::mVarAdd ||
+            Mode == TPCode::mVarSub)
+          D.VarCount = std::max(D.VarCount, static_cast<uint32_t>(Arg->Index) + 1);
+      Specialise(C);
+    }
+    D.Single = nullptr;
+    if (D.Code.size() == 1) {
+      const TPCode& C = D.Code[0];
+      constexpr uint8_t CEnd = TPCode::tAdd | TPCode::tReturn;
+      if (C.Code >= TPCode::cSpecial && (C.Then & CEnd) == CEnd && !(C.Then & TPCode::tSub) &&
+          C.XMode != TPCode::mSlot && C.AMode != TPCode::mSlot)
+        D.Single = SingleFunction(C);
+    }
   }
-
-  // Folds one term for OptimizeScript: returns the new items.
-  double Call(const TPOp* Ops, uint32_t& I, uint32_t End, double B, int32_t TypeIndex);
 
 private:
-  double Expression(const TPSub& S) {
-    double R = 0;
-    for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
-      const TPTerm& Term = D.Terms[T];
-      const double V = TermValue(Term);
-      R = Term.Negative ? R - V : R + V;
-    }
-    return R;
+  static int IndexOf(std::span<const TPCode::TMode> Modes, TPCode::TMode Mode) {
+    for (size_t I = 0; I < Modes.size(); ++I)
+      if (Modes[I] == Mode)
+        return static_cast<int>(I);
+    return -1;
   }
 
-  double TermValue(const TPTerm& Term) {
-    const TPOp* Ops = D.Ops.data();
-    double V = 0;
-    uint32_t I = Term.First;
-    const uint32_t End = Term.First + Term.Count;
+  static void Specialise(TPCode& C) {
+    using namespace SpecialCodes;
+    if (C.Code == TPCode::cLoad) {
+      if (const int X = IndexOf(CLoadModes, C.XMode); X >= 0)
+        C.Code = static_cast<TPCode::TCode>(CLoadBase + X);
+      return;
+    }
+    int Base;
+    switch (C.Code) {
+    case TPCode::cMul:
+      Base = CMulBase;
+      break;
+    case TPCode::cDiv:
+      Base = CDivBase;
+      break;
+    case TPCode::cPow:
+      Base = CPowBase;
+      break;
+    default:
+      return;
+    }
+    const int X = IndexOf(CXModes, C.XMode), A = IndexOf(CAModes, C.AMode);
+    if (X >= 0 && A >= 0)
+      C.Code = static_cast<TPCode::TCode>(Base + X * static_cast<int>(std::size(CAModes)) + A);
+  }
+
+  static bool IsVariable(const TPOp& Op) {
+    return Op.Kind == TPOp::kFunction && Op.VarSlot >= 0 && Op.Op == ofNone && !Op.Req1 &&
+           !Op.Req2 && Op.ParamCount == 0;
+  }
+
+  // The operand of a group reference: its slot, or the variable it holds.
+  void GroupArg(int32_t Ref, TPCode::TMode& Mode, TPCode::TArg& Arg) {
+    if (const TPOp* V = InlineVar[Ref]) {
+      Mode = InlineMode[Ref];
+      Arg.Imm = InlineImm[Ref];
+      Arg.Index = V->VarSlot;
+      Arg.Ident = V->Ident;
+      Arg.Type = InlineType[Ref];
+    } else {
+      Mode = TPCode::mSlot;
+      Arg.Index = Ref;
+    }
+  }
+
+  void List(const TPSub& S, int32_t K) {
+    bool Dynamic = false;
+    for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q)
+      Dynamic |= D.Params[Q].Kind == TPParam::kSub;
+    D.Subs[K].Dynamic = Dynamic;
+    if (!Dynamic)
+      return;
+    D.BufSize = static_cast<uint32_t>(D.Params.size());
+    TPCode Fill;
+    Fill.Code = TPCode::cFill;
+    Fill.List = K;
+    D.Code.push_back(Fill);
+    for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
+      const TPParam& Prm = D.Params[Q];
+      if (Prm.Kind != TPParam::kSub)
+        continue;
+      TPCode C;
+      C.Code = TPCode::cSetParam;
+      C.Store = static_cast<int32_t>(Q);
+      C.Negate = Prm.Negative;
+      C.Type = Prm.TypeIndex;
+      GroupArg(Prm.Ref, C.AMode, C.A);
+      D.Code.push_back(C);
+    }
+  }
+
+  // A term: the running value starts at 0; numbers and groups set it, functions replace it by
+  // their result.
+  void Term(const TPTerm& T) {
+    TermStart = D.Code.size();
+    Type = T.TypeIndex;
+    uint32_t I = T.First;
+    const uint32_t End = T.First + T.Count;
+    uint32_t First = I;
+    while (First < End && D.Ops[First].Kind == TPOp::kString)
+      ++First;
+    if (First == End || D.Ops[First].Kind == TPOp::kList ||
+        (D.Ops[First].Kind == TPOp::kFunction && D.Ops[First].Req1))
+      Load(TPCode::mConst, TPCode::TArg{});
     while (I < End) {
-      const TPOp& Op = Ops[I];
+      const TPOp& Op = D.Ops[I];
       switch (Op.Kind) {
-      case TPOp::kNumber:
-        V = Op.Num;
+      case TPOp::kNumber: {
+        TPCode::TArg Arg;
+        Arg.Imm = Op.Num;
+        Load(TPCode::mConst, Arg);
         ++I;
         break;
-      case TPOp::kGroup:
-        V = Vals[Op.Ref];
+      }
+      case TPOp::kGroup: {
+        TPCode::TMode Mode;
+        TPCode::TArg Arg;
+        GroupArg(Op.Ref, Mode, Arg);
+        Load(Mode, Arg);
         ++I;
         break;
+      }
       case TPOp::kString:
       case TPOp::kList:
         ++I;
         break;
       case TPOp::kFunction:
-        // The common shapes inline: a name answered by the hook, an operator with a number.
-        if (Op.ParamCount == 0 && !Op.Req1 && !Op.Req2 && Op.Op == ofNone && P.FOnFunction) {
-          bool Handled = false;
-          double Result = 0;
-          P.FOnFunction(Op.Ident, Term.TypeIndex, {}, Handled, Result);
-          if (!Handled)
-            throw EGException(Format("Unknown function: %d", {Op.Ident}));
-          V = Result;
-          ++I;
-          break;
-        }
-        if (Op.ParamCount == 0 && Op.Req2 && I + 1 < End && Ops[I + 1].Kind == TPOp::kNumber) {
-          const double A = Ops[I + 1].Num;
-          if (Op.Op == ofMultiply) {
-            V *= A;
-            I += 2;
-            break;
-          }
-          if (Op.Op == ofDivide) {
-            V /= A;
-            I += 2;
-            break;
-          }
-        }
-        V = Call(Ops, I, End, V, Term.TypeIndex);
+        Call(I, End, true);
         break;
       }
     }
-    return V;
   }
 
-  double Operand(const TPOp* Ops, uint32_t& I, uint32_t End, int32_t TypeIndex) {
-    while (I < End && Ops[I].Kind == TPOp::kString)
-      ++I;
-    if (I >= End)
-      return 0;
-    const TPOp& Op = Ops[I];
-    switch (Op.Kind) {
-    case TPOp::kNumber:
-      ++I;
-      return Op.Num;
-    case TPOp::kGroup:
-      ++I;
-      return Vals[Op.Ref];
-    case TPOp::kFunction:
-      return Call(Ops, I, End, 0, TypeIndex);
-    default:
-      ++I;
-      return 0;
+  void Load(TPCode::TMode Mode, const TPCode::TArg& Arg) {
+    TPCode C;
+    C.Code = TPCode::cLoad;
+    C.XMode = Mode;
+    C.X = Arg;
+    C.Type = Type;
+    D.Code.push_back(C);
+  }
+
+  // Whether the last instruction only loads a value that the next one may fetch itself.
+  bool PendingLoad() const {
+    return D.Code.size() > TermStart && D.Code.back().Code == TPCode::cLoad &&
+           D.Code.back().Then == 0;
+  }
+
+  // The function at Ops[I] and its operand after it; its result is left in V. In a term the
+  // operand before is the running value; as the operand of another function it is 0.
+  void Call(uint32_t& I, uint32_t End, bool InTerm) {
+    const TPOp& F = D.Ops[I++];
+    TPCode C;
+    C.Op = F.Op;
+    C.Ident = F.Ident;
+    C.Type = Type;
+    C.Req1 = F.Req1;
+    C.Req2 = F.Req2;
+    C.XMode = F.Req1 && InTerm ? TPCode::mAcc : TPCode::mConst;
+    if (F.ParamCount > 0) {
+      if (I < End && D.Ops[I].Kind == TPOp::kList)
+        C.List = D.Ops[I++].Ref;
+    } else if (F.Req2) {
+      while (I < End && D.Ops[I].Kind == TPOp::kString)
+        ++I;
+      if (I < End) {
+        const TPOp& Op = D.Ops[I];
+        if (Op.Kind == TPOp::kNumber) {
+          C.A.Imm = Op.Num;
+          ++I;
+        } else if (Op.Kind == TPOp::kGroup) {
+          GroupArg(Op.Ref, C.AMode, C.A);
+          ++I;
+        } else if (IsVariable(Op)) {
+          C.AMode = TPCode::mVar;
+          C.A.Index = Op.VarSlot;
+          C.A.Ident = Op.Ident;
+          C.A.Type = Type;
+          ++I;
+        } else if (Op.Kind == TPOp::kFunction) {
+          if (C.XMode == TPCode::mAcc) {
+            // Keep the running value while the operand after is computed.
+            TPCode Save;
+            Save.Code = TPCode::cSave;
+            Save.XMode = TPCode::mAcc;
+            Save.Type = Type;
+            if (PendingLoad()) {
+              Save.XMode = D.Code.back().XMode;
+              Save.X = D.Code.back().X;
+              D.Code.pop_back();
+            }
+            D.Code.push_back(Save);
+            C.XMode = TPCode::mSaved;
+          }
+          Call(I, End, false);
+          C.AMode = TPCode::mAcc;
+        } else {
+          ++I;
+        }
+      }
     }
+    if (F.Op != ofNone) {
+      if (F.ParamCount > 0) {
+        C.Code = TPCode::cBuiltinList;
+      } else {
+        switch (F.Op) {
+        case ofMultiply:
+          C.Code = TPCode::cMul;
+          break;
+        case ofDivide:
+          C.Code = TPCode::cDiv;
+          break;
+        case ofPower:
+          C.Code = TPCode::cPow;
+          break;
+        case ofSin:
+          C.Code = TPCode::cSin;
+          break;
+        case ofCos:
+          C.Code = TPCode::cCos;
+          break;
+        default:
+          C.Code = TPCode::cBuiltin;
+          break;
+        }
+      }
+    } else if (IsVariable(F)) {
+      C.Code = TPCode::cLoad;
+      C.XMode = TPCode::mVar;
+      C.X.Index = F.VarSlot;
+      C.X.Ident = F.Ident;
+      C.X.Type = Type;
+    } else if ((!F.Req1 && !F.Req2) || (C.List >= 0 && D.Subs[C.List].Count > 0)) {
+      C.Code = TPCode::cHook;
+    } else {
+      C.Code = TPCode::cHookOps;
+    }
+    // The value just loaded becomes the operand fetched directly.
+    if (C.Code != TPCode::cLoad && PendingLoad()) {
+      if (C.XMode == TPCode::mAcc) {
+        C.XMode = D.Code.back().XMode;
+        C.X = D.Code.back().X;
+        D.Code.pop_back();
+      } else if (C.AMode == TPCode::mAcc) {
+        C.AMode = D.Code.back().XMode;
+        C.A = D.Code.back().X;
+        D.Code.pop_back();
+      }
+    }
+    D.Code.push_back(C);
   }
 
-  const TParser& P;
-  const TParserScriptData& D;
-  double* Vals;
-  TParameter* Params;
+  TParserScriptData& D;
+  std::vector<const TPOp*> InlineVar;
+  std::vector<int32_t> InlineType;
+  std::vector<TPCode::TMode> InlineMode;
+  std::vector<double> InlineImm;
+  size_t TermStart = 0;
+  int32_t Type = -1;
 };
 
-double TParserEvaluator::Call(const TPOp* Ops, uint32_t& I, uint32_t End, double B,
-                              int32_t TypeIndex) {
-  const TPOp& F = Ops[I++];
-  double A = 0;
-  std::span<const TParameter> Ps;
-  if (F.ParamCount > 0) {
-    if (I < End && Ops[I].Kind == TPOp::kList) {
-      const TPSub& L = D.Subs[Ops[I].Ref];
-      Ps = std::span<const TParameter>(Params + L.First, L.Count);
-      ++I;
-    }
-  } else if (F.Req2) {
-    A = Operand(Ops, I, End, TypeIndex);
+} // namespace
+
+namespace {
+
+// What the instructions read besides their own operands.
+struct TRunContext {
+  const TParser& P;
+  const double* Vals;
+  const double* Vars;
+  uint32_t NVars;
+};
+
+// A variable the caller gave no value for: asked through the hook.
+[[gnu::noinline, gnu::cold]] double HookVariable(const TRunContext& Ctx, const TPCode::TArg& Arg) {
+  return TParserEvaluator::CallHook(Ctx.P, Arg.Ident, Arg.Type, {});
+}
+
+template <bool Full>
+[[gnu::always_inline]] inline double Fetch(const TRunContext& Ctx, TPCode::TMode Mode,
+                                           const TPCode::TArg& Arg, double V, double B) {
+  if constexpr (Full) {
+    // No call on this path, so that the running value can stay in a register.
+    if (Mode == TPCode::mVar)
+      return Ctx.Vars[Arg.Index];
+    if (Mode == TPCode::mVarSum)
+      return 0.0 + Ctx.Vars[Arg.Index];
+    if (Mode == TPCode::mVarAdd)
+      return (0.0 + Ctx.Vars[Arg.Index]) + Arg.Imm;
+    if (Mode == TPCode::mVarSub)
+      return (0.0 + Ctx.Vars[Arg.Index]) - Arg.Imm;
   }
-  switch (F.Op) {
-  case ofMultiply:
-    return B * A;
-  case ofDivide:
-    return B / A;
-  case ofPower:
-    return A == 2.0 ? B * B : std::pow(B, A);
-  case ofSin:
-    return std::sin(A);
-  case ofCos:
-    return std::cos(A);
-  case ofNone:
+  switch (Mode) {
+  case TPCode::mConst:
+    return Arg.Imm;
+  case TPCode::mSlot:
+    return Ctx.Vals[Arg.Index];
+  case TPCode::mVar:
+    return static_cast<uint32_t>(Arg.Index) < Ctx.NVars ? Ctx.Vars[Arg.Index]
+                                                        : HookVariable(Ctx, Arg);
+  case TPCode::mVarSum:
+  case TPCode::mVarAdd:
+  case TPCode::mVarSub: {
+    const double S = 0.0 + (static_cast<uint32_t>(Arg.Index) < Ctx.NVars ? Ctx.Vars[Arg.Index]
+                                                                         : HookVariable(Ctx, Arg));
+    return Mode == TPCode::mVarSum ? S : Mode == TPCode::mVarAdd ? S + Arg.Imm : S - Arg.Imm;
+  }
+  case TPCode::mAcc:
+    return V;
+  case TPCode::mSaved:
+    return B;
+  }
+  return 0;
+}
+
+template <bool Full, TPCode::TMode XM, TPCode::TMode AM>
+[[gnu::always_inline]] inline void Binary(const TRunContext& Ctx, const TPCode& C, double& V,
+                                          double B, int Op) {
+  const double X = Fetch<Full>(Ctx, XM, C.X, V, B);
+  const double A = Fetch<Full>(Ctx, AM, C.A, V, B);
+  switch (Op) {
+  case 0:
+    V = X * A;
+    break;
+  case 1:
+    V = X / A;
     break;
   default:
-    return P.DefaultFunction(F.Op, B, A, Ps);
+    V = A == 2.0 ? X * X : std::pow(X, A);
+    break;
   }
-  if (P.FOnFunction) {
-    bool Handled = false;
-    double Result = 0;
-    if (!F.Req1 && !F.Req2) {
-      P.FOnFunction(F.Ident, TypeIndex, Ps, Handled, Result);
-    } else if (Ps.empty()) {
-      // Operands travel to the hook as parameters: the one before, then the one after.
-      TParameter Ops2[2];
-      size_t N = 0;
-      if (F.Req1)
-        Ops2[N++].Value = B;
-      if (F.Req2)
-        Ops2[N++].Value = A;
-      P.FOnFunction(F.Ident, TypeIndex, std::span<const TParameter>(Ops2, N), Handled, Result);
-    } else {
-      P.FOnFunction(F.Ident, TypeIndex, Ps, Handled, Result);
+}
+
+// The cases of the specialised instructions, for a switch on the code of instruction C with
+// V, B, Ctx and Full in scope.
+#define G_LOAD(C, I)                                                                               \
+  case SpecialCodes::CLoadBase + I:                                                                \
+    V = Fetch<Full>(Ctx, SpecialCodes::CLoadModes[I], (C).X, V, B);                                \
+    break;
+#define G_BIN(C, I, J)                                                                             \
+  case SpecialCodes::CMulBase + I * 7 + J:                                                         \
+    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 0);             \
+    break;                                                                                         \
+  case SpecialCodes::CDivBase + I * 7 + J:                                                         \
+    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 1);             \
+    break;                                                                                         \
+  case SpecialCodes::CPowBase + I * 7 + J:                                                         \
+    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 2);             \
+    break;
+// clang-format off
+#define G_BIN_ROW(C, I)                                                                            \
+  G_BIN(C, I, 0) G_BIN(C, I, 1) G_BIN(C, I, 2) G_BIN(C, I, 3) G_BIN(C, I, 4) G_BIN(C, I, 5)        \
+  G_BIN(C, I, 6)
+#define G_SPECIAL_CASES(C)                                                                         \
+  G_LOAD(C, 0) G_LOAD(C, 1) G_LOAD(C, 2) G_LOAD(C, 3) G_LOAD(C, 4) G_LOAD(C, 5)                    \
+  G_BIN_ROW(C, 0) G_BIN_ROW(C, 1) G_BIN_ROW(C, 2) G_BIN_ROW(C, 3) G_BIN_ROW(C, 4) G_BIN_ROW(C, 5)
+// clang-format on
+static_assert(std::size(SpecialCodes::CLoadModes) == 6 && std::size(SpecialCodes::CXModes) == 6 &&
+              std::size(SpecialCodes::CAModes) == 7);
+
+// The end of an instruction: R := R ± V ± ThenImm, then store R in a group's slot (and start the
+// next sum) or leave it as the result (true).
+template <uint8_t T>
+[[gnu::always_inline]] inline bool ApplyThen(const TPCode& C, double V, double& R, double* Vals) {
+  double S = R;
+  if constexpr ((T & TPCode::tAdd) != 0)
+    S += V;
+  else if constexpr ((T & TPCode::tSub) != 0)
+    S -= V;
+  if constexpr ((T & TPCode::tAddImm) != 0)
+    S += C.ThenImm;
+  else if constexpr ((T & TPCode::tSubImm) != 0)
+    S -= C.ThenImm;
+  if constexpr ((T & TPCode::tStore) != 0) {
+    Vals[C.Store] = S;
+    S = 0;
+  }
+  R = S;
+  return (T & TPCode::tReturn) != 0;
+}
+
+// A script of one specialised instruction (its code and whether a constant is added to or
+// subtracted from its value) whose variables all come from the caller.
+template <int Code, int Imm>
+double RunSingle(const TParser& P, const TPCode& C, const double* Vars) {
+  using namespace SpecialCodes;
+  const TRunContext Ctx{P, nullptr, Vars, UINT32_MAX};
+  double V = 0;
+  if constexpr (Code < CMulBase) {
+    V = Fetch<true>(Ctx, CLoadModes[Code - CLoadBase], C.X, V, 0);
+  } else {
+    constexpr int K = (Code - CMulBase) % CBinaryCount;
+    constexpr int NA = std::size(CAModes);
+    Binary<true, CXModes[K / NA], CAModes[K % NA]>(Ctx, C, V, 0, (Code - CMulBase) / CBinaryCount);
+  }
+  double S = 0.0 + V; // the sum of the terms starts from +0
+  if constexpr (Imm == 1)
+    S += C.ThenImm;
+  else if constexpr (Imm == 2)
+    S -= C.ThenImm;
+  return S;
+}
+
+template <size_t... I>
+constexpr auto MakeSingleTable(std::index_sequence<I...>) {
+  using TSingle = decltype(TParserScriptData::Single);
+  return std::array<TSingle, sizeof...(I)>{
+      {&RunSingle<SpecialCodes::CLoadBase + static_cast<int>(I / 3), static_cast<int>(I % 3)>...}};
+}
+
+auto SingleFunction(const TPCode& C) -> decltype(TParserScriptData::Single) {
+  static constexpr auto CTable = MakeSingleTable(
+      std::make_index_sequence<(SpecialCodes::CEnd - SpecialCodes::CLoadBase) * 3>());
+  const int Imm = (C.Then & TPCode::tAddImm) ? 1 : (C.Then & TPCode::tSubImm) ? 2 : 0;
+  return CTable[(C.Code - SpecialCodes::CLoadBase) * 3 + Imm];
+}
+
+} // namespace
+
+template <bool Full>
+inline double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, double* Vals,
+                                    TParameter* Buf, const double* Vars, uint32_t NVars) {
+  const TRunContext Ctx{P, Vals, Vars, NVars};
+  const TParameter* Template = D.Template.data();
+  auto Params = [&](int32_t List) -> std::span<const TParameter> {
+    if (List < 0)
+      return {};
+    const TPSub& L = D.Subs[List];
+    return std::span<const TParameter>((L.Dynamic ? Buf : Template) + L.First, L.Count);
+  };
+  double V = 0, B = 0, R = 0;
+#define G_X Fetch<Full>(Ctx, C->XMode, C->X, V, B)
+#define G_A Fetch<Full>(Ctx, C->AMode, C->A, V, B)
+  for (const TPCode* C = D.Code.data();; ++C) {
+    switch (static_cast<int>(C->Code)) {
+    case TPCode::cLoad:
+      V = G_X;
+      break;
+    case TPCode::cSave:
+      // The operand after never reads V: forgetting it keeps V out of memory across calls.
+      B = G_X;
+      V = 0;
+      continue;
+    case TPCode::cMul: {
+      const double X = G_X;
+      V = X * G_A;
+      break;
     }
-    if (Handled)
-      return Result;
+    case TPCode::cDiv: {
+      const double X = G_X;
+      V = X / G_A;
+      break;
+    }
+    case TPCode::cPow: {
+      const double X = G_X;
+      const double A = G_A;
+      V = A == 2.0 ? X * X : std::pow(X, A);
+      break;
+    }
+    case TPCode::cSin:
+      V = std::sin(G_A);
+      break;
+    case TPCode::cCos:
+      V = std::cos(G_A);
+      break;
+    case TPCode::cBuiltin: {
+      const double X = G_X;
+      V = P.DefaultFunction(C->Op, X, G_A, {});
+      break;
+    }
+    case TPCode::cBuiltinList:
+      V = P.DefaultFunction(C->Op, G_X, 0, Params(C->List));
+      break;
+    case TPCode::cHook:
+      V = CallHook(P, C->Ident, C->Type, Params(C->List));
+      break;
+    case TPCode::cHookOps: {
+      const double X = G_X;
+      V = CallHookOperands(P, C->Ident, C->Type, C->Req1, C->Req2, X, G_A);
+      break;
+    }
+    case TPCode::cFill: {
+      const TPSub& L = D.Subs[C->List];
+      std::uninitialized_copy_n(Template + L.First, L.Count, Buf + L.First);
+      V = 0; // lists come between terms, where V is dead
+      continue;
+    }
+    case TPCode::cSetParam: {
+      const double A = G_A;
+      Buf[C->Store].Value = C->Negate ? -A : A;
+      V = 0;
+      continue;
+    }
+      // The specialised instructions: one case per operation and operand modes.
+      G_SPECIAL_CASES(*C)
+    default:
+      __builtin_unreachable(); // TCodeGen makes no other code
+    }
+#undef G_X
+#undef G_A
+    // What follows: one straight case per combination of the flags.
+    switch (C->Then) {
+    case 0:
+      break;
+#define G_THEN(T)                                                                                  \
+  case T:                                                                                          \
+    if (ApplyThen<T>(*C, V, R, Vals))                                                              \
+      return R;                                                                                    \
+    break;
+#define G_THEN_END(T) G_THEN(T) G_THEN(T | TPCode::tStore) G_THEN(T | TPCode::tReturn)
+#define G_THEN_IMM(T) G_THEN_END(T) G_THEN_END(T | TPCode::tAddImm) G_THEN_END(T | TPCode::tSubImm)
+      G_THEN(TPCode::tStore)
+      G_THEN(TPCode::tReturn)
+      G_THEN_IMM(TPCode::tAdd)
+      G_THEN_IMM(TPCode::tSub)
+#undef G_THEN_IMM
+#undef G_THEN_END
+#undef G_THEN
+    default:
+      __builtin_unreachable(); // TCodeGen makes no other combination
+    }
   }
-  throw EGException(Format("Unknown function: %d", {F.Ident}));
 }
 
 double TParser::ExecuteScript(const TParserScript& Script) const {
-  if (!Script || Script->Subs.empty())
+  return ExecuteScript(Script, {});
+}
+
+double TParser::ExecuteScript(const TParserScript& Script,
+                              std::span<const double> Variables) const {
+  const TParserScriptData* D = Script.get();
+  const auto NVars = static_cast<uint32_t>(std::min<size_t>(Variables.size(), UINT32_MAX));
+  if (D && D->Single && D->VarCount <= NVars) [[likely]]
+    return D->Single(*this, D->Code[0], Variables.data());
+  return TParserEvaluator::Execute(*this, D, Variables.data(), NVars);
+}
+
+double TParserEvaluator::Execute(const TParser& P, const TParserScriptData* D, const double* Vars,
+                                 uint32_t NVars) {
+  if (!D || D->Code.empty())
     throw EGException("Invalid script");
-  const TParserScriptData& D = *Script;
   constexpr size_t CSmall = 32;
-  if (D.Subs.size() <= CSmall && D.Params.size() <= CSmall) {
-    // Left uninitialised: every slot is written before it is read.
-    double Vals[CSmall];
-    alignas(TParameter) unsigned char ParamBytes[CSmall * sizeof(TParameter)];
-    return TParserEvaluator(*this, D, Vals, reinterpret_cast<TParameter*>(ParamBytes)).Run();
-  }
-  std::vector<double> Vals(D.Subs.size());
-  std::vector<TParameter> Params(D.Params.size());
-  return TParserEvaluator(*this, D, Vals.data(), Params.data()).Run();
+  if (D->Subs.size() > CSmall || D->BufSize > CSmall) [[unlikely]]
+    return ExecuteLarge(P, *D, Vars, NVars);
+  // Left uninitialised: every slot is written before it is read.
+  double Vals[CSmall];
+  alignas(TParameter) unsigned char Buf[CSmall * sizeof(TParameter)];
+  if (D->VarCount <= NVars)
+    return Run<true>(P, *D, Vals, reinterpret_cast<TParameter*>(Buf), Vars, NVars);
+  return Run<false>(P, *D, Vals, reinterpret_cast<TParameter*>(Buf), Vars, NVars);
+}
+
+double TParserEvaluator::ExecuteLarge(const TParser& P, const TParserScriptData& D,
+                                      const double* Vars, uint32_t NVars) {
+  auto Vals = std::make_unique_for_overwrite<double[]>(D.Subs.size());
+  auto Buf = std::make_unique_for_overwrite<TParameter[]>(std::max<size_t>(D.BufSize, 1));
+  if (D.VarCount <= NVars)
+    return Run<true>(P, D, Vals.get(), Buf.get(), Vars, NVars);
+  return Run<false>(P, D, Vals.get(), Buf.get(), Vars, NVars);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1219,6 +1851,7 @@ void TParser::StringToScript(std::string_view Text, TParserScript& Script) {
   }
   auto Data = std::make_shared<TParserScriptData>();
   TParserCompiler(*this, *Data).CompileExpression(std::move(Lowered), 0);
+  TCodeGen(*Data).Generate();
   Script = std::move(Data);
 }
 
@@ -1234,9 +1867,7 @@ void TParser::OptimizeScript(TParserScript& Script) {
   std::vector<std::vector<TPTerm>> SubTerms(N);
   std::vector<std::vector<std::vector<TPOp>>> SubOps(N);
   std::vector<std::vector<TPParam>> SubParams(N);
-  std::vector<double> Vals(N, 0);
   std::vector<TParameter> Params(Src.Params.size());
-  TParserEvaluator Eval(*this, Src, Vals.data(), Params.data());
 
   // Whether Ops[I] (the operand after a function) can be computed now, and its position after.
   std::function<bool(const std::vector<TPOp>&, size_t, size_t&)> ConstOperand;
@@ -1332,9 +1963,9 @@ void TParser::OptimizeScript(TParserScript& Script) {
         }
         if (Op.Kind == TPOp::kFunction && Computable(Ops, I, Pending, Next)) {
           // Evaluate the items I..Next with the running value.
-          uint32_t J = static_cast<uint32_t>(I);
-          PendingValue = Eval.Call(Ops.data(), J, static_cast<uint32_t>(Next),
-                                   Pending ? PendingValue : 0, Term.TypeIndex);
+          size_t J = I;
+          PendingValue = TParserEvaluator::Fold(*this, Src, Params.data(), Ops, J,
+                                                Pending ? PendingValue : 0, Term.TypeIndex);
           Pending = true;
           I = Next;
           continue;
@@ -1356,10 +1987,10 @@ void TParser::OptimizeScript(TParserScript& Script) {
           if (Ops[I].Kind == TPOp::kNumber) {
             Result.push_back(Ops[I++]);
           } else if (Ops[I].Kind == TPOp::kFunction && Computable(Ops, I, false, Next)) {
-            uint32_t J = static_cast<uint32_t>(I);
+            size_t J = I;
             TPOp Num;
             Num.Kind = TPOp::kNumber;
-            Num.Num = Eval.Call(Ops.data(), J, static_cast<uint32_t>(Next), 0, Term.TypeIndex);
+            Num.Num = TParserEvaluator::Fold(*this, Src, Params.data(), Ops, J, 0, Term.TypeIndex);
             Result.push_back(Num);
             I = Next;
           }
@@ -1377,7 +2008,6 @@ void TParser::OptimizeScript(TParserScript& Script) {
     if (Kept.empty()) {
       Subs[K].Constant = true;
       Subs[K].ConstValue = ConstSum;
-      Vals[K] = ConstSum;
     }
     if (HaveConst) {
       TPTerm Term;
@@ -1437,6 +2067,7 @@ void TParser::OptimizeScript(TParserScript& Script) {
     }
     Out->Subs.push_back(Sub);
   }
+  TCodeGen(*Out).Generate();
   Script = std::move(Out);
 }
 

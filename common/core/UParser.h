@@ -6,6 +6,12 @@
 // "2^3^2" is 64). Names are found anywhere in the text, without regard to word boundaries, the
 // longest name first. Round brackets group, square brackets enclose parameter lists.
 //
+// A compiled script is a flat instruction stream over an accumulator: the running value of the
+// current term, the sum of the terms, and one slot per bracket group. Constants are folded, the
+// operand of an operator is fetched by the operator itself (a constant, a group's slot or a
+// variable), and names registered as variables are read from the caller's array of values by
+// index, so evaluation looks up no name and allocates nothing for ordinary expressions.
+//
 // Compiled scripts are immutable and shared; evaluating one touches no state of the parser but
 // the executor hook, so scripts may be evaluated while another thread compiles (compilation and
 // registry changes are serialised by the parser's lock).
@@ -140,6 +146,9 @@ struct TFunction {
   bool Optimizable = false;   // may be computed at compile time from constant operands
   int32_t ParameterCount = 0; // minimum number of bracketed parameters; 0: no list
   TParserOp Op = ofNone;
+  // For a name registered with RegisterVariable: its index in the values handed to
+  // ExecuteScript; -1 for every other name.
+  int32_t VariableSlot = -1;
 };
 
 // One registered type name.
@@ -179,6 +188,11 @@ public:
                         TParserOp AOp = ofNone);
   // Removes a name; the names behind it are renumbered. False when Index is out of range.
   bool UnregisterFunction(int32_t Index);
+  // Appends a variable: a name that takes no operands and is never folded, whose value is
+  // Variables[Slot] of the values handed to ExecuteScript. When the values are fewer than
+  // Slot + 1 it is asked through the executor hook like any other name. A variable in a bracket
+  // group of its own ("sin(x)") is read where the group is used.
+  void RegisterVariable(int32_t& Index, std::string_view AName, int32_t Slot);
   void RegisterType(int32_t& Index, std::string_view AName);
   int32_t IndexOfFunction(std::string_view AName);
   int32_t IndexOfType(std::string_view AName);
@@ -224,6 +238,8 @@ public:
   TParserScript Compile(std::string_view Text);
   // Evaluates a compiled script. Safe to call from several threads at once.
   double ExecuteScript(const TParserScript& Script) const;
+  // The same, with the values of the registered variables (indexed by their slots).
+  double ExecuteScript(const TParserScript& Script, std::span<const double> Variables) const;
 
   // Computes a built-in operation (B: the operand before, A: the operand after).
   double DefaultFunction(TParserOp Op, double B, double A,
