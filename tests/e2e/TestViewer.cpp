@@ -87,13 +87,17 @@ TEST(Viewer, ShowsTextFilesWithEitherLineEnd) {
   EXPECT_NE(Out.find("Missing.txt"), std::string::npos) << Out;
 }
 
-// An animation plays: its picture changes from frame to frame.
+// Animations play: their pictures change from frame to frame (the showcase holds a mask, a
+// nested animation, a sound and a text).
 TEST(Viewer, PlaysAnimations) {
-  std::string Out;
-  const std::string Early = Show("Demo\\Harbour.ani", "--frames 10", Out);
-  ASSERT_FALSE(Early.empty()) << Out;
-  EXPECT_NE(Out.find("(TGAnimation)"), std::string::npos) << Out;
-  const std::string Later = Show("Demo\\Harbour.ani", "--frames 90", Out);
-  ASSERT_FALSE(Later.empty()) << Out;
-  EXPECT_NE(Early, Later);
+  for (const char* URL : {"Demo\\Harbour.ani", "Demo\\Showcase.ani"}) {
+    SCOPED_TRACE(URL);
+    std::string Out;
+    const std::string Early = Show(URL, "--frames 10", Out);
+    ASSERT_FALSE(Early.empty()) << Out;
+    EXPECT_NE(Out.find("(TGAnimation)"), std::string::npos) << Out;
+    const std::string Later = Show(URL, "--frames 90", Out);
+    ASSERT_FALSE(Later.empty()) << Out;
+    EXPECT_NE(Early, Later);
+  }
 }
