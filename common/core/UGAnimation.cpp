@@ -3,6 +3,7 @@
 #include "UGApp.h"
 #include "UGDebug.h"
 #include "UGFormat.h"
+#include "UGSprite.h"
 #include "UGTexture.h"
 #include "UGXMLNode.h"
 
@@ -86,6 +87,13 @@ void DisableMaskTexGen() {
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glActiveTexture(GL_TEXTURE0);
+}
+
+// Draws the sprites queued in an open batch now, in the current state: before the render
+// target or the mask stage changes, queued pictures must reach the target they were drawn for.
+void FlushSprites() {
+  if (TGSprite::Batch)
+    TGSprite::Batch->Flush();
 }
 
 // Restores MaskRenderingStep to 0 however the scope is left.
@@ -491,6 +499,7 @@ bool TGAnimation::SetupMask(TGMovie* Content, TGChannel* Mask, float& X0, float&
   GD->SetMatrixByType(mProjection, GD->GetMatrixByType(mProjection) * Remap);
   TMaskStepGuard Step(1);
   DrawChannel(Mask);
+  FlushSprites();
   return true;
 }
 
@@ -504,16 +513,14 @@ void TGAnimation::DrawMasked(TGMovie* Content, TGChannel* Mask) {
     AssertionFailure();
   if (!GD)
     return;
+  FlushSprites();
   float X0, Y0, X1, Y1;
   if (SetupMask(Content, Mask, X0, Y0, X1, Y1)) {
-    // Camera space -> clip space, moved by half a pixel so that each pixel looks the mask up
-    // at its centre (content covers a pixel when its top-left corner is inside, so an edge
-    // shared by content and mask falls between pixels) -> the box as texture coordinates, its
-    // top-left corner at (0, 0), plus half a texel to meet the centres of the mask's texels.
-    const TGViewport& VP = GD->Viewport();
-    TGMatrix PixelCentre = MatIdentity;
-    PixelCentre.M[3][0] = 1.0f / static_cast<float>(std::max(1, VP.Right - VP.Left));
-    PixelCentre.M[3][1] = -1.0f / static_cast<float>(std::max(1, VP.Bottom - VP.Top));
+    // Camera space -> clip space -> the box as texture coordinates, its top-left corner at
+    // (0, 0), plus half a texel to meet the centres of the mask's texels. Each pixel looks the
+    // mask up at its sample point, the whole-number position where drawing decides coverage,
+    // so a picture (drawn half a pixel back, edges between sample points) and a mask picture
+    // of the same place line up exactly.
     const float HalfTexel = 0.5f / static_cast<float>(CMaskTargetSize);
     TGMatrix Box{};
     Box.M[0][0] = 1 / (X1 - X0);
@@ -521,7 +528,7 @@ void TGAnimation::DrawMasked(TGMovie* Content, TGChannel* Mask) {
     Box.M[3][0] = -X0 / (X1 - X0) + HalfTexel;
     Box.M[3][1] = Y1 / (Y1 - Y0) + HalfTexel;
     Box.M[3][3] = 1;
-    const TGMatrix TexMatrix = GD->GetMatrixByType(mProjection) * PixelCentre * Box;
+    const TGMatrix TexMatrix = GD->GetMatrixByType(mProjection) * Box;
 
     GD->PushState(TGDeviceStateMask{bTextures});
     try {
@@ -532,6 +539,7 @@ void TGAnimation::DrawMasked(TGMovie* Content, TGChannel* Mask) {
       {
         TMaskStepGuard Step(1);
         DrawChannel(Content);
+        FlushSprites();
       }
     } catch (...) {
       FinishMask();
@@ -654,11 +662,13 @@ int32_t TGAnimationComplicationTester::CalculateSelfComplication(TGAnimation* An
   int64_t Longest = 0;
   for (int32_t T = 0; T < Total; T += Step) {
     Clone->SetElapsedTime(T);
+    FlushSprites(); // what the frame queued goes to the frame
     TStateGuard State(TGDeviceStateMask{bRenderTarget, bViewport});
     GD->SetRenderTarget(Target.get());
     GD->Erase(0);
     const auto Start = std::chrono::steady_clock::now();
     Clone->Draw();
+    FlushSprites();
     const auto Ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - Start)
                         .count();
