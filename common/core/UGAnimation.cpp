@@ -7,8 +7,6 @@
 #include "UGTexture.h"
 #include "UGXMLNode.h"
 
-#include <epoxy/gl.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -32,61 +30,6 @@ int32_t ClampToInt(int64_t V) {
 
 [[noreturn]] void AssertionFailure(TGSourceLocation Loc = TGSourceLocation::current()) {
   throw ErrorAt("Assertion failure", Loc);
-}
-
-// Stage 1 takes its texture coordinates from the camera-space position of each vertex, carried
-// through TexMatrix (a row-vector matrix from camera space to the mask's texture space, with the
-// perspective division done by the lookup), and clamps them at the mask's edges. The device has
-// no notion of generated coordinates, so they are switched on and off here around the masked
-// content; the device's next binding of the stage resets the texture matrix and address modes.
-void EnableMaskTexGen(const TGMatrix& TexMatrix) {
-  if (!GD || !GD->Initialized())
-    return;
-  GLint Units = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
-  if (Units <= CMaskStage)
-    return;
-  glActiveTexture(GL_TEXTURE0 + CMaskStage);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  // Eye planes are taken through the inverse of the model-view matrix current when they are
-  // given: with the identity loaded they yield the camera-space position itself.
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  const GLfloat Planes[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-  const GLenum Coords[4] = {GL_S, GL_T, GL_R, GL_Q};
-  const GLenum Enables[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
-                             GL_TEXTURE_GEN_Q};
-  for (int I = 0; I < 4; ++I) {
-    glTexGeni(Coords[I], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
-    glTexGenfv(Coords[I], GL_EYE_PLANE, Planes[I]);
-    glEnable(Enables[I]);
-  }
-  glPopMatrix();
-  // A row-vector matrix has the memory layout OpenGL expects of its column-vector transpose.
-  glMatrixMode(GL_TEXTURE);
-  glLoadMatrixf(&TexMatrix.M[0][0]);
-  glMatrixMode(GL_MODELVIEW);
-  glActiveTexture(GL_TEXTURE0);
-}
-
-void DisableMaskTexGen() {
-  if (!GD || !GD->Initialized())
-    return;
-  GLint Units = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
-  if (Units <= CMaskStage)
-    return;
-  glActiveTexture(GL_TEXTURE0 + CMaskStage);
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
-  glDisable(GL_TEXTURE_GEN_R);
-  glDisable(GL_TEXTURE_GEN_Q);
-  glMatrixMode(GL_TEXTURE);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glActiveTexture(GL_TEXTURE0);
 }
 
 // Draws the sprites queued in an open batch now, in the current state: before the render
@@ -504,7 +447,8 @@ bool TGAnimation::SetupMask(TGMovie* Content, TGChannel* Mask, float& X0, float&
 }
 
 void TGAnimation::FinishMask() {
-  DisableMaskTexGen();
+  if (GD)
+    GD->DisableCameraSpaceTexCoords(CMaskStage);
   GD->PopState();
 }
 
@@ -535,7 +479,7 @@ void TGAnimation::DrawMasked(TGMovie* Content, TGChannel* Mask) {
       GD->SetTexture(CMaskStage, GD->GetCommonRenderTarget());
       GD->SetTextureFilter(CMaskStage, tfLinear);
       GD->SetTextureState(CMaskStage, tsModulate);
-      EnableMaskTexGen(TexMatrix);
+      GD->EnableCameraSpaceTexCoords(CMaskStage, TexMatrix);
       {
         TMaskStepGuard Step(1);
         DrawChannel(Content);

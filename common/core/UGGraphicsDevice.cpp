@@ -1213,3 +1213,53 @@ void TGGraphicsDevice::ApplyColorMaterial() {
     glDisable(GL_COLOR_MATERIAL);
   }
 }
+
+void TGGraphicsDevice::EnableCameraSpaceTexCoords(int Stage, const TGMatrix& TexMatrix) {
+  if (!Initialized())
+    return;
+  GLint Units = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
+  if (Units <= Stage)
+    return;
+  glActiveTexture(GL_TEXTURE0 + Stage);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  // Eye planes are taken through the inverse of the model-view matrix current when they are
+  // given: with the identity loaded they yield the camera-space position itself.
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  const GLfloat Planes[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  const GLenum Coords[4] = {GL_S, GL_T, GL_R, GL_Q};
+  const GLenum Enables[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                             GL_TEXTURE_GEN_Q};
+  for (int I = 0; I < 4; ++I) {
+    glTexGeni(Coords[I], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+    glTexGenfv(Coords[I], GL_EYE_PLANE, Planes[I]);
+    glEnable(Enables[I]);
+  }
+  glPopMatrix();
+  // A row-vector matrix has the memory layout OpenGL expects of its column-vector transpose.
+  glMatrixMode(GL_TEXTURE);
+  glLoadMatrixf(&TexMatrix.M[0][0]);
+  glMatrixMode(GL_MODELVIEW);
+  glActiveTexture(GL_TEXTURE0);
+}
+
+void TGGraphicsDevice::DisableCameraSpaceTexCoords(int Stage) {
+  if (!Initialized())
+    return;
+  GLint Units = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
+  if (Units <= Stage)
+    return;
+  glActiveTexture(GL_TEXTURE0 + Stage);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  glDisable(GL_TEXTURE_GEN_R);
+  glDisable(GL_TEXTURE_GEN_Q);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glActiveTexture(GL_TEXTURE0);
+}

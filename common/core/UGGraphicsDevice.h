@@ -449,6 +449,12 @@ class TGGraphicsDevice : public TGDeviceState {
   bool BeginScene();
   void EndScene();
   void Present();
+  // Stage's texture coordinates from each vertex's camera-space position carried through
+  // TexMatrix (a row-vector matrix into the texture's space, the perspective division done by
+  // the lookup), clamped at the texture's edges; until switched off again. The next binding of
+  // the stage resets the texture matrix and address modes.
+  void EnableCameraSpaceTexCoords(int Stage, const TGMatrix& TexMatrix);
+  void DisableCameraSpaceTexCoords(int Stage);
   // Clears colour and depth of the viewport: to DefaultClearColor, or to Color (depth 1).
   void Erase() { Erase(FDefaultClearColor); }
   void Erase(TGColor Color);
