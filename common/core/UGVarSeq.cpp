@@ -58,9 +58,10 @@ void TGVarSeq::AssignTo(TGObject* Dest) const {
     D->SetValue(T.Time, T.Value);
 }
 
-void TGVarSeq::StrToVar(TGResourceLibrary* Context, const std::string& Text,
-                        TGVariant& Value) const {
-  (void)Context;
+namespace {
+
+// A term's text as the value it reads as: an integer, a float, a switch, or else the text.
+void ParseTermText(const std::string& Text, TGVariant& Value) {
   int32_t I;
   float F;
   bool B;
@@ -74,8 +75,19 @@ void TGVarSeq::StrToVar(TGResourceLibrary* Context, const std::string& Text,
     Value = TGVariant(Text);
 }
 
+} // namespace
+
+void TGVarSeq::StrToVar(TGResourceLibrary* Context, const std::string& Text,
+                        TGVariant& Value) const {
+  (void)Context;
+  if (HoldsNumbers())
+    StrToNumber(Text, Value);
+  else
+    ParseTermText(Text, Value);
+}
+
 void TGVarSeq::StrToNumber(const std::string& Text, TGVariant& Value) const {
-  TGVarSeq::StrToVar(nullptr, Text, Value);
+  ParseTermText(Text, Value);
   if (!Value.IsNumeric() && Value.VType() != varBoolean)
     throw EConvertError(Format("Sequence \"%s\": \"%s\" is not a number", {FName, Text}));
 }

@@ -85,6 +85,9 @@ protected:
   virtual bool ConvertsText() const { return true; }
   // StrToVar for the envelopes: a text that is no number is damage (EConvertError).
   void StrToNumber(const std::string& Text, TGVariant& Value) const;
+  // Kinds whose values are numbers, switches or ordinals: a text that is none of these is
+  // damage when loaded, not a value that fails each time it is read.
+  virtual bool HoldsNumbers() const { return false; }
 
   std::string FName;
   TGVariant FDefValue;
@@ -93,6 +96,9 @@ protected:
 
 class TGIntegerSeq : public TGVarSeq {
   G_CLASS(TGIntegerSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   int32_t GetIntegerValue(int32_t Time) const { return Value(Time).ToInteger(); }
@@ -100,6 +106,9 @@ public:
 
 class TGRealSeq : public TGVarSeq {
   G_CLASS(TGRealSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   float GetRealValue(int32_t Time) const { return Value(Time).ToSingle(); }
@@ -107,6 +116,9 @@ public:
 
 class TGBoolSeq : public TGVarSeq {
   G_CLASS(TGBoolSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   bool GetBoolValue(int32_t Time) const { return Value(Time).ToBoolean(); }
@@ -138,6 +150,9 @@ public:
 
 class TGBlendingSeq : public TGVarSeq {
   G_CLASS(TGBlendingSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   TGBlending GetBlendingValue(int32_t Time) const {
@@ -147,6 +162,9 @@ public:
 
 class TGTextureFilterSeq : public TGVarSeq {
   G_CLASS(TGTextureFilterSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   TGTextureFilter GetTextureFilterValue(int32_t Time) const {
@@ -157,6 +175,9 @@ public:
 // The TGAlign ordinal of the text unit.
 class TGTextAlignSeq : public TGVarSeq {
   G_CLASS(TGTextAlignSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   int32_t GetAlignValue(int32_t Time) const { return Value(Time).ToInteger(); }
@@ -165,6 +186,9 @@ public:
 // The TGVAlign ordinal of the text unit.
 class TGTextVAlignSeq : public TGVarSeq {
   G_CLASS(TGTextVAlignSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   int32_t GetVAlignValue(int32_t Time) const { return Value(Time).ToInteger(); }
@@ -173,6 +197,9 @@ public:
 // The TGParticleEmitterShape ordinal of the particle unit.
 class TGParticleEmitterShapeSeq : public TGVarSeq {
   G_CLASS(TGParticleEmitterShapeSeq, TGVarSeq)
+protected:
+  bool HoldsNumbers() const override { return true; }
+
 public:
   using TGVarSeq::TGVarSeq;
   int32_t GetParticleEmitterShape(int32_t Time) const { return Value(Time).ToInteger(); }

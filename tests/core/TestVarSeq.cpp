@@ -165,6 +165,21 @@ TEST(VarSeq, TextConversionAndStrings) {
   auto Bad = Make<TGXMLNode>("S");
   Bad->AddChild("Term")->SetIntAttr("T", 1);
   EXPECT_THROW(Plain->LoadFromXML(nullptr, Bad.get()), EGException);
+  // Switches, numbers and ordinals take only numbers or switches: damage fails the loading.
+  auto Switch = Make<TGBoolSeq>("Visible", TGVariant(false));
+  auto Ordinal = Make<TGBlendingSeq>("Blending", TGVariant(0));
+  auto Damaged = Make<TGXMLNode>("Visible");
+  TGXMLNode* DT = Damaged->AddChild("Term");
+  DT->SetIntAttr("T", 0);
+  DT->SetStrAttr("Value", "Tr]e");
+  EXPECT_THROW(Switch->LoadFromXML(nullptr, Damaged.get()), EConvertError);
+  EXPECT_THROW(Ordinal->LoadFromXML(nullptr, Damaged.get()), EConvertError);
+  DT->SetStrAttr("Value", "True");
+  Switch->LoadFromXML(nullptr, Damaged.get());
+  EXPECT_TRUE(Switch->GetBoolValue(0));
+  DT->SetStrAttr("Value", "2");
+  Ordinal->LoadFromXML(nullptr, Damaged.get());
+  EXPECT_EQ(Ordinal->GetBlendingValue(0), TGBlending(2));
 }
 
 TEST(VarSeq, XMLRoundTrip) {
