@@ -69,6 +69,17 @@ TGAnimationInternalLoop TGAnimationInternalLoop::Make(bool AActive, int32_t ATim
 
 // --- TGAnimation ---------------------------------------------------------------------------------
 
+TGChannel* ChannelByName(const TGAnimation* Animation, std::string_view Name) {
+  if (!Animation)
+    return nullptr;
+  for (int I = 0; I < Animation->Count(); ++I) {
+    TGChannel* C = Animation->GetChannel(I);
+    if (C->Caption() == Name)
+      return C;
+  }
+  return nullptr;
+}
+
 void RegisterAnimationResources() {
   RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
 }

@@ -126,6 +126,9 @@ private:
 // Registers TGAnimation as the resource class of ".ani" (folder "gfx", icon 6).
 void RegisterAnimationResources();
 
+// The first channel of Animation captioned exactly Name (case counts), or none.
+TGChannel* ChannelByName(const TGAnimation* Animation, std::string_view Name);
+
 // Diagnostics: how long the slowest single frame of each animation takes to draw. Each URL is
 // measured once; the sorted results go to "anitest.txt" in the current folder after each test.
 class TGAnimationComplicationTester : public TGObject {

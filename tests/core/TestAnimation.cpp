@@ -371,6 +371,13 @@ TEST(AnimationFile, ListHooksAndReferences) {
   A->MoveChannel(0, 1);
   EXPECT_EQ(A->GetChannel(1), C2);
   EXPECT_EQ(A->Log, "add:a add:b move:b ");
+  // Channels by caption: exact, case counting, the first of equals.
+  C2->SetCaption("a");
+  EXPECT_EQ(ChannelByName(A.get(), "a"), C1);
+  C2->SetCaption("b");
+  EXPECT_EQ(ChannelByName(A.get(), "b"), C2);
+  EXPECT_EQ(ChannelByName(A.get(), "B"), nullptr);
+  EXPECT_EQ(ChannelByName(nullptr, "a"), nullptr);
   C2->SceneURL()->SetResValue(0, R.get());
   EXPECT_TRUE(A->HasReferenceTo(R.get()));
   EXPECT_FALSE(A->HasReferenceTo(Other.get()));
