@@ -5,7 +5,6 @@
 #include "UGAppFramework.h"
 #include "UGApplication.h"
 #include "UGCacheFileSystem.h"
-#include "USFSFolderArchive.h"
 #include "UGError.h"
 #include "UGFileUtils.h"
 #include "UGGraphicsDevice.h"
@@ -14,6 +13,7 @@
 #include "UGWindow.h"
 #include "UHostServices.h"
 #include "UHostWindow.h"
+#include "USFSFolderArchive.h"
 #include "UScriptProcessor.h"
 #include "UStartupLog.h"
 
