@@ -16,11 +16,17 @@ std::string ReadFile(const std::string& Name) {
   return std::string(std::istreambuf_iterator<char>(In), {});
 }
 
+// A scratch path of the running test's own: tests run in parallel processes.
+std::string Scratch(const std::string& What) {
+  return ::testing::TempDir() + "/hoe-view-" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + What;
+}
+
 // Shows the URL and returns the screenshot's bytes (empty when the run failed).
 std::string Show(const std::string& URL, const std::string& Options, std::string& Output) {
-  const std::string Picture = ::testing::TempDir() + "/hoe-view.png";
+  const std::string Picture = Scratch("shot.png");
   std::remove(Picture.c_str());
-  const std::string Data = ::testing::TempDir() + "/hoe-view-data";
+  const std::string Data = Scratch("data");
   const int Code = RunProgram(HOE_VIEWER, "'" + URL + "' --screenshot " + Picture + " " + Options,
                               Output, "XDG_DATA_HOME=" + Data);
   return Code == 0 ? ReadFile(Picture) : std::string();
@@ -29,7 +35,7 @@ std::string Show(const std::string& URL, const std::string& Options, std::string
 } // namespace
 
 TEST(Viewer, ShowsEveryPictureFormatAlikeFromFolderArchiveAndCache) {
-  std::filesystem::remove_all(::testing::TempDir() + "/hoe-view-data");
+  std::filesystem::remove_all(Scratch("data"));
   for (const char* URL : {"Demo\\Harbour.jpg", "Demo\\Lantern.png", "Demo\\Crate.png",
                           "Demo\\Compass.jp2", "Demo\\Gem.spr"}) {
     SCOPED_TRACE(URL);
@@ -60,7 +66,7 @@ TEST(Viewer, ReportsMissingResourcesAndBadCommandLines) {
 // and the line breaks are honoured (the same words on one line look different).
 TEST(Viewer, ShowsTextFilesWithEitherLineEnd) {
   namespace fs = std::filesystem;
-  const fs::path Content = fs::path(::testing::TempDir()) / "hoe-view-texts";
+  const fs::path Content = fs::path(Scratch("texts"));
   fs::remove_all(Content);
   fs::create_directories(Content / "texts");
   fs::copy(fs::path(HOE_CONTENT) / "fnt", Content / "fnt", fs::copy_options::recursive);
