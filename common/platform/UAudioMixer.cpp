@@ -259,6 +259,16 @@ struct TAudioMixer::TImpl {
     return V.Used && V.Gen == ((H >> 16) & CGenMask) ? &V : nullptr;
   }
   const TVoice* FindVoice(TMixHandle H) const { return const_cast<TImpl*>(this)->FindVoice(H); }
+  // The voice a query reads, with the outcome recorded (mxHandle for a stale handle).
+  const TVoice* QueriedVoice(TMixHandle H) const {
+    const TVoice* V = FindVoice(H);
+    if (V) {
+      Ok();
+    } else {
+      Fail(mxHandle);
+    }
+    return V;
+  }
 
   TSample* FindSample(TMixHandle H) {
     if (!(H & CSampleBit)) {
@@ -872,13 +882,8 @@ bool TAudioMixer::ChannelPause(TMixHandle Channel) {
 
 TMixActive TAudioMixer::ChannelIsActive(TMixHandle Channel) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
-  if (!V) {
-    Fail(mxHandle);
-    return maStopped;
-  }
-  Ok();
-  return V->State;
+  const TVoice* V = FImpl->QueriedVoice(Channel);
+  return V ? V->State : maStopped;
 }
 
 bool TAudioMixer::ChannelSetFlags(TMixHandle Channel, uint32_t Flags) {
@@ -893,13 +898,8 @@ bool TAudioMixer::ChannelSetFlags(TMixHandle Channel, uint32_t Flags) {
 
 uint32_t TAudioMixer::ChannelGetFlags(TMixHandle Channel) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
-  if (!V) {
-    Fail(mxHandle);
-    return 0;
-  }
-  Ok();
-  return V->Flags;
+  const TVoice* V = FImpl->QueriedVoice(Channel);
+  return V ? V->Flags : 0;
 }
 
 namespace {
@@ -938,9 +938,9 @@ bool TAudioMixer::ChannelSetAttributes(TMixHandle Channel, int Freq, int Volume,
 
 bool TAudioMixer::ChannelGetAttributes(TMixHandle Channel, int* Freq, int* Volume, int* Pan) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
+  const TVoice* V = FImpl->QueriedVoice(Channel);
   if (!V) {
-    return Fail(mxHandle);
+    return false;
   }
   if (Freq) {
     *Freq = static_cast<int>(std::lround(V->Freq.Value));
@@ -1009,35 +1009,26 @@ bool TAudioMixer::ChannelRetargetSlides(TMixHandle Channel, int Freq, int Volume
 
 uint32_t TAudioMixer::ChannelIsSliding(TMixHandle Channel) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
+  const TVoice* V = FImpl->QueriedVoice(Channel);
   if (!V) {
-    Fail(mxHandle);
     return 0;
   }
-  Ok();
   return (V->Freq.Sliding() ? CSlidingFreq : 0) | (V->Volume.Sliding() ? CSlidingVolume : 0) |
          (V->Pan.Sliding() ? CSlidingPan : 0);
 }
 
 double TAudioMixer::ChannelGetLength(TMixHandle Channel) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
-  if (!V) {
-    Fail(mxHandle);
-    return -1;
-  }
-  Ok();
-  return V->Source->LengthSeconds();
+  const TVoice* V = FImpl->QueriedVoice(Channel);
+  return V ? V->Source->LengthSeconds() : -1;
 }
 
 double TAudioMixer::ChannelGetPosition(TMixHandle Channel) const {
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-  const TVoice* V = FImpl->FindVoice(Channel);
+  const TVoice* V = FImpl->QueriedVoice(Channel);
   if (!V) {
-    Fail(mxHandle);
     return -1;
   }
-  Ok();
   double Ahead = (V->CacheFrames - V->CachePos) / V->Source->Rate();
   return std::max(0.0, V->Source->PositionSeconds() - std::max(0.0, Ahead));
 }

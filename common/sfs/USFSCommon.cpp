@@ -163,36 +163,11 @@ __attribute__((target("avx2"))) uint32_t CopyAndXorAVX2(uint8_t* Dst, const uint
 
 uint32_t CopyAndCountCRC(uint8_t* Dst, const uint8_t* Src, size_t Size, int CrcType) {
 #if defined(__SSE2__)
-  if (CrcType == crcFast && std::endian::native == std::endian::little) {
-    if (HaveAVX2()) {
-      return CopyAndXorAVX2(Dst, Src, Size);
-    }
-    // The XOR of the 64-byte blocks taken while they pass through the registers; the short
-    // rest as CountCRC takes it.
-    __m128i A = _mm_setzero_si128(), B = A, C = A, D = A;
-    const size_t Blocks = Size / 8 * 8 / 64 * 64;
-    for (size_t I = 0; I < Blocks; I += 64) {
-      const __m128i* In = reinterpret_cast<const __m128i*>(Src + I);
-      __m128i* Out = reinterpret_cast<__m128i*>(Dst + I);
-      const __m128i V0 = _mm_loadu_si128(In), V1 = _mm_loadu_si128(In + 1),
-                    V2 = _mm_loadu_si128(In + 2), V3 = _mm_loadu_si128(In + 3);
-      _mm_storeu_si128(Out, V0);
-      _mm_storeu_si128(Out + 1, V1);
-      _mm_storeu_si128(Out + 2, V2);
-      _mm_storeu_si128(Out + 3, V3);
-      A = _mm_xor_si128(A, V0);
-      B = _mm_xor_si128(B, V1);
-      C = _mm_xor_si128(C, V2);
-      D = _mm_xor_si128(D, V3);
-    }
-    alignas(16) uint64_t Lanes[2];
-    _mm_store_si128(reinterpret_cast<__m128i*>(Lanes),
-                    _mm_xor_si128(_mm_xor_si128(A, B), _mm_xor_si128(C, D)));
-    const uint64_t X = Lanes[0] ^ Lanes[1];
-    std::memcpy(Dst + Blocks, Src + Blocks, Size - Blocks);
-    return (uint32_t(X) ^ uint32_t(X >> 32)) ^ CountCRC(Src + Blocks, Size - Blocks, crcFast);
+  if (CrcType == crcFast && std::endian::native == std::endian::little && HaveAVX2()) {
+    return CopyAndXorAVX2(Dst, Src, Size);
   }
 #endif
+  // Otherwise the copy, then the checksum of the copy while it is still in the cache.
   std::memcpy(Dst, Src, Size);
   return CountCRC(Dst, Size, CrcType);
 }

@@ -464,19 +464,16 @@ TEST(AnimationHit, BoundingBoxCoversEveryMillisecond) {
 
 namespace {
 
-class AnimationDraw : public THeadlessDeviceTest {
+class AnimationDraw : public THeadlessSceneTest {
 protected:
   void SetUp() override {
-    THeadlessDeviceTest::SetUp();
+    THeadlessSceneTest::SetUp();
     RegisterTestChannels();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
   }
   void TearDown() override {
     EXPECT_EQ(MaskRenderingStep, 0);
     EXPECT_EQ(GD->StateStackSize(), 0);
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
+    THeadlessSceneTest::TearDown();
   }
 };
 

@@ -154,12 +154,10 @@ TEST(Font, DemoFontsComeFromTheGenerator) {
 
 namespace {
 
-class FontDrawing : public THeadlessDeviceTest {
+class FontDrawing : public THeadlessSceneTest {
 protected:
   void SetUp() override {
-    THeadlessDeviceTest::SetUp();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
+    THeadlessSceneTest::SetUp();
     // A 12 × 4 picture: "A" a white 2 × 4 block at x 0, "B" a red 3 × 4 block at x 4 inside a
     // 5 pixel cell (x 3..7) with one pixel of padding on each side, "C" blue at x 9.
     TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
@@ -190,8 +188,7 @@ protected:
   void TearDown() override {
     Font.reset();
     Picture.reset();
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
+    THeadlessSceneTest::TearDown();
   }
 
   TGObjectPtr<TGSprite> Picture;

@@ -350,17 +350,8 @@ TEST_F(LiveAudio, DestroyingFadesOutUnlessTheSoundIsUnbound) {
 
 namespace {
 
-class LiveDrawing : public THeadlessDeviceTest {
+class LiveDrawing : public THeadlessSceneTest {
 protected:
-  void SetUp() override {
-    THeadlessDeviceTest::SetUp();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
-  }
-  void TearDown() override {
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
-  }
   static TGObjectPtr<TGSprite> SpriteOf(int W, int H, TGColor (*Pixel)(int X, int Y)) {
     TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
     Bitmap->SetSize(W, H);

@@ -402,17 +402,11 @@ TEST_F(ScriptedEmitter, BadScriptCallsFailWithoutLeakingTheParticle) {
 
 // --- Emission and drawing --------------------------------------------------------------------
 
-class Emitters : public THeadlessDeviceTest {
+class Emitters : public THeadlessSceneTest {
 protected:
-  void SetUp() override {
-    THeadlessDeviceTest::SetUp();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
-  }
   void TearDown() override {
     MaskRenderingStep = 0;
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
+    THeadlessSceneTest::TearDown();
   }
   // A simple emitter shooting straight along its heading at 100 px/s.
   static TGObjectPtr<TGSimpleParticleEmitter> Straight() {

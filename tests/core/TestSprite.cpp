@@ -12,18 +12,7 @@
 
 namespace {
 
-class Sprites : public THeadlessDeviceTest {
-protected:
-  void SetUp() override {
-    THeadlessDeviceTest::SetUp();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
-  }
-  void TearDown() override {
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
-  }
-};
+class Sprites : public THeadlessSceneTest {};
 
 // A W × H picture whose pixel (x, y) is opaque with R = 10 x + 1, G = 10 y + 1, B = 50.
 TGObjectPtr<TGSprite> CountingSprite(int W, int H) {

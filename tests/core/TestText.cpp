@@ -339,12 +339,10 @@ TEST_F(TextTest, LanguageToolsShowWhereLabelsBreak) {
 
 namespace {
 
-class TextDrawing : public THeadlessDeviceTest {
+class TextDrawing : public THeadlessSceneTest {
 protected:
   void SetUp() override {
-    THeadlessDeviceTest::SetUp();
-    GD->BeginScene();
-    GD->Erase(TGColor(0xFF000000));
+    THeadlessSceneTest::SetUp();
     // "a" is a white 2 × 3 block, "b" a white 3 × 3 block with a pixel's gap; space 1 wide.
     TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
     Bitmap->SetSize(8, 3);
@@ -368,8 +366,7 @@ protected:
     Text.reset();
     Small.reset();
     Picture.reset();
-    GD->EndScene();
-    THeadlessDeviceTest::TearDown();
+    THeadlessSceneTest::TearDown();
   }
   TTextLibrary Library;
   TGObjectPtr<TGSprite> Picture;

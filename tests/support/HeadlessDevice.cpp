@@ -29,6 +29,17 @@ void THeadlessDeviceTest::SetUp() {
   Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
 }
 
+void THeadlessSceneTest::SetUp() {
+  THeadlessDeviceTest::SetUp();
+  GD->BeginScene();
+  GD->Erase(TGColor(0xFF000000));
+}
+
+void THeadlessSceneTest::TearDown() {
+  GD->EndScene();
+  THeadlessDeviceTest::TearDown();
+}
+
 void THeadlessDeviceTest::TearDown() {
   Device.reset();
 }

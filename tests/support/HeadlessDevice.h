@@ -33,6 +33,13 @@ protected:
   TGObjectPtr<TGGraphicsDevice> Device;
 };
 
+// A device test drawing into an open scene, cleared to black first.
+class THeadlessSceneTest : public THeadlessDeviceTest {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+};
+
 // The text an error was raised with (an engine error's own text, without its decoration).
 std::string ErrorTextOf(const std::exception& E);
 
