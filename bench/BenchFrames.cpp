@@ -24,7 +24,8 @@ class TTimedWindow : public TGWindow {
   G_CLASS(TTimedWindow, TGWindow)
   explicit TTimedWindow(TGObject* AOwner = nullptr)
       : TGWindow(AOwner) {}
-  void UpdateTree(float) override {
+  void UpdateTree(float Interval) override {
+    inherited::UpdateTree(Interval);
     Stamps.push_back(std::chrono::steady_clock::now());
     if (Stamps.size() >= Frames) {
       SetVisible(false);
@@ -65,7 +66,7 @@ void Frames900(benchmark::State& State) {
     Params.ResourcesLocation = "Resources.sfs";
     Params.StartupLog = &Log;
     Frame->InitRun(Params);
-    TTimedWindow* W = new TTimedWindow();
+    TTimedWindow* W = New<TTimedWindow>();
     App->Show(W);
     double Cpu0 = CpuSeconds();
     auto Wall0 = std::chrono::steady_clock::now();

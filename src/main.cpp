@@ -4,7 +4,7 @@
 // takes --headless (no window on screen), --frames N (quit after N frames), --screenshot FILE
 // (the last frame as PNG at exit) and --resources PATH (where the content is). With no display
 // it runs headless by itself.
-#include "Screens/UAliveWindow.h"
+#include "Screens/UStartWindow.h"
 #include "UApp.h"
 #include "UGApp.h"
 #include "UGAudio.h"
@@ -32,7 +32,7 @@ constexpr const char* CHelp =
     "  -t [-url SCRIPT]    playtest mode\n"
     "  --help              this text\n";
 
-TAliveWindow* First = nullptr;
+TStartWindow* First = nullptr;
 
 TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Options) {
   if (TGConfig* Welcome =
@@ -59,7 +59,7 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
       AD->PlayMusicEx("Music\\Harbour.ogg", true, 0, 100, 0);
     }
   }
-  First = new TAliveWindow();
+  First = New<TStartWindow>();
   First->SetFrameLimit(Options.Frames);
   return First;
 }

@@ -22,6 +22,7 @@
 #include "UGXMLNode.h"
 #include "UHostServices.h"
 #include "UHostWindow.h"
+#include "UKeyCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,15 +60,8 @@ void SetArchiveFileSystemFactory(TGArchiveFileSystemFactory Factory) {
 
 namespace {
 
-constexpr uint16_t VK_RETURN = 13;
-constexpr uint16_t VK_CONTROL = 17;
-constexpr uint16_t VK_MENU = 18;
-constexpr uint16_t VK_F5 = 0x74;
-constexpr uint16_t VK_V = 0x56;
-constexpr uint16_t VK_MULTIPLY = 0x6A;
-constexpr uint16_t VK_ADD = 0x6B;
-constexpr uint16_t VK_SUBTRACT = 0x6D;
-constexpr uint16_t VK_DIVIDE = 0x6F;
+// The letter V of the version-line key (letters are their upper-case codes).
+constexpr uint16_t VK_V = 'V';
 
 std::string BaseFolder() {
   return AppFramework ? AppFramework->AppInfo().AppBaseFolder() : ExecutableFolder();
@@ -98,10 +92,11 @@ void TGApp::DrawCursor() {
     TGGraphic* Graphic = nullptr;
     for (size_t I = FWindowStack.size(); I-- > 0;) {
       TGWindow* W = FWindowStack[I];
-      const TGRect& R = W->ScreenRect();
-      if (W->Visible() && FMousePos.X >= R.Left && FMousePos.X < R.Right && FMousePos.Y >= R.Top &&
-          FMousePos.Y < R.Bottom) {
-        Graphic = W->GetCursorGraphic(FMousePos);
+      const TGRectFloat R = W->GetScreenRect();
+      const float X = static_cast<float>(FMousePos.X);
+      const float Y = static_cast<float>(FMousePos.Y);
+      if (W->Visible() && X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom) {
+        Graphic = W->GetCursorAt(FMousePos);
         break;
       }
     }
@@ -283,6 +278,10 @@ TGConfig* TGApp::GetCfg(const std::string& URL) {
 
 TGAudio* TGApp::GetAud(const std::string& URL) {
   return ObjectCast<TGAudio>(GetResource(URL));
+}
+
+TGWindow* TGApp::GetWin(const std::string& URL) {
+  return ObjectCast<TGWindow>(GetResource(URL));
 }
 
 // --- Frames --------------------------------------------------------------------------------------
@@ -805,7 +804,7 @@ void TGApp::MouseMove(const TGPoint& Pos) {
       FMousePos = Pos;
     }
     if (TGWindow* Top = GetTopWindow()) {
-      Top->MouseMove(Pos);
+      Top->MouseMove();
     }
   });
 }
@@ -834,7 +833,7 @@ void TGApp::AppActivate() {
     FAppActive = true;
     PauseAudio(false);
     for (size_t I = 0; I < FWindowStack.size(); ++I) {
-      FWindowStack[I]->ApplicationActivate();
+      FWindowStack[I]->ApplicationActivateHelper();
     }
     if (OnActivate) {
       OnActivate(this);
@@ -853,7 +852,7 @@ void TGApp::AppDeactivate() {
     FAppActive = false;
     PauseAudio(true);
     for (size_t I = 0; I < FWindowStack.size(); ++I) {
-      FWindowStack[I]->ApplicationDeactivate();
+      FWindowStack[I]->ApplicationDeactivateHelper();
     }
     if (OnDeactivate) {
       OnDeactivate(this);

@@ -133,6 +133,7 @@ class TGApp : public TGAppPlugin {
   TGResource* GetResource(const std::string& URL);
   TGConfig* GetCfg(const std::string& URL);
   TGAudio* GetAud(const std::string& URL);
+  TGWindow* GetWin(const std::string& URL);
   // Opens a depository: an archive (location + ".sfs") or a folder, relative to the program's
   // folder unless absolute; "Invalid ResourcesLocation: " + location when neither exists.
   void LoadDepository(std::string Location, int DepositoryType);

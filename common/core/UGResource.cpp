@@ -2,6 +2,7 @@
 
 #include "UGAnimation.h"
 #include "UGChannelClasses.h"
+#include "UGWidgetClasses.h"
 
 #include "UGAudioSound.h"
 #include "UGClassBuilder.h"
@@ -113,6 +114,7 @@ void RegisterEngineResources() {
   RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
   RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
   RegisterAnimationResources();
+  RegisterWidgetClasses();
   RegisterChannelClasses();
 }
 

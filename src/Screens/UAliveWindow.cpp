@@ -40,8 +40,8 @@ void TAliveWindow::PlayEffect(const char* URL) {
 }
 
 void TAliveWindow::MouseDown(int Button) {
-  (void)Button;
   PlayEffect("Click.wav");
+  inherited::MouseDown(Button);
 }
 
 void TAliveWindow::UpdateTree(float Interval) {

@@ -1,5 +1,5 @@
-// A first window of a host program: it counts frames and game time and ends the program on
-// Esc, on a close request or after a set number of frames.
+// A first window of a host program: it fills the logical screen, counts frames and game time and
+// ends the program on Esc, on a close request or after a set number of frames.
 #pragma once
 
 #include "UGWindow.h"
@@ -10,8 +10,10 @@ class TFramedWindow : public TGWindow {
   G_CLASS(TFramedWindow, TGWindow)
   explicit TFramedWindow(TGObject* AOwner = nullptr)
       : TGWindow(AOwner) {}
+  // The window's size becomes the application's screen size.
+  void AfterConstruction() override;
 
-  // 0 runs until closed.
+  // Drawn frames; 0 runs until closed.
   void SetFrameLimit(int64_t Value) { FFrameLimit = Value; }
   int64_t Frames() const { return FFrames; }
   double GameSeconds() const { return FGameSeconds; }

@@ -57,35 +57,43 @@ class TTestWindow : public TGWindow {
   G_CLASS(TTestWindow, TGWindow)
   explicit TTestWindow(TGObject* AOwner = nullptr)
       : TGWindow(AOwner) {}
-  TTestWindow(std::string AName, bool Covers)
+  TTestWindow(std::string AName, bool ACovers)
       : TGWindow(nullptr)
-      , Name(std::move(AName)) {
-    SetCoversEntireScreen(Covers);
+      , Name(std::move(AName))
+      , Covers(ACovers) {}
+  // A window covering the screen is as large as it; the others cover a part of it.
+  void AfterConstruction() override {
+    inherited::AfterConstruction();
+    SetWidth(Covers ? 800.0f : 400.0f);
+    SetHeight(Covers ? 600.0f : 300.0f);
   }
   void UpdateTree(float Interval) override {
+    inherited::UpdateTree(Interval);
     Intervals.push_back(Interval);
     ++Updates;
     if (OnUpdate) {
       OnUpdate(this);
     }
   }
-  void Activate() override { Events.push_back("activate " + Name); }
-  void Deactivate() override { Events.push_back("deactivate " + Name); }
+  void Activate() override {
+    Events.push_back("activate " + Name);
+    inherited::Activate();
+  }
+  void Deactivate() override {
+    Events.push_back("deactivate " + Name);
+    inherited::Deactivate();
+  }
   void KeyDown(uint16_t Key) override { Events.push_back(Name + " key " + std::to_string(Key)); }
   void MouseDown(int Button) override {
     Events.push_back(Name + " down " + std::to_string(Button));
   }
   void ApplicationActivate() override { Events.push_back("app-activate " + Name); }
-  // The cursor over the left half of the screen.
-  TGGraphic* GetCursorGraphic(const TGPoint& Pos) override {
-    return Pos.X < 400 ? Cursor : nullptr;
-  }
 
   std::string Name;
+  bool Covers = false;
   int Updates = 0;
   std::vector<float> Intervals;
   std::function<void(TTestWindow*)> OnUpdate;
-  TGGraphic* Cursor = nullptr;
 };
 G_IMPLEMENT_CLASS(TTestWindow)
 
@@ -100,6 +108,11 @@ protected:
               "ProductVersion='1.5.3.7'/>");
     ForceDirectories(Folder + "/Resources/cfg");
     WriteFile(Folder + "/Resources/cfg/Hello.cfg", "<Hello Who='world'/>");
+    ForceDirectories(Folder + "/Resources/win");
+    WriteFile(Folder + "/Resources/win/Dialog.win",
+              "<Widget ClassName='TGWindow' Name='Dialog' Left='100' Top='50' Width='400' "
+              "Height='300'><Widget ClassName='TGPicture' Name='Face' Left='10' Top='10' "
+              "Width='20' Height='20'/></Widget>");
     ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
@@ -271,6 +284,12 @@ TEST_F(FrameTest, ChainOrderAndIntervals) {
 TEST_F(FrameTest, ResourcesComeFromTheDepository) {
   StartRun();
   EXPECT_EQ(App->GetCfg("hello.cfg")->XML()->GetStrAttr("Who"), "world");
+  // Window files: typed access, and the invalid cast for another kind of resource.
+  TGWindow* Dialog = App->GetWin("dialog.win");
+  EXPECT_EQ(Dialog->Name(), "Dialog");
+  EXPECT_FLOAT_EQ(Dialog->Width(), 400);
+  EXPECT_NE(Dialog->GetPicture("Face"), nullptr);
+  EXPECT_THROW(App->GetWin("hello.cfg"), EInvalidCast);
   EXPECT_EQ(App->Language(), "ENG");
   EXPECT_THROW(App->GetResource("Missing.cfg"), EGException);
   TGObjectPtr<TGObject> Stranger(new TGObject());
@@ -304,7 +323,7 @@ TEST_F(FrameTest, SpeedKeysDebugToggleAndScreenshots) {
 
 TEST_F(FrameTest, AltEnterTogglesOncePerPress) {
   StartRun();
-  TTestWindow* W = new TTestWindow("w", true);
+  TTestWindow* W = New<TTestWindow>("w", true);
   App->Show(W);
   EXPECT_FALSE(App->FullScreen());
   App->KeyDown(18);
@@ -328,7 +347,7 @@ TEST_F(FrameTest, AltEnterTogglesOncePerPress) {
 
 TEST_F(FrameTest, InputGoesToTheTopWindow) {
   StartRun();
-  TTestWindow* Bottom = new TTestWindow("bottom", true);
+  TTestWindow* Bottom = New<TTestWindow>("bottom", true);
   App->Show(Bottom);
   App->AppActivate();
   App->KeyDown(65);
@@ -343,9 +362,9 @@ TEST_F(FrameTest, InputGoesToTheTopWindow) {
 TEST_F(FrameTest, NestedModalWindowsReturnInOrder) {
   StartRun();
   DriveFramesByHand();
-  TTestWindow* Bottom = new TTestWindow("bottom", true);
-  TTestWindow* First = new TTestWindow("first", false);
-  TTestWindow* Second = new TTestWindow("second", false);
+  TTestWindow* Bottom = New<TTestWindow>("bottom", true);
+  TTestWindow* First = New<TTestWindow>("first", false);
+  TTestWindow* Second = New<TTestWindow>("second", false);
   App->Show(Bottom);
   Second->OnUpdate = [](TTestWindow* Self) {
     if (Self->Updates == 3) {
@@ -375,9 +394,9 @@ TEST_F(FrameTest, NestedModalWindowsReturnInOrder) {
 TEST_F(FrameTest, CloseWindowsEndsEveryModalLoopAbove) {
   StartRun();
   DriveFramesByHand();
-  TTestWindow* Bottom = new TTestWindow("bottom", true);
-  TTestWindow* First = new TTestWindow("first", true);
-  TTestWindow* Second = new TTestWindow("second", true);
+  TTestWindow* Bottom = New<TTestWindow>("bottom", true);
+  TTestWindow* First = New<TTestWindow>("first", true);
+  TTestWindow* Second = New<TTestWindow>("second", true);
   App->Show(Bottom);
   First->OnUpdate = [&](TTestWindow* Self) {
     if (Self->Updates == 1) {
@@ -403,7 +422,7 @@ TEST_F(FrameTest, CloseWindowsEndsEveryModalLoopAbove) {
 TEST_F(FrameTest, HidingTheOnlyWindowEndsTheProgram) {
   StartRun();
   DriveFramesByHand();
-  TTestWindow* Only = new TTestWindow("only", true);
+  TTestWindow* Only = New<TTestWindow>("only", true);
   App->Show(Only);
   Only->OnUpdate = [](TTestWindow* Self) {
     if (Self->Updates == 5) {
@@ -420,7 +439,7 @@ TEST_F(FrameTest, HidingTheOnlyWindowEndsTheProgram) {
 
 TEST_F(FrameTest, IdleTurnsRunFramesThroughTheInputPlugin) {
   StartRun();
-  TTestWindow* Only = new TTestWindow("only", true);
+  TTestWindow* Only = New<TTestWindow>("only", true);
   App->Show(Only);
   Only->OnUpdate = [](TTestWindow* Self) {
     if (Self->Updates == 3) {
@@ -448,9 +467,10 @@ TEST_F(FrameTest, WideScreenBands) {
 // A window that paints the whole screen one colour.
 class TFillWindow : public TGWindow {
 public:
-  TFillWindow()
-      : TGWindow(nullptr) {
-    SetCoversEntireScreen(true);
+  void AfterConstruction() override {
+    TGWindow::AfterConstruction();
+    SetWidth(800);
+    SetHeight(600);
   }
   void DrawTree() override { GD->DrawRect(TGColor(0xFFFF0000), 0, 0, 800, 600); }
 };
@@ -474,7 +494,7 @@ TEST_F(FrameTest, WideScreenFieldAndAdjustmentPicture) {
   App->InitWideScreen(false, false);
   EXPECT_FLOAT_EQ(App->WideScreenFieldKX(), 0.125f);
   App->SetAdjustmentSymbolGfxURL("Adjust.png");
-  auto* W = new TFillWindow();
+  auto* W = New<TFillWindow>();
   App->Show(W);
   auto PixelAt = [](int X, int Y) {
     std::vector<TGColor> P;
@@ -482,7 +502,9 @@ TEST_F(FrameTest, WideScreenFieldAndAdjustmentPicture) {
     return uint32_t(P[static_cast<size_t>(Y) * GD->Width() + X]);
   };
   bool Drawn = false;
-  App->Draw(11, Drawn);
+  App->Draw(11, Drawn); // a new window is drawn from its first update on
+  EXPECT_TRUE(W->ReadyToDraw());
+  App->Draw(12, Drawn);
   EXPECT_EQ(PixelAt(50, 300), 0xFFFF0000u); // windowed: the whole screen
   App->SetFullScreen(true);
   if (!App->FullScreen()) {
@@ -523,8 +545,13 @@ TEST_F(FrameTest, CursorComesFromTheWindowUnderTheMouse) {
   }
   TGObjectPtr<TGSprite> Arrow(new TGSprite());
   Arrow->LoadFromBitmap(*Bitmap);
-  TTestWindow* Only = new TTestWindow("only", true);
-  Only->Cursor = Arrow.get();
+  TTestWindow* Only = New<TTestWindow>("only", true);
+  // The cursor over the left half of the screen.
+  TGWidget* Left = New<TGWidget>(Only);
+  Left->SetWidth(400);
+  Left->SetHeight(600);
+  Left->SetCursor(Arrow.get());
+  Only->Add(Left);
   App->Show(Only);
   auto PixelAt = [](int X, int Y) {
     std::vector<TGColor> P;
@@ -532,6 +559,7 @@ TEST_F(FrameTest, CursorComesFromTheWindowUnderTheMouse) {
     return uint32_t(P[static_cast<size_t>(Y) * GD->Width() + X]);
   };
   bool Drawn = false;
+  App->Draw(5, Drawn); // the window's first update
   App->MouseMove(TGPoint{100, 50});
   App->Draw(11, Drawn);
   EXPECT_EQ(App->Cursor()->Graphic(), Arrow.get());

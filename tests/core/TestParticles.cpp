@@ -22,6 +22,14 @@ TGObjectPtr<T> Own(TGGraphic* G) {
   return TGObjectPtr<T>(static_cast<T*>(G));
 }
 
+// The manager lives from start-up; an application test run earlier in the same process has shut
+// it down again.
+void EnsureParticleManager() {
+  if (!PM) {
+    PM = new TGParticleManager();
+  }
+}
+
 TGSimpleParticle* AddSimple(TGParticleSystem* System, float LifeTime = 10) {
   auto* P = new TGSimpleParticle(System);
   P->LifeTime = LifeTime;
@@ -59,6 +67,7 @@ TGSimpleParticle* SimpleAt(TGCustomParticleEmitter* E, int32_t Index) {
 // --- Particle systems, heirs, pool -----------------------------------------------------------
 
 TEST(ParticleSystem, DestroyedSystemHandsParticlesToTheTopHeir) {
+  EnsureParticleManager();
   TGObjectPtr<TGParticleSystem> A(new TGParticleSystem());
   TGObjectPtr<TGParticleSystem> B(new TGParticleSystem());
   const int32_t Live = ParticleCount;
@@ -105,6 +114,7 @@ TEST(ParticleSystem, FinishedWhenEveryParticleIs) {
 }
 
 TEST(ParticleSystem, SymbolKeepsParticlesOfTheInstanceItReplaces) {
+  EnsureParticleManager();
   // An animation whose emitter is still full of particles.
   TGObjectPtr<TGAnimation> Graphic(new TGAnimation());
   Graphic->Add(TGChannel::Create<TGSimpleParticleEmitter>(nullptr));

@@ -13,6 +13,7 @@
 #include "UGResourceLibrary.h"
 #include "UGSprite.h"
 #include "UGStrUtils.h"
+#include "UGWindow.h"
 #include "UHostMain.h"
 #include "UViewerWindow.h"
 
@@ -23,7 +24,8 @@ namespace {
 constexpr const char* CHelp =
     "Usage: hoe-view [options] URL\n"
     "  URL                 the resource, e.g. Demo\\Lantern.png, or a text file (.txt) of the\n"
-    "                      content, laid out in Text.fnt, e.g. texts\\Welcome.txt\n"
+    "                      content, laid out in Text.fnt, e.g. texts\\Welcome.txt, or a\n"
+    "                      window file shown as the top window, e.g. Demo\\Start.win\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder (default Resources.sfs)\n"
     "  --headless          run without a window on screen (automatic without a display)\n"
     "  --frames N          quit after N frames (1 with --screenshot)\n"
@@ -75,7 +77,17 @@ TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
   // The resource alone: the overlay's changing figures would make every picture differ.
   App->SetShowDebugInfo(false);
-  auto* Viewer = new TViewerWindow();
+  if (SameText(ExtractFileExt(ViewedURL), ".win")) {
+    // A window file is shown as the game shows it: a copy of its tree is the top window, with
+    // hover, presses and focus working (the game's handlers are not part of the file).
+    auto* Template = ObjectCast<TGWindow>(App->ResourceLib()->GetResourceEx(ViewedURL, true));
+    Log.Info("Showing " + ViewedURL + " (" + Template->ClassName() + ")");
+    auto* Shown = New<TFramedWindow>();
+    Shown->SetFrameLimit(Options.Frames);
+    Shown->LoadFromTemplate(Template);
+    return Shown;
+  }
+  auto* Viewer = New<TViewerWindow>();
   Viewer->SetFrameLimit(Options.Frames);
   if (SameText(ExtractFileExt(ViewedURL), ".txt")) {
     auto* Font = ObjectCast<TGFont>(App->ResourceLib()->GetResourceEx(CTextFontURL, true));

@@ -1,0 +1,51 @@
+#include "UGLiveWidget.h"
+
+#include "UGClassBuilder.h"
+#include "UGWidget.h"
+
+G_IMPLEMENT_CLASS(TGLiveWidget)
+
+namespace {
+
+// Pops the device state however the scope is left.
+struct TStateGuard {
+  explicit TStateGuard(TGDeviceStateMask Mask) { GD->PushState(Mask); }
+  ~TStateGuard() { GD->PopState(); }
+  TStateGuard(const TStateGuard&) = delete;
+  TStateGuard& operator=(const TStateGuard&) = delete;
+};
+
+} // namespace
+
+void TGLiveWidget::Publish(TGClassBuilder<TGLiveWidget>& B) {
+  B.Property("Widget", &TGLiveWidget::Widget, &TGLiveWidget::SetWidget);
+}
+
+void TGLiveWidget::GetExtent(int32_t Time, TGVector& Extent) {
+  (void)Time;
+  if (!FWidget)
+    throw Error();
+  Extent = TGVector{FWidget->Width(), FWidget->Height(), 0};
+}
+
+void TGLiveWidget::Draw() {
+  if (!FWidget)
+    throw Error();
+  if (MaskRenderingStep != 2) {
+    const int32_t T = FElapsedTime;
+    TStateGuard State(TGDeviceStateMask{bMatrix, bMaterial, bTexture0, bBlending});
+    GD->SetTextureFilter(0, FTextureFilter->GetTextureFilterValue(T));
+    const TGBlending Blend = FBlending->GetBlendingValue(T);
+    if (Blend != bParent)
+      GD->SetBlending(Blend);
+    GD->SetMatrixByType(mWorld, TransformMatrix(T) * GD->GetMatrixByType(mWorld));
+    GD->SetMaterialDiffuse(GD->MaterialDiffuse() * ContentColor(T));
+    FWidget->DrawHelper();
+  }
+  TGMovie::Draw();
+}
+
+void TGLiveWidget::Update() {
+  if (FWidget)
+    FWidget->UpdateHelper(0);
+}

@@ -1,0 +1,149 @@
+#include "UGPicture.h"
+
+#include "UGClassBuilder.h"
+#include "UGGraphic.h"
+#include "UGSymbol.h"
+#include "UGXMLNode.h"
+
+#include <algorithm>
+#include <cmath>
+
+G_IMPLEMENT_CLASS(TGPicture)
+
+void TGPicture::Publish(TGClassBuilder<TGPicture>& B) {
+  B.Property("Gfx", &TGPicture::Gfx, &TGPicture::SetGfx)
+      .Property("Picture", &TGPicture::Picture)
+      .Property("ProportionalScaling", &TGPicture::ProportionalScaling,
+                &TGPicture::SetProportionalScaling)
+      .Property("HitTest", &TGPicture::HitTest, &TGPicture::SetHitTest);
+}
+
+void TGPicture::AfterConstruction() {
+  // The symbol comes first: the default extent asks for the graphic.
+  FPicture = new TGSymbol(this);
+  inherited::AfterConstruction();
+}
+
+void TGPicture::SetGfx(TGGraphic* Value) {
+  SetResource(FGfx, Value);
+  if (FPicture->Graphic() != Value) {
+    FUpdated = false;
+  }
+  FPicture->SetGraphic(Value);
+}
+
+void TGPicture::SetProportionalScaling(bool Value) {
+  if (FProportionalScaling != Value) {
+    FProportionalScaling = Value;
+    FUpdated = false;
+  }
+}
+
+void TGPicture::UpdateMatrix() {
+  const TGGraphic* G = FPicture->Graphic();
+  if (!G) {
+    return;
+  }
+  const float GW = G->Width();
+  const float GH = G->Height();
+  // A graphic without area has nothing to fit: it keeps its own scale instead of an infinite one.
+  const bool Empty = !(GW > 0) || !(GH > 0);
+  TGFlatVector Scale{1, 1};
+  TGFlatVector Offset{0, 0};
+  if (FProportionalScaling || Empty) {
+    float S = 1;
+    if (!Empty) {
+      const float ExcessX = std::max(0.0f, GW - FWidth);
+      const float ExcessY = std::max(0.0f, GH - FHeight);
+      if (ExcessX != 0 || ExcessY != 0) {
+        S = ExcessX > ExcessY ? FWidth / GW : FHeight / GH;
+      }
+    }
+    Scale = {S, S};
+    Offset = {(FWidth - S * GW) / 2, (FHeight - S * GH) / 2};
+  } else {
+    Scale = {FWidth / GW, FHeight / GH};
+  }
+  const TGVector& O = G->Origin();
+  FPicture->SetMatrix(MatAffineTransform2D(TGFlatVector{O.X, O.Y}, Scale,
+                                           TGFlatVector{Offset.X - O.X, Offset.Y - O.Y}, 0));
+}
+
+void TGPicture::Draw() {
+  if (!FGfx) {
+    return;
+  }
+  if (!FUpdated) {
+    UpdateMatrix();
+    FPicture->Update(0);
+    FUpdated = true;
+  }
+  FPicture->Draw();
+}
+
+void TGPicture::Update(float DeltaTime) {
+  UpdateMatrix();
+  FPicture->Update(DeltaTime);
+  FUpdated = true;
+}
+
+bool TGPicture::InternalHit(const TGFlatVector& Point) {
+  // The size may have changed since the last update.
+  UpdateMatrix();
+  return FPicture->Hit(TGVector{Point.X, Point.Y, 0});
+}
+
+TGWidget* TGPicture::GetWidgetAt(const TGPoint& P) {
+  if (!GlobalVisible()) {
+    return nullptr;
+  }
+  for (size_t I = FItems.size(); I-- > 0;) {
+    if (TGWidget* W = FItems[I]->GetWidgetAt(P)) {
+      return W;
+    }
+  }
+  if (!FAllowMouse) {
+    return nullptr;
+  }
+  const TGRectFloat R = GetScreenRect();
+  if (!FHitTest) {
+    const float X = static_cast<float>(P.X);
+    const float Y = static_cast<float>(P.Y);
+    return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom ? this : nullptr;
+  }
+  // Into the parent's coordinates, where Hit expects the point.
+  const TGPoint InParent{
+      P.X - static_cast<int32_t>(std::trunc(R.Left)) + static_cast<int32_t>(std::trunc(FLeft)),
+      P.Y - static_cast<int32_t>(std::trunc(R.Top)) + static_cast<int32_t>(std::trunc(FTop))};
+  return Hit(InParent, true, false) ? this : nullptr;
+}
+
+void TGPicture::GetDefaultExtent(float& AWidth, float& AHeight) {
+  if (FGfx) {
+    AWidth = FGfx->Width();
+    AHeight = FGfx->Height();
+  } else {
+    AWidth = 100;
+    AHeight = 100;
+  }
+}
+
+void TGPicture::AssignTo(TGObject* Dest) const {
+  inherited::AssignTo(Dest);
+  if (TGPicture* D = dynamic_cast<TGPicture*>(Dest)) {
+    D->SetGfx(FGfx);
+    D->SetProportionalScaling(FProportionalScaling);
+    D->FHitTest = FHitTest;
+  }
+}
+
+void TGPicture::LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node) {
+  inherited::LoadFromXML(Context, Node);
+  SetGfx(ObjectCast<TGGraphic>(XMLResource(Context, Node, "GfxURL")));
+}
+
+TGXMLNode* TGPicture::SaveToXML() const {
+  TGXMLNode* Node = inherited::SaveToXML();
+  Node->SetStrAttr("GfxURL", SafeGetURL(FGfx));
+  return Node;
+}

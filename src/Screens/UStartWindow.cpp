@@ -1,0 +1,186 @@
+#include "UStartWindow.h"
+
+#include "UAliveWindow.h"
+#include "UGApp.h"
+#include "UGButton.h"
+#include "UGCheckBox.h"
+#include "UGClassBuilder.h"
+#include "UGError.h"
+#include "UGFormat.h"
+#include "UGLabel.h"
+#include "UGPicture.h"
+#include "UGProgressBar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+G_IMPLEMENT_CLASS(TStartWindow)
+
+namespace {
+
+constexpr float CCargoStep = 20;
+
+// The virtual keys the screen answers (the host's codes).
+constexpr uint16_t CKeyEscape = 0x1B;
+constexpr uint16_t CKeyPageUp = 0x21;
+constexpr uint16_t CKeyPageDown = 0x22;
+
+template <class T>
+T* Find(const TGWidget* Window, const char* Path) {
+  return ObjectCast<T>(Window->GetWidget(Path));
+}
+
+} // namespace
+
+void TStartWindow::AfterConstruction() {
+  inherited::AfterConstruction();
+  if (!App) {
+    throw Error("The start window needs the application object");
+  }
+  LoadFromTemplate(App->GetWin(CTemplateURL));
+  FLights = Find<TGCheckBox>(this, "LeftPanel\\Lights");
+  FHarbourLife = Find<TGPicture>(this, "LeftPanel\\Harbour\\HarbourLife");
+  FProgress = Find<TGProgressBar>(this, "LeftPanel\\Progress");
+  FProgressCaption = Find<TGLabel>(this, "LeftPanel\\ProgressCaption");
+  FLoad = Find<TGButton>(this, "LeftPanel\\Load");
+  FStory = Find<TGLabel>(this, "RightPanel\\Story");
+  FPageNumber = Find<TGLabel>(this, "RightPanel\\PageNumber");
+  FPreviousPage = Find<TGButton>(this, "RightPanel\\PreviousPage");
+  FNextPage = Find<TGButton>(this, "RightPanel\\NextPage");
+  FLighthouse = Find<TGButton>(this, "RightPanel\\Lighthouse");
+
+  FLights->OnClick = TGNotifyEvent(this, &TStartWindow::OnLightsClick);
+  FLoad->OnClick = TGNotifyEvent(this, &TStartWindow::OnLoadClick);
+  FPreviousPage->OnClick = TGNotifyEvent(this, &TStartWindow::OnPreviousPageClick);
+  FNextPage->OnClick = TGNotifyEvent(this, &TStartWindow::OnNextPageClick);
+  FLighthouse->OnClick = TGNotifyEvent(this, &TStartWindow::OnLighthouseClick);
+  Find<TGButton>(this, "RightPanel\\OpenHarbour")->OnClick =
+      TGNotifyEvent(this, &TStartWindow::OnOpenHarbourClick);
+  Find<TGButton>(this, "RightPanel\\Quit")->OnClick =
+      TGNotifyEvent(this, &TStartWindow::OnQuitClick);
+
+  // The story is shown a page at a time.
+  FStory->SetClipping(true);
+  ShowPage(0);
+  ShowCargo();
+  FHarbourLife->SetVisible(FLights->Checked());
+  // From black, over everything; the name field has the keyboard focus from the start (the
+  // activation that comes with showing finds no focusable widget while the window is still
+  // showing).
+  SetFadeValue(0);
+  FadeIn(false, true, nullptr);
+  SetFocusedWidget(GetWidget("RightPanel\\NameField\\Name"));
+}
+
+float TStartWindow::Cargo() const {
+  return FProgress->Position();
+}
+
+int32_t TStartWindow::StoryPage() const {
+  return FStory->DrawingPage();
+}
+
+int32_t TStartWindow::StoryPageCount() const {
+  return std::max(1, FStory->PageCount());
+}
+
+void TStartWindow::UpdateTree(float DeltaTime) {
+  ++FFrames;
+  FGameSeconds += DeltaTime;
+  inherited::UpdateTree(DeltaTime);
+  if ((FFrameLimit > 0 && FFrames >= FFrameLimit) || AppIsClosing) {
+    SetVisible(false); // hiding the bottom window ends the program
+  }
+}
+
+void TStartWindow::KeyDown(uint16_t Key) {
+  switch (Key) {
+  case CKeyEscape:
+    Leave(aQuit);
+    return;
+  case CKeyPageUp:
+    ShowPage(StoryPage() - 1);
+    return;
+  case CKeyPageDown:
+    ShowPage(StoryPage() + 1);
+    return;
+  default:
+    inherited::KeyDown(Key);
+  }
+}
+
+void TStartWindow::Leave(TAction Action) {
+  if (FAction != aNone) {
+    return; // already on the way out
+  }
+  FAction = Action;
+  FadeOut(false, Action == aQuit, nullptr);
+}
+
+void TStartWindow::AfterFadeOut() {
+  const TAction Action = std::exchange(FAction, aNone);
+  switch (Action) {
+  case aHarbour:
+    // The harbour runs modally until Esc; then this screen fades in again.
+    CreateShowAndFree(TAliveWindow::StaticClass());
+    FadeIn(false, false, nullptr);
+    break;
+  case aReload:
+    FProgress->SetPosition(FProgress->Min());
+    ShowCargo();
+    FadeIn(false, false, nullptr);
+    break;
+  default:
+    break; // quitting: the window hides itself now, which ends the program
+  }
+}
+
+void TStartWindow::OnLightsClick(TGObject*) {
+  FHarbourLife->SetVisible(FLights->Checked());
+}
+
+void TStartWindow::OnLoadClick(TGObject*) {
+  FProgress->SetPosition(std::min(FProgress->Max(), FProgress->Position() + CCargoStep));
+  ShowCargo();
+}
+
+void TStartWindow::ShowCargo() {
+  const float Range = FProgress->Max() - FProgress->Min();
+  const int Percent =
+      Range > 0 ? static_cast<int>(std::lround((Cargo() - FProgress->Min()) / Range * 100)) : 0;
+  FProgressCaption->SetData(Format("Cargo loaded: %d%%", {Percent}));
+  const bool Full = Percent >= 100;
+  FLoad->SetEnabled(!Full);
+  // Sailing to the lighthouse needs a full hold.
+  FLighthouse->SetEnabled(Full);
+}
+
+void TStartWindow::ShowPage(int32_t Page) {
+  const int32_t Count = StoryPageCount();
+  Page = std::clamp(Page, 0, Count - 1);
+  FStory->SetDrawingPage(Page);
+  FPageNumber->SetData(Format("Page %d of %d", {Page + 1, Count}));
+  FPreviousPage->SetEnabled(Page > 0);
+  FNextPage->SetEnabled(Page < Count - 1);
+}
+
+void TStartWindow::OnPreviousPageClick(TGObject*) {
+  ShowPage(StoryPage() - 1);
+}
+
+void TStartWindow::OnNextPageClick(TGObject*) {
+  ShowPage(StoryPage() + 1);
+}
+
+void TStartWindow::OnOpenHarbourClick(TGObject*) {
+  Leave(aHarbour);
+}
+
+void TStartWindow::OnLighthouseClick(TGObject*) {
+  Leave(aReload);
+}
+
+void TStartWindow::OnQuitClick(TGObject*) {
+  Leave(aQuit);
+}
