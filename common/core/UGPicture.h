@@ -35,9 +35,9 @@ class TGPicture : public TGWidget {
   static void Publish(TGClassBuilder<TGPicture>& B);
 
 protected:
-  TGGraphic* FGfx = nullptr;      // resource reference
-  TGSymbol* FPicture = nullptr;   // owned
-  bool FUpdated = false;          // the symbol's matrix matches the current size
+  TGGraphic* FGfx = nullptr;    // resource reference
+  TGSymbol* FPicture = nullptr; // owned
+  bool FUpdated = false;        // the symbol's matrix matches the current size
   bool FProportionalScaling = false;
   bool FHitTest = false;
 };

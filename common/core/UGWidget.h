@@ -281,17 +281,17 @@ protected:
   bool FAllowDrag = false;
   bool FEnabled = true;
   bool FAllowFocus = false;
-  std::vector<TGWidget*> FItems;        // children, owned through the object model
-  TGGraphic* FCursor = nullptr;         // resource reference
-  TGAudio* FClickSfx = nullptr;         // resource reference
-  TGAudio* FOverSfx = nullptr;          // resource reference
-  TGSymbol* FCurEffect = nullptr;       // owned
+  std::vector<TGWidget*> FItems;  // children, owned through the object model
+  TGGraphic* FCursor = nullptr;   // resource reference
+  TGAudio* FClickSfx = nullptr;   // resource reference
+  TGAudio* FOverSfx = nullptr;    // resource reference
+  TGSymbol* FCurEffect = nullptr; // owned
   bool FCascadeEffect = true;
   TGGraphicCollection* FGraphics = nullptr; // owned
   bool FDestroyAfterHide = false;
   TGWidgetState FState = wsDefault;
   bool FExpanded = false;
-  std::array<TGWidgetEffect*, 2> FEffects{}; // owned
+  std::array<TGWidgetEffect*, 2> FEffects{};   // owned
   TGParticleSystem* FParticleSystem = nullptr; // owned
   bool FClipChildren = false;
   TGColor FColor = 0xFFFFFFFF;
