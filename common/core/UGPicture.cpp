@@ -1,5 +1,6 @@
 #include "UGPicture.h"
 
+#include "UGAnimation.h"
 #include "UGClassBuilder.h"
 #include "UGGraphic.h"
 #include "UGSymbol.h"
@@ -146,4 +147,22 @@ TGXMLNode* TGPicture::SaveToXML() const {
   TGXMLNode* Node = inherited::SaveToXML();
   Node->SetStrAttr("GfxURL", SafeGetURL(FGfx));
   return Node;
+}
+
+namespace {
+
+TGAnimation* ShownAnimation(TGPicture* Picture) {
+  return Picture ? dynamic_cast<TGAnimation*>(Picture->Picture()->Instance()) : nullptr;
+}
+
+} // namespace
+
+void PicAniRestart(TGPicture* Picture) {
+  if (TGAnimation* A = ShownAnimation(Picture))
+    A->SetElapsedTime(0);
+}
+
+void PicAniFinish(TGPicture* Picture) {
+  if (TGAnimation* A = ShownAnimation(Picture))
+    A->SetElapsedTime(A->GetTotalTime());
 }

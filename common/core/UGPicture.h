@@ -41,3 +41,7 @@ protected:
   bool FProportionalScaling = false;
   bool FHitTest = false;
 };
+
+// When the picture shows an animation: back to its first frame, or on to its end state.
+void PicAniRestart(TGPicture* Picture);
+void PicAniFinish(TGPicture* Picture);

@@ -1,4 +1,5 @@
 #include "HeadlessDevice.h"
+#include "UGAnimation.h"
 #include "UGApp.h"
 #include "UGAppFramework.h"
 #include "UGApplication.h"
@@ -6,6 +7,7 @@
 #include "UGButton.h"
 #include "UGClassBuilder.h"
 #include "UGFileUtils.h"
+#include "UGLivePicture.h"
 #include "UGPicture.h"
 #include "UGSprite.h"
 #include "UGSymbol.h"
@@ -636,4 +638,24 @@ TEST_F(WindowTest, TemplatesTypedLookupsAndFiles) {
   TGObjectPtr<TGXMLNode> Node(Pic->SaveToXML());
   EXPECT_EQ(Node->GetStrAttr("ClassName"), "TGPicture");
   EXPECT_EQ(Node->GetStrAttr("GfxURL"), "");
+}
+
+TEST_F(WindowTest, PictureAnimationRestartsAndFinishes) {
+  TGObjectPtr<TGAnimation> A(new TGAnimation());
+  TGLivePicture* C = TGChannel::Create<TGLivePicture>(A.get());
+  C->X()->SetRealValue(0, 0);
+  C->X()->SetRealValue(1500, 100);
+  TGPicture* P = New<TGPicture>(Win);
+  PicAniFinish(P); // no graphic: nothing
+  P->SetGfx(A.get());
+  auto* Shown = dynamic_cast<TGAnimation*>(P->Picture()->Instance());
+  ASSERT_NE(Shown, nullptr);
+  PicAniFinish(P);
+  EXPECT_EQ(Shown->ElapsedTime(), 1500);
+  EXPECT_EQ(A->ElapsedTime(), 0); // the shared animation is not moved
+  PicAniRestart(P);
+  EXPECT_EQ(Shown->ElapsedTime(), 0);
+  P->SetGfx(HalfSprite(4, 4, Win)); // not an animation: nothing
+  PicAniFinish(P);
+  PicAniRestart(nullptr);
 }
