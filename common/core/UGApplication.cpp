@@ -87,7 +87,10 @@ void TGApplication::HandleMessage() {
     }
     bool Done = true;
     if (OnIdle) {
-      OnIdle(Done);
+      // A copy: the handler may replace OnIdle (a replay going live), which would destroy the
+      // closure that is running.
+      const auto Idle = OnIdle;
+      Idle(Done);
     }
     if (Done && !FTerminated && FMainWindow) {
       FMainWindow->WaitEvent(100);

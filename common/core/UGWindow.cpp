@@ -293,6 +293,9 @@ void TGWindow::Activate() {
   }
   if (!FFocusedWidget) {
     NextFocusedWidget();
+    // While the window's show runs no widget of it is enabled, so nothing could take the focus:
+    // it goes to the first focusable widget when the show has finished.
+    FFocusWhenShown = !FFocusedWidget && FState == wsShowing;
   }
 }
 
@@ -300,6 +303,7 @@ void TGWindow::Deactivate() {
   // A mouse move that arrived while the window was on top must not light up its widgets under
   // the window shown over it.
   FMouseMoved = false;
+  FFocusWhenShown = false;
   if (FOverWidget) {
     FOverWidget->MouseLeave();
     Watch(FOverWidget, nullptr);
@@ -329,6 +333,12 @@ void TGWindow::Hide(TGHideOptions Options) {
 void TGWindow::UpdateTree(float DeltaTime) {
   inherited::UpdateTree(DeltaTime);
   FReadyToDraw = true;
+  if (FFocusWhenShown && FState == wsDefault) {
+    FFocusWhenShown = false;
+    if (!FFocusedWidget) {
+      NextFocusedWidget();
+    }
+  }
 }
 
 bool TGWindow::CoversEntireScreen() const {

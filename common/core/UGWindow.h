@@ -98,5 +98,6 @@ protected:
   TGPoint FDragMouse;
   bool FMouseMoved = false;
   bool FReadyToDraw = false;
+  bool FFocusWhenShown = false; // activated during its show: focus the first widget after it
   TGWindow* FBackgroundWindow = nullptr;
 };

@@ -21,11 +21,6 @@ namespace {
 
 constexpr float CCargoStep = 20;
 
-// The virtual keys the screen answers (the host's codes).
-constexpr uint16_t CKeyEscape = 0x1B;
-constexpr uint16_t CKeyPageUp = 0x21;
-constexpr uint16_t CKeyPageDown = 0x22;
-
 template <class T>
 T* Find(const TGWidget* Window, const char* Path) {
   return ObjectCast<T>(Window->GetWidget(Path));
@@ -65,9 +60,7 @@ void TStartWindow::AfterConstruction() {
   ShowPage(0);
   ShowCargo();
   FHarbourLife->SetVisible(FLights->Checked());
-  // From black, over everything; the name field has the keyboard focus from the start (the
-  // activation that comes with showing finds no focusable widget while the window is still
-  // showing).
+  // From black, over everything; the name field has the keyboard focus from the start.
   SetFadeValue(0);
   FadeIn(false, true, nullptr);
   SetFocusedWidget(GetWidget("RightPanel\\NameField\\Name"));
@@ -96,13 +89,13 @@ void TStartWindow::UpdateTree(float DeltaTime) {
 
 void TStartWindow::KeyDown(uint16_t Key) {
   switch (Key) {
-  case CKeyEscape:
+  case VK_ESCAPE:
     Leave(aQuit);
     return;
-  case CKeyPageUp:
+  case VK_PRIOR:
     ShowPage(StoryPage() - 1);
     return;
-  case CKeyPageDown:
+  case VK_NEXT:
     ShowPage(StoryPage() + 1);
     return;
   default:

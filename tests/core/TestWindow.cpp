@@ -659,3 +659,14 @@ TEST_F(WindowTest, PictureAnimationRestartsAndFinishes) {
   PicAniFinish(P);
   PicAniRestart(nullptr);
 }
+
+TEST_F(WindowTest, AShownWindowFocusesItsFirstWidgetWhenTheShowEnds) {
+  TGObjectPtr<TGWindow> W(New<TGWindow>());
+  TProbe* Field = AddProbe(W.get(), "Field", 0, 0, 10, 10);
+  Field->SetAllowFocus(true);
+  W->Show();
+  EXPECT_EQ(W->FocusedWidget(), nullptr); // nothing is enabled while the show runs
+  W->UpdateTree(0.01f);
+  EXPECT_EQ(W->State(), wsDefault);
+  EXPECT_EQ(W->FocusedWidget(), Field);
+}
