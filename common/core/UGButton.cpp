@@ -81,50 +81,43 @@ void TGButton::SetHitMask(TGGraphic* Value) {
 
 void TGButton::SetEnabled(bool Value) {
   inherited::SetEnabled(Value);
-  if (Value) {
-    FState = bsUp;
-  } else {
-    FMouseOver = false;
-    FState = bsDisabled;
-  }
+  FLook.SetEnabled(Value);
 }
 
 void TGButton::MouseEnter() {
   inherited::MouseEnter();
   if (GlobalEnabled()) {
-    FMouseOver = true;
-    FState = bsOver;
+    FLook.Enter();
   }
 }
 
 void TGButton::MouseLeave() {
   inherited::MouseLeave();
   if (GlobalEnabled()) {
-    FState = bsUp;
-    FMouseOver = false;
+    FLook.Leave();
   }
 }
 
 void TGButton::MouseDown(int Button) {
   inherited::MouseDown(Button);
   if (Button == mbLeft && GlobalEnabled()) {
-    FState = bsDown;
+    FLook.Press();
   }
 }
 
 void TGButton::MouseUp(int Button) {
   inherited::MouseUp(Button);
   if (Button == mbLeft && GlobalEnabled()) {
-    FState = FMouseOver ? bsOver : bsUp;
+    FLook.Release();
   }
 }
 
 void TGButton::Update(float DeltaTime) {
   // Each state shows exactly its own look: no graphic, no face; no font, no caption.
-  FFace->SetGraphic(FGfx[FState]);
+  FFace->SetGraphic(FGfx[FLook.State]);
   FFace->Update(DeltaTime);
-  if (FFont[FState] != FText->Font()) {
-    FText->SetFont(FFont[FState]);
+  if (FFont[FLook.State] != FText->Font()) {
+    FText->SetFont(FFont[FLook.State]);
   }
   if (std::fabs(FText->Width() - FWidth) > 0.001f) {
     FText->SetWidth(FWidth);
@@ -163,10 +156,8 @@ TGWidget* TGButton::GetWidgetAt(const TGPoint& P) {
   if (!GlobalVisible()) {
     return nullptr;
   }
-  for (size_t I = FItems.size(); I-- > 0;) {
-    if (TGWidget* W = FItems[I]->GetWidgetAt(P)) {
-      return W;
-    }
+  if (TGWidget* W = GetChildWidgetAt(P)) {
+    return W;
   }
   if (!FAllowMouse) {
     return nullptr;

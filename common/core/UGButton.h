@@ -15,6 +15,30 @@ class TGText;
 enum TGButtonState { bsUp = 0, bsOver = 1, bsDown = 2, bsDisabled = 3 };
 G_DECLARE_ENUM(TGButtonState);
 
+// The look of a pressable control (button, check box) and the mouse events that change it; the
+// controls apply them only while they are enabled.
+struct TGButtonLook {
+  TGButtonState State = bsUp;
+  bool MouseOver = false;
+  // Enabling shows the up look even under the mouse; disabling forgets the mouse.
+  void SetEnabled(bool Enabled) {
+    if (!Enabled) {
+      MouseOver = false;
+    }
+    State = Enabled ? bsUp : bsDisabled;
+  }
+  void Enter() {
+    MouseOver = true;
+    State = bsOver;
+  }
+  void Leave() {
+    State = bsUp;
+    MouseOver = false;
+  }
+  void Press() { State = bsDown; }
+  void Release() { State = MouseOver ? bsOver : bsUp; }
+};
+
 class TGButton : public TGWidget {
   G_CLASS(TGButton, TGWidget)
   explicit TGButton(TGObject* AOwner = nullptr)
@@ -43,8 +67,8 @@ class TGButton : public TGWidget {
   void SetHitMask(TGGraphic* Value);
 
   // The current look.
-  TGButtonState State() const { return FState; }
-  bool MouseOver() const { return FMouseOver; }
+  TGButtonState State() const { return FLook.State; }
+  bool MouseOver() const { return FLook.MouseOver; }
   TGSymbol* Face() const { return FFace; }
   TGText* Text() const { return FText; }
 
@@ -79,8 +103,7 @@ protected:
   std::array<TGFont*, 4> FFont{};      // resource references
   std::array<std::string, 4> FFontURL; // as written in the file
   TGGraphic* FHitMask = nullptr;       // resource reference
-  TGButtonState FState = bsUp;
-  bool FMouseOver = false;
+  TGButtonLook FLook;
   TGSymbol* FFace = nullptr; // owned
   TGText* FText = nullptr;   // owned
 };

@@ -43,41 +43,34 @@ void TGCheckBox::SetUncheckedGfx(TGButtonState AState, TGGraphic* Value) {
 
 void TGCheckBox::SetEnabled(bool Value) {
   inherited::SetEnabled(Value);
-  if (Value) {
-    FState = bsUp;
-  } else {
-    FMouseOver = false;
-    FState = bsDisabled;
-  }
+  FLook.SetEnabled(Value);
 }
 
 void TGCheckBox::MouseEnter() {
   inherited::MouseEnter();
   if (GlobalEnabled()) {
-    FMouseOver = true;
-    FState = bsOver;
+    FLook.Enter();
   }
 }
 
 void TGCheckBox::MouseLeave() {
   inherited::MouseLeave();
   if (GlobalEnabled()) {
-    FState = bsUp;
-    FMouseOver = false;
+    FLook.Leave();
   }
 }
 
 void TGCheckBox::MouseDown(int Button) {
   inherited::MouseDown(Button);
   if (GlobalEnabled()) {
-    FState = bsDown;
+    FLook.Press();
   }
 }
 
 void TGCheckBox::MouseUp(int Button) {
   inherited::MouseUp(Button);
   if (GlobalEnabled()) {
-    FState = FMouseOver ? bsOver : bsUp;
+    FLook.Release();
   }
 }
 
@@ -91,7 +84,7 @@ void TGCheckBox::Click() {
 }
 
 void TGCheckBox::Update(float DeltaTime) {
-  FFace->SetGraphic(FChecked ? FCheckedGfx[FState] : FUncheckedGfx[FState]);
+  FFace->SetGraphic(FChecked ? FCheckedGfx[FLook.State] : FUncheckedGfx[FLook.State]);
   FFace->Update(DeltaTime);
 }
 

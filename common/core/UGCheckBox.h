@@ -24,8 +24,8 @@ class TGCheckBox : public TGWidget {
   void SetChecked(bool Value) { FChecked = Value; }
 
   // The current look.
-  TGButtonState State() const { return FState; }
-  bool MouseOver() const { return FMouseOver; }
+  TGButtonState State() const { return FLook.State; }
+  bool MouseOver() const { return FLook.MouseOver; }
   TGSymbol* Face() const { return FFace; }
 
   // As the button's, but any mouse button presses the box.
@@ -53,7 +53,6 @@ protected:
   std::array<TGGraphic*, 4> FUncheckedGfx{}; // resource references
   std::array<TGGraphic*, 4> FCheckedGfx{};   // resource references
   bool FChecked = false;
-  bool FMouseOver = false;
   TGSymbol* FFace = nullptr; // owned
-  TGButtonState FState = bsUp;
+  TGButtonLook FLook;
 };

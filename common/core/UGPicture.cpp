@@ -98,10 +98,8 @@ TGWidget* TGPicture::GetWidgetAt(const TGPoint& P) {
   if (!GlobalVisible()) {
     return nullptr;
   }
-  for (size_t I = FItems.size(); I-- > 0;) {
-    if (TGWidget* W = FItems[I]->GetWidgetAt(P)) {
-      return W;
-    }
+  if (TGWidget* W = GetChildWidgetAt(P)) {
+    return W;
   }
   if (!FAllowMouse) {
     return nullptr;

@@ -674,13 +674,19 @@ bool TGWidget::Hit(const TGPoint& P, bool Recurse, bool Force) {
   return false;
 }
 
-TGWidget* TGWidget::GetWidgetAt(const TGPoint& P) {
-  if (!GlobalVisible())
-    return nullptr;
+TGWidget* TGWidget::GetChildWidgetAt(const TGPoint& P) const {
   for (size_t I = FItems.size(); I-- > 0;) {
     if (TGWidget* W = FItems[I]->GetWidgetAt(P))
       return W;
   }
+  return nullptr;
+}
+
+TGWidget* TGWidget::GetWidgetAt(const TGPoint& P) {
+  if (!GlobalVisible())
+    return nullptr;
+  if (TGWidget* W = GetChildWidgetAt(P))
+    return W;
   if (FAllowMouse && InRect(GetScreenRect(), P))
     return this;
   return nullptr;

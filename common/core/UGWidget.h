@@ -264,6 +264,8 @@ protected:
   static void FixPositionsInEffect(TGWidget* W, TGSymbol* Symbol);
   // Handles host messages until the widget leaves State or the application terminates.
   void WaitWhileInState(TGWidgetState Waiting);
+  // The topmost child's answer to GetWidgetAt, or none.
+  TGWidget* GetChildWidgetAt(const TGPoint& P) const;
   // Draws the children cut to the screen rectangle.
   void DrawChildrenClipped();
 
