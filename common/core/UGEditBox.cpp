@@ -481,13 +481,24 @@ void TGEditBox::LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node) {
   inherited::LoadFromXML(Context, Node);
   SetTextCursor(ObjectCast<TGGraphic>(XMLResource(Context, Node, "TextCursorURL")));
   SetFont(ObjectCast<TGFont>(XMLResource(Context, Node, "FontURL")));
-  SetData(LineBreaksToCR(Node->Text()));
+  // The text is the element's content, or a "Text" child's when the element also holds child
+  // elements (an element cannot mix text and elements).
+  TGXMLCollection* Texts = Node->GetChilds("Text");
+  SetData(LineBreaksToCR(Texts->GetCount() > 0 ? Texts->GetItem(0)->Text() : Node->Text()));
 }
 
 TGXMLNode* TGEditBox::SaveToXML() const {
   TGObjectPtr<TGXMLNode> Node(inherited::SaveToXML());
   Node->SetStrAttr("TextCursorURL", SafeGetURL(FTextCursor));
   Node->SetStrAttr("FontURL", SafeGetURL(FFont));
-  Node->SetText(FData);
+  if (Node->GetChildsCount() > 0) {
+    // Effects or children were written: the text goes into a child of its own, or the file
+    // could not be read back.
+    if (!FData.empty()) {
+      Node->AddChild("Text")->SetText(FData);
+    }
+  } else {
+    Node->SetText(FData);
+  }
   return Node.release();
 }

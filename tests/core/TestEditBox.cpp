@@ -442,6 +442,23 @@ TEST_F(TEditBoxTest, FileFormRoundTripsAndCopies) {
   EXPECT_EQ(B->TextCursor(), Caret);
   EXPECT_FLOAT_EQ(B->Width(), 35);
 
+  // With child elements the text moves into a "Text" child, so the file stays readable.
+  if (std::find(Classes.begin(), Classes.end(), TGWidget::StaticClass()) == Classes.end()) {
+    TGWidget::RegisterClass(TGWidget::StaticClass());
+  }
+  TGWidget* Child = New<TGWidget>(A.get());
+  Child->SetName("Badge");
+  A->Add(Child);
+  TGObjectPtr<TGXMLNode> WithChild(A->SaveToXML());
+  TGObjectPtr<TGXMLNode> RereadChild(new TGXMLNode("Widget"));
+  RereadChild->LoadFromString(WithChild->SaveToString());
+  TGObjectPtr<TGEditBox> D(New<TGEditBox>(nullptr));
+  D->LoadFromXML(Library.get(), RereadChild.get());
+  EXPECT_EQ(D->Data(), "Zoé\rab");
+  ASSERT_EQ(D->GetCount(), 1);
+  EXPECT_EQ(D->GetItem(0)->Name(), "Badge");
+  A->Remove(Child);
+
   // A resource of the wrong kind is an error, not a silent none.
   TGObjectPtr<TGXMLNode> Bad(new TGXMLNode("Widget"));
   Bad->LoadFromString(R"(<Widget ClassName="TGEditBox" Name="N" Left="0" Top="0" Width="1"
