@@ -27,17 +27,11 @@ void TFadeWidget::DrawTree() {
   if (!FVisible || !GD || FAlphaVal == 255) {
     return;
   }
-  GD->PushState(TGDeviceStateMask{bMatrix});
-  try {
-    GD->SetMatrixByType(mWorld, MatIdentity);
-    TGColor C = FColor;
-    C.A = static_cast<uint8_t>(255 - FAlphaVal);
-    GD->DrawRect(C, 0, 0, static_cast<float>(GD->Width()), static_cast<float>(GD->Height()));
-  } catch (...) {
-    GD->PopState();
-    throw;
-  }
-  GD->PopState();
+  TGDeviceStateGuard State(TGDeviceStateMask{bMatrix});
+  GD->SetMatrixByType(mWorld, MatIdentity);
+  TGColor C = FColor;
+  C.A = static_cast<uint8_t>(255 - FAlphaVal);
+  GD->DrawRect(C, 0, 0, static_cast<float>(GD->Width()), static_cast<float>(GD->Height()));
 }
 
 // --- TFadeWindow -------------------------------------------------------------------------------

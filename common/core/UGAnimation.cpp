@@ -47,14 +47,6 @@ struct TMaskStepGuard {
   TMaskStepGuard& operator=(const TMaskStepGuard&) = delete;
 };
 
-// Pops the device state however the scope is left.
-struct TStateGuard {
-  explicit TStateGuard(TGDeviceStateMask Mask) { GD->PushState(Mask); }
-  ~TStateGuard() { GD->PopState(); }
-  TStateGuard(const TStateGuard&) = delete;
-  TStateGuard& operator=(const TStateGuard&) = delete;
-};
-
 } // namespace
 
 // --- TGAnimationInternalLoop
@@ -440,7 +432,7 @@ bool TGAnimation::SetupMask(TGMovie* Content, TGChannel* Mask, float& X0, float&
     return false;
 
   // The mask, drawn so that the box fills the whole shared target, upright.
-  TStateGuard State(TGDeviceStateMask{bRenderTarget, bMatrix, bMatrices, bViewport});
+  TGDeviceStateGuard State(TGDeviceStateMask{bRenderTarget, bMatrix, bMatrices, bViewport});
   TGSimpleTexture* Target = GD->GetCommonRenderTarget();
   GD->SetRenderTarget(Target);
   GD->SetViewport(TGViewport::FromRect(TGRect{0, 0, CMaskTargetSize, CMaskTargetSize}));
@@ -618,7 +610,7 @@ int32_t TGAnimationComplicationTester::CalculateSelfComplication(TGAnimation* An
   for (int32_t T = 0; T < Total; T += Step) {
     Clone->SetElapsedTime(T);
     FlushSprites(); // what the frame queued goes to the frame
-    TStateGuard State(TGDeviceStateMask{bRenderTarget, bViewport});
+    TGDeviceStateGuard State(TGDeviceStateMask{bRenderTarget, bViewport});
     GD->SetRenderTarget(Target.get());
     GD->Erase(0);
     const auto Start = std::chrono::steady_clock::now();

@@ -92,10 +92,7 @@ void TGApp::DrawCursor() {
     TGGraphic* Graphic = nullptr;
     for (size_t I = FWindowStack.size(); I-- > 0;) {
       TGWindow* W = FWindowStack[I];
-      const TGRectFloat R = W->GetScreenRect();
-      const float X = static_cast<float>(FMousePos.X);
-      const float Y = static_cast<float>(FMousePos.Y);
-      if (W->Visible() && X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom) {
+      if (W->Visible() && W->ScreenRectContains(FMousePos)) {
         Graphic = W->GetCursorAt(FMousePos);
         break;
       }

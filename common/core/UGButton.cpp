@@ -162,13 +162,11 @@ TGWidget* TGButton::GetWidgetAt(const TGPoint& P) {
   if (!FAllowMouse) {
     return nullptr;
   }
-  const TGRectFloat R = GetScreenRect();
-  const auto X = static_cast<float>(P.X);
-  const auto Y = static_cast<float>(P.Y);
-  if (X < R.Left || X >= R.Right || Y < R.Top || Y >= R.Bottom) {
+  if (!ScreenRectContains(P)) {
     return nullptr;
   }
-  if (FHitMask && !MaskHit(X - R.Left, Y - R.Top)) {
+  const TGRectFloat R = GetScreenRect();
+  if (FHitMask && !MaskHit(static_cast<float>(P.X) - R.Left, static_cast<float>(P.Y) - R.Top)) {
     return nullptr;
   }
   return this;

@@ -1215,11 +1215,7 @@ void TGGraphicsDevice::ApplyColorMaterial() {
 }
 
 void TGGraphicsDevice::EnableCameraSpaceTexCoords(int Stage, const TGMatrix& TexMatrix) {
-  if (!Initialized())
-    return;
-  GLint Units = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
-  if (Units <= Stage)
+  if (!Initialized() || Stage < 0 || Stage >= FGL->Units)
     return;
   glActiveTexture(GL_TEXTURE0 + Stage);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -1247,11 +1243,7 @@ void TGGraphicsDevice::EnableCameraSpaceTexCoords(int Stage, const TGMatrix& Tex
 }
 
 void TGGraphicsDevice::DisableCameraSpaceTexCoords(int Stage) {
-  if (!Initialized())
-    return;
-  GLint Units = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
-  if (Units <= Stage)
+  if (!Initialized() || Stage < 0 || Stage >= FGL->Units)
     return;
   glActiveTexture(GL_TEXTURE0 + Stage);
   glDisable(GL_TEXTURE_GEN_S);

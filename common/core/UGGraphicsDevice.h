@@ -603,6 +603,15 @@ private:
 // The device, from its creation until its destruction.
 extern TGGraphicsDevice* GD;
 
+// Pushes state groups of the device and pops them however the scope is left.
+class TGDeviceStateGuard {
+public:
+  explicit TGDeviceStateGuard(TGDeviceStateMask Mask) { GD->PushState(Mask); }
+  ~TGDeviceStateGuard() { GD->PopState(); }
+  TGDeviceStateGuard(const TGDeviceStateGuard&) = delete;
+  TGDeviceStateGuard& operator=(const TGDeviceStateGuard&) = delete;
+};
+
 // The device's back buffer as a picture file: PNG for a ".png" name, JPEG otherwise.
 void SaveScreenshot(const std::string& FileName);
 void SaveScreenshotJpeg(const std::string& FileName, int32_t Width, int32_t Height,

@@ -5,18 +5,6 @@
 
 G_IMPLEMENT_CLASS(TGLiveWidget)
 
-namespace {
-
-// Pops the device state however the scope is left.
-struct TStateGuard {
-  explicit TStateGuard(TGDeviceStateMask Mask) { GD->PushState(Mask); }
-  ~TStateGuard() { GD->PopState(); }
-  TStateGuard(const TStateGuard&) = delete;
-  TStateGuard& operator=(const TStateGuard&) = delete;
-};
-
-} // namespace
-
 void TGLiveWidget::Publish(TGClassBuilder<TGLiveWidget>& B) {
   B.Property("Widget", &TGLiveWidget::Widget, &TGLiveWidget::SetWidget);
 }
@@ -33,7 +21,7 @@ void TGLiveWidget::Draw() {
     throw Error();
   if (MaskRenderingStep != 2) {
     const int32_t T = FElapsedTime;
-    TStateGuard State(TGDeviceStateMask{bMatrix, bMaterial, bTexture0, bBlending});
+    TGDeviceStateGuard State(TGDeviceStateMask{bMatrix, bMaterial, bTexture0, bBlending});
     GD->SetTextureFilter(0, FTextureFilter->GetTextureFilterValue(T));
     const TGBlending Blend = FBlending->GetBlendingValue(T);
     if (Blend != bParent)

@@ -7,7 +7,6 @@
 #include "UGXMLNode.h"
 
 #include <algorithm>
-#include <cmath>
 
 G_IMPLEMENT_CLASS(TGPicture)
 
@@ -104,17 +103,10 @@ TGWidget* TGPicture::GetWidgetAt(const TGPoint& P) {
   if (!FAllowMouse) {
     return nullptr;
   }
-  const TGRectFloat R = GetScreenRect();
   if (!FHitTest) {
-    const float X = static_cast<float>(P.X);
-    const float Y = static_cast<float>(P.Y);
-    return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom ? this : nullptr;
+    return ScreenRectContains(P) ? this : nullptr;
   }
-  // Into the parent's coordinates, where Hit expects the point.
-  const TGPoint InParent{
-      P.X - static_cast<int32_t>(std::trunc(R.Left)) + static_cast<int32_t>(std::trunc(FLeft)),
-      P.Y - static_cast<int32_t>(std::trunc(R.Top)) + static_cast<int32_t>(std::trunc(FTop))};
-  return Hit(InParent, true, false) ? this : nullptr;
+  return Hit(ScreenToParent(P), true, false) ? this : nullptr;
 }
 
 void TGPicture::GetDefaultExtent(float& AWidth, float& AHeight) {

@@ -32,14 +32,6 @@ std::vector<TGClass>& ClassList() {
   return List;
 }
 
-// Pops the device state however the scope is left.
-struct TStateGuard {
-  explicit TStateGuard(TGDeviceStateMask Mask) { GD->PushState(Mask); }
-  ~TStateGuard() { GD->PopState(); }
-  TStateGuard(const TStateGuard&) = delete;
-  TStateGuard& operator=(const TStateGuard&) = delete;
-};
-
 // Widgets waiting in Show or Hide for their effects. A widget freed while it waits (a hide that
 // destroys it, a window closed meanwhile) marks its record, so the waiting loop stops without
 // touching the freed object.
@@ -67,12 +59,6 @@ int32_t TruncToPixel(float V) {
   if (R >= std::numeric_limits<int32_t>::max())
     return std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(R);
-}
-
-bool InRect(const TGRectFloat& R, const TGPoint& P) {
-  const float X = static_cast<float>(P.X);
-  const float Y = static_cast<float>(P.Y);
-  return R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom;
 }
 
 // Moves every key of a position sequence by -D. A sequence without keys gets one at time 0,
@@ -578,7 +564,7 @@ void TGWidget::FixPositionsInEffect(TGWidget* W, TGSymbol* Symbol) {
 // --- Time and drawing --------------------------------------------------------------------------
 
 void TGWidget::DrawTree() {
-  TStateGuard State(TGDeviceStateMask{bMatrix, bMaterial});
+  TGDeviceStateGuard State(TGDeviceStateMask{bMatrix, bMaterial});
   GD->SetMatrixByType(mWorld, MatTranslation(FLeft, FTop, FNear) * GD->GetMatrixByType(mWorld));
   if (GlobalVisible() && !FCurEffect->IsFinished())
     FCurEffect->Draw();
@@ -590,7 +576,7 @@ void TGWidget::DrawTree() {
 void TGWidget::DrawChildrenClipped() {
   TGViewport VP = GD->Viewport();
   const TGRectFloat R = GetScreenRect();
-  TStateGuard State(TGDeviceStateMask{bMatrices, bViewport});
+  TGDeviceStateGuard State(TGDeviceStateMask{bMatrices, bViewport});
   VP.Left = RoundToPixel(R.Left);
   VP.Top = RoundToPixel(R.Top);
   VP.Right = std::max(VP.Left, RoundToPixel(R.Right));
@@ -603,7 +589,7 @@ void TGWidget::DrawChildrenClipped() {
 }
 
 void TGWidget::DrawHelper() {
-  TStateGuard State(TGDeviceStateMask{bMaterial});
+  TGDeviceStateGuard State(TGDeviceStateMask{bMaterial});
   GD->SetMaterialDiffuse(GD->MaterialDiffuse() * FColor);
   const bool Shown = GlobalVisible();
   if (Shown) {
@@ -687,7 +673,7 @@ TGWidget* TGWidget::GetWidgetAt(const TGPoint& P) {
     return nullptr;
   if (TGWidget* W = GetChildWidgetAt(P))
     return W;
-  if (FAllowMouse && InRect(GetScreenRect(), P))
+  if (FAllowMouse && ScreenRectContains(P))
     return this;
   return nullptr;
 }
@@ -699,13 +685,22 @@ TGGraphic* TGWidget::GetCursorAt(const TGPoint& P) {
     if (TGGraphic* G = FItems[I]->GetCursorAt(P))
       return G;
   }
-  const TGRectFloat R = GetScreenRect();
   if (!FHitTestForCursor)
-    return InRect(R, P) ? FCursor : nullptr;
-  // Hit wants the point in the parent's coordinates; P is in screen pixels.
-  const TGPoint InParent{P.X - TruncToPixel(R.Left) + TruncToPixel(FLeft),
-                         P.Y - TruncToPixel(R.Top) + TruncToPixel(FTop)};
-  return Hit(InParent, true, false) ? FCursor : nullptr;
+    return ScreenRectContains(P) ? FCursor : nullptr;
+  return Hit(ScreenToParent(P), true, false) ? FCursor : nullptr;
+}
+
+bool TGWidget::ScreenRectContains(const TGPoint& P) const {
+  const TGRectFloat R = GetScreenRect();
+  const float X = static_cast<float>(P.X);
+  const float Y = static_cast<float>(P.Y);
+  return R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom;
+}
+
+TGPoint TGWidget::ScreenToParent(const TGPoint& P) const {
+  const TGRectFloat R = GetScreenRect();
+  return TGPoint{P.X - TruncToPixel(R.Left) + TruncToPixel(FLeft),
+                 P.Y - TruncToPixel(R.Top) + TruncToPixel(FTop)};
 }
 
 void TGWidget::GetDefaultExtent(float& AWidth, float& AHeight) {

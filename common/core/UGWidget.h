@@ -217,6 +217,11 @@ class TGWidget : public TGResource {
   virtual TGWidget* GetWidgetAt(const TGPoint& P);
   // The cursor picture at P (screen pixels): the topmost child's, else this widget's.
   TGGraphic* GetCursorAt(const TGPoint& P);
+  // Whether P (screen pixels) lies in the screen rectangle: left and top edges in, right and
+  // bottom edges out.
+  bool ScreenRectContains(const TGPoint& P) const;
+  // P (screen pixels) in the parent's coordinates, where Hit expects it.
+  TGPoint ScreenToParent(const TGPoint& P) const;
   // The size of a new widget of the class; 100 x 100 here.
   virtual void GetDefaultExtent(float& AWidth, float& AHeight);
 
