@@ -464,6 +464,13 @@ void TGGraphicsDevice::CountFrame(uint32_t Now) {
 void TGGraphicsDevice::Present() {
   if (!FContext)
     return;
+  if (FWindow && FWindow->IsHeadless()) {
+    // Nobody can see a headless window, and the back buffer, which screenshots read, already
+    // holds the frame. Copying it to the window would cost the software renderer a full-screen
+    // textured draw per frame, most of an idle frame's time. Without a flush the renderer draws
+    // the queued frames when its queue fills or when pixels are read back.
+    return;
+  }
   DrainGLErrors();
   GLuint Source = FGL->BackFramebuffer;
   if (FGL->Samples > 0) {
