@@ -1,5 +1,6 @@
 #include "UParser.h"
 
+#include "UGFastTrig.h"
 #include "UGFormat.h"
 #include "UGRandom.h"
 
@@ -128,7 +129,7 @@ static_assert(CEnd <= 255);
 } // namespace SpecialCodes
 } // namespace
 
-struct TParserScriptData {
+struct TParserScriptData : TParserScriptHead {
   std::vector<TPSub> Subs;
   std::vector<TPTerm> Terms;
   std::vector<TPOp> Ops;
@@ -138,11 +139,13 @@ struct TParserScriptData {
   std::vector<TPCode> Code;
   std::vector<TParameter> Template; // the lists' parameters, computed ones left 0
   uint32_t BufSize = 0;             // parameters to copy when a list has computed ones
-  uint32_t VarCount = 0;            // 1 + the highest variable slot read
-  // When the code is one specialised instruction (no group slot) whose value, plus a constant, is
-  // the result: a function computing just that, run without the general loop.
-  double (*Single)(const TParser& P, const TPCode& C, const double* Vars) = nullptr;
+  // Single is set when the code is one specialised instruction (no group slot) whose value, plus
+  // a constant, is the result.
 };
+
+static const TParserScriptData& DataOf(const TParserScriptHead& Script) {
+  return static_cast<const TParserScriptData&>(Script);
+}
 
 namespace {
 
@@ -868,9 +871,9 @@ double TParser::DefaultFunction(TParserOp Op, double B, double A,
     return RoundInt(A, IA) ? static_cast<double>(Random(ClampInt32(static_cast<double>(IA))))
                            : NaNResult(NaNs);
   case ofSin:
-    return std::sin(A);
+    return FastSin(A);
   case ofCos:
-    return std::cos(A);
+    return FastCos(A);
   case ofTan:
     return std::cos(A) == 0 ? NaNResult(NaNs) : std::tan(A);
   case ofCotan:
@@ -1142,8 +1145,8 @@ public:
 
   // Evaluates D with the caller's values of the variables (NVars of them); ExecuteLarge for
   // scripts with more groups or parameters than fit on the stack.
-  [[gnu::noinline]] static double Execute(const TParser& P, const TParserScriptData* D,
-                                          const double* Vars, uint32_t NVars);
+  [[gnu::always_inline]] static inline double Execute(const TParser& P, const TParserScriptData* D,
+                                                      const double* Vars, uint32_t NVars);
   [[gnu::noinline]] static double ExecuteLarge(const TParser& P, const TParserScriptData& D,
                                                const double* Vars, uint32_t NVars);
 
@@ -1159,7 +1162,7 @@ public:
 namespace {
 
 // The function that runs the one instruction C of a script (see TParserScriptData::Single).
-auto SingleFunction(const TPCode& C) -> decltype(TParserScriptData::Single);
+TParserSingleRun SingleFunction(const TPCode& C);
 
 // Builds the instruction stream of a script from its items.
 class TCodeGen {
@@ -1634,8 +1637,9 @@ template <uint8_t T>
 // A script of one specialised instruction (its code and whether a constant is added to or
 // subtracted from its value) whose variables all come from the caller.
 template <int Code, int Imm>
-double RunSingle(const TParser& P, const TPCode& C, const double* Vars) {
+double RunSingle(const TParser& P, const TParserScriptHead& Script, const double* Vars) {
   using namespace SpecialCodes;
+  const TPCode& C = DataOf(Script).Code[0];
   const TRunContext Ctx{P, nullptr, Vars, UINT32_MAX};
   double V = 0;
   if constexpr (Code < CMulBase) {
@@ -1655,12 +1659,11 @@ double RunSingle(const TParser& P, const TPCode& C, const double* Vars) {
 
 template <size_t... I>
 constexpr auto MakeSingleTable(std::index_sequence<I...>) {
-  using TSingle = decltype(TParserScriptData::Single);
-  return std::array<TSingle, sizeof...(I)>{
+  return std::array<TParserSingleRun, sizeof...(I)>{
       {&RunSingle<SpecialCodes::CLoadBase + static_cast<int>(I / 3), static_cast<int>(I % 3)>...}};
 }
 
-auto SingleFunction(const TPCode& C) -> decltype(TParserScriptData::Single) {
+TParserSingleRun SingleFunction(const TPCode& C) {
   static constexpr auto CTable = MakeSingleTable(
       std::make_index_sequence<(SpecialCodes::CEnd - SpecialCodes::CLoadBase) * 3>());
   const int Imm = (C.Then & TPCode::tAddImm) ? 1 : (C.Then & TPCode::tSubImm) ? 2 : 0;
@@ -1710,10 +1713,10 @@ inline double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D
       break;
     }
     case TPCode::cSin:
-      V = std::sin(G_A);
+      V = FastSin(G_A);
       break;
     case TPCode::cCos:
-      V = std::cos(G_A);
+      V = FastCos(G_A);
       break;
     case TPCode::cBuiltin: {
       const double X = G_X;
@@ -1774,17 +1777,11 @@ inline double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D
   }
 }
 
-double TParser::ExecuteScript(const TParserScript& Script) const {
-  return ExecuteScript(Script, {});
-}
-
-double TParser::ExecuteScript(const TParserScript& Script,
+double TParser::ExecuteStream(const TParserScriptHead* Script,
                               std::span<const double> Variables) const {
-  const TParserScriptData* D = Script.get();
   const auto NVars = static_cast<uint32_t>(std::min<size_t>(Variables.size(), UINT32_MAX));
-  if (D && D->Single && D->VarCount <= NVars) [[likely]]
-    return D->Single(*this, D->Code[0], Variables.data());
-  return TParserEvaluator::Execute(*this, D, Variables.data(), NVars);
+  return TParserEvaluator::Execute(*this, Script ? &DataOf(*Script) : nullptr, Variables.data(),
+                                   NVars);
 }
 
 double TParserEvaluator::Execute(const TParser& P, const TParserScriptData* D, const double* Vars,
@@ -1859,7 +1856,7 @@ void TParser::OptimizeScript(TParserScript& Script) {
   if (!Script)
     return;
   std::lock_guard Lock(FLock);
-  const TParserScriptData& Src = *Script;
+  const TParserScriptData& Src = DataOf(*Script);
   auto Out = std::make_shared<TParserScriptData>();
   Out->Strings = Src.Strings;
   const size_t N = Src.Subs.size();

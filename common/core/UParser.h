@@ -157,9 +157,17 @@ struct TType {
   std::string Name;
 };
 
-// The compiled form of an expression (opaque; see UParser.cpp).
-struct TParserScriptData;
-using TParserScript = std::shared_ptr<const TParserScriptData>;
+class TParser;
+struct TParserScriptHead;
+using TParserSingleRun = double (*)(const TParser& P, const TParserScriptHead& Script,
+                                    const double* Vars);
+// The compiled form of an expression (the rest is opaque; see UParser.cpp). A script that is one
+// instruction has a function computing just that, which callers run inline.
+struct TParserScriptHead {
+  TParserSingleRun Single = nullptr;
+  uint32_t VarCount = 0; // 1 + the highest variable slot read
+};
+using TParserScript = std::shared_ptr<const TParserScriptHead>;
 
 // The executor hook: receives calls of names; sets Handled when it answers.
 using TParserFunctionEvent =
@@ -237,15 +245,23 @@ public:
   // Compiles and optimises in one step.
   TParserScript Compile(std::string_view Text);
   // Evaluates a compiled script. Safe to call from several threads at once.
-  double ExecuteScript(const TParserScript& Script) const;
+  double ExecuteScript(const TParserScript& Script) const { return ExecuteScript(Script, {}); }
   // The same, with the values of the registered variables (indexed by their slots).
-  double ExecuteScript(const TParserScript& Script, std::span<const double> Variables) const;
+  double ExecuteScript(const TParserScript& Script, std::span<const double> Variables) const {
+    const TParserScriptHead* H = Script.get();
+    if (H && H->Single && H->VarCount <= Variables.size()) [[likely]]
+      return H->Single(*this, *H, Variables.data());
+    return ExecuteStream(H, Variables);
+  }
 
   // Computes a built-in operation (B: the operand before, A: the operand after).
   double DefaultFunction(TParserOp Op, double B, double A,
                          std::span<const TParameter> Parameters) const;
 
 protected:
+  // Runs the script's instruction stream (every script but the single-instruction ones).
+  double ExecuteStream(const TParserScriptHead* Script, std::span<const double> Variables) const;
+
   int32_t FBracesIndex = -1, FMultiplyIndex = -1, FDivideIndex = -1, FNotIndex = -1, FAndIndex = -1,
           FOrIndex = -1, FXorIndex = -1, FShlIndex = -1, FShrIndex = -1;
   unsigned FExceptionTypes = 1u; // bit set of TMathParserExceptionType

@@ -1,3 +1,4 @@
+#include "UGFastTrig.h"
 #include "UGMathParser.h"
 #include "UGRandom.h"
 
@@ -369,8 +370,8 @@ bool SameValue(double A, double B) {
 
 TEST_F(EvaluatorTest, PrefixFunctionsFoldedAndAtRunTimeAgree) {
   const std::pair<const char*, double (*)(double)> Table[] = {
-      {"sin", [](double A) { return std::sin(A); }},
-      {"cos", [](double A) { return std::cos(A); }},
+      {"sin", [](double A) { return FastSin(A); }},
+      {"cos", [](double A) { return FastCos(A); }},
       {"tan", [](double A) { return std::tan(A); }},
       {"cotan", [](double A) { return 1 / std::tan(A); }},
       {"sec", [](double A) { return 1 / std::cos(A); }},

@@ -1,9 +1,13 @@
+#include "UGFastTrig.h"
 #include "UGMathUtils.h"
 #include "UGRandom.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <numbers>
 
 TEST(MathUtils, ClampAndPowers) {
@@ -97,4 +101,53 @@ TEST(MathUtils, RandomGeneratorIsSeedable) {
   EXPECT_DOUBLE_EQ(RandomInRange(5, 6), X);
   EXPECT_GE(X, 5);
   EXPECT_LT(X, 6);
+}
+
+namespace {
+
+// The distance between two finite doubles in units in the last place.
+int64_t UlpDistance(double A, double B) {
+  auto Ordered = [](double V) {
+    const auto I = std::bit_cast<int64_t>(V);
+    return I < 0 ? std::numeric_limits<int64_t>::min() - I : I;
+  };
+  const int64_t D = Ordered(A) - Ordered(B);
+  return D < 0 ? -D : D;
+}
+
+} // namespace
+
+TEST(FastTrig, WithinTwoUnitsOfTheLibraryInEveryQuadrant) {
+  uint64_t Seed = 12345;
+  int64_t Worst = 0;
+  // Small arguments, every quadrant near and far, both sides of the reduction limit, and
+  // arguments close to multiples of pi/2, where the reduction cancels most digits.
+  for (double Scale : {1e-3, 1.0, 4.0, 100.0, 2e4, 1.1e6, 2.5e6}) {
+    for (int I = 0; I < 20000; ++I) {
+      Seed = Seed * 6364136223846793005u + 1442695040888963407u;
+      const double X = (static_cast<double>(Seed >> 11) * 0x1p-53 - 0.5) * Scale;
+      Worst = std::max(
+          {Worst, UlpDistance(FastSin(X), std::sin(X)), UlpDistance(FastCos(X), std::cos(X))});
+    }
+  }
+  for (int K = 1; K < 2000; K += 7) {
+    const double X = K * std::numbers::pi / 2;
+    for (double Y : {std::nextafter(X, 0.0), X, std::nextafter(X, 1e9)}) {
+      EXPECT_NEAR(FastSin(Y), std::sin(Y), 1e-15) << Y;
+      EXPECT_NEAR(FastCos(Y), std::cos(Y), 1e-15) << Y;
+    }
+  }
+  EXPECT_LE(Worst, 2);
+}
+
+TEST(FastTrig, SpecialArguments) {
+  EXPECT_TRUE(std::signbit(FastSin(-0.0)));
+  EXPECT_EQ(FastSin(0x1p-40), 0x1p-40);
+  EXPECT_EQ(FastCos(0.0), 1.0);
+  EXPECT_EQ(FastSin(-std::numbers::pi / 2), -1.0);
+  EXPECT_EQ(FastCos(std::numbers::pi), -1.0);
+  EXPECT_TRUE(std::isnan(FastSin(std::numeric_limits<double>::infinity())));
+  EXPECT_TRUE(std::isnan(FastCos(-std::numeric_limits<double>::infinity())));
+  EXPECT_TRUE(std::isnan(FastSin(std::numeric_limits<double>::quiet_NaN())));
+  EXPECT_EQ(FastSin(1e300), std::sin(1e300)); // beyond the reduction: the library's own
 }
