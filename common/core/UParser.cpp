@@ -1143,20 +1143,15 @@ public:
     return Apply(P, F, B, A, Ps, Type);
   }
 
-  // Evaluates D with the caller's values of the variables (NVars of them); ExecuteLarge for
-  // scripts with more groups or parameters than fit on the stack.
-  [[gnu::always_inline]] static inline double Execute(const TParser& P, const TParserScriptData* D,
-                                                      const double* Vars, uint32_t NVars);
-  [[gnu::noinline]] static double ExecuteLarge(const TParser& P, const TParserScriptData& D,
-                                               const double* Vars, uint32_t NVars);
+  // Evaluates D with the caller's values of the variables (NVars of them).
+  static double Execute(const TParser& P, const TParserScriptData* D, const double* Vars,
+                        uint32_t NVars);
 
-  // Runs the instruction stream. Vals: one slot per internal script; Buf: room for the
-  // parameters of the lists that hold computed values. Full: the caller's values cover every
-  // variable of the script, so that no variable is asked through the hook.
+  // Runs the instruction stream. Full: the caller's values cover every variable of the script,
+  // so that no variable is asked through the hook.
   template <bool Full>
-  [[gnu::always_inline]] static inline double Run(const TParser& P, const TParserScriptData& D,
-                                                  double* Vals, TParameter* Buf, const double* Vars,
-                                                  uint32_t NVars);
+  static double Run(const TParser& P, const TParserScriptData& D, const double* Vars,
+                    uint32_t NVars);
 };
 
 namespace {
@@ -1586,22 +1581,21 @@ template <bool Full, TPCode::TMode XM, TPCode::TMode AM>
   }
 }
 
-// The cases of the specialised instructions, for a switch on the code of instruction C with
-// V, B, Ctx and Full in scope.
+// The blocks of the specialised instructions, each ending with the jump to what follows V, for
+// the evaluator's threaded code with C, V, B, Ctx and Full in scope.
 #define G_LOAD(C, I)                                                                               \
-  case SpecialCodes::CLoadBase + I:                                                                \
-    V = Fetch<Full>(Ctx, SpecialCodes::CLoadModes[I], (C).X, V, B);                                \
-    break;
+  LLoad##I : V = Fetch<Full>(Ctx, SpecialCodes::CLoadModes[I], (C).X, V, B);                       \
+  G_NEXT_THEN;
 #define G_BIN(C, I, J)                                                                             \
-  case SpecialCodes::CMulBase + I * 7 + J:                                                         \
-    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 0);             \
-    break;                                                                                         \
-  case SpecialCodes::CDivBase + I * 7 + J:                                                         \
-    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 1);             \
-    break;                                                                                         \
-  case SpecialCodes::CPowBase + I * 7 + J:                                                         \
-    Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 2);             \
-    break;
+  LMul##I##_##J                                                                                    \
+      : Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 0);         \
+  G_NEXT_THEN;                                                                                     \
+  LDiv##I##_##J                                                                                    \
+      : Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 1);         \
+  G_NEXT_THEN;                                                                                     \
+  LPow##I##_##J                                                                                    \
+      : Binary<Full, SpecialCodes::CXModes[I], SpecialCodes::CAModes[J]>(Ctx, C, V, B, 2);         \
+  G_NEXT_THEN;
 // clang-format off
 #define G_BIN_ROW(C, I)                                                                            \
   G_BIN(C, I, 0) G_BIN(C, I, 1) G_BIN(C, I, 2) G_BIN(C, I, 3) G_BIN(C, I, 4) G_BIN(C, I, 5)        \
@@ -1609,6 +1603,16 @@ template <bool Full, TPCode::TMode XM, TPCode::TMode AM>
 #define G_SPECIAL_CASES(C)                                                                         \
   G_LOAD(C, 0) G_LOAD(C, 1) G_LOAD(C, 2) G_LOAD(C, 3) G_LOAD(C, 4) G_LOAD(C, 5)                    \
   G_BIN_ROW(C, 0) G_BIN_ROW(C, 1) G_BIN_ROW(C, 2) G_BIN_ROW(C, 3) G_BIN_ROW(C, 4) G_BIN_ROW(C, 5)
+// The addresses of the specialised instructions' code, in the order of their codes.
+#define G_OP_ROW(Op, I)                                                                            \
+  &&L##Op##I##_0, &&L##Op##I##_1, &&L##Op##I##_2, &&L##Op##I##_3, &&L##Op##I##_4, &&L##Op##I##_5,  \
+  &&L##Op##I##_6
+#define G_OP_LABELS(Op)                                                                            \
+  G_OP_ROW(Op, 0), G_OP_ROW(Op, 1), G_OP_ROW(Op, 2), G_OP_ROW(Op, 3), G_OP_ROW(Op, 4),             \
+  G_OP_ROW(Op, 5)
+#define G_SPECIAL_LABELS                                                                           \
+  &&LLoad0, &&LLoad1, &&LLoad2, &&LLoad3, &&LLoad4, &&LLoad5, G_OP_LABELS(Mul), G_OP_LABELS(Div),  \
+  G_OP_LABELS(Pow)
 // clang-format on
 static_assert(std::size(SpecialCodes::CLoadModes) == 6 && std::size(SpecialCodes::CXModes) == 6 &&
               std::size(SpecialCodes::CAModes) == 7);
@@ -1673,8 +1677,24 @@ TParserSingleRun SingleFunction(const TPCode& C) {
 } // namespace
 
 template <bool Full>
-inline double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, double* Vals,
-                                    TParameter* Buf, const double* Vars, uint32_t NVars) {
+double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, const double* Vars,
+                             uint32_t NVars) {
+  // Vals: one slot per internal script; Buf: room for the parameters of the lists that hold
+  // computed values. On the stack unless the script is unusually large; left uninitialised, as
+  // every slot is written before it is read.
+  constexpr size_t CSmall = 32;
+  double SmallVals[CSmall];
+  alignas(TParameter) unsigned char SmallBuf[CSmall * sizeof(TParameter)];
+  double* Vals = SmallVals;
+  auto* Buf = reinterpret_cast<TParameter*>(SmallBuf);
+  std::unique_ptr<double[]> LargeVals;
+  std::unique_ptr<TParameter[]> LargeBuf;
+  if (D.Subs.size() > CSmall || D.BufSize > CSmall) [[unlikely]] {
+    LargeVals = std::make_unique_for_overwrite<double[]>(D.Subs.size());
+    LargeBuf = std::make_unique_for_overwrite<TParameter[]>(std::max<size_t>(D.BufSize, 1));
+    Vals = LargeVals.get();
+    Buf = LargeBuf.get();
+  }
   const TRunContext Ctx{P, Vals, Vars, NVars};
   const TParameter* Template = D.Template.data();
   auto Params = [&](int32_t List) -> std::span<const TParameter> {
@@ -1684,97 +1704,133 @@ inline double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D
     return std::span<const TParameter>((L.Dynamic ? Buf : Template) + L.First, L.Count);
   };
   double V = 0, B = 0, R = 0;
+  // Threaded code: every instruction ends with its own jump to what follows, so that each jump
+  // is predicted from the instruction it leaves rather than all from one place.
+  static constexpr const void* CCodes[] = {
+      &&LcLoad,    &&LcSave, &&LcMul,      &&LcDiv,         &&LcPow,
+      &&LcSin,     &&LcCos,  &&LcBuiltin,  &&LcBuiltinList, &&LcHook,
+      &&LcHookOps, &&LcFill, &&LcSetParam, G_SPECIAL_LABELS};
+  static_assert(std::size(CCodes) == SpecialCodes::CEnd);
+  // What follows V by the flags of TPCode::Then; TCodeGen makes no other combination.
+  static constexpr const void* CThens[] = {
+#define G_T(T) &&LThen##T
+      G_T(0),  G_T(1),  G_T(2),  &&LBad,  G_T(4),  G_T(5),  G_T(6),  &&LBad,  G_T(8),  G_T(9),
+      G_T(10), &&LBad,  &&LBad,  &&LBad,  &&LBad,  &&LBad,  G_T(16), G_T(17), G_T(18), &&LBad,
+      G_T(20), G_T(21), G_T(22), &&LBad,  G_T(24), G_T(25), G_T(26), &&LBad,  &&LBad,  &&LBad,
+      &&LBad,  &&LBad,  G_T(32), G_T(33), G_T(34), &&LBad,  G_T(36), G_T(37), G_T(38), &&LBad,
+      G_T(40), G_T(41), G_T(42), &&LBad,  &&LBad,  &&LBad,  &&LBad,  &&LBad};
+#undef G_T
+  static_assert(std::size(CThens) == TPCode::tReturn * 2 - 16);
+  const TPCode* C = D.Code.data();
+#define G_NEXT_CODE goto* CCodes[C->Code]
+#define G_NEXT_THEN goto* CThens[C->Then]
 #define G_X Fetch<Full>(Ctx, C->XMode, C->X, V, B)
 #define G_A Fetch<Full>(Ctx, C->AMode, C->A, V, B)
-  for (const TPCode* C = D.Code.data();; ++C) {
-    switch (static_cast<int>(C->Code)) {
-    case TPCode::cLoad:
-      V = G_X;
-      break;
-    case TPCode::cSave:
-      // The operand after never reads V: forgetting it keeps V out of memory across calls.
-      B = G_X;
-      V = 0;
-      continue;
-    case TPCode::cMul: {
-      const double X = G_X;
-      V = X * G_A;
-      break;
-    }
-    case TPCode::cDiv: {
-      const double X = G_X;
-      V = X / G_A;
-      break;
-    }
-    case TPCode::cPow: {
-      const double X = G_X;
-      const double A = G_A;
-      V = A == 2.0 ? X * X : std::pow(X, A);
-      break;
-    }
-    case TPCode::cSin:
-      V = FastSin(G_A);
-      break;
-    case TPCode::cCos:
-      V = FastCos(G_A);
-      break;
-    case TPCode::cBuiltin: {
-      const double X = G_X;
-      V = P.DefaultFunction(C->Op, X, G_A, {});
-      break;
-    }
-    case TPCode::cBuiltinList:
-      V = P.DefaultFunction(C->Op, G_X, 0, Params(C->List));
-      break;
-    case TPCode::cHook:
-      V = CallHook(P, C->Ident, C->Type, Params(C->List));
-      break;
-    case TPCode::cHookOps: {
-      const double X = G_X;
-      V = CallHookOperands(P, C->Ident, C->Type, C->Req1, C->Req2, X, G_A);
-      break;
-    }
-    case TPCode::cFill: {
-      const TPSub& L = D.Subs[C->List];
-      std::uninitialized_copy_n(Template + L.First, L.Count, Buf + L.First);
-      V = 0; // lists come between terms, where V is dead
-      continue;
-    }
-    case TPCode::cSetParam: {
-      const double A = G_A;
-      Buf[C->Store].Value = C->Negate ? -A : A;
-      V = 0;
-      continue;
-    }
-      // The specialised instructions: one case per operation and operand modes.
-      G_SPECIAL_CASES(*C)
-    default:
-      __builtin_unreachable(); // TCodeGen makes no other code
-    }
+  G_NEXT_CODE;
+LcLoad:
+  V = G_X;
+  G_NEXT_THEN;
+LcSave:
+  // The operand after never reads V: forgetting it keeps V out of memory across calls.
+  B = G_X;
+  V = 0;
+  ++C;
+  G_NEXT_CODE;
+LcMul : {
+  const double X = G_X;
+  V = X * G_A;
+  G_NEXT_THEN;
+}
+LcDiv : {
+  const double X = G_X;
+  V = X / G_A;
+  G_NEXT_THEN;
+}
+LcPow : {
+  const double X = G_X;
+  const double A = G_A;
+  V = A == 2.0 ? X * X : std::pow(X, A);
+  G_NEXT_THEN;
+}
+LcSin:
+  V = FastSin(G_A);
+  G_NEXT_THEN;
+LcCos:
+  V = FastCos(G_A);
+  G_NEXT_THEN;
+LcBuiltin : {
+  const double X = G_X;
+  V = P.DefaultFunction(C->Op, X, G_A, {});
+  G_NEXT_THEN;
+}
+LcBuiltinList:
+  V = P.DefaultFunction(C->Op, G_X, 0, Params(C->List));
+  G_NEXT_THEN;
+LcHook:
+  V = CallHook(P, C->Ident, C->Type, Params(C->List));
+  G_NEXT_THEN;
+LcHookOps : {
+  const double X = G_X;
+  V = CallHookOperands(P, C->Ident, C->Type, C->Req1, C->Req2, X, G_A);
+  G_NEXT_THEN;
+}
+LcFill : {
+  const TPSub& L = D.Subs[C->List];
+  std::uninitialized_copy_n(Template + L.First, L.Count, Buf + L.First);
+  V = 0; // lists come between terms, where V is dead
+  ++C;
+  G_NEXT_CODE;
+}
+LcSetParam : {
+  const double A = G_A;
+  Buf[C->Store].Value = C->Negate ? -A : A;
+  V = 0;
+  ++C;
+  G_NEXT_CODE;
+}
+  // The specialised instructions: one block per operation and operand modes.
+  G_SPECIAL_CASES(*C)
 #undef G_X
 #undef G_A
-    // What follows: one straight case per combination of the flags.
-    switch (C->Then) {
-    case 0:
-      break;
+  // What follows: one straight block per combination of the flags.
+LThen0:
+  ++C;
+  G_NEXT_CODE;
 #define G_THEN(T)                                                                                  \
-  case T:                                                                                          \
-    if (ApplyThen<T>(*C, V, R, Vals))                                                              \
-      return R;                                                                                    \
-    break;
-#define G_THEN_END(T) G_THEN(T) G_THEN(T | TPCode::tStore) G_THEN(T | TPCode::tReturn)
-#define G_THEN_IMM(T) G_THEN_END(T) G_THEN_END(T | TPCode::tAddImm) G_THEN_END(T | TPCode::tSubImm)
-      G_THEN(TPCode::tStore)
-      G_THEN(TPCode::tReturn)
-      G_THEN_IMM(TPCode::tAdd)
-      G_THEN_IMM(TPCode::tSub)
-#undef G_THEN_IMM
-#undef G_THEN_END
+  LThen##T : if (ApplyThen<T>(*C, V, R, Vals)) return R;                                           \
+  ++C;                                                                                             \
+  G_NEXT_CODE;
+  G_THEN(1)
+  G_THEN(2)
+  G_THEN(4)
+  G_THEN(5)
+  G_THEN(6)
+  G_THEN(8)
+  G_THEN(9)
+  G_THEN(10)
+  G_THEN(16)
+  G_THEN(17)
+  G_THEN(18)
+  G_THEN(20)
+  G_THEN(21)
+  G_THEN(22)
+  G_THEN(24)
+  G_THEN(25)
+  G_THEN(26)
+  G_THEN(32)
+  G_THEN(33)
+  G_THEN(34)
+  G_THEN(36)
+  G_THEN(37)
+  G_THEN(38)
+  G_THEN(40)
+  G_THEN(41)
+  G_THEN(42)
 #undef G_THEN
-    default:
-      __builtin_unreachable(); // TCodeGen makes no other combination
-    }
-  }
+#undef G_NEXT_CODE
+#undef G_NEXT_THEN
+LBad:
+  __builtin_unreachable();
 }
 
 double TParser::ExecuteStream(const TParserScriptHead* Script,
@@ -1788,24 +1844,7 @@ double TParserEvaluator::Execute(const TParser& P, const TParserScriptData* D, c
                                  uint32_t NVars) {
   if (!D || D->Code.empty())
     throw EGException("Invalid script");
-  constexpr size_t CSmall = 32;
-  if (D->Subs.size() > CSmall || D->BufSize > CSmall) [[unlikely]]
-    return ExecuteLarge(P, *D, Vars, NVars);
-  // Left uninitialised: every slot is written before it is read.
-  double Vals[CSmall];
-  alignas(TParameter) unsigned char Buf[CSmall * sizeof(TParameter)];
-  if (D->VarCount <= NVars)
-    return Run<true>(P, *D, Vals, reinterpret_cast<TParameter*>(Buf), Vars, NVars);
-  return Run<false>(P, *D, Vals, reinterpret_cast<TParameter*>(Buf), Vars, NVars);
-}
-
-double TParserEvaluator::ExecuteLarge(const TParser& P, const TParserScriptData& D,
-                                      const double* Vars, uint32_t NVars) {
-  auto Vals = std::make_unique_for_overwrite<double[]>(D.Subs.size());
-  auto Buf = std::make_unique_for_overwrite<TParameter[]>(std::max<size_t>(D.BufSize, 1));
-  if (D.VarCount <= NVars)
-    return Run<true>(P, D, Vals.get(), Buf.get(), Vars, NVars);
-  return Run<false>(P, D, Vals.get(), Buf.get(), Vars, NVars);
+  return D->VarCount <= NVars ? Run<true>(P, *D, Vars, NVars) : Run<false>(P, *D, Vars, NVars);
 }
 
 // ---------------------------------------------------------------------------------------------
