@@ -1706,13 +1706,13 @@ double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, const
   double V = 0, B = 0, R = 0;
   // Threaded code: every instruction ends with its own jump to what follows, so that each jump
   // is predicted from the instruction it leaves rather than all from one place.
-  static constexpr const void* CCodes[] = {
+  static const void* const CCodes[] = {
       &&LcLoad,    &&LcSave, &&LcMul,      &&LcDiv,         &&LcPow,
       &&LcSin,     &&LcCos,  &&LcBuiltin,  &&LcBuiltinList, &&LcHook,
       &&LcHookOps, &&LcFill, &&LcSetParam, G_SPECIAL_LABELS};
   static_assert(std::size(CCodes) == SpecialCodes::CEnd);
   // What follows V by the flags of TPCode::Then; TCodeGen makes no other combination.
-  static constexpr const void* CThens[] = {
+  static const void* const CThens[] = {
 #define G_T(T) &&LThen##T
       G_T(0),  G_T(1),  G_T(2),  &&LBad,  G_T(4),  G_T(5),  G_T(6),  &&LBad,  G_T(8),  G_T(9),
       G_T(10), &&LBad,  &&LBad,  &&LBad,  &&LBad,  &&LBad,  G_T(16), G_T(17), G_T(18), &&LBad,
