@@ -1251,16 +1251,40 @@ public:
       Specialise(C);
     }
     D.Single = nullptr;
+    D.AffineSlot = -1;
     if (D.Code.size() == 1) {
       const TPCode& C = D.Code[0];
       constexpr uint8_t CEnd = TPCode::tAdd | TPCode::tReturn;
       if (C.Code >= TPCode::cSpecial && (C.Then & CEnd) == CEnd && !(C.Then & TPCode::tSub) &&
-          C.XMode != TPCode::mSlot && C.AMode != TPCode::mSlot)
+          C.XMode != TPCode::mSlot && C.AMode != TPCode::mSlot) {
         D.Single = SingleFunction(C);
+        SetAffine(C);
+      }
     }
   }
 
 private:
+  // A single instruction that reads a variable, or multiplies one by a constant, before its
+  // constant term: the script is evaluated inline by its callers.
+  void SetAffine(const TPCode& C) {
+    using namespace SpecialCodes;
+    if (C.XMode != TPCode::mVar)
+      return;
+    const int LoadVar = CLoadBase + IndexOf(CLoadModes, TPCode::mVar);
+    const int MulVarConst = CMulBase + IndexOf(CXModes, TPCode::mVar) * std::size(CAModes) +
+                            IndexOf(CAModes, TPCode::mConst);
+    if (C.Code == LoadVar)
+      D.Factor = 1;
+    else if (C.Code == MulVarConst)
+      D.Factor = C.A.Imm;
+    else
+      return;
+    D.AffineSlot = C.X.Index;
+    D.Offset = (C.Then & TPCode::tAddImm)   ? C.ThenImm
+               : (C.Then & TPCode::tSubImm) ? -C.ThenImm
+                                            : 0.0;
+  }
+
   static int IndexOf(std::span<const TPCode::TMode> Modes, TPCode::TMode Mode) {
     for (size_t I = 0; I < Modes.size(); ++I)
       if (Modes[I] == Mode)
@@ -1706,10 +1730,10 @@ double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, const
   double V = 0, B = 0, R = 0;
   // Threaded code: every instruction ends with its own jump to what follows, so that each jump
   // is predicted from the instruction it leaves rather than all from one place.
-  static const void* const CCodes[] = {
-      &&LcLoad,    &&LcSave, &&LcMul,      &&LcDiv,         &&LcPow,
-      &&LcSin,     &&LcCos,  &&LcBuiltin,  &&LcBuiltinList, &&LcHook,
-      &&LcHookOps, &&LcFill, &&LcSetParam, G_SPECIAL_LABELS};
+  static const void* const CCodes[] = {&&LcLoad,        &&LcSave,        &&LcMul,     &&LcDiv,
+                                       &&LcPow,         &&LcSin,         &&LcCos,     &&LcBuiltin,
+                                       &&LcBuiltinList, &&LcHook,        &&LcHookOps, &&LcFill,
+                                       &&LcSetParam,    G_SPECIAL_LABELS};
   static_assert(std::size(CCodes) == SpecialCodes::CEnd);
   // What follows V by the flags of TPCode::Then; TCodeGen makes no other combination.
   static const void* const CThens[] = {

@@ -166,6 +166,11 @@ using TParserSingleRun = double (*)(const TParser& P, const TParserScriptHead& S
 struct TParserScriptHead {
   TParserSingleRun Single = nullptr;
   uint32_t VarCount = 0; // 1 + the highest variable slot read
+  // A script that is a variable, or a variable times a constant, plus or minus a constant ("x-1",
+  // "x*3+4") has the variable's slot here and is (0 + Variables[Slot] * Factor) + Offset, as
+  // the instruction itself computes it (the sum of terms starts from +0).
+  int32_t AffineSlot = -1;
+  double Factor = 1, Offset = 0;
 };
 using TParserScript = std::shared_ptr<const TParserScriptHead>;
 
@@ -249,8 +254,12 @@ public:
   // The same, with the values of the registered variables (indexed by their slots).
   double ExecuteScript(const TParserScript& Script, std::span<const double> Variables) const {
     const TParserScriptHead* H = Script.get();
-    if (H && H->Single && H->VarCount <= Variables.size()) [[likely]]
-      return H->Single(*this, *H, Variables.data());
+    if (H && H->VarCount <= Variables.size()) [[likely]] {
+      if (H->AffineSlot >= 0)
+        return (0.0 + Variables[static_cast<size_t>(H->AffineSlot)] * H->Factor) + H->Offset;
+      if (H->Single)
+        return H->Single(*this, *H, Variables.data());
+    }
     return ExecuteStream(H, Variables);
   }
 
