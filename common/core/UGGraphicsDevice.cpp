@@ -467,8 +467,11 @@ void TGGraphicsDevice::Present() {
   if (FWindow && FWindow->IsHeadless()) {
     // Nobody can see a headless window, and the back buffer, which screenshots read, already
     // holds the frame. Copying it to the window would cost the software renderer a full-screen
-    // textured draw per frame, most of an idle frame's time. Without a flush the renderer draws
-    // the queued frames when its queue fills or when pixels are read back.
+    // textured draw per frame, most of an idle frame's time. A frame that drew something is
+    // flushed, so that it is rendered now as a shown one would be; a frame that only cleared
+    // stays a pending clear, which costs nothing until pixels are read.
+    if (FDIPCalls > 0)
+      glFlush();
     return;
   }
   DrainGLErrors();
