@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -368,36 +369,23 @@ TEST_F(ControlsTest, EveryControlSurvivesLoadAndSave) {
 
 namespace {
 
-// "a" is a white 2 x 3 block, "b" a white 3 x 3 block; lines are 4 pixels high.
+// Text in the block font of the drawing tests.
 class ControlsDrawing : public THeadlessSceneTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
     EnsureClassesRegistered();
-    TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
-    Bitmap->SetSize(8, 3);
-    for (int Y = 0; Y < 3; ++Y) {
-      for (int X = 0; X < 8; ++X) {
-        Bitmap->SetPixel(X, Y, X < 2 || (X >= 3 && X < 6) ? 0xFFFFFFFF : 0);
-      }
-    }
-    Picture.reset(new TGSprite());
-    Picture->LoadFromBitmap(*Bitmap);
-    Small.reset(new TGFont());
-    Small->SetHeight(4);
-    Small->SetSprite(Picture.get());
-    Small->AddCharacter(TGCharacter{U'a', TGRectFloat{0, 0, 2, 3}, {}});
-    Small->AddCharacter(TGCharacter{U'b', TGRectFloat{3, 0, 6, 3}, {}});
+    Blocks = std::make_unique<TBlockFont>();
+    Small = Blocks->Font.get();
     Label.reset(New<TGLabel>(nullptr));
     Label->SetWidth(40);
     Label->SetHeight(8); // two lines a page
-    Label->SetFont(Small.get());
+    Label->SetFont(Small);
     Label->SetClipping(true);
   }
   void TearDown() override {
     Label.reset();
-    Small.reset();
-    Picture.reset();
+    Blocks.reset();
     THeadlessSceneTest::TearDown();
   }
   // Rows 0 and 4 (the first letters of the two lines of a page) after drawing Page.
@@ -408,8 +396,8 @@ protected:
     return Row(0, 0, 4) + "|" + Row(4, 0, 4) + "|" + Row(8, 0, 4);
   }
 
-  TGObjectPtr<TGSprite> Picture;
-  TGObjectPtr<TGFont> Small;
+  std::unique_ptr<TBlockFont> Blocks;
+  TGFont* Small = nullptr;
   TGObjectPtr<TGLabel> Label;
 };
 

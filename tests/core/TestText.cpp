@@ -18,6 +18,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -343,34 +344,19 @@ class TextDrawing : public THeadlessSceneTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    // "a" is a white 2 × 3 block, "b" a white 3 × 3 block with a pixel's gap; space 1 wide.
-    TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
-    Bitmap->SetSize(8, 3);
-    for (int Y = 0; Y < 3; ++Y) {
-      for (int X = 0; X < 8; ++X) {
-        Bitmap->SetPixel(X, Y, X < 2 || (X >= 3 && X < 6) ? 0xFFFFFFFF : 0);
-      }
-    }
-    Picture.reset(new TGSprite());
-    Picture->LoadFromBitmap(*Bitmap);
-    Small.reset(new TGFont());
-    Small->SetHeight(4);
-    Small->SetSprite(Picture.get());
-    Small->AddCharacter(TGCharacter{U'a', TGRectFloat{0, 0, 2, 3}, {}});
-    Small->AddCharacter(TGCharacter{U'b', TGRectFloat{3, 0, 6, 3}, {}});
-    Small->AddCharacter(TGCharacter{U' ', TGRectFloat{6, 0, 7, 3}, {}});
+    Blocks = std::make_unique<TBlockFont>();
+    Small = Blocks->Font.get();
     Text.reset(new TGText());
-    Text->SetFont(Small.get());
+    Text->SetFont(Small);
   }
   void TearDown() override {
     Text.reset();
-    Small.reset();
-    Picture.reset();
+    Blocks.reset();
     THeadlessSceneTest::TearDown();
   }
   TTextLibrary Library;
-  TGObjectPtr<TGSprite> Picture;
-  TGObjectPtr<TGFont> Small;
+  std::unique_ptr<TBlockFont> Blocks;
+  TGFont* Small = nullptr;
   TGObjectPtr<TGText> Text;
 };
 

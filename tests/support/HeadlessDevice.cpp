@@ -1,5 +1,6 @@
 #include "HeadlessDevice.h"
 
+#include "UGBitmap.h"
 #include "UHostWindow.h"
 
 #include <cstdlib>
@@ -75,4 +76,22 @@ std::string ErrorTextOf(const std::exception& E) {
     return G->Text();
   }
   return E.what();
+}
+
+TBlockFont::TBlockFont() {
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  Bitmap->SetSize(8, 3);
+  for (int Y = 0; Y < 3; ++Y) {
+    for (int X = 0; X < 8; ++X) {
+      Bitmap->SetPixel(X, Y, X < 2 || (X >= 3 && X < 6) ? 0xFFFFFFFF : 0);
+    }
+  }
+  Picture.reset(new TGSprite());
+  Picture->LoadFromBitmap(*Bitmap);
+  Font.reset(new TGFont());
+  Font->SetHeight(4);
+  Font->SetSprite(Picture.get());
+  Font->AddCharacter(TGCharacter{U'a', TGRectFloat{0, 0, 2, 3}, {}});
+  Font->AddCharacter(TGCharacter{U'b', TGRectFloat{3, 0, 6, 3}, {}});
+  Font->AddCharacter(TGCharacter{U' ', TGRectFloat{6, 0, 7, 3}, {}});
 }

@@ -3,7 +3,9 @@
 // an error's text.
 #pragma once
 
+#include "UGFont.h"
 #include "UGGraphicsDevice.h"
+#include "UGSprite.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,15 @@ class THeadlessSceneTest : public THeadlessDeviceTest {
 protected:
   void SetUp() override;
   void TearDown() override;
+};
+
+// A tiny font on a picture of white blocks, for exact pixel checks of drawn text: "a" is a 2 × 3
+// block, "b" a 3 × 3 block after a one-pixel gap, " " one pixel wide; lines are 4 pixels high.
+// Needs a graphics device.
+struct TBlockFont {
+  TBlockFont();
+  TGObjectPtr<TGSprite> Picture;
+  TGObjectPtr<TGFont> Font;
 };
 
 // The text an error was raised with (an engine error's own text, without its decoration).
