@@ -13,8 +13,7 @@
 
 namespace {
 
-std::string_view LocalName(const char* Name) {
-  std::string_view S(Name);
+std::string_view LocalName(std::string_view S) {
   size_t Colon = S.rfind(':');
   return Colon == std::string_view::npos ? S : S.substr(Colon + 1);
 }
@@ -24,13 +23,26 @@ bool IsWhitespaceOnly(std::string_view S) {
                      [](char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n'; });
 }
 
-// Appends Text with every LF that does not follow a CR turned into CR LF.
-void AppendNormalised(std::string& Out, std::string_view Text) {
-  size_t Run = 0;
-  for (size_t I = 0; I < Text.size(); ++I) {
-    if (Text[I] != '\n') {
-      continue;
+// The number of LFs in Text that do not follow a CR.
+size_t BareLineFeeds(std::string_view Text) {
+  size_t Count = 0;
+  for (size_t I = Text.find('\n'); I != std::string_view::npos; I = Text.find('\n', I + 1)) {
+    if (I == 0 || Text[I - 1] != '\r') {
+      ++Count;
     }
+  }
+  return Count;
+}
+
+// Appends Text with every LF that does not follow a CR turned into CR LF.
+void AppendNormalised(std::string& Out, std::string_view Text, size_t BareLFs) {
+  if (BareLFs == 0) {
+    Out.append(Text);
+    return;
+  }
+  Out.reserve(Out.size() + Text.size() + BareLFs);
+  size_t Run = 0;
+  for (size_t I = Text.find('\n'); I != std::string_view::npos; I = Text.find('\n', I + 1)) {
     if (I == 0 || Text[I - 1] != '\r') {
       Out.append(Text.substr(Run, I - Run));
       Out += '\r';
@@ -45,6 +57,8 @@ enum TMode { cmNone, cmText, cmElements };
 struct TFrame {
   TGXMLNode* Node;
   TMode Mode;
+  // The collection that took the previous child: siblings mostly come in runs of one name.
+  TGXMLCollection* Last;
 };
 
 // Builds the tree straight from the parser's events.
@@ -80,7 +94,15 @@ struct TBuilder {
       return;
     }
     Top.Mode = cmText;
-    AppendNormalised(Top.Node->TextForLoading(), Pending);
+    std::string& Text = Top.Node->TextForLoading();
+    size_t BareLFs = BareLineFeeds(Pending);
+    if (Text.empty() && BareLFs == 0 && Pending.capacity() <= 2 * Pending.size() + 16) {
+      // The usual text in one piece: hand the buffer over instead of copying it (unless it
+      // is much larger than the text, kept from a long text before).
+      Text.swap(Pending);
+    } else {
+      AppendNormalised(Text, Pending, BareLFs);
+    }
     Pending.clear();
   }
 
@@ -93,6 +115,7 @@ struct TBuilder {
     TGXMLNode* Node = nullptr;
     if (Stack.empty()) {
       Node = Root;
+      Node->SetName(Local);
     } else {
       TFrame& Parent = Stack.back();
       if (Parent.Mode == cmText) {
@@ -100,11 +123,14 @@ struct TBuilder {
         return;
       }
       Parent.Mode = cmElements;
-      TGXMLCollection* Collection = Parent.Node->ChildsForLoading(Local);
-      Node = new TGXMLNode(Collection);
+      TGXMLCollection* Collection = Parent.Last;
+      if (!Collection || Collection->Tag() != Local) {
+        Collection = Parent.Node->ChildsForLoading(Local);
+        Parent.Last = Collection;
+      }
+      Node = new TGXMLNode(Collection, Local);
       Collection->Add(Node);
     }
-    Node->SetName(Local);
     // The parser rejects repeated attribute names; only names that lose a prefix can meet again.
     int Count = 0;
     bool Prefixed = false;
@@ -112,15 +138,17 @@ struct TBuilder {
       ++Count;
       Prefixed = Prefixed || std::strchr(A[0], ':') != nullptr;
     }
-    Node->ReserveAttributes(Count);
+    if (Count > 0) {
+      Node->ReserveAttributes(Count);
+    }
     for (const char** A = Attributes; *A; A += 2) {
       if (Prefixed) {
-        SetAttributeFromText(Node->AttributeForLoading(LocalName(A[0])), A[1]);
+        Node->SetLoadedAttribute(LocalName(A[0]), A[1]);
       } else {
         Node->AppendLoadedAttribute(A[0], A[1]);
       }
     }
-    Stack.push_back(TFrame{Node, cmNone});
+    Stack.push_back(TFrame{Node, cmNone, nullptr});
   }
 
   void EndElement() {
@@ -209,6 +237,7 @@ void TGXMLDoc::Load(TGXMLNode& Root, std::string_view Data) {
   XML_Parser P = FImpl->Parser;
   XML_ParserReset(P, nullptr);
   TBuilder Builder;
+  Builder.Stack.reserve(32);
   Builder.Parser = P;
   Builder.Root = &Root;
   Root.Clear();

@@ -25,7 +25,7 @@ int TGXMLCollection::FindIndexByStrAttr(std::string_view AttrName, std::string_v
   for (int I = 0; I < GetCount(); ++I) {
     TGXMLNode* Node = GetItem(I);
     int A = Node->FindAttr(AttrName);
-    if (A >= 0 && Node->GetAttribute(A).AsString == Value) {
+    if (A >= 0 && Node->FAttributes[static_cast<size_t>(A)].AsString() == Value) {
       return I;
     }
   }
@@ -74,77 +74,137 @@ int32_t RoundToInt32(float V) {
   return static_cast<int32_t>(R);
 }
 
+// Reads of a text attribute parse its text; names, paths and scripts, which make up most texts,
+// fail the number parsers at their first character.
+int32_t TextToInteger(std::string_view Text) {
+  int32_t V = 0;
+  return TryStrToInt(Text, V) ? V : 0;
+}
+
 } // namespace
 
-namespace {
-
-// True when the text could hold a number in some form: files hold mostly names, paths and
-// scripts, which are rejected here without running the parsers.
-bool MayBeNumeric(std::string_view Text) {
-  for (char C : Text) {
-    if (C == ' ' || C == '\t' || C == '\r' || C == '\n') {
-      continue;
-    }
-    return (C >= '0' && C <= '9') || C == '-' || C == '+' || C == '.' || C == ',' || C == '$' ||
-           C == 'x' || C == 'X' || C == 'i' || C == 'I' || C == 'n' || C == 'N';
+bool TGXMLAttribute::AsBoolean() const {
+  switch (FNativeType) {
+  case atString:
+    return StrToBoolDef(FAsString, false);
+  case atFloat:
+    return FNative.Float != 0;
+  case atInteger:
+    return FNative.Integer != 0;
+  case atBoolean:
+    return FNative.Boolean;
+  case atLongword:
+    return FNative.Longword != 0;
+  case atVector:
+    break;
   }
   return false;
 }
 
-bool IsPlainDecimal(std::string_view Text) {
-  size_t I = (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) ? 1 : 0;
-  if (I == Text.size()) {
-    return false;
+float TGXMLAttribute::AsFloat() const {
+  switch (FNativeType) {
+  case atString: {
+    float V = 0;
+    return SafeTryStrToFloat(FAsString, V) ? V : 0;
   }
-  for (; I < Text.size(); ++I) {
-    if (Text[I] < '0' || Text[I] > '9') {
-      return false;
-    }
+  case atFloat:
+    return FNative.Float;
+  case atInteger:
+    return static_cast<float>(FNative.Integer);
+  case atBoolean:
+    return FNative.Boolean ? 1.0f : 0.0f;
+  case atLongword:
+    // The float parse of the decimal text, which is the value correctly rounded.
+    return static_cast<float>(FNative.Longword);
+  case atVector:
+    break;
   }
-  return true;
+  return 0;
 }
 
-} // namespace
+int32_t TGXMLAttribute::AsInteger() const {
+  switch (FNativeType) {
+  case atString:
+    return TextToInteger(FAsString);
+  case atFloat:
+    return RoundToInt32(FNative.Float);
+  case atInteger:
+    return FNative.Integer;
+  case atBoolean:
+    return FNative.Boolean ? 1 : 0;
+  case atLongword:
+    return FNative.Longword > 2147483647u ? 0 : static_cast<int32_t>(FNative.Longword);
+  case atVector:
+    break;
+  }
+  return 0;
+}
 
-void SetAttributeFromText(TGXMLAttribute& A, std::string_view Text) {
-  A.AsString = Text;
-  A.NativeType = atString;
-  A.AsBoolean = false;
-  A.AsFloat = 0;
-  A.AsInteger = 0;
-  A.AsLongword = 0;
-  A.AsVector = TGVector{};
-  if (!MayBeNumeric(Text)) {
-    A.AsBoolean = SameText(Text, "True");
-    return;
+uint32_t TGXMLAttribute::AsLongword() const {
+  switch (FNativeType) {
+  case atString: {
+    int64_t Wide = 0;
+    return TryStrToInt64(FAsString, Wide) ? Magnitude32(Wide) : 0;
   }
-  int64_t Wide = 0;
-  if (TryStrToInt64(Text, Wide)) {
-    A.AsLongword = Magnitude32(Wide);
-    A.AsBoolean = Wide != 0;
-    bool Decimal = IsPlainDecimal(Text);
-    if (Decimal) {
-      A.AsInteger = (Wide >= INT32_MIN && Wide <= INT32_MAX) ? static_cast<int32_t>(Wide) : 0;
-    } else {
-      int32_t Narrow = 0;
-      A.AsInteger = TryStrToInt(Text, Narrow) ? Narrow : 0;
-    }
-    if (Decimal) {
-      // The correctly rounded float of a decimal integer is the integer converted.
-      A.AsFloat = static_cast<float>(Wide);
-      return;
-    }
+  case atFloat:
+    return Magnitude32(RoundToInt32(FNative.Float));
+  case atInteger:
+    return Magnitude32(FNative.Integer);
+  case atBoolean:
+    return FNative.Boolean ? 1 : 0;
+  case atLongword:
+    return FNative.Longword;
+  case atVector:
+    break;
   }
-  float F = 0;
-  if (SafeTryStrToFloat(Text, F)) {
-    A.AsFloat = F;
+  return 0;
+}
+
+TGVector TGXMLAttribute::AsVector() const {
+  TGVector V;
+  if (FNativeType == atVector) {
+    V = TGVector{FNative.Vector[0], FNative.Vector[1], FNative.Vector[2]};
+  } else if (FNativeType == atString && !TryStrToVec(FAsString, V)) {
+    V = TGVector{};
   }
-  if (Text.find(' ') != std::string_view::npos) {
-    TGVector V;
-    if (TryStrToVec(Text, V)) {
-      A.AsVector = V;
-    }
-  }
+  return V;
+}
+
+void TGXMLAttribute::SetText(std::string_view Value) {
+  FAsString = Value;
+  FNativeType = atString;
+}
+
+void TGXMLAttribute::SetFloat(float Value) {
+  FAsString = FloatToStrG(Value, 6);
+  FNativeType = atFloat;
+  FNative.Float = Value;
+}
+
+void TGXMLAttribute::SetInteger(int32_t Value) {
+  FAsString = IntToStr(Value);
+  FNativeType = atInteger;
+  FNative.Integer = Value;
+}
+
+void TGXMLAttribute::SetBoolean(bool Value) {
+  FAsString = BoolToStr(Value);
+  FNativeType = atBoolean;
+  FNative.Boolean = Value;
+}
+
+void TGXMLAttribute::SetLongword(uint32_t Value) {
+  FAsString = std::to_string(Value);
+  FNativeType = atLongword;
+  FNative.Longword = Value;
+}
+
+void TGXMLAttribute::SetVector(const TGVector& Value) {
+  FAsString = VecToStr(Value);
+  FNativeType = atVector;
+  FNative.Vector[0] = Value.X;
+  FNative.Vector[1] = Value.Y;
+  FNative.Vector[2] = Value.Z;
 }
 
 // --- Nodes -------------------------------------------------------------------------------------
@@ -155,6 +215,10 @@ TGXMLNode::TGXMLNode(std::string_view AName)
 
 TGXMLNode::TGXMLNode(TGObject* AOwner)
     : TGClonableObject(AOwner) {}
+
+TGXMLNode::TGXMLNode(TGObject* AOwner, std::string_view AName)
+    : TGClonableObject(AOwner)
+    , FName(AName) {}
 
 void TGXMLNode::Destroy() {
   Clear();
@@ -176,6 +240,13 @@ void TGXMLNode::Clear() {
 }
 
 TGXMLNode* TGXMLNode::AddNode(TGXMLNode* Node) {
+  // A node taken from another tree leaves the collection that listed it; otherwise that
+  // collection would keep a pointer to a node it no longer owns, dangling once its new tree
+  // is freed.
+  TGObject* OldOwner = Node->Owner();
+  if (OldOwner && OldOwner->InheritsFrom(TGCollection::StaticClass())) {
+    static_cast<TGCollection*>(OldOwner)->Extract(Node);
+  }
   TGXMLCollection* Collection = ChildsForLoading(Node->Name());
   Node->SetOwner(Collection);
   Collection->Add(Node);
@@ -241,7 +312,7 @@ TGXMLAttribute TGXMLNode::GetAttribute(int Index) const {
 
 int TGXMLNode::FindAttr(std::string_view AName) const {
   for (size_t I = 0; I < FAttributes.size(); ++I) {
-    if (FAttributes[I].Name == AName) {
+    if (FAttributes[I].Name() == AName) {
       return static_cast<int>(I);
     }
   }
@@ -264,64 +335,54 @@ int TGXMLNode::AddAttribute(std::string_view AName) {
   if (FAttributes.size() == FAttributes.capacity()) {
     FAttributes.reserve(FAttributes.size() + 4);
   }
-  TGXMLAttribute& A = FAttributes.emplace_back();
-  A.Name = AName;
+  FAttributes.emplace_back(AName);
   return AttributeCount() - 1;
 }
 
-TGXMLAttribute& TGXMLNode::AttributeForLoading(std::string_view AName) {
-  return FAttributes[static_cast<size_t>(AddAttribute(AName))];
-}
-
-void TGXMLNode::AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
-  TGXMLAttribute& A = FAttributes.emplace_back();
-  A.Name.assign(AName.data(), AName.size());
-  SetAttributeFromText(A, Value);
+void TGXMLNode::SetLoadedAttribute(std::string_view AName, std::string_view Value) {
+  AttrForSetting(AName).SetText(Value);
 }
 
 const TGXMLAttribute& TGXMLNode::Attr(std::string_view AName) const {
   return FAttributes[static_cast<size_t>(EnsureFindAttr(AName))];
 }
 
-TGXMLAttribute& TGXMLNode::Set(std::string_view AName, TGXMLAttributeType AType) {
-  TGXMLAttribute& A = FAttributes[static_cast<size_t>(AddAttribute(AName))];
-  A.NativeType = AType;
-  A.AsVector = TGVector{};
-  return A;
+TGXMLAttribute& TGXMLNode::AttrForSetting(std::string_view AName) {
+  return FAttributes[static_cast<size_t>(AddAttribute(AName))];
 }
 
 std::string TGXMLNode::GetStrAttr(std::string_view AName) const {
-  return Attr(AName).AsString;
+  return Attr(AName).AsString();
 }
 int32_t TGXMLNode::GetIntAttr(std::string_view AName) const {
-  return Attr(AName).AsInteger;
+  return Attr(AName).AsInteger();
 }
 float TGXMLNode::GetFloatAttr(std::string_view AName) const {
-  return Attr(AName).AsFloat;
+  return Attr(AName).AsFloat();
 }
 bool TGXMLNode::GetBoolAttr(std::string_view AName) const {
-  return Attr(AName).AsBoolean;
+  return Attr(AName).AsBoolean();
 }
 uint32_t TGXMLNode::GetLongwordAttr(std::string_view AName) const {
-  return Attr(AName).AsLongword;
+  return Attr(AName).AsLongword();
 }
 TGVector TGXMLNode::GetVecAttr(std::string_view AName) const {
-  return Attr(AName).AsVector;
+  return Attr(AName).AsVector();
 }
 
 std::string TGXMLNode::GetStrAttrDef(std::string_view AName, std::string_view Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? std::string(Default) : FAttributes[static_cast<size_t>(I)].AsString;
+  return I < 0 ? std::string(Default) : FAttributes[static_cast<size_t>(I)].AsString();
 }
 
 int32_t TGXMLNode::GetIntAttrDef(std::string_view AName, int32_t Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsInteger;
+  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsInteger();
 }
 
 float TGXMLNode::GetFloatAttrDef(std::string_view AName, float Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsFloat;
+  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsFloat();
 }
 
 bool TGXMLNode::GetBoolAttrDef(std::string_view AName, bool Default) const {
@@ -331,62 +392,36 @@ bool TGXMLNode::GetBoolAttrDef(std::string_view AName, bool Default) const {
   }
   const TGXMLAttribute& A = FAttributes[static_cast<size_t>(I)];
   // Text that is neither a boolean word nor an integer gives the default.
-  return A.NativeType == atString ? StrToBoolDef(A.AsString, Default) : A.AsBoolean;
+  return A.NativeType() == atString ? StrToBoolDef(A.AsString(), Default) : A.AsBoolean();
 }
 
 uint32_t TGXMLNode::GetLongwordAttrDef(std::string_view AName, uint32_t Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsLongword;
+  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsLongword();
 }
 
 void TGXMLNode::SetStrAttr(std::string_view AName, std::string_view Value) {
-  SetAttributeFromText(FAttributes[static_cast<size_t>(AddAttribute(AName))], Value);
+  AttrForSetting(AName).SetText(Value);
 }
 
 void TGXMLNode::SetIntAttr(std::string_view AName, int32_t Value) {
-  TGXMLAttribute& A = Set(AName, atInteger);
-  A.AsString = IntToStr(Value);
-  A.AsBoolean = Value != 0;
-  A.AsFloat = static_cast<float>(Value);
-  A.AsInteger = Value;
-  A.AsLongword = Magnitude32(Value);
+  AttrForSetting(AName).SetInteger(Value);
 }
 
 void TGXMLNode::SetFloatAttr(std::string_view AName, float Value) {
-  TGXMLAttribute& A = Set(AName, atFloat);
-  A.AsString = FloatToStrG(Value, 6);
-  A.AsBoolean = Value != 0;
-  A.AsFloat = Value;
-  A.AsInteger = RoundToInt32(Value);
-  A.AsLongword = Magnitude32(A.AsInteger);
+  AttrForSetting(AName).SetFloat(Value);
 }
 
 void TGXMLNode::SetBoolAttr(std::string_view AName, bool Value) {
-  TGXMLAttribute& A = Set(AName, atBoolean);
-  A.AsString = BoolToStr(Value);
-  A.AsBoolean = Value;
-  A.AsFloat = Value ? 1.0f : 0.0f;
-  A.AsInteger = Value ? 1 : 0;
-  A.AsLongword = Value ? 1 : 0;
+  AttrForSetting(AName).SetBoolean(Value);
 }
 
 void TGXMLNode::SetLongwordAttr(std::string_view AName, uint32_t Value) {
-  TGXMLAttribute& A = Set(AName, atLongword);
-  A.AsString = std::to_string(Value);
-  A.AsBoolean = Value != 0;
-  A.AsFloat = static_cast<float>(Value);
-  A.AsInteger = Value > 2147483647u ? 0 : static_cast<int32_t>(Value);
-  A.AsLongword = Value;
+  AttrForSetting(AName).SetLongword(Value);
 }
 
 void TGXMLNode::SetVecAttr(std::string_view AName, const TGVector& Value) {
-  TGXMLAttribute& A = Set(AName, atVector);
-  A.AsString = VecToStr(Value);
-  A.AsBoolean = false;
-  A.AsFloat = 0;
-  A.AsInteger = 0;
-  A.AsLongword = 0;
-  A.AsVector = Value;
+  AttrForSetting(AName).SetVector(Value);
 }
 
 void TGXMLNode::SetStrAttrDef(std::string_view AName, std::string_view Default,
@@ -477,7 +512,7 @@ void TGXMLNode::WriteTo(std::string& Out, int Indent) const {
   }
   size_t Estimate = static_cast<size_t>(Indent) + FName.size() + 3;
   for (const TGXMLAttribute& A : FAttributes) {
-    Estimate += A.Name.size() + UTF16Length(A.AsString) + 4;
+    Estimate += A.Name().size() + UTF16Length(A.AsString()) + 4;
   }
   bool HasContent = !FText.empty() || !FChilds.empty();
   Out.append(static_cast<size_t>(Indent), ' ');
@@ -487,18 +522,18 @@ void TGXMLNode::WriteTo(std::string& Out, int Indent) const {
     Out += "\r\n";
     for (const TGXMLAttribute& A : FAttributes) {
       Out.append(static_cast<size_t>(Indent) + 2, ' ');
-      Out += A.Name;
+      Out += A.Name();
       Out += "=\"";
-      AppendEscaped(Out, A.AsString);
+      AppendEscaped(Out, A.AsString());
       Out += "\"\r\n";
     }
     Out.append(static_cast<size_t>(Indent), ' ');
   } else {
     for (const TGXMLAttribute& A : FAttributes) {
       Out += ' ';
-      Out += A.Name;
+      Out += A.Name();
       Out += "=\"";
-      AppendEscaped(Out, A.AsString);
+      AppendEscaped(Out, A.AsString());
       Out += '"';
     }
   }

@@ -23,16 +23,50 @@ enum TGXMLAttributeType {
   atVector = 5,
 };
 
-// An attribute holds all its typed forms at once, computed when it is set.
-struct TGXMLAttribute {
-  std::string Name;
-  std::string AsString;
-  bool AsBoolean = false;
-  float AsFloat = 0;
-  int32_t AsInteger = 0;
-  uint32_t AsLongword = 0;
-  TGVector AsVector;
-  TGXMLAttributeType NativeType = atString;
+// An attribute: its name, the text written to the file, and the value it was last set with
+// (NativeType says which). Every other typed form is derived from those two on reading, so
+// reading never changes the record and a tree may be read from several threads.
+class TGXMLAttribute {
+public:
+  TGXMLAttribute() = default;
+  explicit TGXMLAttribute(std::string_view AName)
+      : FName(AName) {}
+  TGXMLAttribute(std::string_view AName, std::string_view AText)
+      : FName(AName)
+      , FAsString(AText) {}
+
+  const std::string& Name() const { return FName; }
+  void SetName(std::string_view Value) { FName = Value; }
+  // The text that is written to the file.
+  const std::string& AsString() const { return FAsString; }
+  TGXMLAttributeType NativeType() const { return FNativeType; }
+
+  bool AsBoolean() const;
+  float AsFloat() const;
+  int32_t AsInteger() const;
+  uint32_t AsLongword() const;
+  TGVector AsVector() const;
+
+  // Each setter replaces the text and the native value.
+  void SetText(std::string_view Value);
+  void SetFloat(float Value);
+  void SetInteger(int32_t Value);
+  void SetBoolean(bool Value);
+  void SetLongword(uint32_t Value);
+  void SetVector(const TGVector& Value);
+
+private:
+  std::string FName;
+  std::string FAsString;
+  TGXMLAttributeType FNativeType = atString;
+  // The value given to the setter named by FNativeType; unused for text.
+  union {
+    float Float;
+    int32_t Integer;
+    bool Boolean;
+    uint32_t Longword;
+    float Vector[3];
+  } FNative{};
 };
 
 class TGXMLCollection;
@@ -53,6 +87,8 @@ class TGXMLNode : public TGClonableObject {
       : TGXMLNode(std::string_view(AName)) {}
   // A node with an empty name owned by AOwner.
   explicit TGXMLNode(TGObject* AOwner = nullptr);
+  // A node with that name owned by AOwner.
+  TGXMLNode(TGObject* AOwner, std::string_view AName);
 
   const std::string& Name() const { return FName; }
   void SetName(std::string_view Value) { FName = Value; }
@@ -124,9 +160,12 @@ class TGXMLNode : public TGClonableObject {
 
   // Used by the document loader while it builds the tree.
   TGXMLCollection* ChildsForLoading(std::string_view AName);
-  TGXMLAttribute& AttributeForLoading(std::string_view AName);
+  // Sets the text of an attribute read from a file, adding the attribute when it is new.
+  void SetLoadedAttribute(std::string_view AName, std::string_view Value);
   // Appends an attribute read from a file whose name is known to be new on this node.
-  void AppendLoadedAttribute(std::string_view AName, std::string_view Value);
+  void AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
+    FAttributes.emplace_back(AName, Value);
+  }
   void ReserveAttributes(int Count) { FAttributes.reserve(static_cast<size_t>(Count)); }
   std::string& TextForLoading() { return FText; }
 
@@ -135,9 +174,11 @@ protected:
   void OwnedObjectDestroying(TGObject* Obj) override;
 
 private:
+  friend class TGXMLCollection;
+
   const TGXMLAttribute& Attr(std::string_view AName) const;
   TGXMLCollection* FindChilds(std::string_view AName) const;
-  TGXMLAttribute& Set(std::string_view AName, TGXMLAttributeType AType);
+  TGXMLAttribute& AttrForSetting(std::string_view AName);
   void WriteTo(std::string& Out, int Indent) const;
 
   std::string FName;
@@ -189,6 +230,3 @@ class TGXMLCollection : public TGClonableCollection {
 private:
   std::string FTag;
 };
-
-// Fills every typed form of an attribute from its text, as for attributes read from files.
-void SetAttributeFromText(TGXMLAttribute& A, std::string_view Text);

@@ -15,11 +15,11 @@ TEST(XMLAttributes, TextFillsEveryForm) {
   auto N = Node("N");
   N->SetStrAttr("V", "1 2 3");
   TGXMLAttribute A = N->GetAttribute(0);
-  EXPECT_EQ(A.AsVector, (TGVector{1, 2, 3}));
-  EXPECT_EQ(A.AsInteger, 0);
-  EXPECT_EQ(A.AsFloat, 0);
-  EXPECT_FALSE(A.AsBoolean);
-  EXPECT_EQ(A.NativeType, atString);
+  EXPECT_EQ(A.AsVector(), (TGVector{1, 2, 3}));
+  EXPECT_EQ(A.AsInteger(), 0);
+  EXPECT_EQ(A.AsFloat(), 0);
+  EXPECT_FALSE(A.AsBoolean());
+  EXPECT_EQ(A.NativeType(), atString);
 
   N->SetStrAttr("M", "-5");
   EXPECT_EQ(N->GetIntAttr("M"), -5);
@@ -62,7 +62,7 @@ TEST(XMLAttributes, TypedSettersFillEveryForm) {
   EXPECT_TRUE(N->GetBoolAttr("H"));
   N->SetVecAttr("V", TGVector{1.5f, 0, -2});
   EXPECT_EQ(N->GetStrAttr("V"), "1.5 0 -2");
-  EXPECT_EQ(N->GetAttribute(N->FindAttr("V")).NativeType, atVector);
+  EXPECT_EQ(N->GetAttribute(N->FindAttr("V")).NativeType(), atVector);
   // Setting again keeps the attribute's place and replaces every form.
   N->SetStrAttr("A", "x");
   EXPECT_EQ(N->FindAttr("A"), 0);
@@ -210,4 +210,78 @@ TEST(XMLTree, ChildrenCollectionsAndCopies) {
   EXPECT_EQ(Copy->GetChildsCount(), 0);
   EXPECT_EQ(Copy->AttributeCount(), 0);
   EXPECT_EQ(Copy->Name(), "Root");
+}
+
+TEST(XMLAttributes, EveryFormOfEverySetter) {
+  struct TRow {
+    const char* Name;
+    std::string Text;
+    bool Boolean;
+    float Float;
+    int32_t Integer;
+    uint32_t Longword;
+    TGVector Vector;
+    TGXMLAttributeType Type;
+  };
+  auto N = Node("N");
+  N->SetFloatAttr("F", -2.5f);
+  N->SetIntAttr("I", -3);
+  N->SetBoolAttr("B", true);
+  N->SetLongwordAttr("L", 4000000000u);
+  N->SetVecAttr("V", TGVector{1, -2, 0.25f});
+  N->SetStrAttr("S", "$10");
+  N->SetStrAttr("T", " 12");
+  N->SetStrAttr("W", "1.5 x 3");
+  const TRow Rows[] = {
+      {"F", "-2.5", true, -2.5f, -2, 2, {}, atFloat},
+      {"I", "-3", true, -3, -3, 3, {}, atInteger},
+      {"B", "True", true, 1, 1, 1, {}, atBoolean},
+      {"L", "4000000000", true, 4e9f, 0, 4000000000u, {}, atLongword},
+      {"V", "1 -2 0.25", false, 0, 0, 0, {1, -2, 0.25f}, atVector},
+      {"S", "$10", true, 0, 16, 16, {}, atString},
+      {"T", " 12", true, 12, 12, 12, {}, atString},
+      {"W", "1.5 x 3", false, 0, 0, 0, {}, atString},
+  };
+  for (const TRow& R : Rows) {
+    TGXMLAttribute A = N->GetAttribute(N->EnsureFindAttr(R.Name));
+    EXPECT_EQ(A.Name(), R.Name);
+    EXPECT_EQ(A.AsString(), R.Text) << R.Name;
+    EXPECT_EQ(A.AsBoolean(), R.Boolean) << R.Name;
+    EXPECT_FLOAT_EQ(A.AsFloat(), R.Float) << R.Name;
+    EXPECT_EQ(A.AsInteger(), R.Integer) << R.Name;
+    EXPECT_EQ(A.AsLongword(), R.Longword) << R.Name;
+    EXPECT_EQ(A.AsVector(), R.Vector) << R.Name;
+    EXPECT_EQ(A.NativeType(), R.Type) << R.Name;
+  }
+  // Setting with another type replaces the value held before, the vector included.
+  N->SetIntAttr("V", 5);
+  EXPECT_EQ(N->GetVecAttr("V"), TGVector{});
+  EXPECT_EQ(N->GetIntAttr("V"), 5);
+  N->SetStrAttr("F", "7");
+  EXPECT_EQ(N->GetIntAttr("F"), 7);
+  EXPECT_EQ(N->GetAttribute(0).NativeType(), atString);
+  // Attributes read from a file are texts with the same forms.
+  TGObjectPtr<TGXMLNode> Read(new TGXMLNode("R"));
+  Read->LoadFromString("<R S='$10' T=' 12' W='1.5 x 3' P='1 2 3'/>");
+  for (const char* Name : {"S", "T", "W"}) {
+    EXPECT_EQ(Read->GetIntAttr(Name), N->GetIntAttr(Name)) << Name;
+    EXPECT_EQ(Read->GetLongwordAttr(Name), N->GetLongwordAttr(Name)) << Name;
+    EXPECT_EQ(Read->GetBoolAttr(Name), N->GetBoolAttr(Name)) << Name;
+  }
+  EXPECT_EQ(Read->GetVecAttr("P"), (TGVector{1, 2, 3}));
+}
+
+TEST(XMLTree, NodesMoveBetweenTrees) {
+  auto From = Node("From");
+  TGXMLNode* Moving = From->AddChild("Item");
+  Moving->SetIntAttr("N", 1);
+  From->AddChild("Item");
+  {
+    auto To = Node("To");
+    EXPECT_EQ(To->AddNode(Moving), Moving);
+    EXPECT_EQ(Moving->Owner(), To->GetChilds("Item"));
+    EXPECT_EQ(From->GetChilds("Item")->GetCount(), 1);
+    EXPECT_EQ(From->GetChilds("Item")->IndexOf(Moving), -1);
+  } // freeing the new tree frees the node; the old tree holds nothing of it
+  EXPECT_EQ(From->SaveToString(0), "<From>\r\n  <Item/>\r\n</From>\r\n");
 }

@@ -66,9 +66,9 @@ TEST(XMLReading, NamespacePrefixesAndAttributesInOrder) {
   auto N = Parse("<x:r xmlns:x='urn:x' b='2' x:a='1'><x:c/></x:r>");
   EXPECT_EQ(N->Name(), "r");
   EXPECT_EQ(N->GetChilds("c")->GetCount(), 1);
-  EXPECT_EQ(N->GetAttribute(1).Name, "b");
+  EXPECT_EQ(N->GetAttribute(1).Name(), "b");
   EXPECT_EQ(N->GetStrAttr("a"), "1");
-  EXPECT_EQ(N->GetAttribute(0).NativeType, atString);
+  EXPECT_EQ(N->GetAttribute(0).NativeType(), atString);
 }
 
 TEST(XMLReading, EncodingsByMarkAndDeclaration) {
