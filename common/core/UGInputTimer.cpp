@@ -15,6 +15,7 @@ public:
   uint64_t Frequency() override { return HostPerformanceFrequency(); }
   uint64_t Milliseconds() override { return HostTickCount(); }
   void Sleep(uint32_t Ms) override { HostSleep(Ms); }
+  void SleepMicroseconds(uint32_t Us) override { HostSleepMicroseconds(Us); }
   void Pause() override { HostCpuPause(); }
 };
 
@@ -73,14 +74,18 @@ bool TGInputTimer::Wait(bool Minimized) {
       static_cast<uint64_t>(std::llround(static_cast<double>(Frequency) / FWantedFPS));
   uint64_t Due = FLastTick + Period;
   if (FUsePC && !Minimized) {
-    while (Now < Due) {
+    if (Now < Due) {
+      const double Rest = static_cast<double>(Due - Now) / static_cast<double>(Frequency);
+      if (Rest > SpinMargin) {
+        FClock.SleepMicroseconds(static_cast<uint32_t>((Rest - SpinMargin) * 1e6));
+        Now = this->Now(Frequency);
+      }
+    }
+    while (FUsePC && Now < Due) {
       for (int I = 0; I < 96; ++I) {
         FClock.Pause();
       }
       Now = this->Now(Frequency);
-      if (!FUsePC) {
-        break;
-      }
     }
   }
   // Game time is the time that really passed.

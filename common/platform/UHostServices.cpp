@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -278,6 +279,13 @@ std::uint64_t HostTickCount() {
 
 void HostSleep(std::uint32_t Milliseconds) {
   SDL_Delay(Milliseconds);
+}
+
+void HostSleepMicroseconds(std::uint32_t Microseconds) {
+  timespec T{};
+  T.tv_sec = static_cast<time_t>(Microseconds / 1000000);
+  T.tv_nsec = static_cast<long>(Microseconds % 1000000) * 1000;
+  nanosleep(&T, nullptr);
 }
 
 void HostCpuPause() {

@@ -74,4 +74,5 @@ std::uint64_t HostPerformanceCounter();   // high-resolution counter
 std::uint64_t HostPerformanceFrequency(); // its counts per second
 std::uint64_t HostTickCount();            // milliseconds since SDL started
 void HostSleep(std::uint32_t Milliseconds);
+void HostSleepMicroseconds(std::uint32_t Microseconds); // may wake early on a signal
 void HostCpuPause(); // one processor pause instruction, for spin loops

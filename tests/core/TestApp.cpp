@@ -42,12 +42,17 @@ public:
     Sleeps.push_back(Ms);
     Ticks += Ms * 1000ull;
   }
+  void SleepMicroseconds(uint32_t Us) override {
+    ShortSleeps.push_back(Us);
+    Ticks += Us;
+  }
   void Pause() override { ++Pauses; }
 
   uint64_t Ticks = 1000000;
   uint64_t SpinStep = 0;
   bool FailCounter = false;
   std::vector<uint32_t> Sleeps;
+  std::vector<uint32_t> ShortSleeps;
   int Pauses = 0;
 };
 
@@ -174,7 +179,11 @@ TEST(InputTimer, SleepsUntilNearTheBoundaryThenSpins) {
   Clock.SpinStep = 100;
   EXPECT_TRUE(Timer.Wait(false));
   EXPECT_EQ(Clock.Sleeps.size(), 1u);
+  // A short sleep to 0.3 ms before the boundary (the read of the counter took 0.1 ms), then a
+  // spin in steps of 96 pauses over the rest.
+  EXPECT_EQ(Clock.ShortSleeps, (std::vector<uint32_t>{811}));
   EXPECT_GT(Clock.Pauses, 0);
+  EXPECT_LE(Clock.Pauses, 3 * 96);
   EXPECT_EQ(Clock.Pauses % 96, 0);
   EXPECT_EQ(Timer.TickCount(), 11);
   // Minimised: 20 ms sleeps and no spinning.
@@ -183,6 +192,7 @@ TEST(InputTimer, SleepsUntilNearTheBoundaryThenSpins) {
   EXPECT_EQ(Clock.Sleeps.back(), 20u);
   EXPECT_TRUE(Timer.Wait(true));
   EXPECT_EQ(Clock.Pauses, 0);
+  EXPECT_EQ(Clock.ShortSleeps.size(), 1u);
 }
 
 TEST(InputTimer, LateFramesDoNotPushLaterOnesBack) {

@@ -60,6 +60,7 @@ public:
   uint64_t Frequency() override { return 1000000; }
   uint64_t Milliseconds() override { return Ticks / 1000; }
   void Sleep(uint32_t Ms) override { Ticks += Ms * 1000ull; }
+  void SleepMicroseconds(uint32_t Us) override { Ticks += Us; }
   void Pause() override {}
   uint64_t Ticks = 5000000;
 };
