@@ -139,9 +139,13 @@ struct TParserScriptData : TParserScriptHead {
   std::vector<TPCode> Code;
   std::vector<TParameter> Template; // the lists' parameters, computed ones left 0
   uint32_t BufSize = 0;             // parameters to copy when a list has computed ones
+  bool FitsStack = true;            // groups and parameters fit the evaluator's stack arrays
   // Single is set when the code is one specialised instruction (no group slot) whose value, plus
   // a constant, is the result.
 };
+
+// Groups and parameters of a script that the evaluator keeps on its stack.
+constexpr size_t CSmallScript = 32;
 
 static const TParserScriptData& DataOf(const TParserScriptHead& Script) {
   return static_cast<const TParserScriptData&>(Script);
@@ -1143,15 +1147,17 @@ public:
     return Apply(P, F, B, A, Ps, Type);
   }
 
-  // Evaluates D with the caller's values of the variables (NVars of them).
-  static double Execute(const TParser& P, const TParserScriptData* D, const double* Vars,
-                        uint32_t NVars);
-
-  // Runs the instruction stream. Full: the caller's values cover every variable of the script,
-  // so that no variable is asked through the hook.
+  // Runs the instruction stream with the caller's values of the variables (NVars of them).
+  // Full: they cover every variable of the script, so that no variable is asked through the
+  // hook. Vals (one slot per internal script) and Buf (room for the parameters of the lists
+  // that hold computed values) are on Run's stack unless the script is too large for that, when
+  // RunLarge makes them and passes them in.
   template <bool Full>
   static double Run(const TParser& P, const TParserScriptData& D, const double* Vars,
-                    uint32_t NVars);
+                    uint32_t NVars, double* Vals = nullptr, TParameter* Buf = nullptr);
+  template <bool Full>
+  [[gnu::noinline]] static double RunLarge(const TParser& P, const TParserScriptData& D,
+                                           const double* Vars, uint32_t NVars);
 };
 
 namespace {
@@ -1250,6 +1256,7 @@ public:
           D.VarCount = std::max(D.VarCount, static_cast<uint32_t>(Arg->Index) + 1);
       Specialise(C);
     }
+    D.FitsStack = D.Subs.size() <= CSmallScript && D.BufSize <= CSmallScript;
     D.Single = nullptr;
     D.AffineSlot = -1;
     if (D.Code.size() == 1) {
@@ -1545,6 +1552,16 @@ struct TRunContext {
   uint32_t NVars;
 };
 
+// The parameters of the list with that number (none for -1): computed ones from Buf, the
+// others straight from the script's template.
+std::span<const TParameter> ListParameters(const TParserScriptData& D, const TParameter* Buf,
+                                           int32_t List) {
+  if (List < 0)
+    return {};
+  const TPSub& L = D.Subs[List];
+  return std::span<const TParameter>((L.Dynamic ? Buf : D.Template.data()) + L.First, L.Count);
+}
+
 // A variable the caller gave no value for: asked through the hook.
 [[gnu::noinline, gnu::cold]] double HookVariable(const TRunContext& Ctx, const TPCode::TArg& Arg) {
   return TParserEvaluator::CallHook(Ctx.P, Arg.Ident, Arg.Type, {});
@@ -1702,31 +1719,18 @@ TParserSingleRun SingleFunction(const TPCode& C) {
 
 template <bool Full>
 double TParserEvaluator::Run(const TParser& P, const TParserScriptData& D, const double* Vars,
-                             uint32_t NVars) {
-  // Vals: one slot per internal script; Buf: room for the parameters of the lists that hold
-  // computed values. On the stack unless the script is unusually large; left uninitialised, as
-  // every slot is written before it is read.
-  constexpr size_t CSmall = 32;
-  double SmallVals[CSmall];
-  alignas(TParameter) unsigned char SmallBuf[CSmall * sizeof(TParameter)];
-  double* Vals = SmallVals;
-  auto* Buf = reinterpret_cast<TParameter*>(SmallBuf);
-  std::unique_ptr<double[]> LargeVals;
-  std::unique_ptr<TParameter[]> LargeBuf;
-  if (D.Subs.size() > CSmall || D.BufSize > CSmall) [[unlikely]] {
-    LargeVals = std::make_unique_for_overwrite<double[]>(D.Subs.size());
-    LargeBuf = std::make_unique_for_overwrite<TParameter[]>(std::max<size_t>(D.BufSize, 1));
-    Vals = LargeVals.get();
-    Buf = LargeBuf.get();
+                             uint32_t NVars, double* Vals, TParameter* Buf) {
+  // Left uninitialised: every slot is written before it is read.
+  double SmallVals[CSmallScript];
+  alignas(TParameter) unsigned char SmallBuf[CSmallScript * sizeof(TParameter)];
+  if (!Vals) {
+    if (!D.FitsStack) [[unlikely]]
+      return RunLarge<Full>(P, D, Vars, NVars);
+    Vals = SmallVals;
+    Buf = reinterpret_cast<TParameter*>(SmallBuf);
   }
   const TRunContext Ctx{P, Vals, Vars, NVars};
   const TParameter* Template = D.Template.data();
-  auto Params = [&](int32_t List) -> std::span<const TParameter> {
-    if (List < 0)
-      return {};
-    const TPSub& L = D.Subs[List];
-    return std::span<const TParameter>((L.Dynamic ? Buf : Template) + L.First, L.Count);
-  };
   double V = 0, B = 0, R = 0;
   // Threaded code: every instruction ends with its own jump to what follows, so that each jump
   // is predicted from the instruction it leaves rather than all from one place.
@@ -1788,10 +1792,10 @@ LcBuiltin : {
   G_NEXT_THEN;
 }
 LcBuiltinList:
-  V = P.DefaultFunction(C->Op, G_X, 0, Params(C->List));
+  V = P.DefaultFunction(C->Op, G_X, 0, ListParameters(D, Buf, C->List));
   G_NEXT_THEN;
 LcHook:
-  V = CallHook(P, C->Ident, C->Type, Params(C->List));
+  V = CallHook(P, C->Ident, C->Type, ListParameters(D, Buf, C->List));
   G_NEXT_THEN;
 LcHookOps : {
   const double X = G_X;
@@ -1859,16 +1863,20 @@ LBad:
 
 double TParser::ExecuteStream(const TParserScriptHead* Script,
                               std::span<const double> Variables) const {
+  if (!Script || DataOf(*Script).Code.empty())
+    throw EGException("Invalid script");
+  const TParserScriptData& D = DataOf(*Script);
   const auto NVars = static_cast<uint32_t>(std::min<size_t>(Variables.size(), UINT32_MAX));
-  return TParserEvaluator::Execute(*this, Script ? &DataOf(*Script) : nullptr, Variables.data(),
-                                   NVars);
+  return D.VarCount <= NVars ? TParserEvaluator::Run<true>(*this, D, Variables.data(), NVars)
+                             : TParserEvaluator::Run<false>(*this, D, Variables.data(), NVars);
 }
 
-double TParserEvaluator::Execute(const TParser& P, const TParserScriptData* D, const double* Vars,
-                                 uint32_t NVars) {
-  if (!D || D->Code.empty())
-    throw EGException("Invalid script");
-  return D->VarCount <= NVars ? Run<true>(P, *D, Vars, NVars) : Run<false>(P, *D, Vars, NVars);
+template <bool Full>
+double TParserEvaluator::RunLarge(const TParser& P, const TParserScriptData& D, const double* Vars,
+                                  uint32_t NVars) {
+  auto Vals = std::make_unique_for_overwrite<double[]>(D.Subs.size());
+  auto Buf = std::make_unique_for_overwrite<TParameter[]>(std::max<size_t>(D.BufSize, 1));
+  return Run<Full>(P, D, Vars, NVars, Vals.get(), Buf.get());
 }
 
 // ---------------------------------------------------------------------------------------------
