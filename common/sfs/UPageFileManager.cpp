@@ -130,23 +130,24 @@ void TPageFileManager::SaveSFHeader() {
   FFile.WriteBuffer(0, Buf, SingleFileHeaderSize);
 }
 
-bool TPageFileManager::CopyMappedRun(int64_t Pos, size_t Run, uint8_t* Out) {
+bool TPageFileManager::CopyMappedRun(int64_t Pos, size_t Run, size_t Size, uint8_t* Out) {
   const int64_t P = FHeader.PageSize;
-  const uint8_t* Src = FFile.Mapped(Pos, int64_t(Run) * P);
+  const uint8_t* Src = FFile.Mapped(Pos, int64_t(Run - 1) * P + PageHeaderSize + int64_t(Size));
   if (Src == nullptr) {
     return false;
   }
-  const size_t D = size_t(DataSize());
   FRunHeaders.resize(Run * PageHeaderSize);
   FRunChecksums.resize(Run);
+  uint8_t* Headers = FRunHeaders.data();
+  uint32_t* Checksums = FRunChecksums.data();
   // Headers first: the checksum's kind is in each page's header.
   auto Copy = [&] {
     for (size_t K = 0; K < Run; ++K) {
       const uint8_t* Page = Src + K * size_t(P);
-      uint8_t* Header = FRunHeaders.data() + K * PageHeaderSize;
+      uint8_t* Header = Headers + K * PageHeaderSize;
       std::memcpy(Header, Page, PageHeaderSize);
-      FRunChecksums[K] = CopyAndCountCRC(Out + K * D, Page + PageHeaderSize, D,
-                                         Header[TPageHeader::CrcTypeOffset]);
+      Checksums[K] = CopyAndCountCRC(Out + K * Size, Page + PageHeaderSize, Size,
+                                     Header[TPageHeader::CrcTypeOffset]);
     }
   };
   // A page the system cannot bring in (the file shrank, the disk failed): read the run again
@@ -180,6 +181,21 @@ int32_t TPageFileManager::ReadPage(int32_t PageNo, uint8_t ExpectedType, TPageHe
     return FLastError = erReadPageHeaderError;
   }
   const int64_t Pos = int64_t(PageNo) * FHeader.PageSize;
+  if (CopyMappedRun(Pos, 1, size_t(Size), Data)) {
+    H.Load(FRunHeaders.data());
+    if ((ExpectedType == 0 || H.PageType == ExpectedType) &&
+        CheckAndDecode(H, Data, Size, FileKey, &FRunChecksums[0]) == erOk) {
+      return erOk;
+    }
+    // A page that fails through the mapping is read again the ordinary way, which tells a page
+    // cut short (the mapping shows zeros past the end of a file that shrank) from a damaged one.
+    FLastError = erOk;
+  }
+  return ReadPageUnmapped(Pos, ExpectedType, H, Data, Size, FileKey);
+}
+
+int32_t TPageFileManager::ReadPageUnmapped(int64_t Pos, uint8_t ExpectedType, TPageHeader& H,
+                                           uint8_t* Data, int Size, const std::string& FileKey) {
   // The header into a local buffer, the data straight into Data.
   uint8_t Raw[PageHeaderSize];
   iovec Pieces[2] = {{Raw, size_t(PageHeaderSize)}, {Data, size_t(Size)}};
@@ -217,15 +233,29 @@ int32_t TPageFileManager::ReadDataPages(const int32_t* Pages, size_t Count, uint
     bool Whole = false;
     const bool InRange =
         First >= FHeader.HDRPageCount && int64_t(First) + int64_t(Run) <= FHeader.TOTALPageCount;
-    if (InRange && CopyMappedRun(int64_t(First) * P, Run, Out + I * size_t(D))) {
+    if (InRange && CopyMappedRun(int64_t(First) * P, Run, size_t(D), Out + I * size_t(D))) {
       for (size_t K = 0; K < Run; ++K) {
+        const uint8_t* Raw = FRunHeaders.data() + K * PageHeaderSize;
+        // The usual page: plain, and its stored checksum equals the one counted while copying
+        // (counted the way its header asks). Any other goes the whole way.
+        if (Raw[TPageHeader::PageTypeOffset] == UFPage &&
+            Raw[TPageHeader::EncTypeOffset] == encNone &&
+            GetU32(Raw + TPageHeader::CRCOffset) == FRunChecksums[K]) {
+          ++Good;
+          continue;
+        }
         TPageHeader H;
-        H.Load(FRunHeaders.data() + K * PageHeaderSize);
-        const int32_t Rc = H.PageType != UFPage ? (FLastError = erReadPageHeaderError)
-                                                : CheckAndDecode(H, Out + (I + K) * size_t(D), D,
-                                                                 FileKey, &FRunChecksums[K]);
-        if (Rc != erOk) {
-          return Rc;
+        H.Load(Raw);
+        uint8_t* Data = Out + (I + K) * size_t(D);
+        if (H.PageType != UFPage ||
+            CheckAndDecode(H, Data, D, FileKey, &FRunChecksums[K]) != erOk) {
+          // As in ReadPage: the ordinary way gives the exact error.
+          FLastError = erOk;
+          const int32_t Rc =
+              ReadPageUnmapped(int64_t(Pages[I + K]) * P, UFPage, H, Data, D, FileKey);
+          if (Rc != erOk) {
+            return Rc;
+          }
         }
         ++Good;
       }

@@ -66,16 +66,20 @@ public:
 
 private:
   void CheckHeader();
+  // ReadPage at logical position Pos by positioned reads, never through the mapping.
+  int32_t ReadPageUnmapped(int64_t Pos, uint8_t ExpectedType, TPageHeader& H, uint8_t* Data,
+                           int Size, const std::string& FileKey);
   const TSFSCipher* CipherFor(const std::string& FileKey);
   // Checks the checksum of Size data bytes read with header H, then decrypts them in place.
   // Checks Data against H's checksum (Counted: the checksum already taken while copying) and
   // deciphers it.
   int32_t CheckAndDecode(const TPageHeader& H, uint8_t* Data, int Size, const std::string& FileKey,
                          const uint32_t* Counted = nullptr);
-  // Copies the data of the Run pages at Pos from the archive's mapping into Out, their headers
-  // into FRunHeaders and their checksums into FRunChecksums; false when the archive is not
-  // mapped there or a page could not be read.
-  bool CopyMappedRun(int64_t Pos, size_t Run, uint8_t* Out);
+  // Copies the first Size data bytes of each of the Run pages at Pos from the archive's mapping
+  // into Out (Size bytes apart), their headers into FRunHeaders and the checksums of the copied
+  // bytes into FRunChecksums; false when the archive is not mapped there or a page could not be
+  // read.
+  bool CopyMappedRun(int64_t Pos, size_t Run, size_t Size, uint8_t* Out);
 
   TSFSHugeFile FFile;
   TSingleFileHeader FHeader;

@@ -183,7 +183,11 @@ struct TPageHeader {
   uint8_t EncType = 0;
   uint8_t CrcType = crcFast;
 
-  static constexpr size_t CrcTypeOffset = 10; // in the stored form
+  // Offsets of the fields in the stored form.
+  static constexpr size_t CRCOffset = 4;
+  static constexpr size_t PageTypeOffset = 8;
+  static constexpr size_t EncTypeOffset = 9;
+  static constexpr size_t CrcTypeOffset = 10;
 
   void Save(uint8_t* Out) const;
   void Load(const uint8_t* In);

@@ -217,6 +217,14 @@ int64_t TSFSMemoryFile::Read(int64_t Pos, void* Buffer, int64_t Count) {
   return N;
 }
 
+const uint8_t* TSFSMemoryFile::Mapped(int64_t Pos, int64_t Count) {
+  const int64_t Size = static_cast<int64_t>(FData.size());
+  if (Pos < 0 || Count < 0 || Pos > Size || Count > Size - Pos) {
+    return nullptr;
+  }
+  return reinterpret_cast<const uint8_t*>(FData.data()) + Pos;
+}
+
 int64_t TSFSMemoryFile::Write(int64_t Pos, const void* Buffer, int64_t Count) {
   if (Pos < 0 || Count <= 0) {
     return 0;

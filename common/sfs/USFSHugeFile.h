@@ -28,8 +28,9 @@ public:
   virtual int64_t ReadScatter(int64_t Pos, const iovec* Pieces, size_t Count);
   // Writes the pieces, in order, as consecutive bytes at Pos; returns the bytes written.
   virtual int64_t WriteScatter(int64_t Pos, const iovec* Pieces, size_t Count);
-  // The Count bytes at Pos in memory, read-only, when the file is mapped (files opened only for
-  // reading); null otherwise. Touch them only inside RunGuardedAgainstBusErrors.
+  // The Count bytes at Pos in memory, read-only, when the file's bytes can be reached there (a
+  // disk file opened only for reading is mapped; a memory file is memory); null otherwise. Valid
+  // until the next write or size change. Touch them only inside RunGuardedAgainstBusErrors.
   virtual const uint8_t* Mapped(int64_t Pos, int64_t Count) {
     (void)Pos;
     (void)Count;
@@ -73,6 +74,7 @@ public:
   int64_t Write(int64_t Pos, const void* Buffer, int64_t Count) override;
   int64_t Size() override { return static_cast<int64_t>(FData.size()); }
   void SetSize(int64_t NewSize) override;
+  const uint8_t* Mapped(int64_t Pos, int64_t Count) override;
   const std::string& Data() const { return FData; }
 
 private:
