@@ -1,5 +1,6 @@
 // The paged container: exact header bytes, geometry, raw round trips at several page sizes,
 // stubs, part files, and read-only opens that leave the file untouched.
+#include "SfsTestSupport.h"
 #include "UGError.h"
 #include "UGFileUtils.h"
 #include "UGStream.h"
@@ -17,40 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TTempDir {
-public:
-  TTempDir() {
-    FPath = fs::temp_directory_path() /
-            ("sfs_container_" + std::to_string(::getpid()) + "_" + std::to_string(Counter++));
-    fs::create_directories(FPath);
-  }
-  ~TTempDir() {
-    std::error_code Ec;
-    fs::remove_all(FPath, Ec);
-  }
-  std::string File(const std::string& Name) const { return (FPath / Name).string(); }
-
-private:
-  static inline int Counter = 0;
-  fs::path FPath;
-};
-
-std::string RandomBytes(size_t N, unsigned Seed) {
-  std::mt19937 R(Seed);
-  std::string S(N, '\0');
-  for (char& C : S) {
-    C = static_cast<char>(R());
-  }
-  return S;
-}
-
-void PutFile(TSingleFileSystem& A, const std::string& Name, const std::string& Data) {
-  int32_t H = A.FileCreate(Name);
-  ASSERT_GT(H, 0) << Name;
-  ASSERT_EQ(A.FileWrite(H, Data.data(), int64_t(Data.size())), int64_t(Data.size()));
-  A.FileClose(H);
-}
-
 std::string GetFile(TSingleFileSystem& A, const std::string& Name) {
   int32_t H = A.FileOpen(Name, fmOpenRead);
   EXPECT_GT(H, 0) << Name;
@@ -64,7 +31,7 @@ std::string GetFile(TSingleFileSystem& A, const std::string& Name) {
 }
 
 TEST(SFSContainer, NewArchiveHeaderBytes) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("new.sfs");
   { TSingleFileSystem A(Name, fmCreate); }
   std::string Bytes = ReadFile(Name);
@@ -187,7 +154,7 @@ struct TGeometry {
 class SFSRoundTrip : public ::testing::TestWithParam<TGeometry> {};
 
 TEST_P(SFSRoundTrip, RawFilesSurviveReopen) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("rt.sfs");
   const TGeometry G = GetParam();
   const int D = G.PageSize - PageHeaderSize;
@@ -237,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(PageSizes, SFSRoundTrip,
                          });
 
 TEST(SFSContainer, StubBeforeTheArchive) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Plain = T.File("plain.sfs");
   {
     TSingleFileSystem A(Plain, fmCreate);
@@ -259,7 +226,7 @@ TEST(SFSContainer, StubBeforeTheArchive) {
 }
 
 TEST(SFSContainer, PartFiles) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("parts.sfs");
   {
     TSingleFileSystem A(Name, fmCreate, false, "", "", "", sfsNone, 1024, 4, 5000);
@@ -296,7 +263,7 @@ TEST(SFSContainer, PartFiles) {
 // Whole pages are read in runs straight into the caller's buffer; any split of a read must give
 // the same bytes, and a damaged page inside a run stops the read exactly before it.
 TEST(SFSContainer, ReadsOfPageRuns) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("runs.sfs");
   const int PS = 1024, D = PS - PageHeaderSize;
   const std::string Data = RandomBytes(size_t(D) * 300 + 77, 5);
@@ -359,7 +326,7 @@ TEST(SFSContainer, ReadsOfPageRuns) {
 }
 
 TEST(SFSContainer, MissingPartFileIsReported) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("parts.sfs");
   {
     TSingleFileSystem A(Name, fmCreate, false, "", "", "", sfsNone, 1024, 4, 3000);
@@ -381,7 +348,7 @@ TEST(SFSContainer, MissingPartFileIsReported) {
 }
 
 TEST(SFSContainer, ReadOnlyOpenNeverWrites) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("ro.sfs");
   {
     TSingleFileSystem A(Name, fmCreate, "", "", "", zlibFastest);
@@ -422,7 +389,7 @@ TEST(SFSContainer, InMemoryArchive) {
 // under it (another program rewrites it), a read past the new end is an error, not a crash, and
 // what is still there reads as before.
 TEST(SFSContainer, ArchiveThatShrinksWhileOpenGivesReadErrors) {
-  TTempDir T;
+  TTempDir T("sfs_container");
   const std::string Name = T.File("shrinks.sfs");
   const std::string Data = RandomBytes(300000, 9);
   {

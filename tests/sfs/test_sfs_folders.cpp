@@ -1,5 +1,6 @@
 // Names, folders and handles of the archive: path resolution, patterns, folder operations,
 // deleting open files, reuse of freed pages and the page-map cache.
+#include "SfsTestSupport.h"
 #include "UGError.h"
 #include "USFSFileStream.h"
 #include "USingleFileSystem.h"
@@ -14,13 +15,6 @@ namespace {
 std::unique_ptr<TSingleFileSystem> NewArchive(int PageSize = 1024, int Extent = 4) {
   return std::make_unique<TSingleFileSystem>("mem.sfs", fmCreate, true, "", "", "", sfsNone,
                                              PageSize, Extent, -1);
-}
-
-void PutFile(TSingleFileSystem& A, const std::string& Name, const std::string& Data) {
-  int32_t H = A.FileCreate(Name);
-  ASSERT_GT(H, 0) << Name;
-  ASSERT_EQ(A.FileWrite(H, Data.data(), int64_t(Data.size())), int64_t(Data.size()));
-  A.FileClose(H);
 }
 
 std::string GetFile(TSingleFileSystem& A, const std::string& Name) {

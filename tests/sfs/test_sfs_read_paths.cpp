@@ -3,6 +3,7 @@
 // when the archive is open for writing. Whatever the way, reads give the same bytes and the same
 // errors: odd page sizes, pages whose headers ask for the other checksum kinds, damaged pages and
 // files cut short.
+#include "SfsTestSupport.h"
 #include "UGError.h"
 #include "UGFileUtils.h"
 #include "USingleFileSystem.h"
@@ -21,38 +22,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TTempDir {
-public:
-  TTempDir() {
-    FPath = fs::temp_directory_path() /
-            ("sfs_read_paths_" + std::to_string(::getpid()) + "_" + std::to_string(Counter++));
-    fs::create_directories(FPath);
-  }
-  ~TTempDir() {
-    std::error_code Ec;
-    fs::remove_all(FPath, Ec);
-  }
-  std::string File(const std::string& Name) const { return (FPath / Name).string(); }
-
-private:
-  static inline int Counter = 0;
-  fs::path FPath;
-};
-
-std::string RandomBytes(size_t N, unsigned Seed) {
-  std::mt19937 R(Seed);
-  std::string S(N, '\0');
-  for (char& C : S) {
-    C = static_cast<char>(R());
-  }
-  return S;
-}
-
-void PutFile(TSingleFileSystem& A, const std::string& Name, const std::string& Data) {
-  int32_t H = A.FileCreate(Name);
-  ASSERT_GT(H, 0) << Name;
-  ASSERT_EQ(A.FileWrite(H, Data.data(), int64_t(Data.size())), int64_t(Data.size()));
-  A.FileClose(H);
+// The data pages of the file Name, in file order (empty when the map cannot be read).
+std::vector<int32_t> DataPagesOf(TSingleFileSystem& A, const std::string& Name) {
+  const TUserFilePageMap* Map = nullptr;
+  if (A.UFM().GetMaps(A.DM().Item(A.FindFileByName(Name)), Map) != erOk || !Map)
+    return {};
+  return Map->DataPages;
 }
 
 // Reads Name in chunks of Chunk bytes from Pos on; the bytes read, then the result of the call
@@ -84,7 +59,7 @@ std::vector<std::unique_ptr<TSingleFileSystem>> EveryWayIn(const std::string& Na
 // of the page copy.
 TEST(SFSReadPaths, OddPageSizesReadTheSameEveryWay) {
   for (int PS : {545, 603, 1001}) {
-    TTempDir T;
+    TTempDir T("sfs_read_paths");
     const std::string Name = T.File("odd.sfs");
     const int64_t D = PS - PageHeaderSize;
     const std::string Data = RandomBytes(size_t(D) * 90 + 7, unsigned(PS));
@@ -107,7 +82,7 @@ TEST(SFSReadPaths, OddPageSizesReadTheSameEveryWay) {
 // that holds the fast one, a page of another type and an encrypted page in a plain archive are
 // errors, found the same way whichever way in.
 TEST(SFSReadPaths, ChecksumKindsAndPageTypes) {
-  TTempDir T;
+  TTempDir T("sfs_read_paths");
   const std::string Name = T.File("kinds.sfs");
   const int PS = 1024, D = PS - PageHeaderSize;
   const std::string Data = RandomBytes(size_t(D) * 14, 3);
@@ -115,9 +90,8 @@ TEST(SFSReadPaths, ChecksumKindsAndPageTypes) {
   {
     TSingleFileSystem A(Name, fmCreate, false, "", "", "", sfsNone, PS, 4, -1);
     PutFile(A, "f", Data);
-    const TUserFilePageMap* Map = nullptr;
-    ASSERT_EQ(A.UFM().GetMaps(A.DM().Item(A.FindFileByName("f")), Map), erOk);
-    Pages = Map->DataPages;
+    Pages = DataPagesOf(A, "f");
+    ASSERT_EQ(Pages.size(), 14u);
     auto Rewrite = [&](size_t Index, auto Change) {
       TPageHeader PH;
       std::vector<uint8_t> Page(static_cast<size_t>(D));
@@ -165,7 +139,7 @@ TEST(SFSReadPaths, ChecksumKindsAndPageTypes) {
 // A file cut inside a page and the mapping of a file that shrank after it was opened: reads up
 // to the cut succeed, reads of the missing pages fail, the partial ones included.
 TEST(SFSReadPaths, PagesCutOffAreReadErrors) {
-  TTempDir T;
+  TTempDir T("sfs_read_paths");
   const std::string Name = T.File("cut.sfs");
   const int PS = 1024, D = PS - PageHeaderSize;
   const std::string Data = RandomBytes(size_t(D) * 40, 4);
@@ -173,10 +147,9 @@ TEST(SFSReadPaths, PagesCutOffAreReadErrors) {
   {
     TSingleFileSystem A(Name, fmCreate, false, "", "", "", sfsNone, PS, 4, -1);
     PutFile(A, "f", Data);
-    const TUserFilePageMap* Map = nullptr;
-    ASSERT_EQ(A.UFM().GetMaps(A.DM().Item(A.FindFileByName("f")), Map), erOk);
-    Pages = Map->DataPages;
+    Pages = DataPagesOf(A, "f");
   }
+  ASSERT_EQ(Pages.size(), 40u);
   ASSERT_GT(Pages[39], Pages[38]);
   // Inside the data of the file's page 38.
   const int64_t Cut = HFPHeaderSize + int64_t(Pages[38]) * PS + PageHeaderSize + 500;
