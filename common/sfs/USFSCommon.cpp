@@ -11,6 +11,9 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <wmmintrin.h>
+#endif
 
 namespace {
 
@@ -42,9 +45,7 @@ struct TCrc16Tables {
   }
 };
 
-} // namespace
-
-uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
+uint16_t CRC16ARCTables(const uint8_t* Data, size_t Size, uint16_t Crc) {
   static const TCrc16Tables Tables;
   const auto& T = Tables.T;
   uint32_t C = Crc;
@@ -61,6 +62,85 @@ uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
     C = (C >> 8) ^ T[0][(C ^ *Data) & 0xFF];
   }
   return static_cast<uint16_t>(C);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define G_CRC16_FOLDING 1
+
+// x^N mod P for the CRC's polynomial P = x^16 + x^15 + x^2 + 1, bit-reversed into a 64-bit
+// value (the coefficient of x^K in bit 63 - K), the order of the reflected CRC.
+uint64_t ReflectedXPowerModP(int N) {
+  uint32_t R = 1;
+  for (int I = 0; I < N; ++I) {
+    R <<= 1;
+    if (R & 0x10000)
+      R ^= 0x18005;
+  }
+  uint64_t Reflected = 0;
+  for (int K = 0; K < 16; ++K) {
+    if (R >> K & 1)
+      Reflected |= uint64_t(1) << (63 - K);
+  }
+  return Reflected;
+}
+
+// The constants that move 128 bits of the message T bits further on, in the bit order of the
+// reflected CRC: the upper half of a 128-bit block (its first 8 bytes) is multiplied by
+// x^(T+63) mod P and the lower by x^(T-1) mod P. One less than the shift, because a carry-less
+// product of two bit-reversed 64-bit values comes out one bit short of its place.
+struct TFoldConstant {
+  uint64_t High, Low;
+  explicit TFoldConstant(int T)
+      : High(ReflectedXPowerModP(T + 63))
+      , Low(ReflectedXPowerModP(T - 1)) {}
+};
+
+__attribute__((target("pclmul"))) inline __m128i FoldInto(__m128i S, __m128i K, __m128i D) {
+  return _mm_xor_si128(
+      _mm_xor_si128(_mm_clmulepi64_si128(S, K, 0x00), _mm_clmulepi64_si128(S, K, 0x11)), D);
+}
+
+__attribute__((target("pclmul"))) inline __m128i Constant(const TFoldConstant& C) {
+  return _mm_set_epi64x(static_cast<long long>(C.Low), static_cast<long long>(C.High));
+}
+
+// The CRC of at least 64 bytes by carry-less multiplication: four 16-byte lanes are each folded
+// 512 bits on per step, joined into one, and what is left (16 bytes that stand for everything
+// before them, and the tail) goes through the tables.
+__attribute__((target("pclmul"))) uint16_t CRC16ARCFolded(const uint8_t* Data, size_t Size,
+                                                          uint16_t Crc) {
+  static const TFoldConstant C128(128), C256(256), C384(384), C512(512);
+  const __m128i K128 = Constant(C128), K512 = Constant(C512);
+  auto Load = [](const uint8_t* P) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(P)); };
+  // A running CRC is the same as that value added to the first two bytes.
+  __m128i S0 = _mm_xor_si128(Load(Data), _mm_cvtsi32_si128(Crc));
+  __m128i S1 = Load(Data + 16), S2 = Load(Data + 32), S3 = Load(Data + 48);
+  Data += 64;
+  Size -= 64;
+  for (; Size >= 64; Size -= 64, Data += 64) {
+    S0 = FoldInto(S0, K512, Load(Data));
+    S1 = FoldInto(S1, K512, Load(Data + 16));
+    S2 = FoldInto(S2, K512, Load(Data + 32));
+    S3 = FoldInto(S3, K512, Load(Data + 48));
+  }
+  __m128i S = FoldInto(S0, Constant(C384), FoldInto(S1, Constant(C256), FoldInto(S2, K128, S3)));
+  for (; Size >= 16; Size -= 16, Data += 16)
+    S = FoldInto(S, K128, Load(Data));
+  alignas(16) uint8_t Rest[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(Rest), S);
+  return CRC16ARCTables(Data, Size, CRC16ARCTables(Rest, 16, 0));
+}
+#endif
+
+} // namespace
+
+uint16_t CRC16ARC(const uint8_t* Data, size_t Size, uint16_t Crc) {
+#ifdef G_CRC16_FOLDING
+  static const bool Folding = __builtin_cpu_supports("pclmul");
+  if (Size >= 64 && Folding)
+    return CRC16ARCFolded(Data, Size, Crc);
+#endif
+  return CRC16ARCTables(Data, Size, Crc);
 }
 
 namespace {

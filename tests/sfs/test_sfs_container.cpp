@@ -85,8 +85,10 @@ TEST(SFSChecksums, MatchTheirDefinitions) {
   EXPECT_EQ(CRC16ARC(reinterpret_cast<const uint8_t*>(Check.data()), Check.size()), 0xBB3D);
   const std::string Data = RandomBytes(5000, 11);
   for (size_t From : {size_t(0), size_t(1), size_t(3), size_t(7)}) {
+    // Short runs, and runs of 64 bytes and more in every shape the wide loop leaves behind.
     for (size_t Len : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(17), size_t(63),
-                       size_t(64), size_t(67), size_t(4064), size_t(4990)}) {
+                       size_t(64), size_t(67), size_t(80), size_t(127), size_t(128), size_t(129),
+                       size_t(1000), size_t(4064), size_t(4990)}) {
       const std::string S = Data.substr(From, Len);
       const uint8_t* P = reinterpret_cast<const uint8_t*>(S.data());
       EXPECT_EQ(CRC16ARC(P, Len, 0x1234), Crc16(S, 0x1234)) << From << " " << Len;
