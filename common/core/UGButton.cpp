@@ -173,13 +173,7 @@ TGWidget* TGButton::GetWidgetAt(const TGPoint& P) {
 }
 
 void TGButton::GetDefaultExtent(float& AWidth, float& AHeight) {
-  if (TGGraphic* G = FGfx[bsUp]) {
-    AWidth = G->Width();
-    AHeight = G->Height();
-  } else {
-    AWidth = 100;
-    AHeight = 100;
-  }
+  GraphicExtent(FGfx[bsUp], AWidth, AHeight);
 }
 
 void TGButton::AssignTo(TGObject* Dest) const {

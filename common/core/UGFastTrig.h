@@ -67,6 +67,20 @@ constexpr double InverseFactorial(int N) {
   return ((X - K * CPio2Hi) - K * CPio2Mid) - K * CPio2Lo;
 }
 
+// sin(K pi/2 + R) for the quadrant K mod 4 (cos X is sin X a quadrant further on).
+[[gnu::always_inline]] inline double SinInQuadrant(double R, unsigned Quadrant) {
+  switch (Quadrant & 3u) {
+  case 0:
+    return SinOfReduced(R);
+  case 1:
+    return CosOfReduced(R);
+  case 2:
+    return -SinOfReduced(R);
+  default:
+    return -CosOfReduced(R);
+  }
+}
+
 } // namespace FastTrig
 
 [[gnu::always_inline]] inline double FastSin(double X) {
@@ -80,16 +94,7 @@ constexpr double InverseFactorial(int N) {
     return std::sin(X);
   unsigned Quadrant;
   const double R = Reduce(X, Quadrant);
-  switch (Quadrant) {
-  case 0:
-    return SinOfReduced(R);
-  case 1:
-    return CosOfReduced(R);
-  case 2:
-    return -SinOfReduced(R);
-  default:
-    return -CosOfReduced(R);
-  }
+  return SinInQuadrant(R, Quadrant);
 }
 
 [[gnu::always_inline]] inline double FastCos(double X) {
@@ -101,14 +106,5 @@ constexpr double InverseFactorial(int N) {
     return std::cos(X);
   unsigned Quadrant;
   const double R = Reduce(X, Quadrant);
-  switch (Quadrant) {
-  case 0:
-    return CosOfReduced(R);
-  case 1:
-    return -SinOfReduced(R);
-  case 2:
-    return -CosOfReduced(R);
-  default:
-    return SinOfReduced(R);
-  }
+  return SinInQuadrant(R, Quadrant + 1);
 }

@@ -110,13 +110,7 @@ TGWidget* TGPicture::GetWidgetAt(const TGPoint& P) {
 }
 
 void TGPicture::GetDefaultExtent(float& AWidth, float& AHeight) {
-  if (FGfx) {
-    AWidth = FGfx->Width();
-    AHeight = FGfx->Height();
-  } else {
-    AWidth = 100;
-    AHeight = 100;
-  }
+  GraphicExtent(FGfx, AWidth, AHeight);
 }
 
 void TGPicture::AssignTo(TGObject* Dest) const {

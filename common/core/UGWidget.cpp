@@ -704,8 +704,12 @@ TGPoint TGWidget::ScreenToParent(const TGPoint& P) const {
 }
 
 void TGWidget::GetDefaultExtent(float& AWidth, float& AHeight) {
-  AWidth = 100;
-  AHeight = 100;
+  GraphicExtent(nullptr, AWidth, AHeight);
+}
+
+void TGWidget::GraphicExtent(const TGGraphic* G, float& AWidth, float& AHeight) {
+  AWidth = G ? G->Width() : 100;
+  AHeight = G ? G->Height() : 100;
 }
 
 // --- Files -------------------------------------------------------------------------------------

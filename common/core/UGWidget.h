@@ -224,6 +224,8 @@ class TGWidget : public TGResource {
   TGPoint ScreenToParent(const TGPoint& P) const;
   // The size of a new widget of the class; 100 x 100 here.
   virtual void GetDefaultExtent(float& AWidth, float& AHeight);
+  // The graphic's size, or 100 x 100 without one: the default extent of widgets that show one.
+  static void GraphicExtent(const TGGraphic* G, float& AWidth, float& AHeight);
 
   // --- Files ---
   void AssignTo(TGObject* Dest) const override;

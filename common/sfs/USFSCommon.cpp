@@ -317,18 +317,18 @@ bool TSingleFileHeader::Load(const uint8_t* In) {
 void TPageHeader::Save(uint8_t* Out) const {
   std::memset(Out, 0, PageHeaderSize);
   PutI32(Out, NextPageNo);
-  PutU32(Out + 4, CRC);
-  Out[8] = PageType;
-  Out[9] = EncType;
-  Out[10] = CrcType;
+  PutU32(Out + CRCOffset, CRC);
+  Out[PageTypeOffset] = PageType;
+  Out[EncTypeOffset] = EncType;
+  Out[CrcTypeOffset] = CrcType;
 }
 
 void TPageHeader::Load(const uint8_t* In) {
   NextPageNo = GetI32(In);
-  CRC = GetU32(In + 4);
-  PageType = In[8];
-  EncType = In[9];
-  CrcType = In[10];
+  CRC = GetU32(In + CRCOffset);
+  PageType = In[PageTypeOffset];
+  EncType = In[EncTypeOffset];
+  CrcType = In[CrcTypeOffset];
 }
 
 void TDirectoryElement::Save(uint8_t* Out) const {
