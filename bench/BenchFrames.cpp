@@ -1,12 +1,12 @@
 // 900 real frames headless with an empty window: the mean frame interval, the 99th-percentile
 // error against 1/90 s, and the process's CPU time per second of running.
-#include "UGApp.h"
-#include "UGAppFramework.h"
-#include "UGApplication.h"
-#include "UGClassBuilder.h"
-#include "UGFileUtils.h"
-#include "UGWindow.h"
-#include "UHostWindow.h"
+#include "app/UGApp.h"
+#include "app/UGAppFramework.h"
+#include "app/UGApplication.h"
+#include "io/UGFileUtils.h"
+#include "object/UGClassBuilder.h"
+#include "platform/UHostWindow.h"
+#include "widgets/UGWindow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Frames of many small textured quads, headless (SDL's offscreen driver on llvmpipe): one draw
 // call per quad as immediate drawing does it, and 100 quads per call as the sprite batch does.
 #include "BenchScreen.h"
-#include "UGGraphicsDevice.h"
-#include "UGTexture.h"
-#include "UGVertexBuffer.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "graphics/UGTexture.h"
+#include "graphics/UGVertexBuffer.h"
 
 #include <benchmark/benchmark.h>
 

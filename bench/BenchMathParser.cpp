@@ -7,7 +7,7 @@
 // Each result is kept by Sink rather than summed: a running sum would go through memory around
 // every call and put the same floor under both parsers' times, and DoNotOptimize's memory
 // clobber would make the loops reload everything after every evaluation.
-#include "UGMathParser.h"
+#include "expr/UGMathParser.h"
 
 #include <benchmark/benchmark.h>
 #include <muParser.h>

@@ -1,10 +1,10 @@
 // Looking up 10,000 loaded URLs, and loading 1,000 small resources on the loader worker while
 // the main thread keeps running 90 frames per second (its worst frame time is reported).
-#include "UGConfig.h"
-#include "UGFileUtils.h"
-#include "UGNativeFileSystem.h"
-#include "UGResource.h"
-#include "UResourceLoader.h"
+#include "io/UGFileUtils.h"
+#include "io/UGNativeFileSystem.h"
+#include "player/UResourceLoader.h"
+#include "resources/UGConfig.h"
+#include "resources/UGResource.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The 800 × 600 headless screen the drawing benchmarks draw on (SDL's offscreen driver).
 #pragma once
 
-#include "UGGraphicsDevice.h"
-#include "UHostWindow.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "platform/UHostWindow.h"
 
 #include <cstdlib>
 #include <memory>

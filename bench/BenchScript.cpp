@@ -1,8 +1,8 @@
 // Calls from script into engine objects through the wrapper: a published property read and a
 // published method call, per second.
-#include "UGClassBuilder.h"
-#include "UGameObject.h"
-#include "UScriptProcessor.h"
+#include "object/UGClassBuilder.h"
+#include "objects/UGameObject.h"
+#include "script/UScriptProcessor.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // The single-file archive: reading a large stored file against a plain file, reading a
 // zlib-compressed file against zlib alone, opening an archive of 10,000 files and packing a
 // folder of 10,000 small files.
-#include "UGStream.h"
-#include "USFSFileStream.h"
-#include "USingleFileSystem.h"
+#include "io/UGStream.h"
+#include "sfs/USFSFileStream.h"
+#include "sfs/USingleFileSystem.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

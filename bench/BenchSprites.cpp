@@ -2,10 +2,10 @@
 // shared pages, drawn through symbols and the sprite batch, as windows and game objects draw.
 // The sprites-per-frame counter is how many fit in one frame at 90 frames per second.
 #include "BenchScreen.h"
-#include "UGBitmap.h"
-#include "UGGraphicsDevice.h"
-#include "UGSprite.h"
-#include "UGSymbol.h"
+#include "drawables/UGSprite.h"
+#include "drawables/UGSymbol.h"
+#include "graphics/UGBitmap.h"
+#include "graphics/UGGraphicsDevice.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,12 +2,12 @@
 // with the demo's 18-pixel DejaVu font: a text of a few thousand words in an 780-pixel column,
 // laid out again each frame (as a changed text is) or only drawn from the cached layout.
 #include "BenchScreen.h"
-#include "UGFont.h"
-#include "UGGraphicsDevice.h"
-#include "UGNativeFileSystem.h"
-#include "UGResourceLibrary.h"
-#include "UGSprite.h"
-#include "UGText.h"
+#include "drawables/UGSprite.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "io/UGNativeFileSystem.h"
+#include "resources/UGResourceLibrary.h"
+#include "text/UGFont.h"
+#include "text/UGText.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,15 +4,15 @@
 // time per frame (the tree's update, its drawing and the present); the wall time adds the
 // rasteriser's own threads.
 #include "BenchScreen.h"
-#include "UGButton.h"
-#include "UGFont.h"
-#include "UGGraphicsDevice.h"
-#include "UGLabel.h"
-#include "UGNativeFileSystem.h"
-#include "UGPicture.h"
-#include "UGResource.h"
-#include "UGResourceLibrary.h"
-#include "UGWindow.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "io/UGNativeFileSystem.h"
+#include "resources/UGResource.h"
+#include "resources/UGResourceLibrary.h"
+#include "text/UGFont.h"
+#include "widgets/UGButton.h"
+#include "widgets/UGLabel.h"
+#include "widgets/UGPicture.h"
+#include "widgets/UGWindow.h"
 
 #include <benchmark/benchmark.h>
 

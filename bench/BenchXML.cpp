@@ -1,6 +1,6 @@
 // Loading a large XML document into the node tree against the bare parse of the same bytes by
 // the parser alone, and saving the tree.
-#include "UGXMLNode.h"
+#include "xml/UGXMLNode.h"
 
 #include <benchmark/benchmark.h>
 #include <expat.h>

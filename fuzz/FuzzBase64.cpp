@@ -1,6 +1,6 @@
 // Decoding arbitrary text must fail cleanly or give bytes that encode and decode back.
-#include "UGBase64.h"
-#include "UGError.h"
+#include "base/UGBase64.h"
+#include "base/UGError.h"
 
 #include <cstddef>
 #include <cstdint>

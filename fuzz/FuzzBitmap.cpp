@@ -1,8 +1,8 @@
 // Decoding arbitrary bytes as a picture must end in a picture or an engine error. One source
 // serves the four picture formats; HOE_FUZZ_FORMAT picks the loader (1 PNG, 2 JPEG, 3 JPEG 2000,
 // 4 ".spr"). A decoded picture is also compressed and written back as ".spr" and read again.
-#include "UGBitmap.h"
-#include "UGError.h"
+#include "base/UGError.h"
+#include "graphics/UGBitmap.h"
 
 #include <cstddef>
 #include <cstdint>

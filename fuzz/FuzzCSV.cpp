@@ -1,9 +1,9 @@
 // Arbitrary bytes as a dictionary file: the CSV reader and the dictionary must either fail with
 // an engine error (the dictionary keeping its content) or give rows of the header's width whose
 // keys translate.
-#include "UGError.h"
-#include "UGLangDictionary.h"
-#include "UGStream.h"
+#include "base/UGError.h"
+#include "io/UGStream.h"
+#include "resources/UGLangDictionary.h"
 
 #include <cstddef>
 #include <cstdint>

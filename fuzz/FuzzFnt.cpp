@@ -1,10 +1,10 @@
 // Arbitrary bytes as a ".fnt" file: loading fails with an engine error, or gives a font that
 // measures and lays out any text (the input itself) without faults, and saves.
-#include "UGError.h"
-#include "UGFont.h"
-#include "UGStream.h"
-#include "UGText.h"
-#include "UGXMLNode.h"
+#include "base/UGError.h"
+#include "io/UGStream.h"
+#include "text/UGFont.h"
+#include "text/UGText.h"
+#include "xml/UGXMLNode.h"
 
 #include <cstddef>
 #include <cstdint>

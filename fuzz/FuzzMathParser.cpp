@@ -1,6 +1,6 @@
 // Compiling and evaluating arbitrary text must fail with an engine error or give a value; it
 // never crashes or hangs. Unoptimised and optimised scripts must agree (random names aside).
-#include "UGMathParser.h"
+#include "expr/UGMathParser.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Reading arbitrary bytes as binary values must end in values or a read error.
-#include "UGError.h"
-#include "UGReader.h"
+#include "base/UGError.h"
+#include "io/UGReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a recording: every line reads as a command or fails with an engine error,
 // and the reader always reaches the end.
-#include "UGAppPlayer.h"
-#include "UGError.h"
+#include "app/replay/UGAppPlayer.h"
+#include "base/UGError.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Loading arbitrary bytes as the binary form of value sequences must fail with a read error or
 // give sequences whose terms are sorted and that save and load again.
-#include "UGReader.h"
-#include "UGStream.h"
-#include "UGVarSeq.h"
-#include "UGWriter.h"
+#include "animation/UGVarSeq.h"
+#include "io/UGReader.h"
+#include "io/UGStream.h"
+#include "io/UGWriter.h"
 
 #include <cstddef>
 #include <cstdint>

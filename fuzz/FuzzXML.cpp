@@ -1,6 +1,6 @@
 // Loading arbitrary bytes as XML must fail cleanly or give a tree that saves.
-#include "UGError.h"
-#include "UGXMLNode.h"
+#include "base/UGError.h"
+#include "xml/UGXMLNode.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "UApp.h"
 
-#include "UGClassBuilder.h"
-#include "UGSingleFileSystem.h"
-#include "UResourceLoader.h"
+#include "object/UGClassBuilder.h"
+#include "player/UResourceLoader.h"
+#include "sfs/UGSingleFileSystem.h"
 
 G_IMPLEMENT_CLASS(TApp)
 

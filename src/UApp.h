@@ -2,7 +2,7 @@
 // a loader worker).
 #pragma once
 
-#include "UGApp.h"
+#include "app/UGApp.h"
 
 class TApp : public TGApp {
   G_CLASS(TApp, TGApp)

@@ -1,8 +1,8 @@
 #include "UStartupLog.h"
 
-#include "UGApplication.h"
-#include "UGDebug.h"
-#include "UGGraphicsDevice.h"
+#include "app/UGApplication.h"
+#include "base/UGDebug.h"
+#include "graphics/UGGraphicsDevice.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 // device (which exists before resources load), and on standard error.
 #pragma once
 
-#include "UGAppParams.h"
-#include "UGTypes.h"
+#include "app/UGAppParams.h"
+#include "base/UGTypes.h"
 
 #include <chrono>
 #include <optional>

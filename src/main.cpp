@@ -6,15 +6,15 @@
 // it runs headless by itself.
 #include "Screens/UStartWindow.h"
 #include "UApp.h"
-#include "UGApp.h"
-#include "UGAudio.h"
-#include "UGConfig.h"
-#include "UGGraphicsDevice.h"
-#include "UGLangDictionary.h"
-#include "UGResourceLibrary.h"
-#include "UGXMLNode.h"
 #include "UHostMain.h"
-#include "UPlayList.h"
+#include "app/UGApp.h"
+#include "audio/UGAudio.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "player/UPlayList.h"
+#include "resources/UGConfig.h"
+#include "resources/UGLangDictionary.h"
+#include "resources/UGResourceLibrary.h"
+#include "xml/UGXMLNode.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "UAudioDecoders.h"
+#include "platform/UAudioDecoders.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <sndfile.h>

@@ -1,6 +1,6 @@
-#include "UAudioMixer.h"
+#include "platform/UAudioMixer.h"
 
-#include "UAudioDecoders.h"
+#include "platform/UAudioDecoders.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "UDirectoryWatcher.h"
+#include "platform/UDirectoryWatcher.h"
 
 #include <cerrno>
 #include <cstring>

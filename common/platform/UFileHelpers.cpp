@@ -1,4 +1,4 @@
-#include "UFileHelpers.h"
+#include "platform/UFileHelpers.h"
 
 #include <cctype>
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "UGLContext.h"
+#include "platform/UGLContext.h"
 
 #include <SDL.h>
 

@@ -4,7 +4,7 @@
 // talk to OpenGL.
 #pragma once
 
-#include "UHostWindow.h"
+#include "platform/UHostWindow.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "UHostServices.h"
+#include "platform/UHostServices.h"
 
 #include <SDL.h>
 

@@ -1,6 +1,6 @@
-#include "UHostWindow.h"
+#include "platform/UHostWindow.h"
 
-#include "UKeyCodes.h"
+#include "platform/UKeyCodes.h"
 
 #include <SDL.h>
 

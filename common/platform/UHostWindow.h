@@ -10,7 +10,7 @@
 // Only one host window exists at a time, and it is used only on the thread that created it.
 #pragma once
 
-#include "UHostServices.h" // EHostError
+#include "platform/UHostServices.h" // EHostError
 
 #include <cstdint>
 #include <string>

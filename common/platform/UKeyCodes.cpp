@@ -1,4 +1,4 @@
-#include "UKeyCodes.h"
+#include "platform/UKeyCodes.h"
 
 #include <SDL.h>
 

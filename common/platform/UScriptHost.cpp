@@ -8,9 +8,9 @@
 //  - Every C function that Duktape calls hands its work to a C++ member inside try/catch, which
 //    answers the number of results or -1 with an error value pushed; the C function then throws
 //    that error with no C++ object left alive in its frame.
-#include "UScriptHost.h"
+#include "platform/UScriptHost.h"
 
-#include "UScriptText.h"
+#include "platform/UScriptText.h"
 
 #include <duktape.h>
 

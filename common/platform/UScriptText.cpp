@@ -1,4 +1,4 @@
-#include "UScriptText.h"
+#include "platform/UScriptText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "UDIRManager.h"
+#include "sfs/UDIRManager.h"
 
-#include "UFreeSpaceManager.h"
-#include "UGError.h"
-#include "UPageFileManager.h"
+#include "base/UGError.h"
+#include "sfs/UFreeSpaceManager.h"
+#include "sfs/UPageFileManager.h"
 
 #include <algorithm>
 

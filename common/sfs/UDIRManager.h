@@ -2,7 +2,7 @@
 // with an index by parent and name.
 #pragma once
 
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstdint>
 #include <map>

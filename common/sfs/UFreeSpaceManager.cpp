@@ -1,7 +1,7 @@
-#include "UFreeSpaceManager.h"
+#include "sfs/UFreeSpaceManager.h"
 
-#include "UGError.h"
-#include "UPageFileManager.h"
+#include "base/UGError.h"
+#include "sfs/UPageFileManager.h"
 
 #include <algorithm>
 

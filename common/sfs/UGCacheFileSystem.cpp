@@ -1,8 +1,8 @@
-#include "UGCacheFileSystem.h"
+#include "sfs/UGCacheFileSystem.h"
 
-#include "UGClassBuilder.h"
-#include "UGFileUtils.h"
-#include "UGResourceDepository.h"
+#include "io/UGFileUtils.h"
+#include "object/UGClassBuilder.h"
+#include "resources/UGResourceDepository.h"
 
 G_IMPLEMENT_CLASS(TGCacheFileSystem)
 

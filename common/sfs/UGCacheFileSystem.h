@@ -4,7 +4,7 @@
 // on the archive itself.
 #pragma once
 
-#include "UGSingleFileSystem.h"
+#include "sfs/UGSingleFileSystem.h"
 
 class TGCacheFileSystem : public TGLockedSingleFileSystem {
   G_CLASS(TGCacheFileSystem, TGLockedSingleFileSystem)

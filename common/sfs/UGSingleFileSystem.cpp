@@ -1,9 +1,9 @@
-#include "UGSingleFileSystem.h"
+#include "sfs/UGSingleFileSystem.h"
 
-#include "USFSFileStream.h"
-#include "USingleFileSystem.h"
+#include "sfs/USFSFileStream.h"
+#include "sfs/USingleFileSystem.h"
 
-#include "UGClassBuilder.h"
+#include "object/UGClassBuilder.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // threads.
 #pragma once
 
-#include "UGFileSystem.h"
+#include "io/UGFileSystem.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "UMappedRegion.h"
+#include "sfs/UMappedRegion.h"
 
 #include <csetjmp>
 #include <csignal>

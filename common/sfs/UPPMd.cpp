@@ -1,6 +1,6 @@
-#include "UPPMd.h"
+#include "sfs/UPPMd.h"
 
-#include "UPPMdModel.h"
+#include "sfs/UPPMdModel.h"
 
 #include <algorithm>
 #include <new>

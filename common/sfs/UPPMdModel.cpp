@@ -1,4 +1,4 @@
-#include "UPPMdModel.h"
+#include "sfs/UPPMdModel.h"
 
 #include <algorithm>
 #include <cstring>

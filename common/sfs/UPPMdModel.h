@@ -5,8 +5,8 @@
 // frequencies are halved when they grow too large; when the memory runs out the model restarts.
 #pragma once
 
-#include "UPPMdRangeCoder.h"
-#include "UPPMdSubAlloc.h"
+#include "sfs/UPPMdRangeCoder.h"
+#include "sfs/UPPMdSubAlloc.h"
 
 #include <cstddef>
 #include <cstdint>

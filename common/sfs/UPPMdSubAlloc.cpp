@@ -1,4 +1,4 @@
-#include "UPPMdSubAlloc.h"
+#include "sfs/UPPMdSubAlloc.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "UPageFileManager.h"
+#include "sfs/UPageFileManager.h"
 
-#include "UGError.h"
-#include "UGFileUtils.h"
-#include "UGStream.h"
-#include "UMappedRegion.h"
+#include "base/UGError.h"
+#include "io/UGFileUtils.h"
+#include "io/UGStream.h"
+#include "sfs/UMappedRegion.h"
 
 TPageFileManager::TPageFileManager(const std::string& FileName, int PageSize, int ExtentPageCount,
                                    int64_t PartFileSize, bool InMemory, const std::string& Password,

@@ -2,9 +2,9 @@
 // page a 32-byte page header and its data.
 #pragma once
 
-#include "USFSCipher.h"
-#include "USFSCommon.h"
-#include "USFSHugeFile.h"
+#include "sfs/USFSCipher.h"
+#include "sfs/USFSCommon.h"
+#include "sfs/USFSHugeFile.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "USFSAdvancedFileStream.h"
+#include "sfs/USFSAdvancedFileStream.h"
 
-#include "UGError.h"
-#include "UPPMd.h"
-#include "USFSTransforms.h"
-#include "USFSUserFileStream.h"
-#include "USingleFileSystem.h"
+#include "base/UGError.h"
+#include "sfs/UPPMd.h"
+#include "sfs/USFSTransforms.h"
+#include "sfs/USFSUserFileStream.h"
+#include "sfs/USingleFileSystem.h"
 
 #include <algorithm>
 

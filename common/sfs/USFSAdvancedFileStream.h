@@ -2,8 +2,8 @@
 // blocks of at most BlockSize uncompressed bytes, each with a 16-byte block header).
 #pragma once
 
-#include "UGStream.h"
-#include "USFSCommon.h"
+#include "io/UGStream.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "USFSCipher.h"
+#include "sfs/USFSCipher.h"
 
-#include "UGError.h"
+#include "base/UGError.h"
 
 #include <crypto++/aes.h>
 #include <crypto++/ripemd.h>

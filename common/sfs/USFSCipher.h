@@ -6,7 +6,7 @@
 // combined with E(F). Buffers keep their size.
 #pragma once
 
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <array>
 #include <cstdint>

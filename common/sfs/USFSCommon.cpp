@@ -1,4 +1,4 @@
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,7 +4,7 @@
 // buffers field by field, so the in-memory layout never leaks into the file.
 #pragma once
 
-#include "UGFileSystem.h"
+#include "io/UGFileSystem.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "USFSFileStream.h"
+#include "sfs/USFSFileStream.h"
 
-#include "UGError.h"
-#include "USFSAdvancedFileStream.h"
-#include "USFSUserFileStream.h"
-#include "USingleFileSystem.h"
+#include "base/UGError.h"
+#include "sfs/USFSAdvancedFileStream.h"
+#include "sfs/USFSUserFileStream.h"
+#include "sfs/USingleFileSystem.h"
 
 TSFSFileStream::TSFSFileStream(TSingleFileSystem* SFS, const std::string& FileName, uint16_t Mode,
                                const std::string& Password, const std::string& Question,

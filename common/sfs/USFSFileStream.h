@@ -1,9 +1,9 @@
 // The stream handed to callers for one stored file of an archive.
 #pragma once
 
-#include "UGStream.h"
-#include "USFSAdvancedFileStream.h"
-#include "USFSCommon.h"
+#include "io/UGStream.h"
+#include "sfs/USFSAdvancedFileStream.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstdint>
 #include <memory>

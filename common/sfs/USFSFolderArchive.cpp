@@ -1,9 +1,9 @@
-#include "USFSFolderArchive.h"
+#include "sfs/USFSFolderArchive.h"
 
-#include "UGAppRecorder.h"
-#include "UGFileUtils.h"
-#include "UGStream.h"
-#include "USingleFileSystem.h"
+#include "app/replay/UGAppRecorder.h"
+#include "io/UGFileUtils.h"
+#include "io/UGStream.h"
+#include "sfs/USingleFileSystem.h"
 
 void PackFolderToArchive(const std::string& Folder, const std::string& ArchiveFile) {
   TSingleFileSystem Archive(ArchiveFile, fmCreate);

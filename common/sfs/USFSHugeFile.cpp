@@ -1,10 +1,10 @@
-#include "USFSHugeFile.h"
+#include "sfs/USFSHugeFile.h"
 
-#include "UGError.h"
-#include "UGFileUtils.h"
-#include "UGStrUtils.h"
-#include "UGStream.h"
-#include "UMappedRegion.h"
+#include "base/UGError.h"
+#include "base/UGStrUtils.h"
+#include "io/UGFileUtils.h"
+#include "io/UGStream.h"
+#include "sfs/UMappedRegion.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // memory), each starting with a 280-byte part header; the first may follow a stub.
 #pragma once
 
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstdint>
 #include <memory>

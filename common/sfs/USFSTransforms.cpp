@@ -1,6 +1,6 @@
-#include "USFSTransforms.h"
+#include "sfs/USFSTransforms.h"
 
-#include "UPPMd.h"
+#include "sfs/UPPMd.h"
 
 #include <bzlib.h>
 #include <zlib.h>

@@ -2,7 +2,7 @@
 // compression level.
 #pragma once
 
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstddef>
 #include <cstdint>

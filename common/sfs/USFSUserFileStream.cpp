@@ -1,7 +1,7 @@
-#include "USFSUserFileStream.h"
+#include "sfs/USFSUserFileStream.h"
 
-#include "UGError.h"
-#include "USingleFileSystem.h"
+#include "base/UGError.h"
+#include "sfs/USingleFileSystem.h"
 
 TSFSUserFileStream::TSFSUserFileStream(TSingleFileSystem* SFS, const std::string& FileName,
                                        uint16_t Mode, const std::string& Password,

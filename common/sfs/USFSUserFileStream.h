@@ -1,7 +1,7 @@
 // The raw bytes of one stored file, as a stream over an archive handle.
 #pragma once
 
-#include "UGStream.h"
+#include "io/UGStream.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
-#include "USingleFileSystem.h"
+#include "sfs/USingleFileSystem.h"
 
-#include "UGError.h"
-#include "UGFileUtils.h"
-#include "UGStream.h"
-#include "USFSFileStream.h"
+#include "base/UGError.h"
+#include "io/UGFileUtils.h"
+#include "io/UGStream.h"
+#include "sfs/USFSFileStream.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,13 +1,13 @@
 // The single-file archive: a folder tree of files kept inside one paged file (".sfs").
 #pragma once
 
-#include "UDIRManager.h"
-#include "UFreeSpaceManager.h"
-#include "UGStream.h"
-#include "UPageFileManager.h"
-#include "USFSCipher.h"
-#include "USFSCommon.h"
-#include "UUserFilePageMapManager.h"
+#include "io/UGStream.h"
+#include "sfs/UDIRManager.h"
+#include "sfs/UFreeSpaceManager.h"
+#include "sfs/UPageFileManager.h"
+#include "sfs/USFSCipher.h"
+#include "sfs/USFSCommon.h"
+#include "sfs/UUserFilePageMapManager.h"
 
 #include <cstdint>
 #include <functional>

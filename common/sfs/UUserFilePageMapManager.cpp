@@ -1,8 +1,8 @@
-#include "UUserFilePageMapManager.h"
+#include "sfs/UUserFilePageMapManager.h"
 
-#include "UFreeSpaceManager.h"
-#include "UGError.h"
-#include "UPageFileManager.h"
+#include "base/UGError.h"
+#include "sfs/UFreeSpaceManager.h"
+#include "sfs/UPageFileManager.h"
 
 #include <unordered_set>
 

@@ -1,7 +1,7 @@
 // Page maps of stored files: the numbers of a file's data pages, listed in a chain of map pages.
 #pragma once
 
-#include "USFSCommon.h"
+#include "sfs/USFSCommon.h"
 
 #include <cstdint>
 #include <string>

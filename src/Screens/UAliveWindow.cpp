@@ -1,11 +1,11 @@
-#include "UAliveWindow.h"
+#include "Screens/UAliveWindow.h"
 
-#include "UGApp.h"
-#include "UGAudio.h"
-#include "UGClassBuilder.h"
-#include "UGGraphicsDevice.h"
-#include "UGResourceLibrary.h"
-#include "UGSymbol.h"
+#include "app/UGApp.h"
+#include "audio/UGAudio.h"
+#include "drawables/UGSymbol.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "object/UGClassBuilder.h"
+#include "resources/UGResourceLibrary.h"
 
 #include <cmath>
 

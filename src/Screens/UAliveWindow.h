@@ -1,7 +1,7 @@
 // The first window of the program until the main menu exists: it shows that the engine runs.
 #pragma once
 
-#include "UFramedWindow.h"
+#include "Screens/UFramedWindow.h"
 
 class TGSymbol;
 

@@ -1,8 +1,8 @@
-#include "UFramedWindow.h"
+#include "Screens/UFramedWindow.h"
 
-#include "UGApp.h"
-#include "UGClassBuilder.h"
-#include "UGGraphicsDevice.h"
+#include "app/UGApp.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "object/UGClassBuilder.h"
 
 G_IMPLEMENT_CLASS(TFramedWindow)
 

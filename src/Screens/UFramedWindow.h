@@ -2,7 +2,7 @@
 // ends the program on Esc, on a close request or after a set number of frames.
 #pragma once
 
-#include "UGWindow.h"
+#include "widgets/UGWindow.h"
 
 #include <cstdint>
 

@@ -1,15 +1,15 @@
-#include "UStartWindow.h"
+#include "Screens/UStartWindow.h"
 
-#include "UAliveWindow.h"
-#include "UGApp.h"
-#include "UGButton.h"
-#include "UGCheckBox.h"
-#include "UGClassBuilder.h"
-#include "UGError.h"
-#include "UGFormat.h"
-#include "UGLabel.h"
-#include "UGPicture.h"
-#include "UGProgressBar.h"
+#include "Screens/UAliveWindow.h"
+#include "app/UGApp.h"
+#include "base/UGError.h"
+#include "base/UGFormat.h"
+#include "object/UGClassBuilder.h"
+#include "widgets/UGButton.h"
+#include "widgets/UGCheckBox.h"
+#include "widgets/UGLabel.h"
+#include "widgets/UGPicture.h"
+#include "widgets/UGProgressBar.h"
 
 #include <algorithm>
 #include <cmath>

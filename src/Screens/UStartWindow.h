@@ -4,7 +4,7 @@
 // window and back, and Esc or the Quit button fade out and end the program.
 #pragma once
 
-#include "UFadeWindow.h"
+#include "widgets/UFadeWindow.h"
 
 #include <cstdint>
 

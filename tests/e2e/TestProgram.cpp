@@ -1,7 +1,7 @@
 // The program itself, run headless as a player would start it.
 #include "ProgramRunner.h"
-#include "UGBitmap.h"
-#include "UGStream.h"
+#include "graphics/UGBitmap.h"
+#include "io/UGStream.h"
 
 #include <gtest/gtest.h>
 

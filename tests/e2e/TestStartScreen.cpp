@@ -2,8 +2,8 @@
 // with mouse and key commands between them) is replayed headless, and the last frame and the
 // run's length show what the widgets did.
 #include "ProgramRunner.h"
-#include "UGBitmap.h"
-#include "UGStream.h"
+#include "graphics/UGBitmap.h"
+#include "io/UGStream.h"
 
 #include <gtest/gtest.h>
 
@@ -189,54 +189,4 @@ TEST_F(StartScreen, HarbourWindowOpensModallyAndComesBack) {
       EXPECT_GT(Quit.B, Quit.R + 30) << std::hex << uint32_t(Quit);
     }
   }
-}
-
-namespace {
-
-// Shows the URL in the viewer with a screenshot; the exit code, the output in Out.
-int View(const std::string& URL, const std::string& Options, const std::string& Picture,
-         std::string& Out) {
-  std::remove(Picture.c_str());
-  return RunProgram(HOE_VIEWER, "'" + URL + "' --screenshot " + Picture + " " + Options, Out,
-                    "XDG_DATA_HOME=" + Scratch("data"));
-}
-
-} // namespace
-
-// The viewer shows a window file as the top window, from the archive and from the folder alike;
-// broken window files are reported with their names.
-TEST(ViewerWindows, ShowsWindowFilesAndReportsBrokenOnes) {
-  std::string Out;
-  for (const std::string& Options : {std::string(), std::string("--resources ") + HOE_CONTENT}) {
-    SCOPED_TRACE(Options);
-    const std::string Picture = Scratch("shot.png");
-    ASSERT_EQ(View("Demo\\Start.win", Options, Picture, Out), 0) << Out;
-    EXPECT_NE(Out.find("Showing Demo\\Start.win (TGWindow)"), std::string::npos) << Out;
-    TGObjectPtr<TGBitmap> Shot(new TGBitmap());
-    TGFileStream In(Picture, fmOpenRead);
-    Shot->LoadFromStream(In);
-    ASSERT_EQ(Shot->Width(), 800);
-    // The Quit button's blue face and the brass rim of the left panel.
-    const TGColor Quit = PixelOf(*Shot, 640, 540), Rim = PixelOf(*Shot, 25, 300);
-    EXPECT_GT(Quit.B, Quit.R + 30) << std::hex << uint32_t(Quit);
-    EXPECT_GT(Rim.R, Rim.B + 40) << std::hex << uint32_t(Rim);
-  }
-
-  const fs::path Content = Scratch("content");
-  fs::remove_all(Content);
-  fs::create_directories(Content / "win");
-  std::ofstream(Content / "win" / "Unknown.win")
-      << "<Widget ClassName='TNoSuchWidget' Name='W' Left='0' Top='0' Width='8' Height='8'/>";
-  std::ofstream(Content / "win" / "Cut.win") << "<Widget ClassName='TGWindow' Name='W' Le";
-  const std::string Folder = "--resources " + Content.string();
-  // Each becomes an empty stand-in, reported with the file's name and the reason.
-  EXPECT_EQ(View("Unknown.win", Folder, Scratch("bad.png"), Out), 0) << Out;
-  EXPECT_NE(Out.find("Creating stub for \"Unknown.win\" due to error \"Unknown widget class: "
-                     "TNoSuchWidget\""),
-            std::string::npos)
-      << Out;
-  EXPECT_EQ(View("Cut.win", Folder, Scratch("bad.png"), Out), 0) << Out;
-  EXPECT_NE(Out.find("Creating stub for \"Cut.win\" due to error \"XML parse error"),
-            std::string::npos)
-      << Out;
 }

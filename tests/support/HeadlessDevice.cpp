@@ -1,7 +1,7 @@
 #include "HeadlessDevice.h"
 
-#include "UGBitmap.h"
-#include "UHostWindow.h"
+#include "graphics/UGBitmap.h"
+#include "platform/UHostWindow.h"
 
 #include <cstdlib>
 

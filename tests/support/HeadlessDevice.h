@@ -3,9 +3,9 @@
 // an error's text.
 #pragma once
 
-#include "UGFont.h"
-#include "UGGraphicsDevice.h"
-#include "UGSprite.h"
+#include "drawables/UGSprite.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "text/UGFont.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // format the engine reads: a harbour at dusk (JPEG), a lantern with a soft glow (PNG with alpha),
 // a crate icon (PNG without alpha), a compass rose (JPEG 2000) and a gem (compressed ".spr").
 #include "Jp2Writer.h"
-#include "UGBitmap.h"
-#include "UGError.h"
-#include "UGFileUtils.h"
+#include "base/UGError.h"
+#include "graphics/UGBitmap.h"
+#include "io/UGFileUtils.h"
 
 #include <algorithm>
 #include <cmath>

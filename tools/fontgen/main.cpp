@@ -6,13 +6,13 @@
 // bleeds in a neighbour. The part of the cell outside the advance box is the glyph's padding,
 // so the engine advances by exactly the font's advance. Kerning pairs come from the font's
 // kerning table, rounded to whole pixels.
-#include "UGBitmap.h"
-#include "UGError.h"
-#include "UGFont.h"
-#include "UGSprite.h"
-#include "UGStrUtils.h"
-#include "UGStream.h"
-#include "UGXMLNode.h"
+#include "base/UGError.h"
+#include "base/UGStrUtils.h"
+#include "drawables/UGSprite.h"
+#include "graphics/UGBitmap.h"
+#include "io/UGStream.h"
+#include "text/UGFont.h"
+#include "xml/UGXMLNode.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

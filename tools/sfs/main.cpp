@@ -1,9 +1,9 @@
 // sfs: packs folder trees into single-file archives (".sfs"), lists, extracts, edits and checks
 // them.
-#include "UGError.h"
-#include "UGStream.h"
-#include "USFSFileStream.h"
-#include "USingleFileSystem.h"
+#include "base/UGError.h"
+#include "io/UGStream.h"
+#include "sfs/USFSFileStream.h"
+#include "sfs/USingleFileSystem.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
 #include "UViewerWindow.h"
 
-#include "UGClassBuilder.h"
-#include "UGFont.h"
-#include "UGGraphicsDevice.h"
-#include "UGSprite.h"
-#include "UGSymbol.h"
-#include "UGText.h"
+#include "drawables/UGSprite.h"
+#include "drawables/UGSymbol.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "object/UGClassBuilder.h"
+#include "text/UGFont.h"
+#include "text/UGText.h"
 
 G_IMPLEMENT_CLASS(TViewerWindow)
 

@@ -4,18 +4,18 @@
 //
 // With --screenshot it writes the last frame after N frames (1 unless given) and exits.
 #include "UApp.h"
-#include "UGApp.h"
-#include "UGBitmap.h"
-#include "UGFileSystem.h"
-#include "UGFont.h"
-#include "UGGraphicsDevice.h"
-#include "UGResource.h"
-#include "UGResourceLibrary.h"
-#include "UGSprite.h"
-#include "UGStrUtils.h"
-#include "UGWindow.h"
 #include "UHostMain.h"
 #include "UViewerWindow.h"
+#include "app/UGApp.h"
+#include "base/UGStrUtils.h"
+#include "drawables/UGSprite.h"
+#include "graphics/UGBitmap.h"
+#include "graphics/UGGraphicsDevice.h"
+#include "io/UGFileSystem.h"
+#include "resources/UGResource.h"
+#include "resources/UGResourceLibrary.h"
+#include "text/UGFont.h"
+#include "widgets/UGWindow.h"
 
 #include <cstdio>
 

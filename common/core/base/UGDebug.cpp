@@ -1,0 +1,12 @@
+#include "base/UGDebug.h"
+
+#include <cstdio>
+#include <mutex>
+
+void ODS(std::string_view Msg) {
+  static std::mutex Lock;
+  std::lock_guard<std::mutex> Guard(Lock);
+  std::fwrite(Msg.data(), 1, Msg.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}

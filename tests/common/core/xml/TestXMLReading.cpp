@@ -1,0 +1,179 @@
+#include "base/UGError.h"
+#include "base/UGThread.h"
+#include "xml/UGXMLDoc.h"
+#include "xml/UGXMLNode.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+TGObjectPtr<TGXMLNode> Parse(std::string_view Text) {
+  TGObjectPtr<TGXMLNode> N(new TGXMLNode("Unset"));
+  N->LoadFromString(Text);
+  return N;
+}
+
+} // namespace
+
+TEST(XMLReading, ChildrenAreGroupedByName) {
+  auto N = Parse("<r><a i='1'/><b/><a i='2'/></r>");
+  EXPECT_EQ(N->Name(), "r");
+  ASSERT_EQ(N->GetChildsCount(), 2);
+  EXPECT_EQ(N->GetIndexedChilds(0)->Tag(), "a");
+  EXPECT_EQ(N->GetChilds("a")->GetItem(1)->GetIntAttr("i"), 2);
+  EXPECT_EQ(N->SaveToString(0), "<r>\r\n  <a i=\"1\"/>\r\n  <a i=\"2\"/>\r\n  <b/>\r\n</r>\r\n");
+}
+
+TEST(XMLReading, TextCDataCommentsAndWhitespace) {
+  auto N = Parse("<r>\n  <t>x &lt; y &amp; z</t>\n  <c><![CDATA[ <raw> ]]></c>\n"
+                 "  <w>   </w>\n  <k><![CDATA[  ]]></k>\n  <m>a<!-- note -->b<?pi x?>c</m>\n"
+                 "  <e>&#65;&#x42;</e><!-- trailing -->\n</r>");
+  EXPECT_EQ(N->GetChilds("t")->GetItem(0)->Text(), "x < y & z");
+  EXPECT_EQ(N->GetChilds("c")->GetItem(0)->Text(), " <raw> ");
+  EXPECT_EQ(N->GetChilds("w")->GetItem(0)->Text(), "");
+  EXPECT_EQ(N->GetChilds("k")->GetItem(0)->Text(), "  ");
+  EXPECT_EQ(N->GetChilds("m")->GetItem(0)->Text(), "abc");
+  EXPECT_EQ(N->GetChilds("e")->GetItem(0)->Text(), "AB");
+  EXPECT_EQ(N->Text(), "");
+  // Saved text reloads the same.
+  auto Again = Parse(N->SaveToString());
+  EXPECT_EQ(Again->GetChilds("t")->GetItem(0)->Text(), "x < y & z");
+}
+
+TEST(XMLReading, LineEndsBecomeCRLF) {
+  auto N = Parse("<r>one\ntwo\r\nthree\rfour&#13;&#10;five&#13;six</r>");
+  EXPECT_EQ(N->Text(), "one\r\ntwo\r\nthree\r\nfour\r\nfive\rsix");
+  auto C = Parse("<r><![CDATA[a\nb]]></r>");
+  EXPECT_EQ(C->Text(), "a\r\nb");
+}
+
+TEST(XMLReading, MixedContentFails) {
+  for (const char* Doc : {"<r>text<c/></r>", "<r><c/>text</r>", "<r><![CDATA[x]]><c/></r>"}) {
+    try {
+      Parse(Doc);
+      FAIL() << Doc;
+    } catch (const EGException& E) {
+      EXPECT_EQ(E.Text(), "An error occured") << Doc;
+    }
+  }
+  // Whitespace between elements is not content.
+  EXPECT_NO_THROW(Parse("<r>\n <c/>\n </r>"));
+}
+
+TEST(XMLReading, NamespacePrefixesAndAttributesInOrder) {
+  auto N = Parse("<x:r xmlns:x='urn:x' b='2' x:a='1'><x:c/></x:r>");
+  EXPECT_EQ(N->Name(), "r");
+  EXPECT_EQ(N->GetChilds("c")->GetCount(), 1);
+  EXPECT_EQ(N->GetAttribute(1).Name(), "b");
+  EXPECT_EQ(N->GetStrAttr("a"), "1");
+  EXPECT_EQ(N->GetAttribute(0).NativeType(), atString);
+}
+
+TEST(XMLReading, EncodingsByMarkAndDeclaration) {
+  std::u16string Wide = u"<r v='\u00e9\u20ac'/>";
+  std::string LE = "\xFF\xFE";
+  for (char16_t C : Wide) {
+    LE += static_cast<char>(C & 0xFF);
+    LE += static_cast<char>(C >> 8);
+  }
+  EXPECT_EQ(Parse(LE)->GetStrAttr("v"), "\xC3\xA9\xE2\x82\xAC");
+  std::string BE = "\xFE\xFF";
+  for (char16_t C : Wide) {
+    BE += static_cast<char>(C >> 8);
+    BE += static_cast<char>(C & 0xFF);
+  }
+  EXPECT_EQ(Parse(BE)->GetStrAttr("v"), "\xC3\xA9\xE2\x82\xAC");
+  EXPECT_EQ(Parse("\xEF\xBB\xBF<r v='\xC3\xA9'/>")->GetStrAttr("v"), "\xC3\xA9");
+  EXPECT_EQ(
+      Parse("<?xml version='1.0' encoding='windows-1252'?><r v='\x80\xE9'/>")->GetStrAttr("v"),
+      "\xE2\x82\xAC\xC3\xA9");
+  EXPECT_EQ(Parse("<?xml version='1.0' encoding='windows-1251'?><r v='\xC0'/>")->GetStrAttr("v"),
+            "\xD0\x90");
+  EXPECT_THROW(Parse("<?xml version='1.0' encoding='no-such-code'?><r/>"), EXMLParseError);
+}
+
+TEST(XMLReading, MalformedDocumentsRaiseParseErrors) {
+  for (const char* Doc : {"", "<r>", "<r></s>", "<r a='1' a='2'/>", "text", "<r/><r/>",
+                          "<r>&undefined;</r>", "<r>\x01</r>"}) {
+    EXPECT_THROW(Parse(Doc), EXMLParseError) << Doc;
+  }
+  try {
+    Parse("<r>\n<a>\n</r>");
+  } catch (const EXMLParseError& E) {
+    EXPECT_NE(E.Text().find("line 3"), std::string::npos) << E.Text();
+  }
+}
+
+TEST(XMLReading, EntitiesStayInternal) {
+  auto N = Parse("<!DOCTYPE r [<!ENTITY who 'world'>]><r>hello &who;</r>");
+  EXPECT_EQ(N->Text(), "hello world");
+  // External entities are never fetched.
+  auto Ext = Parse("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/passwd'>]><r>a&x;b</r>");
+  EXPECT_EQ(Ext->Text().find("root"), std::string::npos);
+  // An exponential entity expansion is refused by the parser.
+  std::string Bomb = "<!DOCTYPE r [<!ENTITY a 'aaaaaaaaaa'>";
+  for (char C = 'b'; C <= 'k'; ++C) {
+    std::string Refs;
+    for (int I = 0; I < 10; ++I) {
+      Refs += std::string("&") + static_cast<char>(C - 1) + ";";
+    }
+    Bomb += std::string("<!ENTITY ") + C + " '" + Refs + "'>";
+  }
+  Bomb += "]><r>&k;</r>";
+  EXPECT_THROW(Parse(Bomb), EXMLParseError);
+}
+
+TEST(XMLReading, ReloadReplacesContentButKeepsOwner) {
+  TGObjectPtr<TGObject> Owner(new TGObject());
+  TGXMLNode* N = new TGXMLNode(Owner.get());
+  N->LoadFromString("<a x='1'><b/></a>");
+  N->LoadFromString("<c y='2'/>");
+  EXPECT_EQ(N->Name(), "c");
+  EXPECT_FALSE(N->HasAttr("x"));
+  EXPECT_EQ(N->GetChildsCount(), 0);
+  EXPECT_EQ(N->Owner(), Owner.get());
+}
+
+TEST(XMLReading, ThreadsParseAtOnceWithTheirOwnOrTheSharedDocument) {
+  std::string Doc = "<r>";
+  for (int I = 0; I < 2000; ++I) {
+    Doc += "<i n='" + std::to_string(I) + "'/>";
+  }
+  Doc += "</r>";
+  auto Work = [&](bool OwnDocument, int& Count) {
+    uint32_t Id = GetCurrentThreadID();
+    if (OwnDocument) {
+      AddThreadXMLDoc(Id);
+    }
+    for (int K = 0; K < 20; ++K) {
+      auto N = Parse(Doc);
+      Count = N->GetChilds("i")->GetCount();
+    }
+    if (OwnDocument) {
+      RemoveThreadXMLDoc(Id);
+    }
+  };
+  int A = 0, B = 0, C = 0;
+  std::thread T1(Work, true, std::ref(A));
+  std::thread T2(Work, false, std::ref(B));
+  std::thread T3(Work, false, std::ref(C));
+  T1.join();
+  T2.join();
+  T3.join();
+  EXPECT_EQ(A, 2000);
+  EXPECT_EQ(B, 2000);
+  EXPECT_EQ(C, 2000);
+}
+
+TEST(XMLReading, FilesRoundTrip) {
+  std::string Name = ::testing::TempDir() + "/round.xml";
+  auto N = Parse("<Loc Name='Harbour'><Obj Id='Anchor' Pos='1 2 3'/><Note>two\nlines</Note></Loc>");
+  N->SaveToFile(Name);
+  TGObjectPtr<TGXMLNode> Back(new TGXMLNode("x"));
+  Back->LoadFromFile(Name);
+  EXPECT_EQ(Back->SaveToString(), N->SaveToString());
+  EXPECT_EQ(Back->GetChilds("Note")->GetItem(0)->Text(), "two\r\nlines");
+  EXPECT_THROW(Back->LoadFromFile(Name + ".missing"), EFOpenError);
+}
