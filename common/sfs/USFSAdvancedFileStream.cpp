@@ -119,7 +119,7 @@ void TSFSAdvancedFileStream::OpenExisting() {
       Invalid(Format("block %u lies outside the file", {I}));
     }
     if (Stored - Pos < SFSCompressedHeaderSize) {
-      // A torn write at the end: keep the complete blocks.
+      // The chain ends at the end of the file before the header's count of blocks.
       Cut = true;
       break;
     }
@@ -156,7 +156,13 @@ void TSFSAdvancedFileStream::OpenExisting() {
   for (const TBlock& B : FBlocks) {
     FSize += B.TrueSize;
   }
-  if (Cut && FWritable) {
+  if (Cut) {
+    // Reading only, the content's end is unknown: the blocks found are not the whole of it.
+    if (!FWritable) {
+      Invalid(Format("its header gives %u blocks, but the chain of blocks ends after %d",
+                     {NumBlocks, int(FBlocks.size())}));
+    }
+    // Opened for writing, it is taken for a torn write at the end: the complete blocks stay.
     FStream->SetSize(BlocksEnd());
     SaveHeader();
   }
@@ -257,7 +263,9 @@ int64_t TSFSAdvancedFileStream::Read(void* Buffer, int64_t Count) {
     LoadBlock(Index);
     const int64_t N = std::min<int64_t>(Count - Done, int64_t(FBuffer.size()) - Off);
     if (N <= 0) {
-      break;
+      // Never short data as if it were the end.
+      throw EReadError(Format("Compressed stream \"%s\" of archive \"%s\" ends at byte %d of %d",
+                              {FFileName, FSFS->FileName(), FPosition, FSize}));
     }
     std::memcpy(Out + Done, FBuffer.data() + Off, size_t(N));
     Done += N;

@@ -17,6 +17,8 @@ class TSFSAdvancedFileStream : public TGStream {
 public:
   // Opens (or with fmCreate creates) a stored file; compressLevel 0 on creation takes the
   // archive's default level, and level 0 stores the file raw.
+  // Opening a stream whose chain of blocks ends before its header's count fails when reading
+  // only; for writing, the complete blocks are kept and the header is set to their count.
   TSFSAdvancedFileStream(TSingleFileSystem* SFS, const std::string& FileName, uint16_t Mode,
                          const std::string& Password, const std::string& Question,
                          const std::string& Answer, int compressLevel);
