@@ -57,15 +57,20 @@ void TSFSAdvancedFileStream::CreateNew(int Level) {
     FRaw = true;
     return;
   }
+  StartHeader(Level);
+  SaveHeader();
+  FStream->SetSize(SFSFileStreamHeaderSize);
+}
+
+void TSFSAdvancedFileStream::StartHeader(int Level) {
   FRaw = false;
+  FLevel = Level;
   FBlockSize = uint32_t(SFSInternalGetBlockSize(Level));
   FCustomHeaderSize = 0;
   std::memset(FHeader, 0, sizeof(FHeader));
   std::memcpy(FHeader, SFSStreamSignature, 4);
   PutF32(FHeader + 16, SFSCompressCurrentVersion);
   FHeader[20] = uint8_t(Level);
-  SaveHeader();
-  FStream->SetSize(SFSFileStreamHeaderSize);
 }
 
 void TSFSAdvancedFileStream::SaveHeader() {
@@ -119,7 +124,7 @@ void TSFSAdvancedFileStream::OpenExisting() {
       Invalid(Format("block %u lies outside the file", {I}));
     }
     if (Stored - Pos < SFSCompressedHeaderSize) {
-      // A torn write at the end: keep the complete blocks.
+      // The chain ends at the end of the file before the header's count of blocks.
       Cut = true;
       break;
     }
@@ -156,7 +161,13 @@ void TSFSAdvancedFileStream::OpenExisting() {
   for (const TBlock& B : FBlocks) {
     FSize += B.TrueSize;
   }
-  if (Cut && FWritable) {
+  if (Cut) {
+    // Reading only, the content's end is unknown: the blocks found are not the whole of it.
+    if (!FWritable) {
+      Invalid(Format("its header gives %u blocks, but the chain of blocks ends after %d",
+                     {NumBlocks, int(FBlocks.size())}));
+    }
+    // Opened for writing, it is taken for a torn write at the end: the complete blocks stay.
     FStream->SetSize(BlocksEnd());
     SaveHeader();
   }
@@ -257,7 +268,9 @@ int64_t TSFSAdvancedFileStream::Read(void* Buffer, int64_t Count) {
     LoadBlock(Index);
     const int64_t N = std::min<int64_t>(Count - Done, int64_t(FBuffer.size()) - Off);
     if (N <= 0) {
-      break;
+      // Never short data as if it were the end.
+      throw EReadError(Format("Compressed stream \"%s\" of archive \"%s\" ends at byte %d of %d",
+                              {FFileName, FSFS->FileName(), FPosition, FSize}));
     }
     std::memcpy(Out + Done, FBuffer.data() + Off, size_t(N));
     Done += N;
@@ -365,7 +378,12 @@ int64_t TSFSAdvancedFileStream::Write(const void* Buffer, int64_t Count) {
                 "stream in read only mode.");
   }
   if (FRaw) {
-    return FStream->Write(Buffer, Count);
+    const int64_t Pos = FStream->Position();
+    if (!RawWouldReadAsStream(Pos, static_cast<const uint8_t*>(Buffer), Count,
+                              std::max(FStream->GetSize(), Pos + std::max<int64_t>(Count, 0)))) {
+      return FStream->Write(Buffer, Count);
+    }
+    WrapRawContent();
   }
   if (Count <= 0) {
     return 0;
@@ -409,8 +427,12 @@ void TSFSAdvancedFileStream::SetSize(int64_t NewSize) {
       throw Error("TSFSAdvancedFileStream.Create - error writing to data stream. May be data "
                   "stream in read only mode.");
     }
-    FStream->SetSize(NewSize);
-    return;
+    const int64_t Size = FStream->GetSize();
+    if (!RawWouldReadAsStream(Size, nullptr, 0, NewSize)) {
+      FStream->SetSize(NewSize);
+      return;
+    }
+    WrapRawContent();
   }
   if (NewSize < 0 || !FWritable) {
     throw Error("TSFSAdvancedFileStream.SetSize - error extending file. NewSize = %d", NewSize);
@@ -445,4 +467,63 @@ void TSFSAdvancedFileStream::SetSize(int64_t NewSize) {
   FStream->SetSize(BlocksEnd());
   SaveHeader();
   FPosition = std::min(Pos, NewSize);
+}
+
+bool TSFSAdvancedFileStream::RawWouldReadAsStream(int64_t Pos, const uint8_t* In, int64_t Count,
+                                                  int64_t NewSize) {
+  if (NewSize < SFSFileStreamHeaderSize) {
+    return false;
+  }
+  const int64_t Size = FStream->GetSize();
+  // Raw content of header size or more never begins with the signature (it would have opened as
+  // a stream), so only new first bytes or growth to header size can make it do so.
+  constexpr int64_t SignatureLength = 4;
+  if (Size >= SFSFileStreamHeaderSize && Pos >= SignatureLength) {
+    return false;
+  }
+  // The first bytes as they will be: the stored ones, zeros where the file grows, then In's.
+  uint8_t Head[SignatureLength] = {};
+  if (const int64_t Kept = std::min(Size, SignatureLength); Kept > 0) {
+    const int64_t Saved = FStream->Position();
+    FStream->Seek(0, soBeginning);
+    FStream->ReadBuffer(Head, Kept);
+    FStream->Seek(Saved, soBeginning);
+  }
+  for (int64_t I = std::max<int64_t>(Pos, 0); I < std::min(Pos + Count, SignatureLength); ++I) {
+    Head[I] = In[I - Pos];
+  }
+  return std::memcmp(Head, SFSStreamSignature, SignatureLength) == 0;
+}
+
+void TSFSAdvancedFileStream::WrapRawContent() {
+  const int64_t Size = FStream->GetSize();
+  const int64_t Pos = FStream->Position();
+  const int64_t Block = SFSInternalGetBlockSize(sfsNone);
+  const int64_t Count = (Size + Block - 1) / Block;
+  if (SFSFileStreamHeaderSize + Count * SFSCompressedHeaderSize + Size > UINT32_MAX) {
+    throw Error("TSFSAdvancedFileStream.SetSize - error extending file. NewSize = %d",
+                SFSFileStreamHeaderSize + Count * SFSCompressedHeaderSize + Size);
+  }
+  // Each block moves towards the end by the headers before it, over bytes of its own and of the
+  // blocks after it: moved from the last one back, none overwrites bytes still to be moved.
+  FBlocks.assign(size_t(Count), TBlock());
+  std::vector<uint8_t> Data;
+  for (int64_t I = Count - 1; I >= 0; --I) {
+    Data.resize(size_t(std::min(Block, Size - I * Block)));
+    FStream->Seek(I * Block, soBeginning);
+    FStream->ReadBuffer(Data.data(), int64_t(Data.size()));
+    TBlock& B = FBlocks[size_t(I)];
+    B.Offset = SFSFileStreamHeaderSize + I * (SFSCompressedHeaderSize + Block);
+    B.PackedSize = B.TrueSize = uint32_t(Data.size());
+    B.Crc = CRC16ARC(Data.data(), Data.size());
+    WriteBlockHeader(I);
+    FStream->WriteBuffer(Data.data(), int64_t(Data.size()));
+  }
+  StartHeader(sfsNone);
+  SaveHeader();
+  FSize = Size;
+  FPosition = Pos;
+  FLoaded = -1;
+  FBuffer.clear();
+  FDirty = false;
 }

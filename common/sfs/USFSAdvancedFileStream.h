@@ -16,7 +16,10 @@ class TSFSUserFileStream;
 class TSFSAdvancedFileStream : public TGStream {
 public:
   // Opens (or with fmCreate creates) a stored file; compressLevel 0 on creation takes the
-  // archive's default level, and level 0 stores the file raw.
+  // archive's default level, and level 0 stores the file raw, unless its content would begin
+  // like a stream header: such content is kept in a stream of stored (level 0) blocks instead.
+  // Opening a stream whose chain of blocks ends before its header's count fails when reading
+  // only; for writing, the complete blocks are kept and the header is set to their count.
   TSFSAdvancedFileStream(TSingleFileSystem* SFS, const std::string& FileName, uint16_t Mode,
                          const std::string& Password, const std::string& Question,
                          const std::string& Answer, int compressLevel);
@@ -52,6 +55,13 @@ private:
   [[noreturn]] void Invalid(const std::string& Reason);
   void OpenExisting();
   void CreateNew(int Level);
+  // Fills FHeader for a new stream of Level and leaves raw mode.
+  void StartHeader(int Level);
+  // True when raw content that becomes NewSize bytes long, with Count bytes of In written at
+  // Pos, would begin with the stream signature and so read back as a stream.
+  bool RawWouldReadAsStream(int64_t Pos, const uint8_t* In, int64_t Count, int64_t NewSize);
+  // Turns the raw content into a level 0 stream holding the same bytes, position kept.
+  void WrapRawContent();
   void SaveHeader();
   void LoadBlock(int64_t Index);
   // Reads, decompresses and checks block Index into Out (room for its true size).

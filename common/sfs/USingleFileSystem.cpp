@@ -865,6 +865,58 @@ bool SafeDiskName(const std::string& Name) {
          Name.find('\\') == std::string::npos;
 }
 
+// The disk folder and the name mask of an import's source path (a folder, or a folder and mask).
+void SplitImportSource(const std::string& SourcePath, fs::path& Source, std::string& Mask) {
+  Source = SourcePath;
+  Mask = "*.*";
+  std::error_code Ec;
+  if (!fs::is_directory(Source, Ec)) {
+    Mask = Source.filename().string();
+    Source = Source.parent_path();
+    if (Source.empty()) {
+      Source = ".";
+    }
+  }
+}
+
+// What an import takes from a disk folder, sorted: the files that match Mask and, when
+// recursive, the folders.
+std::vector<fs::directory_entry> ImportEntries(const fs::path& Source, const std::string& Mask,
+                                               bool bRecursive) {
+  std::vector<fs::directory_entry> Entries;
+  for (const fs::directory_entry& E : fs::directory_iterator(Source)) {
+    const std::string Name = E.path().filename().string();
+    const bool Taken =
+        E.is_directory()
+            ? bRecursive && ValidName(Name)
+            : E.is_regular_file() && IsStrMatchPattern(Name, Mask, true) && ValidName(Name);
+    if (Taken) {
+      Entries.push_back(E);
+    }
+  }
+  std::sort(Entries.begin(), Entries.end());
+  return Entries;
+}
+
+// Two names of one disk folder that differ only in case would be one name in the archive, and
+// the second would replace the first: the first such pair below Source, or an empty pair.
+std::pair<fs::path, fs::path> ImportClash(const fs::path& Source, const std::string& Mask,
+                                          bool bRecursive) {
+  std::map<std::string, fs::path> Names;
+  for (const fs::directory_entry& E : ImportEntries(Source, Mask, bRecursive)) {
+    auto [Other, New] = Names.emplace(SFSUpperName(E.path().filename().string()), E.path());
+    if (!New) {
+      return {Other->second, E.path()};
+    }
+    if (E.is_directory()) {
+      if (auto Below = ImportClash(E.path(), Mask, true); !Below.first.empty()) {
+        return Below;
+      }
+    }
+  }
+  return {};
+}
+
 } // namespace
 
 int32_t TSingleFileSystem::ImportFiles(const std::string& SourcePath, const std::string& DestPath,
@@ -876,16 +928,24 @@ int32_t TSingleFileSystem::ImportFiles(const std::string& SourcePath, const std:
   if (EncryptFiles && FPassword.empty()) {
     throw Error("TSingleFileSystem.ImportFiles - encrypting files needs the archive's password");
   }
-  fs::path Source(SourcePath);
-  std::string Mask = "*.*";
-  std::error_code Ec;
-  if (!fs::is_directory(Source, Ec)) {
-    Mask = Source.filename().string();
-    Source = Source.parent_path();
-    if (Source.empty()) {
-      Source = ".";
-    }
+  fs::path Source;
+  std::string Mask;
+  SplitImportSource(SourcePath, Source, Mask);
+  // Checked before anything is stored, so that no file is lost quietly and none is half done.
+  if (auto [First, Second] = ImportClash(Source, Mask, bRecursive); !First.empty()) {
+    throw Error("TSingleFileSystem.ImportFiles - \"%s\" and \"%s\" differ only in case, and names "
+                "in archive \"%s\" ignore case",
+                First.string(), Second.string(), FFileName);
   }
+  return ImportFolder(SourcePath, DestPath, Attr, bRecursive, OverwriteMode, EncryptFiles);
+}
+
+int32_t TSingleFileSystem::ImportFolder(const std::string& SourcePath, const std::string& DestPath,
+                                        uint32_t Attr, bool bRecursive,
+                                        TSFSOverwriteMode OverwriteMode, bool EncryptFiles) {
+  fs::path Source;
+  std::string Mask;
+  SplitImportSource(SourcePath, Source, Mask);
   std::string Dest = DestPath.empty() ? std::string("\\") : DestPath;
   if (!ForceDirectories(Dest)) {
     throw Error("TSingleFileSystem.ImportFiles - can not create folder \"%s\" in archive \"%s\"",
@@ -894,22 +954,12 @@ int32_t TSingleFileSystem::ImportFiles(const std::string& SourcePath, const std:
   if (!IsSeparator(Dest.back())) {
     Dest += '\\';
   }
-  std::vector<fs::directory_entry> Entries;
-  for (const fs::directory_entry& E : fs::directory_iterator(Source)) {
-    Entries.push_back(E);
-  }
-  std::sort(Entries.begin(), Entries.end());
   int32_t Count = 0;
-  for (const fs::directory_entry& E : Entries) {
+  for (const fs::directory_entry& E : ImportEntries(Source, Mask, bRecursive)) {
     const std::string Name = E.path().filename().string();
     if (E.is_directory()) {
-      if (bRecursive && ValidName(Name)) {
-        Count += ImportFiles((E.path() / Mask).string(), Dest + Name, Attr, true, OverwriteMode,
-                             EncryptFiles);
-      }
-      continue;
-    }
-    if (!E.is_regular_file() || !IsStrMatchPattern(Name, Mask, true) || !ValidName(Name)) {
+      Count += ImportFolder((E.path() / Mask).string(), Dest + Name, Attr, true, OverwriteMode,
+                            EncryptFiles);
       continue;
     }
     const std::string Target = Dest + Name;

@@ -113,7 +113,8 @@ public:
   int32_t FindNext(TSFSSearchRec& F);
   void FindClose(TSFSSearchRec& F);
 
-  // Bulk copies; return the number of files copied.
+  // Bulk copies; return the number of files copied. Importing two disk names that differ only
+  // in case fails before anything is copied, since the archive would keep only one of them.
   int32_t ImportFiles(const std::string& SourcePath, const std::string& DestPath, uint32_t Attr,
                       bool bRecursive, TSFSOverwriteMode OverwriteMode, bool EncryptFiles = false);
   int32_t ExportFiles(const std::string& SourcePath, const std::string& DestPath, uint32_t Attr,
@@ -167,6 +168,8 @@ private:
   bool DeleteEntry(int32_t Index);
   void RemoveFolderEntry(int32_t Index);
   bool IsInside(int32_t Index, int32_t Folder) const;
+  int32_t ImportFolder(const std::string& SourcePath, const std::string& DestPath, uint32_t Attr,
+                       bool bRecursive, TSFSOverwriteMode OverwriteMode, bool EncryptFiles);
   bool ExportFolder(int32_t Folder, const std::string& Pattern, const std::string& DestPath,
                     uint32_t Attr, bool bRecursive, TSFSOverwriteMode OverwriteMode,
                     int32_t& Count);

@@ -1,6 +1,7 @@
 // The sfs tool end to end: it is run as a program on a temporary folder, and its archives, its
 // output and its exit codes are checked.
 #include "io/UGFileUtils.h"
+#include "sfs/USFSUserFileStream.h"
 #include "sfs/USingleFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -309,4 +310,113 @@ TEST_F(SfsToolTest, CommandLineErrors) {
   EXPECT_EQ(Sfs({"list", Archive}).Status, 1);
   WriteFile(Archive, "not an archive at all");
   EXPECT_EQ(Sfs({"list", Archive}).Status, 1);
+}
+
+// Names in an archive ignore case: disk names that differ only in case cannot both be stored,
+// and nothing may take another file's place without a word.
+TEST_F(SfsToolTest, NamesThatDifferOnlyInCase) {
+  WriteFile(Source + "/README.TXT", "shouting\n");
+  fs::create_directories(Source + "/Images/hero");
+  WriteFile(Source + "/Images/hero/Walk.png", Noise(100, 4));
+  TRun R = Sfs({"create", Archive, Source});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_EQ(R.Out.find("packed"), std::string::npos) << R.Out;
+  EXPECT_NE(R.Err.find("\"" + Source + "/README.TXT\" and \"" + Source + "/readme.txt\""),
+            std::string::npos)
+      << R.Err;
+  EXPECT_NE(R.Err.find("\"" + Source + "/Images/Hero\" and \"" + Source + "/Images/hero\""),
+            std::string::npos)
+      << R.Err;
+  EXPECT_FALSE(fs::exists(Archive));
+
+  fs::remove_all(Source + "/Images/hero");
+  fs::rename(Source + "/README.TXT", Root + "/README.TXT");
+  ASSERT_EQ(Sfs({"create", Archive, Source}).Status, 0);
+  // Replacing a file of another case says so.
+  R = Sfs({"add", Archive, Root + "/README.TXT", "README.TXT"});
+  EXPECT_EQ(R.Status, 0) << R.Err;
+  EXPECT_NE(R.Out.find("in place of \\readme.txt"), std::string::npos) << R.Out;
+  EXPECT_EQ(Listing().count("\\README.TXT"), 1u);
+  EXPECT_EQ(Listing().count("\\readme.txt"), 0u);
+
+  // An archive written elsewhere may hold both: the one its path does not lead to is reported,
+  // not read or written out in the other's place.
+  {
+    TSingleFileSystem A(Archive, fmOpenReadWrite);
+    const int32_t Index = A.FindFileByName("\\Images\\map with space.jpg");
+    ASSERT_GE(Index, 0);
+    TDirectoryElement E = A.DM().Item(Index);
+    E.ParentID = A.FindFileByName("\\Images\\Hero");
+    E.FileName = "IDLE.PNG";
+    A.DM().WriteItem(Index, E);
+  }
+  R = Sfs({"extract", Archive, Root + "/out"});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("IDLE.PNG"), std::string::npos) << R.Err;
+  EXPECT_TRUE(ReadFile(Root + "/out/Images/Hero/Idle.png") == Files["Images/Hero/Idle.png"]);
+  EXPECT_FALSE(fs::exists(Root + "/out/Images/Hero/IDLE.PNG"));
+  R = Sfs({"check", Archive});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("IDLE.PNG"), std::string::npos) << R.Err;
+}
+
+// A file stored as it is whose bytes begin like a compressed stream's header reads back as
+// stored. Written raw by another tool, such a file cannot be read: it is reported by name, and
+// the other files are still listed, extracted and checked.
+TEST_F(SfsToolTest, StoredFileThatBeginsLikeAStream) {
+  const std::string Data = "AACS" + Noise(5000, 5);
+  WriteFile(Source + "/Images/header.bin", Data);
+  Files["Images/header.bin"] = Data;
+  ASSERT_EQ(Sfs({"create", Archive, Source, "--level", "0"}).Status, 0);
+  EXPECT_EQ(Sfs({"cat", Archive, "Images/header.bin"}).Out, Data);
+  EXPECT_EQ(Sfs({"check", Archive}).Status, 0);
+  {
+    TSingleFileSystem A(Archive, fmOpenReadWrite);
+    TSFSUserFileStream S(&A, "\\Images\\map with space.jpg", fmOpenReadWrite);
+    S.WriteString("AACS");
+  }
+  TRun R = Sfs({"list", Archive});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("map with space.jpg"), std::string::npos) << R.Err;
+  EXPECT_EQ(R.Out.find("map with space.jpg"), std::string::npos) << R.Out;
+  for (const char* Other : {"\\readme.txt\t", "\\Images\\header.bin\t5004\t",
+                            "\\Scripts\\story.txt\t", "\\Sounds\\empty.wav\t"}) {
+    EXPECT_NE(R.Out.find(Other), std::string::npos) << Other;
+  }
+
+  R = Sfs({"extract", Archive, Root + "/out"});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("map with space.jpg"), std::string::npos) << R.Err;
+  std::map<std::string, std::string> Want = Files;
+  Want.erase("Images/map with space.jpg");
+  EXPECT_TRUE(Tree(Root + "/out") == Want);
+
+  R = Sfs({"check", Archive});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("map with space.jpg"), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("1 problem"), std::string::npos) << R.Err;
+}
+
+// A compressed file whose chain of blocks ends after the first of its three blocks.
+TEST_F(SfsToolTest, CompressedFileMissingBlocks) {
+  ASSERT_EQ(Sfs({"create", Archive, Source, "--level", "1"}).Status, 0);
+  {
+    TSingleFileSystem A(Archive, fmOpenReadWrite);
+    TSFSUserFileStream S(&A, "\\Scripts\\story.txt", fmOpenReadWrite);
+    std::string Head(128 + 16, '\0');
+    S.ReadBuffer(Head.data(), int64_t(Head.size()));
+    const uint8_t* H = reinterpret_cast<const uint8_t*>(Head.data());
+    ASSERT_EQ(GetU32(H + 12), 3u);
+    S.SetSize(128 + 16 + GetU32(H + 128));
+  }
+  TRun R = Sfs({"check", Archive});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("story.txt"), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("3 blocks"), std::string::npos) << R.Err;
+  R = Sfs({"cat", Archive, "Scripts/story.txt"});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Err.find("story.txt"), std::string::npos) << R.Err;
+  R = Sfs({"list", Archive});
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_NE(R.Out.find("\\readme.txt\t"), std::string::npos) << R.Out;
 }

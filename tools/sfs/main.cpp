@@ -190,6 +190,69 @@ std::string EntryPassword(TSingleFileSystem& A, int32_t Index, const std::string
   return A.DM().Item(Index).EncMethod != encNone ? Password : std::string();
 }
 
+// Opens the file entry Index at Path for reading. An archive written elsewhere may hold two
+// names that differ only in case: the path then leads to the other one, which is refused rather
+// than read in this entry's place.
+std::unique_ptr<TSFSFileStream> OpenEntry(TSingleFileSystem& A, int32_t Index,
+                                          const std::string& Path, const std::string& Password) {
+  if (const int32_t Found = A.FindFileByName(Path); Found != Index) {
+    throw EFailure("it cannot be reached by its path: names in an archive ignore case, and " +
+                   (Found >= 0 ? "\"" + A.EntryPath(Found) + "\"" : std::string("another entry")) +
+                   " takes its place");
+  }
+  return std::make_unique<TSFSFileStream>(&A, Path, fmOpenRead, EntryPassword(A, Index, Password));
+}
+
+// Copies a whole entry to Sink; fewer bytes than the entry's size is an error, never an end.
+void CopyEntry(TSFSFileStream& In, const std::function<void(const char*, size_t)>& Sink) {
+  const int64_t Size = In.GetSize();
+  std::vector<char> Buf(CopyBlock);
+  int64_t Total = 0;
+  for (int64_t N; (N = In.Read(Buf.data(), int64_t(Buf.size()))) > 0;) {
+    Sink(Buf.data(), size_t(N));
+    Total += N;
+  }
+  if (Total != Size) {
+    throw EFailure("only " + std::to_string(Total) + " of its " + std::to_string(Size) +
+                   " bytes could be read");
+  }
+}
+
+// Entries that fail one by one: each is reported with its path on standard error and the work
+// goes on with the others; the command fails at the end.
+class TEntryErrors {
+public:
+  TEntryErrors(const std::string& AArchive, TProgress* AProgress = nullptr)
+      : FArchive(AArchive)
+      , FProgress(AProgress) {}
+
+  // Runs Work for the entry at Path, reporting its failure.
+  void Run(const std::string& Path, const std::function<void()>& Work) {
+    try {
+      Work();
+    } catch (const std::exception& X) {
+      if (FProgress != nullptr) {
+        FProgress->Done();
+      }
+      std::fprintf(stderr, "sfs: %s: %s: %s\n", FArchive.c_str(), Path.c_str(),
+                   Describe(X).c_str());
+      ++FCount;
+    }
+  }
+  // Raises the failure of the command when an entry failed.
+  void Finish(const char* What) const {
+    if (FCount > 0) {
+      throw EFailure(FArchive + ": " + std::to_string(FCount) +
+                     (FCount == 1 ? " entry" : " entries") + " could not be " + What);
+    }
+  }
+
+private:
+  std::string FArchive;
+  TProgress* FProgress;
+  size_t FCount = 0;
+};
+
 // File times count 100 ns steps.
 int64_t FileTimeOf(const struct timespec& T) {
   return UnixToFileTime(T.tv_sec) + T.tv_nsec / 100;
@@ -225,9 +288,13 @@ void StoreFile(TSingleFileSystem& A, const std::string& DiskFile, const std::str
   if (Lowered) {
     A.SetCompressionLevel(sfsNone);
   }
+  // Only an entry made here is removed again when the copy fails, not one that was never
+  // replaced.
+  bool Created = false;
   try {
     TGFileStream In(DiskFile, fmOpenRead | fmShareDenyNone);
     TSFSFileStream Out(&A, Path, fmCreate, "", "", "", Level);
+    Created = true;
     std::vector<char> Buf(CopyBlock);
     for (int64_t N; (N = In.Read(Buf.data(), int64_t(Buf.size()))) > 0;) {
       Out.WriteBuffer(Buf.data(), N);
@@ -237,7 +304,9 @@ void StoreFile(TSingleFileSystem& A, const std::string& DiskFile, const std::str
     if (Lowered) {
       A.SetCompressionLevel(Saved);
     }
-    A.DeleteFile(Path);
+    if (Created) {
+      A.DeleteFile(Path);
+    }
     throw;
   }
   if (Lowered) {
@@ -260,7 +329,10 @@ struct TDiskEntry {
   bool Folder;
 };
 
-void CollectDisk(const fs::path& Folder, const std::string& Into, std::vector<TDiskEntry>& Out) {
+// The files and folders below Folder in the order they are stored. Names that would be one name
+// in the archive, which ignores case, are added to Clashes instead of being stored.
+void CollectDisk(const fs::path& Folder, const std::string& Into, std::vector<TDiskEntry>& Out,
+                 std::vector<std::string>& Clashes) {
   std::vector<fs::directory_entry> Entries;
   for (const fs::directory_entry& E : fs::directory_iterator(Folder)) {
     Entries.push_back(E);
@@ -268,21 +340,29 @@ void CollectDisk(const fs::path& Folder, const std::string& Into, std::vector<TD
   std::sort(Entries.begin(), Entries.end(), [](const auto& X, const auto& Y) {
     return X.path().filename().string() < Y.path().filename().string();
   });
+  std::map<std::string, fs::path> Stored;
   for (const fs::directory_entry& E : Entries) {
     const std::string Name = E.path().filename().string();
     if (Name.size() > size_t(MaxFileNameLength) || Name.find('\\') != std::string::npos) {
       throw EFailure("\"" + E.path().string() + "\" cannot be stored: names hold at most " +
                      std::to_string(MaxFileNameLength) + " bytes and no '\\'");
     }
-    const std::string Path = JoinArchive(Into, Name);
-    if (E.is_directory() && !E.is_symlink()) {
-      Out.push_back({E.path(), Path, true});
-      CollectDisk(E.path(), Path, Out);
-    } else if (E.is_regular_file()) {
-      Out.push_back({E.path(), Path, false});
-    } else {
+    const bool IsFolder = E.is_directory() && !E.is_symlink();
+    if (!IsFolder && !E.is_regular_file()) {
       std::fprintf(stderr, "sfs: skipping \"%s\": not a regular file or folder\n",
                    E.path().c_str());
+      continue;
+    }
+    auto [Other, New] = Stored.emplace(SFSUpperName(Name), E.path());
+    if (!New) {
+      Clashes.push_back("\"" + Other->second.string() + "\" and \"" + E.path().string() +
+                        "\" differ only in case, and names in an archive ignore case");
+      continue;
+    }
+    const std::string Path = JoinArchive(Into, Name);
+    Out.push_back({E.path(), Path, IsFolder});
+    if (IsFolder) {
+      CollectDisk(E.path(), Path, Out, Clashes);
     }
   }
 }
@@ -302,7 +382,16 @@ int RunCreate(const TOptions& O) {
     throw EFailure("folder \"" + Folder.string() + "\" not found");
   }
   std::vector<TDiskEntry> Entries;
-  CollectDisk(Folder, "\\", Entries);
+  std::vector<std::string> Clashes;
+  CollectDisk(Folder, "\\", Entries, Clashes);
+  if (!Clashes.empty()) {
+    for (const std::string& C : Clashes) {
+      std::fprintf(stderr, "sfs: %s\n", C.c_str());
+    }
+    throw EFailure("nothing packed: " + std::to_string(Clashes.size()) +
+                   (Clashes.size() == 1 ? " name" : " names") +
+                   " would replace another in the archive");
+  }
   const size_t Files =
       size_t(std::count_if(Entries.begin(), Entries.end(), [](auto& E) { return !E.Folder; }));
   try {
@@ -332,15 +421,19 @@ int RunCreate(const TOptions& O) {
 
 int RunList(const TOptions& O) {
   auto A = OpenArchive(O.Args[0], fmOpenRead | fmShareDenyWrite, O.Password);
+  TEntryErrors Errors(O.Args[0]);
   WalkArchive(*A, rootID, "\\", [&](int32_t Index, const std::string& Path) {
     const TDirectoryElement E = A->DM().Item(Index);
     if (E.IsFolder == 0) {
-      // A compressed file's content size is known from its stream only.
-      TSFSFileStream In(A.get(), Path, fmOpenRead, EntryPassword(*A, Index, O.Password));
-      std::printf("%s\t%lld\t%s\n", Path.c_str(), static_cast<long long>(In.GetSize()),
-                  FormatTime(E.LastModifiedTime).c_str());
+      Errors.Run(Path, [&] {
+        // A compressed file's content size is known from its stream only.
+        const int64_t Size = OpenEntry(*A, Index, Path, O.Password)->GetSize();
+        std::printf("%s\t%lld\t%s\n", Path.c_str(), static_cast<long long>(Size),
+                    FormatTime(E.LastModifiedTime).c_str());
+      });
     }
   });
+  Errors.Finish("listed");
   return 0;
 }
 
@@ -351,13 +444,17 @@ bool SafeDiskName(const std::string& Name) {
          Name.find('\0') == std::string::npos;
 }
 
+// Writes one file; a file that cannot be read whole is not left behind as if it were complete.
 void ExtractEntry(TSingleFileSystem& A, int32_t Index, const std::string& Path,
                   const fs::path& Target, const std::string& Password) {
-  TSFSFileStream In(&A, Path, fmOpenRead, EntryPassword(A, Index, Password));
+  std::unique_ptr<TSFSFileStream> In = OpenEntry(A, Index, Path, Password);
   TGFileStream Out(Target.string(), fmCreate);
-  std::vector<char> Buf(CopyBlock);
-  for (int64_t N; (N = In.Read(Buf.data(), int64_t(Buf.size()))) > 0;) {
-    Out.WriteBuffer(Buf.data(), N);
+  try {
+    CopyEntry(*In, [&](const char* Data, size_t N) { Out.WriteBuffer(Data, int64_t(N)); });
+  } catch (...) {
+    std::error_code Ec;
+    fs::remove(Target, Ec);
+    throw;
   }
 }
 
@@ -370,28 +467,37 @@ int RunExtract(const TOptions& O) {
     throw EFailure("cannot create folder \"" + Root.string() + "\"");
   }
   TProgress Progress("extracting", CountFiles(*A));
+  TEntryErrors Errors(O.Args[0], &Progress);
   std::vector<std::pair<fs::path, struct timespec>> Times;
   std::map<int32_t, fs::path> Folders{{rootID, Root}};
   size_t Files = 0;
   WalkArchive(*A, rootID, "\\", [&](int32_t Index, const std::string& Path) {
     const TDirectoryElement& E = A->DM().Item(Index);
-    if (!SafeDiskName(E.FileName)) {
-      throw EFailure("\"" + Path + "\" has a name that cannot be written to disk");
+    if (E.IsFolder == 0) {
+      Progress.Step(Path);
     }
-    const fs::path Target = Folders.at(E.ParentID) / E.FileName;
-    if (E.IsFolder != 0) {
-      std::error_code Err;
-      fs::create_directories(Target, Err);
-      if (Err) {
-        throw EFailure("cannot create folder \"" + Target.string() + "\": " + Err.message());
+    Errors.Run(Path, [&] {
+      if (!SafeDiskName(E.FileName)) {
+        throw EFailure("its name cannot be written to disk");
       }
-      Folders[Index] = Target;
-      return;
-    }
-    Progress.Step(Path);
-    ExtractEntry(*A, Index, Path, Target, O.Password);
-    Times.emplace_back(Target, TimespecOf(E.LastModifiedTime));
-    ++Files;
+      auto Parent = Folders.find(E.ParentID);
+      if (Parent == Folders.end()) {
+        throw EFailure("its folder was not extracted");
+      }
+      const fs::path Target = Parent->second / E.FileName;
+      if (E.IsFolder != 0) {
+        std::error_code Err;
+        fs::create_directories(Target, Err);
+        if (Err) {
+          throw EFailure("cannot create folder \"" + Target.string() + "\": " + Err.message());
+        }
+        Folders[Index] = Target;
+        return;
+      }
+      ExtractEntry(*A, Index, Path, Target, O.Password);
+      Times.emplace_back(Target, TimespecOf(E.LastModifiedTime));
+      ++Files;
+    });
   });
   for (const auto& [Target, Time] : Times) {
     const struct timespec T[2] = {Time, Time};
@@ -399,6 +505,7 @@ int RunExtract(const TOptions& O) {
   }
   Progress.Done();
   std::printf("extracted %zu files into %s\n", Files, Root.c_str());
+  Errors.Finish("extracted");
   return 0;
 }
 
@@ -411,12 +518,19 @@ int RunCat(const TOptions& O) {
   if (Index < 0 || A->DM().Item(Index).IsFolder != 0) {
     throw EFailure("\"" + Path + "\" is not a file of " + O.Args[0]);
   }
-  TSFSFileStream In(A.get(), Path, fmOpenRead, EntryPassword(*A, Index, O.Password));
-  std::vector<char> Buf(CopyBlock);
-  for (int64_t N; (N = In.Read(Buf.data(), int64_t(Buf.size()))) > 0;) {
-    if (std::fwrite(Buf.data(), 1, size_t(N), stdout) != size_t(N)) {
-      throw EFailure(std::string("cannot write to standard output: ") + std::strerror(errno));
+  std::string OutputError;
+  try {
+    CopyEntry(*OpenEntry(*A, Index, Path, O.Password), [&](const char* Data, size_t N) {
+      if (std::fwrite(Data, 1, N, stdout) != N) {
+        OutputError = std::string("cannot write to standard output: ") + std::strerror(errno);
+        throw EFailure(OutputError);
+      }
+    });
+  } catch (const std::exception& X) {
+    if (!OutputError.empty()) {
+      throw;
     }
+    throw EFailure(Path + ": " + Describe(X));
   }
   if (std::fflush(stdout) != 0) {
     throw EFailure(std::string("cannot write to standard output: ") + std::strerror(errno));
@@ -447,8 +561,15 @@ int RunAdd(const TOptions& O) {
     throw EFailure("cannot create folder \"" + Folder + "\" in " + O.Args[0]);
   }
   const int Level = O.Level.value_or(A->GetCompressionLevel());
+  // The file stored under that name, perhaps in another case, is replaced: say which it was.
+  const int32_t Old = A->FindFileByName(Path);
+  const std::string Replaced = Old >= 0 ? A->EntryPath(Old) : std::string();
   StoreFile(*A, File, Path, Level);
-  std::printf("added %s\n", Path.c_str());
+  if (Replaced.empty()) {
+    std::printf("added %s\n", Path.c_str());
+  } else {
+    std::printf("added %s in place of %s\n", Path.c_str(), Replaced.c_str());
+  }
   return 0;
 }
 
@@ -569,16 +690,7 @@ private:
       Claim(Page, Path);
     }
     try {
-      TSFSFileStream In(&FA, Path, fmOpenRead, EntryPassword(FA, Index, FPassword));
-      const int64_t Size = In.GetSize();
-      int64_t Total = 0;
-      for (int64_t N; (N = In.Read(FBuffer.data(), int64_t(FBuffer.size()))) > 0;) {
-        Total += N;
-      }
-      if (Total != Size) {
-        FProblems.push_back(Path + " gives " + std::to_string(Total) + " of its " +
-                            std::to_string(Size) + " bytes");
-      }
+      CopyEntry(*OpenEntry(FA, Index, Path, FPassword), [](const char*, size_t) {});
     } catch (const std::exception& X) {
       FProblems.push_back(Path + ": " + Describe(X));
     }
@@ -588,7 +700,6 @@ private:
   std::string FPassword;
   std::vector<std::string> FOwner;
   std::vector<std::string> FProblems;
-  std::vector<char> FBuffer = std::vector<char>(CopyBlock);
 };
 
 int RunCheck(const TOptions& O) {

@@ -2,11 +2,13 @@
 // deleting open files, reuse of freed pages and the page-map cache.
 #include "SfsTestSupport.h"
 #include "base/UGError.h"
+#include "io/UGFileUtils.h"
 #include "sfs/USFSFileStream.h"
 #include "sfs/USingleFileSystem.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -169,6 +171,33 @@ TEST(SFSFolders, DeleteFilesByPattern) {
   EXPECT_EQ(A->DeleteFiles("d\\*.txt", faAnyFile, true), 1);
   EXPECT_TRUE(A->FileExists("d\\b.dat"));
   EXPECT_TRUE(A->DirectoryExists("d\\e"));
+}
+
+// Disk names that differ only in case would be one name in the archive: importing them would
+// keep one file and drop the other.
+TEST(SFSFolders, ImportRefusesNamesThatDifferOnlyInCase) {
+  TTempDir Dir("sfs_import");
+  std::filesystem::create_directories(Dir.File("src/Sub"));
+  WriteFile(Dir.File("src/keep.txt"), "keep");
+  WriteFile(Dir.File("src/Sub/Read.me"), "1");
+  WriteFile(Dir.File("src/Sub/read.ME"), "2");
+  auto A = NewArchive();
+  try {
+    A->ImportFiles(Dir.File("src"), "\\", faAnyFile, true, omAlways);
+    FAIL() << "two files imported under one name";
+  } catch (const EGException& E) {
+    EXPECT_NE(E.Text().find("src/Sub/Read.me\""), std::string::npos) << E.Text();
+    EXPECT_NE(E.Text().find("src/Sub/read.ME\""), std::string::npos) << E.Text();
+  }
+  // Found before anything was stored.
+  EXPECT_TRUE(List(*A, "\\*.*").empty());
+  // A folder and a file clash the same way.
+  std::filesystem::remove(Dir.File("src/Sub/read.ME"));
+  WriteFile(Dir.File("src/SUB"), "file");
+  EXPECT_THROW(A->ImportFiles(Dir.File("src"), "\\", faAnyFile, true, omAlways), EGException);
+  std::filesystem::remove(Dir.File("src/SUB"));
+  EXPECT_EQ(A->ImportFiles(Dir.File("src"), "\\", faAnyFile, true, omAlways), 2);
+  EXPECT_EQ(GetFile(*A, "\\Sub\\read.me"), "1");
 }
 
 TEST(SFSHandles, OpenFilesCannotBeDeleted) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <random>
 #include <string>
 
@@ -119,6 +121,68 @@ TEST(SFSStreams, RawContentReadsByteForByte) {
   TSFSFileStream S(A.get(), "raw", fmOpenRead);
   EXPECT_FALSE(S.DataStream().Compressed());
   EXPECT_EQ(S.ReadAll(), Data);
+}
+
+// Content stored at level 0 that begins with the stream signature and is as long as a stream
+// header would read back as a stream: it is kept in a stream of stored blocks instead, however
+// it came to begin that way.
+TEST(SFSStreams, StoredContentThatBeginsLikeAStreamHeader) {
+  auto A = NewArchive();
+  const std::string Small = "AACS" + TextLike(300, 1);
+  const std::string Big = "AACS" + TextLike(2500000, 2); // three stored blocks
+  const std::string Body = TextLike(1200000, 3);
+  std::map<std::string, std::string> Want;
+  auto Create = [&](const std::string& Name, const std::function<void(TSFSFileStream&)>& Fill) {
+    TSFSFileStream S(A.get(), Name, fmCreate, "", "", "", sfsNone);
+    Fill(S);
+  };
+  Create("bytes", [&](TSFSFileStream& S) {
+    for (char C : Small) {
+      S.WriteBuffer(&C, 1);
+    }
+  });
+  Want["bytes"] = Small;
+  Create("chunks", [&](TSFSFileStream& S) {
+    for (size_t Off = 0; Off < Big.size(); Off += 100003) {
+      S.WriteBuffer(Big.data() + Off, int64_t(std::min<size_t>(100003, Big.size() - Off)));
+    }
+  });
+  Want["chunks"] = Big;
+  Create("grown", [&](TSFSFileStream& S) {
+    S.WriteString("AACS");
+    S.SetSize(200);
+  });
+  Want["grown"] = "AACS" + std::string(196, '\0');
+  // Short content keeps the signature raw: it cannot be taken for a stream.
+  Create("short", [&](TSFSFileStream& S) { S.WriteString("AACS" + std::string(123, 'x')); });
+  Want["short"] = "AACS" + std::string(123, 'x');
+  // Raw content of two blocks whose first bytes become the signature later, in place.
+  Create("later", [&](TSFSFileStream& S) { S.WriteString("ZZZZ" + Body); });
+  {
+    TSFSFileStream S(A.get(), "later", fmOpenReadWrite);
+    S.WriteString("AACS");
+    S.Seek(0, soEnd);
+    S.WriteString("tail");
+  }
+  Want["later"] = "AACS" + Body + "tail";
+
+  auto B = TSingleFileSystem::OpenImage("image", *A->PFM().File().MemoryImage());
+  for (const auto& [Name, Data] : Want) {
+    SCOPED_TRACE(Name);
+    TSFSFileStream S(B.get(), Name, fmOpenRead);
+    EXPECT_EQ(S.CompressionLevel(), sfsNone);
+    EXPECT_EQ(S.GetSize(), int64_t(Data.size()));
+    EXPECT_TRUE(S.ReadAll() == Data);
+    const std::string Raw = Stored(*B, Name);
+    if (Name == "short") {
+      EXPECT_EQ(Raw, Data);
+    } else {
+      ASSERT_GE(Raw.size(), 128u);
+      EXPECT_EQ(Raw.substr(0, 4), "AACS");
+      EXPECT_EQ(Raw[20], char(sfsNone)) << "a stream of stored blocks";
+      EXPECT_GT(Raw.size(), Data.size());
+    }
+  }
 }
 
 TEST(SFSStreams, EmptyCompressedStream) {
