@@ -1,5 +1,6 @@
 // Looking up 10,000 loaded URLs, and loading 1,000 small resources on the loader worker while
 // the main thread keeps running 90 frames per second (its worst frame time is reported).
+#include "app/UGClassTables.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
 #include "player/UResourceLoader.h"
@@ -27,7 +28,7 @@ struct TContent {
       WriteFile(Root + "/cfg/Set" + std::to_string(I % 10) + "/Item" + std::to_string(I) + ".cfg",
                 "<Item N='" + std::to_string(I) + "' Text='a small configuration'/>");
     }
-    RegisterEngineResources();
+    RegisterEngineClasses();
   }
   ~TContent() { DeleteTree(Root); }
   static std::string URL(int I) {

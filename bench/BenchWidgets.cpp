@@ -4,6 +4,7 @@
 // time per frame (the tree's update, its drawing and the present); the wall time adds the
 // rasteriser's own threads.
 #include "BenchScreen.h"
+#include "app/UGClassTables.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGNativeFileSystem.h"
 #include "resources/UGResource.h"
@@ -22,7 +23,7 @@ namespace {
 
 struct TScene {
   TScene() {
-    RegisterEngineResources();
+    RegisterEngineClasses();
     Library.reset(new TGResourceLibrary(nullptr, true, true));
     Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
   }

@@ -1,7 +1,7 @@
 // Loading arbitrary bytes as an ".ani" animation must either fail with an engine error or give
 // an animation that seeks, updates, hit-tests, saves and loads again to the same text.
 #include "animation/UGAnimation.h"
-#include "animation/UGChannelClasses.h"
+#include "app/UGClassTables.h"
 #include "io/UGStream.h"
 #include "xml/UGXMLNode.h"
 
@@ -20,7 +20,7 @@ std::string Save(const TGAnimation& A) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  static const bool Registered = (RegisterChannelClasses(), true);
+  static const bool Registered = (RegisterEngineClasses(), true);
   (void)Registered;
   TGObjectPtr<TGAnimation> A(new TGAnimation());
   TGMemoryStream In(std::string(reinterpret_cast<const char*>(Data), Size));

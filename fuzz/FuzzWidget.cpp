@@ -1,7 +1,7 @@
 // Loading arbitrary bytes as a window file must either fail with an engine error or give a
 // widget tree that updates, shows and hides with its effects, answers the mouse, and saves and
 // loads again to the same text.
-#include "animation/UGChannelClasses.h"
+#include "app/UGClassTables.h"
 #include "widgets/UGLiveWidget.h"
 #include "widgets/UGPicture.h"
 #include "widgets/UGWidget.h"
@@ -28,10 +28,7 @@ TGObjectPtr<TGWidget> Load(const std::string& Text) {
 }
 
 bool Setup() {
-  TGChannel::RegisterClass(TGLiveWidget::StaticClass());
-  RegisterChannelClasses();
-  TGWidget::RegisterClass(TGWidget::StaticClass());
-  TGWidget::RegisterClass(TGPicture::StaticClass());
+  RegisterEngineClasses();
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "app/UGApp.h"
 #include "app/UGAppFramework.h"
 #include "app/UGApplication.h"
+#include "app/UGClassTables.h"
 #include "base/UGError.h"
 #include "base/UGStrUtils.h"
 #include "graphics/UGGraphicsDevice.h"
@@ -149,7 +150,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.ResourcesLocation = Options.Resources;
     Params.StartupLog = &Log;
     Params.NoCache = !Options.Cache;
-    RegisterEngineResources();
+    RegisterEngineClasses();
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {

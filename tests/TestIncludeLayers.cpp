@@ -218,7 +218,8 @@ private:
     for (int No = 1; std::getline(In, Line); ++No) {
       if (std::regex_search(Line, M, Quoted)) {
         CheckInclude(File, No, Self, M[1]);
-      } else if (std::regex_search(Line, M, Angled) && (Within(File, "common") || Within(File, "src"))) {
+      } else if (std::regex_search(Line, M, Angled) &&
+                 (Within(File, "common") || Within(File, "src"))) {
         CheckOutside(File, No, M[1]);
       }
     }

@@ -72,10 +72,6 @@ TGChannel* ChannelByName(const TGAnimation* Animation, std::string_view Name) {
   return nullptr;
 }
 
-void RegisterAnimationResources() {
-  RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
-}
-
 void TGAnimation::Publish(TGClassBuilder<TGAnimation>& B) {
   B.Property("ElapsedTime", &TGAnimation::ElapsedTime, &TGAnimation::SetElapsedTime)
       .Property("TotalTime", &TGAnimation::TotalTime)

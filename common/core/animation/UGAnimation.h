@@ -123,9 +123,6 @@ private:
   bool FLooped = false;
 };
 
-// Registers TGAnimation as the resource class of ".ani" (folder "gfx", icon 6).
-void RegisterAnimationResources();
-
 // The first channel of Animation captioned exactly Name (case counts), or none.
 TGChannel* ChannelByName(const TGAnimation* Animation, std::string_view Name);
 

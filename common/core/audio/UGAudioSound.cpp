@@ -11,11 +11,6 @@ G_IMPLEMENT_CLASS(TGModMusic)
 G_IMPLEMENT_CLASS(TGSoundState)
 G_IMPLEMENT_CLASS(TGModMusicState)
 
-void RegisterAudioResources() {
-  RegisterResource(TGSound::StaticClass(), "sfx", {".ogg", ".wav", ".mp3"}, 4);
-  RegisterResource(TGModMusic::StaticClass(), "sfx", {".mo3", ".xm", ".it"}, 4);
-}
-
 namespace {
 
 int32_t ClampedAttr(const TGXMLNode* Node, std::string_view Name, int32_t Current, int32_t Max) {

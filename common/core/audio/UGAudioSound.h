@@ -164,6 +164,3 @@ private:
   int FSyncError = 0;
   std::atomic<bool> FLooped{false}; // read by the mixing thread
 };
-
-// Registers the sound classes by extension (folder "sfx").
-void RegisterAudioResources();

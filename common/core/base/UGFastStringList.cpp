@@ -2,8 +2,6 @@
 
 #include "base/UGError.h"
 #include "base/UGStrUtils.h"
-#include "io/UGFileUtils.h"
-#include "object/UGObject.h"
 
 #include <algorithm>
 
@@ -105,8 +103,8 @@ void TGFastStringList::Insert(int Index, std::string_view S, TGObject* Obj) {
 }
 
 void TGFastStringList::FreeObject(TGObject* Obj) {
-  if (FOwnsObjects && Obj) {
-    Obj->Free();
+  if (FFreeObject && Obj) {
+    FFreeObject(Obj);
   }
 }
 
@@ -288,16 +286,4 @@ void TGFastStringList::SetText(std::string_view Value) {
       ++Pos;
     }
   }
-}
-
-void TGFastStringList::LoadFromFile(const std::string& FileName) {
-  std::string Data = ReadFile(FileName);
-  if (Data.size() >= 3 && Data.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    Data.erase(0, 3);
-  }
-  SetText(Data);
-}
-
-void TGFastStringList::SaveToFile(const std::string& FileName) const {
-  WriteFile(FileName, Text());
 }

@@ -64,8 +64,10 @@ public:
   void SetDuplicates(TGDuplicates Value) { FDuplicates = Value; }
   bool CaseSensitive() const { return FCaseSensitive; }
   void SetCaseSensitive(bool Value);
-  bool OwnsObjects() const { return FOwnsObjects; }
-  void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
+  // Whether the objects of entries that leave the list are freed, and how: the list lies below
+  // the object model, so an owning list is given the function that frees an object.
+  bool OwnsObjects() const { return FFreeObject != nullptr; }
+  void SetOwnsObjects(void (*FreeObject)(TGObject* Obj)) { FFreeObject = FreeObject; }
   void Sort();
   void CustomSort(const std::function<int(const TGFastStringList&, int, int)>& Compare);
 
@@ -78,8 +80,6 @@ public:
   // The entries as lines ended by CR LF; setting splits at CR LF, LF or CR.
   std::string Text() const;
   void SetText(std::string_view Value);
-  void LoadFromFile(const std::string& FileName);
-  void SaveToFile(const std::string& FileName) const;
 
   int CompareStrings(std::string_view A, std::string_view B) const;
 
@@ -94,6 +94,6 @@ private:
   std::vector<TItem> FItems;
   bool FSorted = false;
   bool FCaseSensitive = false;
-  bool FOwnsObjects = false;
+  void (*FFreeObject)(TGObject* Obj) = nullptr;
   TGDuplicates FDuplicates = dupIgnore;
 };

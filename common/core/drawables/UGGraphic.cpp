@@ -1,7 +1,5 @@
 #include "drawables/UGGraphic.h"
 
-#include "particles/UGAnimatedParticle.h"
-
 #include "object/UGClassBuilder.h"
 
 #include "base/UGFormat.h"
@@ -135,13 +133,6 @@ void TGGraphicCollection::Draw() {
   }
 }
 
-bool TGGraphicCollection::ReleaseFinished(TGGraphic* Item) {
-  // A pooled particle goes back to its pool instead of being freed.
-  auto* Particle = dynamic_cast<TGAnimatedParticle*>(Item);
-  return Particle && Particle->InPool() && AnimatedParticlesPool &&
-         AnimatedParticlesPool->ReleaseParticle(Particle);
-}
-
 void TGGraphicCollection::Update(float DeltaTime) {
   for (size_t I = 0; I < FItems.size(); ++I) {
     FItems[I]->Update(DeltaTime);
@@ -152,7 +143,7 @@ void TGGraphicCollection::Update(float DeltaTime) {
   for (size_t I = FItems.size(); I-- > 0;) {
     if (I < FItems.size() && FItems[I]->IsFinished()) {
       TGGraphic* Item = FItems[I];
-      if (ReleaseFinished(Item)) {
+      if (Item->ReturnToPool()) {
         Extract(Item);
       } else {
         Remove(Item);

@@ -38,6 +38,9 @@ class TGGraphic : public TGResource {
   virtual bool Hit(const TGVector& Point);
   bool Hit(const TGFlatVector& Point);
   virtual bool IsFinished() { return false; }
+  // A finished graphic that belongs to a pool (pooled particles) goes back to it instead of
+  // being freed; true when it did.
+  virtual bool ReturnToPool() { return false; }
 
   // The resource part, then origin and extent.
   void AssignTo(TGObject* Dest) const override;
@@ -79,9 +82,6 @@ class TGGraphicCollection : public TGGraphic {
 
 protected:
   void Destroy() override;
-  // Called for a finished item before it is removed; true when the item was taken over
-  // (particles go back to their pool) and must only leave the list, not be freed.
-  virtual bool ReleaseFinished(TGGraphic* Item);
 
 private:
   void OnItemDestroy(TGObject* Sender);

@@ -2,8 +2,6 @@
 
 #include "drawables/UGSprite.h"
 #include "object/UGClassBuilder.h"
-#include "particles/UGAnimatedParticle.h"
-#include "particles/UGSimpleParticle.h"
 
 #include <algorithm>
 
@@ -72,9 +70,7 @@ void TGParticleSystem::Destroy() {
       Heir->Add(Item);
       continue;
     }
-    auto* Pooled = dynamic_cast<TGAnimatedParticle*>(Item);
-    if (Pooled && Pooled->InPool() && AnimatedParticlesPool &&
-        AnimatedParticlesPool->ReleaseParticle(Pooled)) {
+    if (Item->ReturnToPool()) {
       continue;
     }
     if (Item->Owner() == this) {
@@ -141,28 +137,5 @@ TGParticleHeirScope::TGParticleHeirScope(TGParticleSystem* System) {
 TGParticleHeirScope::~TGParticleHeirScope() {
   if (FActive && PM) {
     PM->RestoreParticleHeir();
-  }
-}
-
-// Start-up and shutdown -----------------------------------------------------------------------
-
-void InitializeParticles(int32_t PoolSize) {
-  if (!PM) {
-    PM = new TGParticleManager();
-  }
-  if (AnimatedParticlesPool) {
-    AnimatedParticlesPool->Free();
-  }
-  new TGAnimatedParticlesPool(nullptr, PoolSize);
-  GetDefaultSimpleParticleSharedData();
-}
-
-void FinalizeParticles() {
-  if (AnimatedParticlesPool) {
-    AnimatedParticlesPool->Free();
-  }
-  ReleaseDefaultSimpleParticleSharedData();
-  if (PM) {
-    PM->Free();
   }
 }

@@ -80,9 +80,3 @@ public:
 private:
   bool FActive = false;
 };
-
-// Start-up and shutdown of the particle unit's process-wide objects: the particle manager, the
-// animated-particle pool (PoolSize particles; 0 makes every particle on demand) and the default
-// shared data of simple particles.
-void InitializeParticles(int32_t PoolSize);
-void FinalizeParticles();

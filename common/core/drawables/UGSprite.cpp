@@ -70,7 +70,7 @@ void TGSprite::Draw() {
 }
 
 void TGSprite::Draw(const TGMatrix& Matrix, TGColor Color, TGBlending Blending) {
-  if (!Batch) {
+  if (!GetBatch()) {
     return; // no device
   }
   if (GrayscaleMode == grayOn) {
@@ -115,15 +115,11 @@ void TGSprite::EndBatch() {
   }
 }
 
-void TGSprite::Intialize() {
-  if (!Batch) {
-    Batch = new TGSpriteBatch();
+TGSpriteBatch* TGSprite::GetBatch() {
+  if (!Batch && GD) {
+    Batch = new TGSpriteBatch(GD);
   }
-}
-
-void TGSprite::Finalize() {
-  FreeAndNil(Batch);
-  FBatchCounter = 0;
+  return Batch;
 }
 
 // TGSpriteBatch ---------------------------------------------------------------------------------
@@ -145,6 +141,10 @@ TGSpriteBatch::TGSpriteBatch(TGObject* AOwner)
 }
 
 void TGSpriteBatch::Destroy() {
+  if (TGSprite::Batch == this) {
+    TGSprite::Batch = nullptr;
+    TGSprite::FBatchCounter = 0;
+  }
   FreeAndNil(FVB);
   inherited::Destroy();
 }

@@ -45,9 +45,9 @@ class TGSprite : public TGGraphic {
 
   static void BeginBatch();
   static void EndBatch();
-  // The shared batch, made with the device and freed with it.
-  static void Intialize();
-  static void Finalize();
+  // The shared batch of the graphics device: made on first use, owned by the device and freed
+  // with it (then Batch is none again); none without a device.
+  static TGSpriteBatch* GetBatch();
   static TGSpriteBatch* Batch;
   static int32_t FBatchCounter;
 

@@ -1,7 +1,6 @@
 #include "graphics/UGGraphicsDevice.h"
 
 #include "base/UGDebug.h"
-#include "drawables/UGSprite.h"
 #include "graphics/UGManagedTexture.h"
 #include "graphics/UGTexture.h"
 #include "graphics/UGVertexBuffer.h"
@@ -200,11 +199,9 @@ TGGraphicsDevice::TGGraphicsDevice(TGObject* AOwner)
   for (TGDeviceState*& S : FStateStack)
     S = new TGDeviceState(this);
   FDefaultClearColor = 0xFF808080u;
-  TGSprite::Intialize();
 }
 
 void TGGraphicsDevice::Destroy() {
-  TGSprite::Finalize();
   FreeAndNil(FCommonRT);
   FManagedTexturesStorage.reset();
   // Everything that holds OpenGL objects lets them go while the context still lives.

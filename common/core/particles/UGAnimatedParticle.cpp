@@ -2,6 +2,7 @@
 
 #include "drawables/UGSymbol.h"
 #include "object/UGClassBuilder.h"
+#include "particles/UGSimpleParticle.h"
 
 #include <cmath>
 
@@ -158,4 +159,31 @@ void TGAnimatedParticlesPool::Destroy() {
     }
   }
   inherited::Destroy();
+}
+
+bool TGAnimatedParticle::ReturnToPool() {
+  return FInPool && AnimatedParticlesPool && AnimatedParticlesPool->ReleaseParticle(this);
+}
+
+// Start-up and shutdown -----------------------------------------------------------------------
+
+void InitializeParticles(int32_t PoolSize) {
+  if (!PM) {
+    PM = new TGParticleManager();
+  }
+  if (AnimatedParticlesPool) {
+    AnimatedParticlesPool->Free();
+  }
+  new TGAnimatedParticlesPool(nullptr, PoolSize);
+  GetDefaultSimpleParticleSharedData();
+}
+
+void FinalizeParticles() {
+  if (AnimatedParticlesPool) {
+    AnimatedParticlesPool->Free();
+  }
+  ReleaseDefaultSimpleParticleSharedData();
+  if (PM) {
+    PM->Free();
+  }
 }

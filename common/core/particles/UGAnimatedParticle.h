@@ -21,6 +21,7 @@ class TGAnimatedParticle : public TGParticle {
   void Draw() override;
   using TGGraphic::Draw;
   bool IsFinished() override { return FElapsedTime >= FLifeTime; }
+  bool ReturnToPool() override;
   void AssignTo(TGObject* Dest) const override;
 
   int32_t LifeTime() const { return FLifeTime; }
@@ -103,3 +104,9 @@ private:
 
 // The process's pool, or none.
 extern TGAnimatedParticlesPool* AnimatedParticlesPool;
+
+// Start-up and shutdown of the particles' process-wide objects: the particle manager, the
+// animated-particle pool (PoolSize particles; 0 makes every particle on demand) and the default
+// shared data of simple particles.
+void InitializeParticles(int32_t PoolSize);
+void FinalizeParticles();

@@ -1,17 +1,9 @@
 #include "resources/UGResource.h"
 
-#include "animation/UGAnimation.h"
-#include "animation/UGChannelClasses.h"
-#include "widgets/UGWidgetClasses.h"
-
-#include "audio/UGAudioSound.h"
 #include "base/UGFastStringList.h"
 #include "base/UGStrUtils.h"
-#include "drawables/UGSprite.h"
 #include "object/UGClassBuilder.h"
-#include "resources/UGConfig.h"
 #include "resources/UGResourceLibrary.h"
-#include "text/UGFont.h"
 #include "xml/UGXMLNode.h"
 
 #include <algorithm>
@@ -106,16 +98,6 @@ std::string URLToFileName(std::string_view URL) {
     throw Error("Invalid resource URL \"%s\"", U);
   }
   return Folder + "\\" + (U.front() == '\\' ? U.substr(1) : U);
-}
-
-void RegisterEngineResources() {
-  RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
-  RegisterAudioResources();
-  RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
-  RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
-  RegisterAnimationResources();
-  RegisterWidgetClasses();
-  RegisterChannelClasses();
 }
 
 void UnregisterAllResources() {

@@ -99,5 +99,3 @@ std::string ResourceDirectory(TGClass Class);
 // Category folder + "\" + URL ("Menu\Main.win" is read from "win\Menu\Main.win").
 std::string URLToFileName(std::string_view URL);
 void UnregisterAllResources();
-// Registers the resource classes of the engine core, at start-up.
-void RegisterEngineResources();

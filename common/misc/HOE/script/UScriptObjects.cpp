@@ -10,7 +10,7 @@ TScriptObjects::TScriptObjects(TScriptProcessor* AProcessor)
     , FUndefinedObject(new TGameObject(nullptr)) {
   FWrappers.SetSorted(true);
   FWrappers.SetDuplicates(dupError);
-  FWrappers.SetOwnsObjects(true);
+  FWrappers.SetOwnsObjects([](TGObject* Obj) { Obj->Free(); });
   FUndefinedObject->SetID("UndefinedObject");
   FUndefinedObjectWrapper = Add("UndefinedObject", FUndefinedObject);
 }

@@ -3,9 +3,9 @@
 // animations, and masks drawn to exact pixels on the headless device.
 #include "HeadlessDevice.h"
 #include "animation/UGAnimation.h"
-#include "animation/UGChannelClasses.h"
 #include "animation/UGLivePicture.h"
 #include "animation/UGSceneChannel.h"
+#include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGBitmap.h"
 #include "io/UGNativeFileSystem.h"
@@ -87,7 +87,7 @@ G_IMPLEMENT_CLASS(THookAnimation)
 namespace {
 
 void RegisterTestChannels() {
-  RegisterChannelClasses();
+  RegisterEngineClasses();
   TGChannel::RegisterClass(TRectChannel::StaticClass());
 }
 
@@ -321,7 +321,7 @@ TEST(AnimationFile, ClassRegistryAndIds) {
   EXPECT_EQ(TGChannel::ClassIdOf(TRectChannel::StaticClass()), "RectChannel");
   RegisterTestChannels();
   const size_t Count = TGChannel::ClassRegistry().size();
-  RegisterChannelClasses();
+  RegisterEngineClasses();
   RegisterTestChannels();
   EXPECT_EQ(TGChannel::ClassRegistry().size(), Count);
   EXPECT_EQ(TGChannel::GetClass("SceneChannel"), TGSceneChannel::StaticClass());
@@ -651,7 +651,7 @@ TEST_F(AnimationDraw, ComplicationTesterMeasuresEachUrlOnce) {
 }
 
 TEST_F(AnimationDraw, AnAniShowsAnotherAniThroughAPictureChannel) {
-  RegisterAnimationResources();
+  RegisterEngineClasses();
   TGChannel::RegisterClass(TGLivePicture::StaticClass());
   namespace fs = std::filesystem;
   const fs::path Root = fs::temp_directory_path() / ("anitest_" + std::to_string(getpid()));

@@ -2,6 +2,7 @@
 #include "app/UGAppFramework.h"
 #include "app/UGAppInput.h"
 #include "app/UGApplication.h"
+#include "app/UGClassTables.h"
 #include "app/UGInputTimer.h"
 #include "drawables/UGSprite.h"
 #include "drawables/UGSymbol.h"
@@ -121,7 +122,7 @@ protected:
     ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
-    RegisterEngineResources();
+    RegisterEngineClasses();
     Loop = std::make_unique<TGApplication>();
     THostWindow::Options Options;
     Options.Title = "Frame Test";

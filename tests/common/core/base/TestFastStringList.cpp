@@ -37,7 +37,7 @@ TEST(FastStringList, CaseSensitiveComparesBytes) {
 
 TEST(FastStringList, ObjectsDataValuesAndText) {
   TGFastStringList L;
-  L.SetOwnsObjects(true);
+  L.SetOwnsObjects([](TGObject* Obj) { Obj->Free(); });
   TGObject* Owned = new TGObject();
   L.AddObject("one", Owned);
   L.AddData("two", 2);

@@ -1,6 +1,7 @@
 // The depository's conversion cache: pictures converted once into ".spr" inside an archive in
 // the cache folder, dated like their sources, refreshed, pruned and rebuilt.
 #include "app/UGAppParams.h"
+#include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGBitmap.h"
 #include "io/UGFileUtils.h"
@@ -42,7 +43,7 @@ protected:
     OldFolder = fs::current_path();
     fs::current_path(Root); // BadGraphics.txt goes to the current folder
     UnregisterAllResources();
-    RegisterEngineResources();
+    RegisterEngineClasses();
     TGCacheFileSystem::Register();
     TGResourceDepository::SetCacheFolder((Root / "Cache").string());
     WritePicture("gfx/A.png", 0xFF102030);

@@ -3,8 +3,8 @@
 // load/save round trips of every class.
 #include "HeadlessDevice.h"
 #include "animation/UGAnimation.h"
-#include "animation/UGChannelClasses.h"
 #include "animation/UGSceneChannel.h"
+#include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
 #include "drawables/UGSymbol.h"
 #include "graphics/UGBitmap.h"
@@ -51,24 +51,7 @@ G_IMPLEMENT_CLASS(TClickProbe)
 namespace {
 
 void EnsureClassesRegistered() {
-  for (TGClass C : {TGWidget::StaticClass(), TGButton::StaticClass(), TGCheckBox::StaticClass(),
-                    TGLabel::StaticClass(), TGProgressBar::StaticClass()}) {
-    const auto& List = TGWidget::WidgetClasses();
-    if (std::find(List.begin(), List.end(), C) == List.end()) {
-      TGWidget::RegisterClass(C);
-    }
-  }
-  // URLs are valid only with a class for their extension.
-  if (!ResourceClass("a.png")) {
-    RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
-  }
-  if (!ResourceClass("a.fnt")) {
-    RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
-  }
-  if (!ResourceClass("a.ani")) {
-    RegisterAnimationResources();
-  }
-  RegisterChannelClasses();
+  RegisterEngineClasses();
 }
 
 // An animation whose one channel's keys end at Total milliseconds.

@@ -1,5 +1,6 @@
 // The demo's own sounds and music load and play through the engine.
 #include "AudioTestUtils.h"
+#include "app/UGClassTables.h"
 #include "audio/UGAudio.h"
 #include "audio/UGAudioSound.h"
 #include "io/UGNativeFileSystem.h"
@@ -12,7 +13,7 @@
 using namespace AudioTest;
 
 TEST(DemoSounds, EveryFileLoadsAndSounds) {
-  RegisterEngineResources();
+  RegisterEngineClasses();
   TGObjectPtr<TGAudioDevice> Device(new TGAudioDevice(nullptr, TMixOutput::Buffer));
   AD->SetMusicVolume(100);
   TGObjectPtr<TGResourceLibrary> Library(new TGResourceLibrary(nullptr));

@@ -1,6 +1,7 @@
 // The playlist and the music manager over a folder of short tracks, with the mixer rendered as
 // the frames go by.
 #include "AudioTestUtils.h"
+#include "app/UGClassTables.h"
 #include "audio/UGAudio.h"
 #include "base/UGRandom.h"
 #include "io/UGNativeFileSystem.h"
@@ -24,7 +25,7 @@ namespace {
 class PlayListTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    RegisterEngineResources();
+    RegisterEngineClasses();
     Root = fs::temp_directory_path() / ("hoe_playlist_" + std::to_string(::getpid()));
     fs::create_directories(Root / "sfx" / "Music");
     // Half-second tracks (WAV data: the decoder goes by the content, not the name).

@@ -1,0 +1,65 @@
+#include "app/UGClassTables.h"
+
+#include "animation/UGAnimation.h"
+#include "animation/UGChannel.h"
+#include "animation/UGLiveAudio.h"
+#include "animation/UGLivePicture.h"
+#include "animation/UGLiveText.h"
+#include "animation/UGSceneChannel.h"
+#include "audio/UGAudioSound.h"
+#include "drawables/UGSprite.h"
+#include "particles/UGParticleEmitter.h"
+#include "particles/UGSimpleParticleEmitter.h"
+#include "resources/UGConfig.h"
+#include "resources/UGResource.h"
+#include "text/UGFont.h"
+#include "widgets/UGButton.h"
+#include "widgets/UGCheckBox.h"
+#include "widgets/UGEditBox.h"
+#include "widgets/UGLabel.h"
+#include "widgets/UGLiveWidget.h"
+#include "widgets/UGPicture.h"
+#include "widgets/UGProgressBar.h"
+#include "widgets/UGWindow.h"
+
+namespace {
+
+// By extension, with the category folder each class is read from and its icon in the tools.
+void RegisterResourceClasses() {
+  RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
+  RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
+  RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
+  RegisterResource(TGWindow::StaticClass(), "win", {".win"}, 1);
+  RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
+  RegisterResource(TGSound::StaticClass(), "sfx", {".ogg", ".wav", ".mp3"}, 4);
+  RegisterResource(TGModMusic::StaticClass(), "sfx", {".mo3", ".xm", ".it"}, 4);
+}
+
+// Window files name their classes and the first class of a name wins: the edit box comes first.
+void RegisterWidgetClasses() {
+  TGWidget::UnregisterClasses();
+  for (TGClass C : {TGEditBox::StaticClass(), TGWidget::StaticClass(), TGWindow::StaticClass(),
+                    TGPicture::StaticClass(), TGButton::StaticClass(), TGCheckBox::StaticClass(),
+                    TGLabel::StaticClass(), TGProgressBar::StaticClass()}) {
+    TGWidget::RegisterClass(C);
+  }
+}
+
+// Channel ids are searched in registration order: the widget channel first; the game's object
+// channel comes last, registered by the game.
+void RegisterChannelClasses() {
+  for (TGClass C :
+       {TGLiveWidget::StaticClass(), TGLivePicture::StaticClass(), TGLiveText::StaticClass(),
+        TGParticleEmitter::StaticClass(), TGLiveAudio::StaticClass(), TGSceneChannel::StaticClass(),
+        TGSimpleParticleEmitter::StaticClass()}) {
+    TGChannel::RegisterClass(C);
+  }
+}
+
+} // namespace
+
+void RegisterEngineClasses() {
+  RegisterResourceClasses();
+  RegisterWidgetClasses();
+  RegisterChannelClasses();
+}
