@@ -1,6 +1,5 @@
 #include "animation/UGAnimation.h"
 
-#include "app/UGApp.h"
 #include "base/UGDebug.h"
 #include "base/UGFormat.h"
 #include "drawables/UGSprite.h"
@@ -231,8 +230,7 @@ void TGAnimation::SetInternalLoop(const TGAnimationInternalLoop& Value) {
 }
 
 void TGAnimation::Update(float DeltaTime) {
-  if ((App && App->Parameters().TestAnimationsComplication) ||
-      (AnimationComplicationTester && AnimationComplicationTester->Enabled()))
+  if (AnimationComplicationTester && AnimationComplicationTester->Enabled())
     GetAnimationComplicationTester().Test(this);
   double K = 1;
   if (FSpeedEnv && !FSpeedEnv->AsString().empty())

@@ -1,5 +1,6 @@
 #include "app/UGApp.h"
 
+#include "animation/UGAnimation.h"
 #include "app/UGAppFramework.h"
 #include "app/UGApplication.h"
 #include "audio/UGAudio.h"
@@ -19,6 +20,7 @@
 #include "platform/UKeyCodes.h"
 #include "resources/UGConfig.h"
 #include "resources/UGLangDictionary.h"
+#include "resources/UGResourceDepository.h"
 #include "resources/UGResourceLibrary.h"
 #include "text/UGFont.h"
 #include "widgets/UGWindow.h"
@@ -77,6 +79,8 @@ TGApp::TGApp(const TGAppParams& AParameters)
   }
   FInfo = std::make_unique<TGAppInfo>(BaseFolder());
   App = this;
+  WindowHost = this;
+  TGResourceDepository::SetAppCacheFolder([this] { return FInfo->CacheFolder(); });
   FCursor = new TGSymbol(this);
   Subscribe(TGNotification(FCursor, &TGSymbol::NotifyChangeGraphic),
             TGNotifyEvent(this, &TGApp::OnCursorChangeGraphic));
@@ -119,6 +123,8 @@ void TGApp::Destroy() {
   FWindowStack.clear();
   if (App == this) {
     App = nullptr;
+    WindowHost = nullptr;
+    TGResourceDepository::SetAppCacheFolder(nullptr);
   }
   inherited::Destroy();
 }
@@ -165,6 +171,10 @@ void TGApp::Initialize() {
   // The animated-particle pool (empty in the game: particles are made as needed).
   InitializeParticles(FParameters.AnimatedParticlesPoolSize);
   FResourceLib = CreateResourceLibrary();
+  SetMainResourceLibrary(FResourceLib);
+  if (FParameters.TestAnimationsComplication) {
+    GetAnimationComplicationTester().SetEnabled(true);
+  }
   if (!FParameters.ResourcesLocation.empty()) {
     LoadDepository(FParameters.ResourcesLocation, 1 /* common */);
   }

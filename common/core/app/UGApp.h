@@ -7,6 +7,7 @@
 #include "app/UGAppParams.h"
 #include "app/UGAppPlugin.h"
 #include "object/UGObject.h"
+#include "widgets/UGWindowHost.h"
 
 #include <array>
 #include <bitset>
@@ -33,7 +34,7 @@ float SpeedAdjustment(int Index);
 
 class TGSymbol;
 
-class TGApp : public TGAppPlugin {
+class TGApp : public TGAppPlugin, public IGWindowHost {
   G_CLASS(TGApp, TGAppPlugin)
   // A second application object raises the generic error.
   explicit TGApp(const TGAppParams& AParameters);
@@ -63,15 +64,19 @@ class TGApp : public TGAppPlugin {
   void Idle(int64_t TickCount) override;
 
   // Pushes the window; every window but the bottom one runs modally until it is hidden.
-  void Show(TGWindow* Window);
-  TGWindow* GetTopWindow() const;
+  void Show(TGWindow* Window) override;
+  TGWindow* GetTopWindow() const override;
   const std::vector<TGWindow*>& WindowStack() const { return FWindowStack; }
   // Hides every window above DownTo, ending their modal loops at once.
   void CloseWindows(TGWindow* DownTo);
 
   bool GetKey(uint16_t Key) const { return FKeys[Key & 0xFF]; }
-  bool ButtonHeld(int Button) const { return Button >= 0 && Button < 3 && FButtons[Button]; }
-  const TGPoint& MousePos() const { return FMousePos; }
+  bool ButtonHeld(int Button) const override {
+    return Button >= 0 && Button < 3 && FButtons[Button];
+  }
+  const TGPoint& MousePos() const override { return FMousePos; }
+  // The logical screen of the start-up parameters.
+  TGPoint ScreenSize() const override { return {FParameters.Width, FParameters.Height}; }
   // The mouse cursor drawn by the engine; its picture comes from the window under the mouse.
   TGSymbol* Cursor() const { return FCursor; }
   void OnCursorChangeGraphic(TGObject* Sender);

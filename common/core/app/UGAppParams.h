@@ -1,5 +1,7 @@
-// The start-up parameters of the application and the start-up progress log.
+// The start-up parameters of the application.
 #pragma once
+
+#include "resources/UGAbstractStartupLog.h"
 
 #include <cstdint>
 #include <string>
@@ -7,19 +9,6 @@
 class THostWindow;
 class TGApp;
 struct TGAppParams;
-
-// Receives start-up progress and errors; the base does nothing.
-class TGAbstractStartupLog {
-public:
-  virtual ~TGAbstractStartupLog() = default;
-  virtual void Info(const std::string& Text) { (void)Text; }
-  virtual void Error(const std::string& Text) { (void)Text; }
-  virtual void SetProgress(int Percent) { (void)Percent; }
-  virtual void SetCachingProgress(double Fraction) { (void)Fraction; }
-  void OnResourceError() {}
-
-  int32_t ResourceErrorCount = 0;
-};
 
 // Makes the application object; the game gives its own subclass.
 using TGAppClass = TGApp* (*)(const TGAppParams& Params);

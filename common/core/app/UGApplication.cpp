@@ -8,6 +8,7 @@ TGApplication* Application = nullptr;
 TGApplication::TGApplication() {
   if (!Application) {
     Application = this;
+    MessageLoop = this;
   }
   OnException = [this](const std::string& Text) {
     ShowMessageBox(FTitle.empty() ? std::string("Error") : FTitle, Text, TMessageBoxKind::Error);
@@ -20,6 +21,7 @@ TGApplication::~TGApplication() {
   }
   if (Application == this) {
     Application = nullptr;
+    MessageLoop = nullptr;
   }
 }
 

@@ -4,6 +4,7 @@
 // goes on.
 #pragma once
 
+#include "base/UGMessageLoop.h"
 #include "platform/UHostWindow.h"
 
 #include <exception>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-class TGApplication : public IHostListener {
+class TGApplication : public IHostListener, public IGMessageLoop {
 public:
   TGApplication();
   virtual ~TGApplication();
@@ -38,17 +39,17 @@ public:
   std::function<void()> OnCloseQuery;
   // Runs once per handled message or idle turn, in every loop (nested ones too); the result
   // removes it again.
-  int AddLoopHook(std::function<void()> Hook);
-  void RemoveLoopHook(int Id);
+  int AddLoopHook(std::function<void()> Hook) override;
+  void RemoveLoopHook(int Id) override;
 
-  bool Terminated() const { return FTerminated; }
+  bool Terminated() const override { return FTerminated; }
   void Terminate() { FTerminated = true; }
   bool Active() const { return FActive; }
   bool IsMinimized() const;
   void Minimize();
 
   // One event, or one idle turn when none is waiting (then waiting when the idle turn is done).
-  void HandleMessage();
+  void HandleMessage() override;
   // Handles messages until the program terminates.
   void Run();
   // Dispatches every waiting event without idle turns.

@@ -27,6 +27,8 @@ namespace {
 // By extension, with the category folder each class is read from and its icon in the tools.
 void RegisterResourceClasses() {
   RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
+  // Pictures are what the conversion cache keeps.
+  SetCacheConverter(TGSprite::StaticClass(), TGSprite::ConvertToCache);
   RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
   RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
   RegisterResource(TGWindow::StaticClass(), "win", {".win"}, 1);

@@ -1,8 +1,8 @@
 #include "audio/UGAudio.h"
 
-#include "app/UGApp.h"
 #include "base/UGDebug.h"
 #include "platform/UAudioMixer.h"
+#include "resources/UGResourceLibrary.h"
 
 #include <algorithm>
 
@@ -173,8 +173,19 @@ TGAudioState* TGAudioDevice::PlaySfx(TGAudio* Sfx, bool Suspended) {
   return State;
 }
 
+namespace {
+
+// The sound of the program's library (an invalid-cast error for another class); none without a
+// library.
+TGAudio* AudioOf(const std::string& URL) {
+  TGResourceLibrary* Library = MainResourceLibrary();
+  return Library ? ObjectCast<TGAudio>(Library->GetResource(URL)) : nullptr;
+}
+
+} // namespace
+
 TGAudioState* TGAudioDevice::PlaySfx(const std::string& URL, bool Suspended) {
-  return PlaySfx(App ? App->GetAud(URL) : nullptr, Suspended);
+  return PlaySfx(AudioOf(URL), Suspended);
 }
 
 bool TGAudioDevice::PlayMusicEx(TGAudio* Music, bool PlayLooped, int32_t FadeTime, TGVolume Volume,
@@ -230,7 +241,7 @@ bool TGAudioDevice::PlayMusicEx(TGAudio* Music, bool PlayLooped, int32_t FadeTim
 
 bool TGAudioDevice::PlayMusicEx(const std::string& URL, bool PlayLooped, int32_t FadeTime,
                                 TGVolume Volume, float Pos) {
-  return PlayMusicEx(App ? App->GetAud(URL) : nullptr, PlayLooped, FadeTime, Volume, Pos);
+  return PlayMusicEx(AudioOf(URL), PlayLooped, FadeTime, Volume, Pos);
 }
 
 void TGAudioDevice::StopMusic() {

@@ -105,6 +105,13 @@ void DecompressGfxRecursive(TGGraphic* Graphic) {
   }
 }
 
+void TGSprite::ConvertToCache(TGStream& Source, TGStream& Target) {
+  TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
+  Bitmap->LoadFromStream(Source);
+  Bitmap->SetCompressed(true);
+  Bitmap->SaveSpr(Target);
+}
+
 void TGSprite::BeginBatch() {
   ++FBatchCounter;
 }

@@ -43,6 +43,9 @@ class TGSprite : public TGGraphic {
   bool Hit(const TGVector& Point) override;
   using TGGraphic::Hit;
 
+  // The cache form of a picture file: its bitmap, compressed, as ".spr".
+  static void ConvertToCache(TGStream& Source, TGStream& Target);
+
   static void BeginBatch();
   static void EndBatch();
   // The shared batch of the graphics device: made on first use, owned by the device and freed

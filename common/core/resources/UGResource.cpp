@@ -17,6 +17,7 @@ struct TResourceClassRec {
   TGClass Class;
   std::string Directory;
   int IconIndex;
+  TGCacheConverter Converter = nullptr;
 };
 
 struct TRegistry {
@@ -49,7 +50,7 @@ void RegisterResource(TGClass Class, std::string_view Directory,
       }
     }
   }
-  R.Classes.push_back(TResourceClassRec{Class, std::string(Directory), IconIndex});
+  R.Classes.push_back(TResourceClassRec{Class, std::string(Directory), IconIndex, nullptr});
   for (std::string_view Ext : Extensions) {
     R.Extensions.emplace_back(LowerCase(Ext), Class);
   }
@@ -85,6 +86,30 @@ std::string ResourceDirectory(TGClass Class) {
     }
   }
   return {};
+}
+
+void SetCacheConverter(TGClass Class, TGCacheConverter Converter) {
+  TRegistry& R = Registry();
+  std::lock_guard<std::mutex> Guard(R.Lock);
+  for (TResourceClassRec& Rec : R.Classes) {
+    if (Rec.Class == Class) {
+      Rec.Converter = Converter;
+      return;
+    }
+  }
+  throw Error("Resource class %s is not registered", Class->Name);
+}
+
+TGCacheConverter CacheConverter(std::string_view FileName) {
+  const TGClass Class = ResourceClass(FileName);
+  TRegistry& R = Registry();
+  std::lock_guard<std::mutex> Guard(R.Lock);
+  for (const TResourceClassRec& Rec : R.Classes) {
+    if (Rec.Class == Class) {
+      return Rec.Converter;
+    }
+  }
+  return nullptr;
 }
 
 std::string URLToFileName(std::string_view URL) {

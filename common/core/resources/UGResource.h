@@ -96,6 +96,12 @@ void RegisterResource(TGClass Class, std::string_view Directory,
 TGClass ResourceClass(std::string_view FileNameOrURL);
 bool ValidateURL(std::string_view URL);
 std::string ResourceDirectory(TGClass Class);
+// Converts a file of a resource class into the form the conversion cache keeps (pictures into
+// ".spr"). Only the classes given a converter are cached.
+using TGCacheConverter = void (*)(TGStream& Source, TGStream& Target);
+void SetCacheConverter(TGClass Class, TGCacheConverter Converter);
+// The converter of the class registered for the file's extension, or none.
+TGCacheConverter CacheConverter(std::string_view FileName);
 // Category folder + "\" + URL ("Menu\Main.win" is read from "win\Menu\Main.win").
 std::string URLToFileName(std::string_view URL);
 void UnregisterAllResources();

@@ -1,9 +1,8 @@
 #include "resources/UGResourceDepository.h"
 
-#include "app/UGApplication.h"
 #include "base/UGDebug.h"
+#include "base/UGMessageLoop.h"
 #include "base/UGStrUtils.h"
-#include "drawables/UGSprite.h"
 #include "io/UGFileSystem.h"
 #include "io/UGNativeFileSystem.h"
 #include "object/UGClassBuilder.h"
@@ -58,8 +57,7 @@ std::unique_ptr<TGStream> TGResourceDepository::OpenResourceFile(const std::stri
   if ((Mode & 1) != 0) { // every writing mode, creation included
     FFileSystem->ForceDirectories(ResourceFolder(FileName));
   } else if (TGFileSystem* Cache = CacheFileSystem();
-             Cache && ResourceClass(FileName) == TGSprite::StaticClass() &&
-             Cache->FileExists(FileName)) {
+             Cache && CacheConverter(FileName) && Cache->FileExists(FileName)) {
     // Pictures come converted from the cache; everything else from the depository itself.
     return Cache->CreateStream(FileName, Mode);
   }
@@ -68,8 +66,8 @@ std::unique_ptr<TGStream> TGResourceDepository::OpenResourceFile(const std::stri
 
 void TGResourceDepository::SetAllowHotLoad(bool Value) {
   if (!Value) {
-    if (FTimerHook && Application) {
-      Application->RemoveLoopHook(FTimerHook);
+    if (FTimerHook && MessageLoop) {
+      MessageLoop->RemoveLoopHook(FTimerHook);
     }
     FTimerHook = 0;
     FWatcher.reset();
@@ -86,8 +84,8 @@ void TGResourceDepository::SetAllowHotLoad(bool Value) {
     throw Error("%s", E.what());
   }
   FLastCheck = std::chrono::steady_clock::now();
-  if (Application) {
-    FTimerHook = Application->AddLoopHook([this] { CheckTimer(); });
+  if (MessageLoop) {
+    FTimerHook = MessageLoop->AddLoopHook([this] { CheckTimer(); });
   }
 }
 

@@ -8,6 +8,7 @@
 #include "object/UGObject.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,8 +39,11 @@ class TGResourceDepository : public TGObject {
   TGFileSystem* CacheFileSystem() const { return FCacheDetached ? nullptr : FCacheFileSystem; }
   // The cache folder + the file name of the depository's location with the extension ".sfs".
   std::string GetCacheFileName() const;
-  // Where caches go when no application names its cache folder (tools and tests).
+  // Where caches go: the folder set here (tools and tests) wins over the application's cache
+  // folder, which the application names when it starts (asked only when a cache is used); with
+  // neither, the current folder.
   static void SetCacheFolder(const std::string& Folder);
+  static void SetAppCacheFolder(std::function<std::string()> Folder);
   // Converts every picture whose cached copy is missing or older than its source, drops cached
   // files whose source is gone, and rebuilds a cache of another location or a damaged one.
   void PrepareCache(TGAbstractStartupLog* Log);

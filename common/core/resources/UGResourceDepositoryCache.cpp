@@ -2,15 +2,12 @@
 // compressed pixels, kept in an archive in the cache folder and dated like its source.
 #include "resources/UGResourceDepository.h"
 
-#include "app/UGApp.h"
-#include "app/UGAppParams.h"
 #include "base/UGDebug.h"
 #include "base/UGFormat.h"
 #include "base/UGStrUtils.h"
-#include "drawables/UGSprite.h"
-#include "graphics/UGBitmap.h"
 #include "io/UGFileSystem.h"
 #include "io/UGFileUtils.h"
+#include "resources/UGAbstractStartupLog.h"
 #include "resources/UGResource.h"
 
 #include <chrono>
@@ -21,6 +18,7 @@
 namespace {
 TGCacheFileSystemFactory CacheFactory = nullptr;
 std::string CacheFolderOverride;
+std::function<std::string()> AppCacheFolder;
 constexpr const char* CManifest = "Manifest";
 constexpr size_t CMaxManifestSize = 1024;
 
@@ -55,14 +53,17 @@ void TGResourceDepository::SetCacheFolder(const std::string& Folder) {
   CacheFolderOverride = Folder;
 }
 
+void TGResourceDepository::SetAppCacheFolder(std::function<std::string()> Folder) {
+  AppCacheFolder = std::move(Folder);
+}
+
 std::string TGResourceDepository::GetCacheFileName() const {
   if (!FFileSystem) {
     throw Error("FileSystem not assigned");
   }
-  std::string Folder = CacheFolderOverride;
-  if (Folder.empty() && App) {
-    Folder = App->Info().CacheFolder();
-  }
+  const std::string Folder = !CacheFolderOverride.empty() ? CacheFolderOverride
+                             : AppCacheFolder             ? AppCacheFolder()
+                                                          : std::string();
   std::string Location = FFileSystem->Location();
   while (!Location.empty() && (Location.back() == '/' || Location.back() == '\\')) {
     Location.pop_back();
@@ -137,23 +138,19 @@ void TGResourceDepository::ClearCache() {
 
 bool TGResourceDepository::UpdateFile(const std::string& FileName, int32_t SourceDate,
                                       TGAbstractStartupLog* Log) {
-  if (SourceDate >= 0 && FCacheFileSystem->FileAge(FileName) >= SourceDate) {
+  const TGCacheConverter Convert = CacheConverter(FileName);
+  if (!Convert || (SourceDate >= 0 && FCacheFileSystem->FileAge(FileName) >= SourceDate)) {
     return false;
   }
   if (Log && ShowsProgress(FileName)) {
     Log->Info("Caching " + FileName);
   }
   try {
-    TGObjectPtr<TGBitmap> Bitmap(new TGBitmap());
     {
       std::unique_ptr<TGStream> Source = FFileSystem->CreateStream(FileName, fmOpenRead);
-      Bitmap->LoadFromStream(*Source);
-    }
-    Bitmap->SetCompressed(true);
-    FCacheFileSystem->ForceDirectories(ResourceFolder(FileName));
-    {
+      FCacheFileSystem->ForceDirectories(ResourceFolder(FileName));
       std::unique_ptr<TGStream> Target = FCacheFileSystem->CreateStream(FileName, fmCreate);
-      Bitmap->SaveSpr(*Target);
+      Convert(*Source, *Target);
     }
     FCacheFileSystem->FileSetDate(FileName, SourceDate);
   } catch (...) {
@@ -185,7 +182,7 @@ void TGResourceDepository::PrepareCache(TGAbstractStartupLog* Log) {
   const int32_t Count = Sources.Count();
   for (int32_t I = 0; I < Count; ++I) {
     const std::string& FileName = Sources[I];
-    if (ResourceClass(FileName) != TGSprite::StaticClass()) {
+    if (!CacheConverter(FileName)) {
       continue;
     }
     try {

@@ -1,10 +1,10 @@
 #include "resources/UGResourceLibrary.h"
 
-#include "app/UGAppParams.h"
 #include "base/UGDebug.h"
 #include "base/UGStrUtils.h"
 #include "io/UGFileSystem.h"
 #include "object/UGClassBuilder.h"
+#include "resources/UGAbstractStartupLog.h"
 #include "resources/UGResource.h"
 
 #include <chrono>
@@ -28,7 +28,22 @@ void TGResourceLibrary::SetAllowHotLoad(bool Value) {
   }
 }
 
+namespace {
+TGResourceLibrary* MainLibrary = nullptr;
+} // namespace
+
+TGResourceLibrary* MainResourceLibrary() {
+  return MainLibrary;
+}
+
+void SetMainResourceLibrary(TGResourceLibrary* Library) {
+  MainLibrary = Library;
+}
+
 void TGResourceLibrary::Destroy() {
+  if (MainLibrary == this) {
+    MainLibrary = nullptr;
+  }
   SetAllowHotLoad(false);
   Clear();
   inherited::Destroy();

@@ -75,3 +75,9 @@ private:
   std::vector<std::string> FLoading; // URLs whose loading is under way (a resource asking for
                                      // itself must not recurse)
 };
+
+// The program's resource library, for code that is given none (texts, sounds played by URL):
+// the application sets it when it makes its library; none before that, and again once the
+// library is freed.
+TGResourceLibrary* MainResourceLibrary();
+void SetMainResourceLibrary(TGResourceLibrary* Library);

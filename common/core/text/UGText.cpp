@@ -1,6 +1,5 @@
 #include "text/UGText.h"
 
-#include "app/UGApp.h"
 #include "base/UGError.h"
 #include "base/UGStrUtils.h"
 #include "drawables/UGSprite.h"
@@ -139,7 +138,7 @@ void TGText::Destroy() {
 }
 
 TGResourceLibrary* TGText::Library() const {
-  return FLibrary ? FLibrary : (App ? App->ResourceLib() : nullptr);
+  return FLibrary ? FLibrary : MainResourceLibrary();
 }
 
 void TGText::SetData(std::string_view Value) {

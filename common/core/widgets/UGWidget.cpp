@@ -1,7 +1,7 @@
 #include "widgets/UGWidget.h"
 
-#include "app/UGApplication.h"
 #include "audio/UGAudio.h"
+#include "base/UGMessageLoop.h"
 #include "base/UGStrUtils.h"
 #include "drawables/UGGraphic.h"
 #include "drawables/UGParticle.h"
@@ -472,8 +472,8 @@ void TGWidget::WaitWhileInState(TGWidgetState Waiting) {
       }
     }
   } Unlink{&Record};
-  while (!Record.Destroyed && FState == Waiting && Application && !Application->Terminated())
-    Application->HandleMessage();
+  while (!Record.Destroyed && FState == Waiting && MessageLoop && !MessageLoop->Terminated())
+    MessageLoop->HandleMessage();
 }
 
 void TGWidget::Deactivate() {

@@ -1,20 +1,22 @@
 #include "widgets/UGWindow.h"
 
-#include "app/UGApp.h"
 #include "object/UGClassBuilder.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGCheckBox.h"
 #include "widgets/UGLabel.h"
+#include "widgets/UGWindowHost.h"
 
 #include <algorithm>
 #include <cmath>
 
 G_IMPLEMENT_CLASS(TGWindow)
 
+IGWindowHost* WindowHost = nullptr;
+
 namespace {
 
 TGPoint MousePos() {
-  return App ? App->MousePos() : TGPoint{};
+  return WindowHost ? WindowHost->MousePos() : TGPoint{};
 }
 
 // Visible, enabled, focusable descendants of W, depth first; a hidden or disabled child is
@@ -167,7 +169,8 @@ void TGWindow::Update(float DeltaTime) {
 
 void TGWindow::UpdateMouse() {
   const TGPoint P = MousePos();
-  if (FPressedWidget && FPressedWidget->AllowDrag() && App && App->ButtonHeld(mbLeft)) {
+  if (FPressedWidget && FPressedWidget->AllowDrag() && WindowHost &&
+      WindowHost->ButtonHeld(mbLeft)) {
     TGWidget* W = FPressedWidget;
     W->SetLeft(W->Left() + static_cast<float>(P.X - FDragMouse.X));
     W->SetTop(W->Top() + static_cast<float>(P.Y - FDragMouse.Y));
@@ -342,19 +345,19 @@ void TGWindow::UpdateTree(float DeltaTime) {
 }
 
 bool TGWindow::CoversEntireScreen() const {
-  if (!App) {
+  if (!WindowHost) {
     return false;
   }
-  const TGAppParams& P = App->Parameters();
-  return std::fabs(FWidth - static_cast<float>(P.Width)) < 0.001f &&
-         std::fabs(FHeight - static_cast<float>(P.Height)) < 0.001f;
+  const TGPoint Screen = WindowHost->ScreenSize();
+  return std::fabs(FWidth - static_cast<float>(Screen.X)) < 0.001f &&
+         std::fabs(FHeight - static_cast<float>(Screen.Y)) < 0.001f;
 }
 
 TGWindow* TGWindow::ShowModal() {
-  if (!App) {
+  if (!WindowHost) {
     throw Error("Window \"%s\" cannot be shown: there is no application", FName);
   }
-  TGWindow* Background = App->GetTopWindow();
+  TGWindow* Background = WindowHost->GetTopWindow();
   if (Background && Background != this) {
     // Kept only while it lives: a window freed during the modal loop is forgotten.
     FBackgroundWindow = Background;
@@ -371,7 +374,7 @@ TGWindow* TGWindow::ShowModal() {
     }
   } BackgroundEnd{this};
   Show({});
-  App->Show(this);
+  WindowHost->Show(this);
   return this;
 }
 

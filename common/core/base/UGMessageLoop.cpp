@@ -1,0 +1,3 @@
+#include "base/UGMessageLoop.h"
+
+IGMessageLoop* MessageLoop = nullptr;
