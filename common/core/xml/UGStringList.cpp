@@ -20,9 +20,17 @@ void TGStringList::AssignTo(TGObject* Dest) const {
 }
 
 void TGStringList::LoadFromXML(const TGXMLNode* Node, std::string_view ItemName) {
-  FStringList.Clear();
+  // Read into a list of the same rules first: an element that fails leaves the list as it was.
+  TGFastStringList Loaded;
+  Loaded.SetCaseSensitive(FStringList.CaseSensitive());
+  Loaded.SetSorted(FStringList.Sorted());
+  Loaded.SetDuplicates(FStringList.Duplicates());
   for (const TGXMLNode* Item : *Node->GetChilds(ItemName)) {
-    FStringList.Add(Item->GetStrAttr("Value"));
+    Loaded.Add(Item->GetStrAttr("Value"));
+  }
+  FStringList.Clear();
+  for (const TGFastStringList::TItem& Item : Loaded) {
+    FStringList.Add(Item.String);
   }
 }
 

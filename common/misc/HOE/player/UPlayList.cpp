@@ -9,6 +9,8 @@
 #include "xml/UGXMLNode.h"
 
 #include <chrono>
+#include <utility>
+#include <vector>
 
 G_IMPLEMENT_CLASS(TPlayList)
 
@@ -461,26 +463,41 @@ void TPlayList::Update(float DeltaSeconds) {
 // --- Saved form ----------------------------------------------------------------------------------
 
 void TPlayList::LoadFromXML(const TGXMLNode* Node) {
-  FList.Clear();
-  FIgnoreList.Clear();
-  FCurrentIdx = Node->GetIntAttrDef("CurrentItem", FCurrentIdx);
-  FShuffled = Node->GetBoolAttrDef("Shuffled", FShuffled);
-  FStopped = Node->GetBoolAttrDef("Stopped", FStopped);
-  FEnabled = Node->GetBoolAttrDef("Enabled", FEnabled);
-  int32_t V = Node->GetIntAttrDef("Volume", FVolume);
-  if (V < 0 || V > 100) {
+  // Everything is read and checked before the playlist changes: a saved form that fails to load
+  // leaves it as it was.
+  const int32_t CurrentIdx = Node->GetIntAttrDef("CurrentItem", FCurrentIdx);
+  const bool Shuffled = Node->GetBoolAttrDef("Shuffled", FShuffled);
+  const bool Stopped = Node->GetBoolAttrDef("Stopped", FStopped);
+  const bool Enabled = Node->GetBoolAttrDef("Enabled", FEnabled);
+  const int32_t Volume = Node->GetIntAttrDef("Volume", FVolume);
+  if (Volume < 0 || Volume > 100) {
     throw ERangeError("Range check error");
   }
-  FVolume = V;
+  std::vector<std::pair<std::string, int32_t>> Tracks;
   for (const TGXMLNode* T : *Node->GetChilds("Track")) {
     std::string URL = T->GetStrAttrDef("URL", "");
-    int32_t Order = T->GetIntAttr("Order");
+    const int32_t Order = T->GetIntAttr("Order");
+    Tracks.emplace_back(std::move(URL), Order);
+  }
+  std::vector<std::string> Disallowed;
+  for (const TGXMLNode* T : *Node->GetChilds("DisallowedTrack")) {
+    Disallowed.push_back(T->GetStrAttrDef("URL", ""));
+  }
+
+  FCurrentIdx = CurrentIdx;
+  FShuffled = Shuffled;
+  FStopped = Stopped;
+  FEnabled = Enabled;
+  FVolume = Volume;
+  FList.Clear();
+  for (const auto& [URL, Order] : Tracks) {
     if (!URL.empty() && FList.IndexOf(URL) < 0) {
       FList.AddData(URL, Order);
     }
   }
-  for (const TGXMLNode* T : *Node->GetChilds("DisallowedTrack")) {
-    FIgnoreList.Add(T->GetStrAttrDef("URL", ""));
+  FIgnoreList.Clear();
+  for (const std::string& URL : Disallowed) {
+    FIgnoreList.Add(URL);
   }
   PreloadTracks(-1);
   if (!FStopped) {

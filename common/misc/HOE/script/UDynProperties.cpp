@@ -109,9 +109,14 @@ TGVariant ValueFromText(int Type, const std::string& Text) {
 } // namespace
 
 void TDynProperties::LoadFromXML(const TGXMLNode* XML) {
+  // Every property is read before any is added: a saved form that fails adds none.
+  std::vector<std::pair<std::string, TGVariant>> Loaded;
   for (const TGXMLNode* Node : *XML->GetChilds("DynProperty")) {
     int Type = Node->GetIntAttr("Type");
-    AddProperty(Node->GetStrAttr("Name"), ValueFromText(Type, Node->GetStrAttr("Value")));
+    Loaded.emplace_back(Node->GetStrAttr("Name"), ValueFromText(Type, Node->GetStrAttr("Value")));
+  }
+  for (auto& [Name, Value] : Loaded) {
+    AddProperty(Name, Value);
   }
 }
 

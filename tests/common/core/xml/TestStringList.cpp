@@ -29,6 +29,8 @@ TEST(StringList, SavesAndLoadsThroughTheOwnersElement) {
   TGObjectPtr<TGXMLNode> Node(new TGXMLNode("X"));
   EXPECT_THROW(Node->Assign(List.get()), EInvalidCast);
 
-  Root->AddChild("PreloadResource"); // no "Value"
+  // An element without "Value" fails the load and leaves the list as it was.
+  Root->AddChild("PreloadResource");
   EXPECT_THROW(Back->LoadFromXML(Root.get(), "PreloadResource"), EGException);
+  EXPECT_EQ(Back->StringList().Count(), 0);
 }

@@ -197,21 +197,35 @@ TEST_F(PlayListTest, TheSavedFormRoundTripsAndBadValuesFail) {
     return Saved->SaveToString();
   }());
 
-  // A missing "Shuffled" keeps the setting; bad values fail the load.
-  TGObjectPtr<TGXMLNode> Partial(new TGXMLNode("PlayList"));
+  // A missing "Shuffled" keeps the setting; bad values fail the load and leave the playlist
+  // as it was, tracks, current item and settings alike.
+  Copy->LoadFromXML(Again.get());
   Copy->SetShuffled(true);
+  TGObjectPtr<TGXMLNode> Partial(new TGXMLNode("PlayList"));
+  Partial->SetBoolAttr("Stopped", true);
   Copy->LoadFromXML(Partial.get());
   EXPECT_TRUE(Copy->Shuffled());
-  Partial->SetIntAttr("Volume", 101);
-  EXPECT_THROW(Copy->LoadFromXML(Partial.get()), ERangeError);
+  Copy->LoadFromXML(Again.get());
+  TGObjectPtr<TGXMLNode> Before(Copy->SaveToXML());
+  TGObjectPtr<TGXMLNode> BadVolume(new TGXMLNode("PlayList"));
+  BadVolume->SetIntAttr("CurrentItem", 1);
+  BadVolume->SetBoolAttr("Shuffled", true);
+  BadVolume->SetIntAttr("Volume", 101);
+  EXPECT_THROW(Copy->LoadFromXML(BadVolume.get()), ERangeError);
+  EXPECT_EQ(TGObjectPtr<TGXMLNode>(Copy->SaveToXML())->SaveToString(), Before->SaveToString());
   TGObjectPtr<TGXMLNode> NoOrder(new TGXMLNode("PlayList"));
+  NoOrder->SetIntAttr("CurrentItem", 2);
+  NoOrder->SetIntAttr("Volume", 10);
   NoOrder->AddChild("Track")->SetStrAttr("URL", "Music\\A.ogg");
+  NoOrder->AddChild("DisallowedTrack")->SetStrAttr("URL", "Music\\B.ogg");
   try {
     Copy->LoadFromXML(NoOrder.get());
     FAIL() << "a track without an order loaded";
   } catch (const EGException& E) {
     EXPECT_NE(E.Text().find("Attribute \"Order\" not found"), std::string::npos) << E.Text();
   }
+  EXPECT_EQ(TGObjectPtr<TGXMLNode>(Copy->SaveToXML())->SaveToString(), Before->SaveToString());
+  EXPECT_EQ(Current(), List->TrackAtOrder(3));
 }
 
 TEST_F(PlayListTest, EndedTracksSwitchOrStop) {

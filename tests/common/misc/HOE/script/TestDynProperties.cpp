@@ -75,6 +75,13 @@ TEST(DynProperties, BadTypeCodesFail) {
     EXPECT_EQ(E.Text(), "Unsupported type: $000E");
   }
   EXPECT_THROW(Load("-1"), EGException);
+  // A saved form with one bad property adds none of the others.
+  TGObjectPtr<TGXMLNode> Mixed(new TGXMLNode("x"));
+  Mixed->LoadFromString("<x><DynProperty Name='Good' Type='3' Value='5'/>"
+                        "<DynProperty Name='Bad' Type='14' Value='1'/></x>");
+  TGObjectPtr<TDynProperties> P(new TDynProperties());
+  EXPECT_THROW(P->LoadFromXML(Mixed.get()), EGException);
+  EXPECT_TRUE(P->GetProp("Good").IsEmptyOrNull());
   EXPECT_THROW(Load("3x"), EGException); // not a number: type 0 is unsupported
   Load("256");
   Load("18");
