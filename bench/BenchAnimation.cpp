@@ -2,7 +2,7 @@
 // picture channels whose positions, angles and opacities are keyed, advanced by a 90 fps frame
 // and drawn, as location and screen animations are. Variants: the clock and channel updates
 // alone, update and draw, and every other channel masked by the next.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "animation/UGAnimation.h"
 #include "animation/UGLivePicture.h"
 #include "drawables/UGSprite.h"
@@ -60,7 +60,8 @@ struct TScene {
     return A;
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   std::vector<TGObjectPtr<TGSprite>> Sprites;
 };
 

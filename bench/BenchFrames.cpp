@@ -1,5 +1,6 @@
 // 900 real frames headless with an empty window: the mean frame interval, the 99th-percentile
 // error against 1/90 s, and the process's CPU time per second of running.
+#include "TestProgram.h"
 #include "app/UGApp.h"
 #include "app/UGAppFramework.h"
 #include "app/UGApplication.h"
@@ -43,22 +44,13 @@ double CpuSeconds() {
 }
 
 void Frames900(benchmark::State& State) {
-  char Pattern[] = "/tmp/hoe-bench-XXXXXX";
-  std::string Folder = ::mkdtemp(Pattern);
-  WriteFile(Folder + "/VersionInfo.xml",
-            "<VersionInfo CompanyName='Bench' ProductName='Frames' ProductVersion='1.0'/>");
-  ForceDirectories(Folder + "/Resources");
-  ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
-  ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
   for (auto _ : State) {
-    THostWindow::Options Options;
-    Options.Headless = true;
-    THostWindow Window(Options);
-    TGApplication Loop; // declared after the window: it lets go of the window first
-    Loop.SetMainWindow(&Window);
+    TTestProgram Program("Frames", "1.0");
+    ForceDirectories(Program.File("Resources"));
+    THostWindow& Window = Program.Window();
+    TGApplication& Loop = Program.Loop();
     TGAbstractStartupLog Log;
-    auto Frame = std::make_unique<TGAppFramework>(Folder);
+    TGAppFramework* Frame = &Program.Frame();
     TGAppParams Params;
     Params.Control = &Window;
     Params.Width = 800;
@@ -101,9 +93,7 @@ void Frames900(benchmark::State& State) {
     Steady /= static_cast<double>(Intervals.size() - 10);
     State.counters["steady_mean_error_pct"] = (Steady / (1000.0 / 90.0) - 1.0) * 100.0;
     State.counters["cpu_pct"] = Cpu / Wall * 100.0;
-    Frame.reset();
   }
-  DeleteTree(Folder);
 }
 BENCHMARK(Frames900)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -1,6 +1,6 @@
 // Frames of many small textured quads, headless (SDL's offscreen driver on llvmpipe): one draw
 // call per quad as immediate drawing does it, and 100 quads per call as the sprite batch does.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "graphics/UGTexture.h"
 #include "graphics/UGVertexBuffer.h"
@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int CWidth = TBenchScreen::CWidth;
-constexpr int CHeight = TBenchScreen::CHeight;
+constexpr int CWidth = CScreenWidth;
+constexpr int CHeight = CScreenHeight;
 constexpr int CQuadSize = 24;
 
 struct TVertex {
@@ -48,7 +48,8 @@ struct TScene {
     V[5] = E;
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   TGObjectPtr<TGSimpleTexture> Texture;
 };
 

@@ -1,7 +1,7 @@
 // Particles, headless (SDL's offscreen driver on llvmpipe): a particle system of 2,000 simple
 // particles updated and drawn per frame, and what one particle costs to make, scripted (its
 // whole life simulated at birth) and simple.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "drawables/UGSprite.h"
 #include "drawables/UGSymbol.h"
 #include "graphics/UGBitmap.h"
@@ -26,7 +26,8 @@ struct TParticleScene {
     Sprite->LoadFromBitmap(*Bitmap);
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   TGObjectPtr<TGSprite> Sprite;
 };
 
@@ -40,8 +41,8 @@ TGObjectPtr<TGSimpleParticleEmitter> SimpleEmitter() {
   TGObjectPtr<TGSimpleParticleEmitter> E(TGChannel::Create<TGSimpleParticleEmitter>(nullptr));
   E->ParticleSample()->SetResValue(0, Scene().Sprite.get());
   E->Shape()->SetValue(0, TGVariant(int32_t{esArea}));
-  E->Width()->SetRealValue(0, TBenchScreen::CWidth);
-  E->Height()->SetRealValue(0, TBenchScreen::CHeight);
+  E->Width()->SetRealValue(0, CScreenWidth);
+  E->Height()->SetRealValue(0, CScreenHeight);
   E->ParticleLifeTime()->SetRealValue(0, 1e6f);
   E->GravityForce()->SetRealValue(0, 0);
   E->Velocity()->SetRealValue(0, 20);
@@ -55,8 +56,8 @@ void BM_SimpleParticlesFrame(benchmark::State& State) {
   TGObjectPtr<TGSimpleParticleEmitter> E = SimpleEmitter();
   TGParticleSystem* System = E->ParticleSystem();
   for (int32_t I = 0; I < Count; ++I) {
-    TGGraphic* P = E->CreateParticle(static_cast<float>(I * 7 % TBenchScreen::CWidth),
-                                     static_cast<float>(I * 13 % TBenchScreen::CHeight),
+    TGGraphic* P = E->CreateParticle(static_cast<float>(I * 7 % CScreenWidth),
+                                     static_cast<float>(I * 13 % CScreenHeight),
                                      static_cast<float>(I % 360), 0, 0, 1e6f);
     P->SetOwner(System);
     System->Add(P);

@@ -1,5 +1,6 @@
 // Looking up 10,000 loaded URLs, and loading 1,000 small resources on the loader worker while
 // the main thread keeps running 90 frames per second (its worst frame time is reported).
+#include "TempDir.h"
 #include "app/UGClassTables.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
@@ -17,10 +18,9 @@
 namespace {
 
 struct TContent {
-  std::string Root;
+  TTempDir Scratch{"hoe-bres"};
+  const std::string Root = Scratch.Str();
   TContent(int Files) {
-    char Pattern[] = "/tmp/hoe-bres-XXXXXX";
-    Root = ::mkdtemp(Pattern);
     for (int Folder = 0; Folder < 10; ++Folder) {
       ForceDirectories(Root + "/cfg/Set" + std::to_string(Folder));
     }
@@ -30,7 +30,6 @@ struct TContent {
     }
     RegisterEngineClasses();
   }
-  ~TContent() { DeleteTree(Root); }
   static std::string URL(int I) {
     return "Set" + std::to_string(I % 10) + "\\Item" + std::to_string(I) + ".cfg";
   }

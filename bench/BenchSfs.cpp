@@ -1,6 +1,7 @@
 // The single-file archive: reading a large stored file against a plain file, reading a
 // zlib-compressed file against zlib alone, opening an archive of 10,000 files and packing a
 // folder of 10,000 small files.
+#include "TempDir.h"
 #include "io/UGStream.h"
 #include "sfs/USFSFileStream.h"
 #include "sfs/USingleFileSystem.h"
@@ -25,25 +26,9 @@ constexpr int SmallFiles = 10000;
 constexpr int64_t Chunk = 1 << 20;
 
 // A scratch folder for the whole run, removed at exit.
-class TScratch {
-public:
-  TScratch() {
-    char Template[] = "/tmp/hoe-bench-sfs-XXXXXX";
-    FRoot = ::mkdtemp(Template);
-  }
-  ~TScratch() {
-    std::error_code Ec;
-    fs::remove_all(FRoot, Ec);
-  }
-  const std::string& Root() const { return FRoot; }
-
-private:
-  std::string FRoot;
-};
-
-const std::string& Scratch() {
-  static TScratch S;
-  return S.Root();
+std::string Scratch() {
+  static TTempDir S("hoe-bench-sfs");
+  return S.Str();
 }
 
 std::string Noise(int64_t Size, uint32_t Seed) {

@@ -1,7 +1,7 @@
 // Sprites per frame, headless (SDL's offscreen driver on llvmpipe): small pictures packed into
 // shared pages, drawn through symbols and the sprite batch, as windows and game objects draw.
 // The sprites-per-frame counter is how many fit in one frame at 90 frames per second.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "drawables/UGSprite.h"
 #include "drawables/UGSymbol.h"
 #include "graphics/UGBitmap.h"
@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int CWidth = TBenchScreen::CWidth;
-constexpr int CHeight = TBenchScreen::CHeight;
+constexpr int CWidth = CScreenWidth;
+constexpr int CHeight = CScreenHeight;
 
 struct TScene {
   TScene() {
@@ -48,7 +48,8 @@ struct TScene {
     }
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   std::vector<TGObjectPtr<TGSprite>> Sprites;
   std::vector<TGObjectPtr<TGSymbol>> Symbols;
 };

@@ -1,7 +1,7 @@
 // Laying out and drawing a long text every frame, headless (SDL's offscreen driver on llvmpipe),
 // with the demo's 18-pixel DejaVu font: a text of a few thousand words in an 780-pixel column,
 // laid out again each frame (as a changed text is) or only drawn from the cached layout.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGNativeFileSystem.h"
@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int CWidth = TBenchScreen::CWidth;
-constexpr int CHeight = TBenchScreen::CHeight;
+constexpr int CWidth = CScreenWidth;
+constexpr int CHeight = CScreenHeight;
 
 struct TScene {
   TScene() {
@@ -43,7 +43,8 @@ struct TScene {
     return S;
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   TGObjectPtr<TGResourceLibrary> Library;
   TGFont* Font = nullptr;
   TGObjectPtr<TGText> Text;

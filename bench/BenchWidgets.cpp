@@ -3,7 +3,7 @@
 // 800 × 600 screen, with the demo's pictures and text font. The CPU column is the main thread's
 // time per frame (the tree's update, its drawing and the present); the wall time adds the
 // rasteriser's own threads.
-#include "BenchScreen.h"
+#include "HeadlessScreen.h"
 #include "app/UGClassTables.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGNativeFileSystem.h"
@@ -32,8 +32,8 @@ struct TScene {
   // Widgets of 40 × 30 in rows of 20, cycling through a picture, a button and a label.
   TGWindow* MakeWindow(int Count) {
     TGWindow* W = New<TGWindow>();
-    W->SetWidth(TBenchScreen::CWidth);
-    W->SetHeight(TBenchScreen::CHeight);
+    W->SetWidth(CScreenWidth);
+    W->SetHeight(CScreenHeight);
     W->SetGfx(Gfx("Widgets\\Background.png"));
     auto* Font = ObjectCast<TGFont>(Library->GetResource("Text.fnt"));
     static const char* const Faces[] = {"Widgets\\ButtonUp.png", "Widgets\\ButtonOver.png",
@@ -74,7 +74,8 @@ struct TScene {
     return W;
   }
 
-  TBenchScreen Screen; // first member: everything below goes before the device
+  THeadlessScreen Screen{CScreenWidth,
+                         CScreenHeight}; // first member: everything below goes before the device
   TGObjectPtr<TGResourceLibrary> Library;
 };
 

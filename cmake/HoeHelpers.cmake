@@ -45,8 +45,8 @@ function(hoe_test name)
     set(defaults ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaults.cpp)
   endif()
   add_executable(${name} ${ARG_SOURCES} ${defaults})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main hoe_warnings)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} hoe_test_support GTest::gtest
+                                        GTest::gtest_main hoe_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "HOE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()
@@ -55,8 +55,8 @@ endfunction()
 function(hoe_bench name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark hoe_warnings)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} hoe_test_support benchmark::benchmark
+                                        hoe_warnings)
 endfunction()
 
 # hoe_fuzz(NAME SOURCES... DEPS ...): one libFuzzer target.

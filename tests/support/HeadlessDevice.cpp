@@ -1,9 +1,7 @@
 #include "HeadlessDevice.h"
 
+#include "HeadlessScreen.h"
 #include "graphics/UGBitmap.h"
-#include "platform/UHostWindow.h"
-
-#include <cstdlib>
 
 THostWindow* THeadlessDeviceTest::Window = nullptr;
 
@@ -11,13 +9,7 @@ void THeadlessDeviceTest::SetUpTestSuite() {
   if (Window) {
     return;
   }
-  setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  THostWindow::Options Opts;
-  Opts.Title = "drawing test";
-  Opts.Width = CWidth;
-  Opts.Height = CHeight;
-  Opts.Headless = true;
-  Window = new THostWindow(Opts);
+  Window = MakeHeadlessWindow(CWidth, CHeight, "drawing test").release();
 }
 
 void THeadlessDeviceTest::TearDownTestSuite() {
@@ -26,8 +18,7 @@ void THeadlessDeviceTest::TearDownTestSuite() {
 }
 
 void THeadlessDeviceTest::SetUp() {
-  Device.reset(new TGGraphicsDevice(nullptr));
-  Device->Initialize(CWidth, CHeight, Window, false, false, false, false);
+  Device = MakeDevice(*Window, CWidth, CHeight);
 }
 
 void THeadlessSceneTest::SetUp() {

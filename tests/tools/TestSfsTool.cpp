@@ -1,5 +1,6 @@
 // The sfs tool end to end: it is run as a program on a temporary folder, and its archives, its
 // output and its exit codes are checked.
+#include "TempDir.h"
 #include "io/UGFileUtils.h"
 #include "sfs/USFSUserFileStream.h"
 #include "sfs/USingleFileSystem.h"
@@ -50,8 +51,6 @@ std::string Text(size_t Lines) {
 class SfsToolTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    char Template[] = "/tmp/hoe-sfstool-XXXXXX";
-    Root = ::mkdtemp(Template);
     Source = Root + "/content";
     Archive = Root + "/Resources.sfs";
     Files = {
@@ -68,8 +67,6 @@ protected:
     }
     fs::create_directories(Source + "/Empty/Folder");
   }
-  void TearDown() override { DeleteTree(Root); }
-
   TRun Sfs(const std::vector<std::string>& Args) {
     const std::string OutName = Root + "/stdout", ErrName = Root + "/stderr";
     posix_spawn_file_actions_t Actions;
@@ -132,7 +129,9 @@ protected:
     return L;
   }
 
-  std::string Root, Source, Archive;
+  TTempDir Scratch{"hoe-sfstool"};
+  const std::string Root = Scratch.Str();
+  std::string Source, Archive;
   std::map<std::string, std::string> Files;
 };
 

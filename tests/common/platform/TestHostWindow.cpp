@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "platform/UHostServices.h"
 #include "platform/UHostWindow.h"
 #include "platform/UKeyCodes.h"
@@ -38,24 +39,6 @@ public:
 private:
   std::string FName;
   std::optional<std::string> FOld;
-};
-
-class TTempFolder {
-public:
-  TTempFolder() {
-    std::string Pattern = (fs::temp_directory_path() / "host-test-XXXXXX").string();
-    if (!mkdtemp(Pattern.data()))
-      throw std::runtime_error("mkdtemp failed");
-    FPath = Pattern;
-  }
-  ~TTempFolder() {
-    std::error_code Ignored;
-    fs::remove_all(FPath, Ignored);
-  }
-  const fs::path& Path() const { return FPath; }
-
-private:
-  fs::path FPath;
 };
 
 // Key table -----------------------------------------------------------------------------------
@@ -446,7 +429,7 @@ TEST(MessageBoxes, GoToStandardErrorWhenNoBoxCanOrShouldBeShown) {
 // Single instance ------------------------------------------------------------------------------
 
 TEST(SingleInstance, SecondGuardFailsAndRaisesTheFirst) {
-  TTempFolder Runtime;
+  TTempDir Runtime;
   TScopedEnv Env("XDG_RUNTIME_DIR", Runtime.Path().c_str());
   TSingleInstanceGuard First("My Game: Deluxe/Edition");
   EXPECT_EQ(fs::path(First.LockPath()).parent_path(), Runtime.Path());
@@ -474,7 +457,7 @@ TEST(SingleInstance, SecondGuardFailsAndRaisesTheFirst) {
 }
 
 TEST(SingleInstance, WithoutARuntimeFolderTheLockIsPerUserInTemp) {
-  TTempFolder Temp;
+  TTempDir Temp;
   TScopedEnv Runtime("XDG_RUNTIME_DIR", nullptr);
   TScopedEnv TempDir("TMPDIR", Temp.Path().c_str());
   TSingleInstanceGuard Guard("Game");
@@ -492,7 +475,7 @@ TEST(SingleInstance, UncreatableLockFileThrows) {
 // Links ----------------------------------------------------------------------------------------
 
 TEST(OpenURL, PassesTheLinkUnchangedWithoutAShell) {
-  TTempFolder Bin;
+  TTempDir Bin;
   const fs::path Out = Bin.Path() / "args";
   {
     std::ofstream Script(Bin.Path() / "xdg-open");
@@ -513,7 +496,7 @@ TEST(OpenURL, PassesTheLinkUnchangedWithoutAShell) {
 }
 
 TEST(OpenURL, FailsWithoutAHandlerOrForOptionLikeLinks) {
-  TTempFolder Empty;
+  TTempDir Empty;
   {
     TScopedEnv Path("PATH", Empty.Path().c_str());
     EXPECT_FALSE(OpenURL("https://example.com/"));

@@ -1,5 +1,6 @@
 // Crafted damaged archives: every check made when opening an archive, reading a file and
 // opening a compressed stream must fail with a clear error, never crash or hang.
+#include "TempDir.h"
 #include "base/UGError.h"
 #include "io/UGFileUtils.h"
 #include "sfs/UPPMd.h"
@@ -447,7 +448,8 @@ TEST_F(SFSCorruptStreams, TornTailIsCutOnlyWhenWritable) {
 
 TEST(SFSCorruptParts, NextNamesAreCheckedAndRepeatsStop) {
   namespace fs = std::filesystem;
-  fs::path Dir = fs::temp_directory_path() / ("sfs_parts_" + std::to_string(::getpid()));
+  TTempDir Scratch("sfs_parts");
+  const fs::path Dir = Scratch.Path();
   fs::create_directories(Dir / "sub");
   const std::string Name = (Dir / "sub" / "p.sfs").string();
   std::string Data(20000, 'p');
@@ -485,7 +487,6 @@ TEST(SFSCorruptParts, NextNamesAreCheckedAndRepeatsStop) {
   First.replace(16, 8, std::string("../evil\0", 8));
   WriteFile(Name, First);
   EXPECT_EQ(ReadF().substr(0, 6), "error:");
-  fs::remove_all(Dir);
 }
 
 TEST(SFSCorruptFuzz, RandomDamageNeverCrashes) {

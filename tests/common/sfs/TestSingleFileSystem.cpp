@@ -1,5 +1,6 @@
 // The archive file system: paths, listing against the same tree on disk, folder deletion,
 // read-only archives, the locking variant under two threads, and usage statistics.
+#include "TempDir.h"
 #include "io/UGFSUsageStatistics.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
@@ -53,19 +54,14 @@ std::string Pattern(size_t Size, uint32_t Seed) {
 
 class SingleFileSystemTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    char Template[] = "/tmp/hoe-gsfs-XXXXXX";
-    Root = ::mkdtemp(Template);
-    Archive = Root + "/Resources.sfs";
-  }
-  void TearDown() override { DeleteTree(Root); }
+  void SetUp() override { Archive = Scratch.File("Resources.sfs"); }
 
   TGObjectPtr<TGSingleFileSystem> Open(uint16_t Mode, bool Compact = false) {
     return TGObjectPtr<TGSingleFileSystem>(
         New<TGSingleFileSystem>(nullptr, Archive, Mode, Compact));
   }
 
-  std::string Root;
+  TTempDir Scratch{"hoe-gsfs"};
   std::string Archive;
 };
 
@@ -124,7 +120,7 @@ TEST_F(SingleFileSystemTest, GeometryFollowsCompactMode) {
 }
 
 TEST_F(SingleFileSystemTest, ListingMatchesTheSameTreeOnDisk) {
-  const std::string Disk = Root + "/tree";
+  const std::string Disk = Scratch.File("tree");
   const std::map<std::string, std::string> Files = {
       {"readme.txt", "r"},
       {"Images/Hero/Idle.png", "idle"},
@@ -260,7 +256,7 @@ TEST_F(SingleFileSystemTest, StatisticsCountOpensAcrossRuns) {
     Put(*FS, "secret.txt", "s");
     ASSERT_EQ(FS->SetFileAttributes("secret.txt", faHidden), 0);
   }
-  const std::string Report = Root + "/report.txt";
+  const std::string Report = Scratch.File("report.txt");
   {
     auto FS = Open(fmOpenRead);
     FS->EnableUsageStatistics();

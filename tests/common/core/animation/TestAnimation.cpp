@@ -2,6 +2,7 @@
 // the ".ani" format and its errors, copies, hit tests through channel transforms, nested
 // animations, and masks drawn to exact pixels on the headless device.
 #include "HeadlessDevice.h"
+#include "TempDir.h"
 #include "animation/UGAnimation.h"
 #include "animation/UGLivePicture.h"
 #include "animation/UGSceneChannel.h"
@@ -624,9 +625,8 @@ TEST_F(AnimationDraw, EditorOverlaysDrawFrameButNotInsideMasks) {
 }
 
 TEST_F(AnimationDraw, ComplicationTesterMeasuresEachUrlOnce) {
-  const std::string File =
-      (std::filesystem::temp_directory_path() / ("anitest_" + std::to_string(getpid()) + ".txt"))
-          .string();
+  TTempDir Scratch("anitest");
+  const std::string File = Scratch.File("complication.txt");
   TGAnimationComplicationTester& T = GetAnimationComplicationTester();
   T.SetFileName(File);
   T.SetEnabled(true);
@@ -639,7 +639,6 @@ TEST_F(AnimationDraw, ComplicationTesterMeasuresEachUrlOnce) {
   std::ifstream In(File);
   std::stringstream S;
   S << In.rdbuf();
-  std::remove(File.c_str());
   // One line per animation, "%d: %s": the milliseconds, then the URL.
   const std::string Text = S.str();
   const size_t Colon = Text.find(':');
@@ -654,7 +653,8 @@ TEST_F(AnimationDraw, AnAniShowsAnotherAniThroughAPictureChannel) {
   RegisterEngineClasses();
   TGChannel::RegisterClass(TGLivePicture::StaticClass());
   namespace fs = std::filesystem;
-  const fs::path Root = fs::temp_directory_path() / ("anitest_" + std::to_string(getpid()));
+  TTempDir Scratch("anitest");
+  const fs::path Root = Scratch.Path();
   fs::create_directories(Root / "gfx");
   std::ofstream(Root / "gfx" / "Inner.ani")
       << R"(<Animation OriginX="0" OriginY="0" Width="40" Height="20">
@@ -702,5 +702,4 @@ TEST_F(AnimationDraw, AnAniShowsAnotherAniThroughAPictureChannel) {
     EXPECT_EQ(Row(11, 24, 8), "......W.");
     EXPECT_EQ(Row(14, 24, 8), std::string(8, '.'));
   }
-  fs::remove_all(Root);
 }

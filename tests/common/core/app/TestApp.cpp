@@ -1,3 +1,4 @@
+#include "TestProgram.h"
 #include "app/UGApp.h"
 #include "app/UGAppFramework.h"
 #include "app/UGAppInput.h"
@@ -107,11 +108,6 @@ class FrameTest : public ::testing::Test {
 protected:
   void SetUp() override {
     Events.clear();
-    char Pattern[] = "/tmp/hoe-frame-XXXXXX";
-    Folder = ::mkdtemp(Pattern);
-    WriteFile(Folder + "/VersionInfo.xml",
-              "<VersionInfo CompanyName='Test Works' ProductName='Frame Test' "
-              "ProductVersion='1.5.3.7'/>");
     ForceDirectories(Folder + "/Resources/cfg");
     WriteFile(Folder + "/Resources/cfg/Hello.cfg", "<Hello Who='world'/>");
     ForceDirectories(Folder + "/Resources/win");
@@ -119,29 +115,12 @@ protected:
               "<Widget ClassName='TGWindow' Name='Dialog' Left='100' Top='50' Width='400' "
               "Height='300'><Widget ClassName='TGPicture' Name='Face' Left='10' Top='10' "
               "Width='20' Height='20'/></Widget>");
-    ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    ::setenv("HOE_NO_MESSAGE_BOXES", "1", 1);
     RegisterEngineClasses();
-    Loop = std::make_unique<TGApplication>();
-    THostWindow::Options Options;
-    Options.Title = "Frame Test";
-    Options.Headless = true;
-    Window = std::make_unique<THostWindow>(Options);
-    Loop->SetMainWindow(Window.get());
-    Frame = std::make_unique<TGAppFramework>(Folder);
-    Params.Control = Window.get();
+    Params.Control = Window;
     Params.Width = 800;
     Params.Height = 600;
     Params.ResourcesLocation = "Resources.sfs";
     Params.StartupLog = &Log;
-  }
-
-  void TearDown() override {
-    Frame.reset();
-    Loop.reset(); // the loop lets go of the window before the window goes
-    Window.reset();
-    DeleteTree(Folder);
   }
 
   void StartRun() { Frame->InitRun(Params); }
@@ -159,12 +138,13 @@ protected:
     };
   }
 
-  std::string Folder;
+  TTestProgram Program{"Frame Test", "1.5.3.7"};
+  const std::string Folder = Program.Folder();
+  THostWindow* Window = &Program.Window();
+  TGApplication* Loop = &Program.Loop();
+  TGAppFramework* Frame = &Program.Frame();
   TGAbstractStartupLog Log;
   TGAppParams Params;
-  std::unique_ptr<TGApplication> Loop;
-  std::unique_ptr<THostWindow> Window;
-  std::unique_ptr<TGAppFramework> Frame;
   int64_t Tick = 0;
 };
 
@@ -257,7 +237,7 @@ TEST_F(FrameTest, AppInfoAndCommandLines) {
   } catch (const EGException& E) {
     EXPECT_EQ(E.Text(), "AppParams.Control must be specified");
   }
-  Missing.Control = Window.get();
+  Missing.Control = Window;
   try {
     TGAppFramework::CheckAppParams(Missing);
     FAIL();

@@ -1,6 +1,7 @@
 // The audio device, sound resources and states, driven through a mixer that renders into
 // buffers.
 #include "AudioTestUtils.h"
+#include "TestProgram.h"
 #include "UXMWriter.h"
 #include "app/UGApp.h"
 #include "app/UGAppFramework.h"
@@ -365,13 +366,8 @@ TEST_F(AudioDeviceTest, TheDeviceForgetsAMusicThatIsFreed) {
 
 TEST_F(AudioDeviceTest, TheApplicationPausesAudioWhileInactiveAndCollectsInItsFrames) {
   // The frame and the application object read the product's identity from their folder.
-  char Pattern[] = "/tmp/hoe-audio-app-XXXXXX";
-  std::string Folder = ::mkdtemp(Pattern);
-  std::ofstream(Folder + "/VersionInfo.xml")
-      << "<VersionInfo CompanyName='Test Works' ProductName='Audio Test' "
-         "ProductVersion='1.0.0.1'/>";
-  ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
-  auto Frame = std::make_unique<TGAppFramework>(Folder);
+  TTestProgram Program("Audio Test");
+  Program.Frame();
   TGObjectPtr<TGApp> Application(new TGApp(TGAppParams{}));
   Application->AppActivate();
   EXPECT_FALSE(AD->Paused());
@@ -388,6 +384,4 @@ TEST_F(AudioDeviceTest, TheApplicationPausesAudioWhileInactiveAndCollectsInItsFr
   Application->Idle(0);
   EXPECT_EQ(AD->AudioStates()->GetCount(), 0);
   Application.reset();
-  Frame.reset();
-  std::filesystem::remove_all(Folder);
 }

@@ -1,6 +1,7 @@
 // Drawing tests: a real OpenGL context on a headless window (SDL's offscreen driver), pixels read
 // back from the back buffer and from textures.
 #include "HeadlessDevice.h"
+#include "TempDir.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "graphics/UGTexture.h"
 #include "graphics/UGVertexBuffer.h"
@@ -623,9 +624,8 @@ TEST_F(GraphicsDevice, FrameRateAndScene) {
 
 TEST_F(GraphicsDevice, ScreenshotsTakeTheNextFreeNumber) {
   const fs::path Old = fs::current_path();
-  const fs::path Dir = fs::temp_directory_path() / ("gd-shots-" + std::to_string(getpid()));
-  fs::create_directories(Dir);
-  fs::current_path(Dir);
+  TTempDir Dir("gd-shots");
+  fs::current_path(Dir.Path());
   for (int I = 0; I < 5; ++I)
     std::ofstream("screenshot000" + std::to_string(I) + ".jpg") << "x";
   GD->Erase(0xFF00FF00u);
@@ -637,7 +637,6 @@ TEST_F(GraphicsDevice, ScreenshotsTakeTheNextFreeNumber) {
   EXPECT_EQ(static_cast<uint8_t>(Magic[0]), 0xFF);
   EXPECT_EQ(static_cast<uint8_t>(Magic[1]), 0xD8);
   fs::current_path(Old);
-  fs::remove_all(Dir);
 }
 
 TEST_F(GraphicsDevice, MultisampledBackBufferDrawsButTakesNoScreenshot) {

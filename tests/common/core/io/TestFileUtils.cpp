@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "base/UGError.h"
 #include "io/UGFileUtils.h"
 #include "io/UGStream.h"
@@ -8,17 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-std::string MakeTempFolder() {
-  char Pattern[] = "/tmp/hoe-test-XXXXXX";
-  return ::mkdtemp(Pattern);
-}
-
-} // namespace
-
 TEST(FileUtils, FoldersFilesAndTrees) {
-  std::string Root = MakeTempFolder();
+  TTempDir Scratch("hoe-files"), OutsideScratch("hoe-outside");
+  const std::string Root = Scratch.Str();
   EXPECT_TRUE(ForceDirectories(Root + "\\a\\b/c"));
   EXPECT_TRUE(DirectoryExists(Root + "/a/b/c"));
   WriteFile(Root + "/a/one.txt", "first");
@@ -32,17 +25,17 @@ TEST(FileUtils, FoldersFilesAndTrees) {
   EXPECT_THROW(ReadFile(Root + "/missing"), EFOpenError);
   EXPECT_GT(DiskFreeSpace(Root), 0);
   // A link to a folder outside is removed as a link; the folder it names is left alone.
-  std::string Outside = MakeTempFolder();
+  const std::string Outside = OutsideScratch.Str();
   WriteFile(Outside + "/keep.txt", "kept");
   ASSERT_EQ(::symlink(Outside.c_str(), (Root + "/a/link").c_str()), 0);
   DeleteTree(Root);
   EXPECT_FALSE(DirectoryExists(Root));
   EXPECT_EQ(ReadFile(Outside + "/keep.txt"), "kept");
-  DeleteTree(Outside);
 }
 
 TEST(FileUtils, GrantAllPermissionsNeverWidensAccess) {
-  std::string Root = MakeTempFolder();
+  TTempDir Scratch("hoe-files");
+  const std::string Root = Scratch.Str();
   std::string Name = Root + "/profile.plr";
   WriteFile(Name, "x");
   ::chmod(Name.c_str(), 0402 | 0020);
@@ -51,7 +44,6 @@ TEST(FileUtils, GrantAllPermissionsNeverWidensAccess) {
   ASSERT_EQ(::stat(Name.c_str(), &Info), 0);
   EXPECT_EQ(Info.st_mode & 0777, 0620u);
   GrantAllPermissions(Root + "/missing"); // only a diagnostic
-  DeleteTree(Root);
 }
 
 TEST(FileUtils, DataFolderFollowsXdg) {
@@ -67,7 +59,8 @@ TEST(FileUtils, DataFolderFollowsXdg) {
 }
 
 TEST(FileUtils, StreamsAndShareModes) {
-  std::string Root = MakeTempFolder();
+  TTempDir Scratch("hoe-files");
+  const std::string Root = Scratch.Str();
   std::string Name = Root + "/locked.bin";
   {
     TGFileStream W(Name, fmCreate);
@@ -96,5 +89,4 @@ TEST(FileUtils, StreamsAndShareModes) {
   TGMemoryStream Copy;
   Copy.CopyFrom(M, 0);
   EXPECT_EQ(Copy.Data(), "he");
-  DeleteTree(Root);
 }

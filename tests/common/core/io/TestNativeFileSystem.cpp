@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "io/UGFSUsageStatistics.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
@@ -12,8 +13,6 @@ namespace {
 class NativeFileSystemTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    char Pattern[] = "/tmp/hoe-nfs-XXXXXX";
-    Root = ::mkdtemp(Pattern);
     ForceDirectories(Root + "/Images/Hero");
     ForceDirectories(Root + "/Sounds");
     WriteFile(Root + "/Images/Hero/Idle.PNG", "png-bytes");
@@ -21,9 +20,8 @@ protected:
     WriteFile(Root + "/Sounds/.hidden", "h");
     WriteFile(Root + "/readme.txt", "text");
   }
-  void TearDown() override { DeleteTree(Root); }
-
-  std::string Root;
+  TTempDir Scratch{"hoe-nfs"};
+  const std::string Root = Scratch.Str();
 };
 
 } // namespace

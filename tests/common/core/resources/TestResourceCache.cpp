@@ -1,5 +1,6 @@
 // The depository's conversion cache: pictures converted once into ".spr" inside an archive in
 // the cache folder, dated like their sources, refreshed, pruned and rebuilt.
+#include "TempDir.h"
 #include "app/UGAppParams.h"
 #include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
@@ -35,8 +36,6 @@ struct TLog : TGAbstractStartupLog {
 class ResourceCache : public ::testing::Test {
 protected:
   void SetUp() override {
-    Root = fs::temp_directory_path() / ("hoe-cache-" + std::to_string(::getpid()));
-    fs::remove_all(Root);
     fs::create_directories(Root / "Game" / "gfx" / "Sub");
     fs::create_directories(Root / "Game" / "cfg");
     fs::create_directories(Root / "Cache");
@@ -55,7 +54,6 @@ protected:
     TGResourceDepository::SetCacheFolder("");
     SetCacheFileSystemFactory(nullptr);
     fs::current_path(OldFolder);
-    fs::remove_all(Root);
   }
 
   void WriteFile(const std::string& Name, const std::string& Bytes) {
@@ -90,7 +88,8 @@ protected:
   }
   std::string CacheFile() const { return (Root / "Cache" / "Game.sfs").string(); }
 
-  fs::path Root;
+  TTempDir Scratch{"hoe-cache"};
+  const fs::path Root = Scratch.Path();
   fs::path OldFolder;
   TLog Log;
   TGObjectPtr<TGResourceLibrary> Library;

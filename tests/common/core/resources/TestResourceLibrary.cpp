@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
 #include "object/UGClassBuilder.h"
@@ -27,8 +28,6 @@ protected:
   static void SetUpTestSuite() { RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3); }
 
   void SetUp() override {
-    char Pattern[] = "/tmp/hoe-res-XXXXXX";
-    Root = ::mkdtemp(Pattern);
     ForceDirectories(Root + "/common/cfg/Menu");
     ForceDirectories(Root + "/eng/cfg/Menu");
     WriteFile(Root + "/common/cfg/Menu/Main.cfg", "<Menu Title='common'/>");
@@ -41,12 +40,10 @@ protected:
     });
     Library->Load(new TGNativeFileSystem(nullptr, Root + "/common"), nullptr, rdtCommon, 0);
   }
-  void TearDown() override {
-    Library.reset();
-    DeleteTree(Root);
-  }
+  void TearDown() override { Library.reset(); }
 
-  std::string Root;
+  TTempDir Scratch{"hoe-res"};
+  const std::string Root = Scratch.Str();
   TGObjectPtr<TGResourceLibrary> Library;
   std::vector<std::string> Errors;
 };

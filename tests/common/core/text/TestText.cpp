@@ -2,6 +2,7 @@
 // positions, the layout cache, the default extent, tags switching fonts and colours, the text
 // element, the language tools, and a text drawn to exact pixels.
 #include "HeadlessDevice.h"
+#include "TempDir.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGBitmap.h"
 #include "graphics/UGGraphicsDevice.h"
@@ -64,8 +65,6 @@ struct TTextLibrary {
   void Make() {
     RegisterResource(TGSprite::StaticClass(), "gfx", {".png", ".jp2", ".jpg"}, 4);
     RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
-    char Pattern[] = "/tmp/hoe-text-XXXXXX";
-    Root = ::mkdtemp(Pattern);
     ForceDirectories(Root + "/fnt");
     ForceDirectories(Root + "/gfx");
     TGObjectPtr<TGFont> Big(new TGFont());
@@ -82,14 +81,10 @@ struct TTextLibrary {
     Library.reset(new TGResourceLibrary(nullptr, true, true));
     Library->Load(new TGNativeFileSystem(nullptr, Root), nullptr, rdtCommon, 0);
   }
-  ~TTextLibrary() {
-    Library.reset();
-    if (!Root.empty()) {
-      DeleteTree(Root);
-    }
-  }
+  ~TTextLibrary() { Library.reset(); }
+  TTempDir Scratch{"hoe-text"};
+  const std::string Root = Scratch.Str();
   TGObjectPtr<TGResourceLibrary> Library;
-  std::string Root;
 };
 
 class TextTest : public ::testing::Test {
@@ -312,8 +307,8 @@ TEST_F(TextTest, LanguageToolsShowWhereLabelsBreak) {
   TGMemoryStream Csv{std::string("Caption;ENG\nShort#GO#;ab\nLong#GO#;aaa bbb\nOther;aaa bbb\n")};
   LangDictionary().Load(Csv);
   auto Cwd = std::filesystem::current_path();
-  char Pattern[] = "/tmp/hoe-check-XXXXXX";
-  std::filesystem::current_path(::mkdtemp(Pattern));
+  TTempDir Scratch("hoe-check");
+  std::filesystem::current_path(Scratch.Path());
   std::string Name = CheckGameObjectCaptions(Text.get());
   // "GameObjectCheck (yyyy.mm.dd hh.nn.ss).log": digits where the pattern has letters.
   const std::string Shape = "GameObjectCheck (0000.00.00 00.00.00).log";
@@ -331,7 +326,6 @@ TEST_F(TextTest, LanguageToolsShowWhereLabelsBreak) {
     EXPECT_EQ(uint8_t(Bytes[2 * I]), Expected[I] & 0xFF);
     EXPECT_EQ(uint8_t(Bytes[2 * I + 1]), Expected[I] >> 8);
   }
-  DeleteTree(std::filesystem::current_path().string());
   std::filesystem::current_path(Cwd);
   LangDictionary().Clear();
 }

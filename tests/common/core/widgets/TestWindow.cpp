@@ -1,4 +1,5 @@
 #include "HeadlessDevice.h"
+#include "TestProgram.h"
 #include "animation/UGAnimation.h"
 #include "animation/UGLivePicture.h"
 #include "app/UGApp.h"
@@ -106,14 +107,9 @@ protected:
   void SetUp() override {
     THeadlessDeviceTest::SetUp();
     Log.clear();
-    char Pattern[] = "/tmp/hoe-window-XXXXXX";
-    Folder = ::mkdtemp(Pattern);
-    WriteFile(Folder + "/VersionInfo.xml",
-              "<VersionInfo CompanyName='Test Works' ProductName='Window Test' "
-              "ProductVersion='1.0.0.1'/>");
-    ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
-    Loop = std::make_unique<TGApplication>();
-    Frame = std::make_unique<TGAppFramework>(Folder);
+    Program = std::make_unique<TTestProgram>("Window Test");
+    Program->Loop();
+    Program->Frame();
     TGAppParams Params;
     Params.Width = 800;
     Params.Height = 600;
@@ -127,9 +123,7 @@ protected:
       W->Free();
     }
     TheApp.reset();
-    Frame.reset();
-    Loop.reset();
-    DeleteTree(Folder);
+    Program.reset();
     THeadlessDeviceTest::TearDown();
   }
 
@@ -160,7 +154,7 @@ protected:
   void Step() { Win->UpdateTree(0.01f); }
   // Frames come from the loop's idle turns, 11 ms apart.
   void DriveFrames() {
-    Loop->OnIdle = [this](bool& Done) {
+    Program->Loop().OnIdle = [this](bool& Done) {
       Done = false;
       Tick += 11;
       bool Drawn = false;
@@ -168,9 +162,7 @@ protected:
     };
   }
 
-  std::string Folder;
-  std::unique_ptr<TGApplication> Loop;
-  std::unique_ptr<TGAppFramework> Frame;
+  std::unique_ptr<TTestProgram> Program;
   TGObjectPtr<TGApp> TheApp;
   std::vector<TGWindow*> Windows;
   TLogWindow* Win = nullptr;

@@ -1,6 +1,7 @@
 // Recording input into a ".rec" file and playing it back: the file's lines, the replay of every
 // call with its game time, the data folder carried along, the replay clock, the console's
 // pausing, stepping and stopping, and bad recordings.
+#include "TestProgram.h"
 #include "app/UGAppFramework.h"
 #include "app/UGAppInput.h"
 #include "app/replay/UGAppPlayer.h"
@@ -82,25 +83,10 @@ void WriteText(const std::string& Name, const std::string& Text) {
 
 class RecordingTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    char Pattern[] = "/tmp/hoe-recording-XXXXXX";
-    Folder = ::mkdtemp(Pattern);
-    WriteText(Folder + "/VersionInfo.xml", "<VersionInfo CompanyName='Test Works' "
-                                           "ProductName='Rec Test' ProductVersion='1.0.0'/>");
-    ::setenv("XDG_DATA_HOME", (Folder + "/data").c_str(), 1);
-    RegisterFolderArchiver();
-  }
-  void TearDown() override {
-    Frame.reset();
-    DeleteTree(Folder);
-  }
+  void SetUp() override { RegisterFolderArchiver(); }
 
   // A new frame (the old one goes first: one per process).
-  TGAppFramework& NewFrame() {
-    Frame.reset();
-    Frame = std::make_unique<TGAppFramework>(Folder);
-    return *Frame;
-  }
+  TGAppFramework& NewFrame() { return Program.NewFrame(); }
 
   // Records the calls of Script into File, the random seed being 777; returns the sink's view
   // of them.
@@ -131,8 +117,8 @@ protected:
     return Player;
   }
 
-  std::string Folder;
-  std::unique_ptr<TGAppFramework> Frame;
+  TTestProgram Program{"Rec Test", "1.0.0"};
+  const std::string Folder = Program.Folder();
 };
 
 } // namespace
@@ -230,7 +216,7 @@ TEST_F(RecordingTest, RecordsEveryCallAndReplaysItTheSame) {
   TSinkPlugin* Sink = nullptr;
   TGAppInput* Input = nullptr;
   TGAppPlayer* Player = NewPlayer(File, Sink, Input);
-  Frame->InitializePlugins();
+  Program.Frame().InitializePlugins();
   EXPECT_EQ(GlobalRandom().Seed(), 777u);
   EXPECT_EQ(ReadText(Info.DataFolder() + "/Ann/Profile.xml"), "<Profile Score='120'/>");
   EXPECT_EQ(ReadText(Info.DataFolder() + "/Players.xml"), "<Players Current='Ann'/>");
@@ -266,7 +252,7 @@ TEST_F(RecordingTest, StepByStepAndPlayUntilPause) {
   TSinkPlugin* Sink = nullptr;
   TGAppInput* Input = nullptr;
   TGAppPlayer* Player = NewPlayer(File, Sink, Input);
-  Frame->InitializePlugins();
+  Program.Frame().InitializePlugins();
   TGPlaybackConsole& Console = *Player->Console();
   Console.ToggleStepByStep();
   EXPECT_EQ(Console.PlayCaption(), "Step (Space)");
@@ -318,7 +304,7 @@ TEST_F(RecordingTest, BadRecordingsAreReported) {
     TGAppInput* Input = nullptr;
     TGAppPlayer* Player = NewPlayer(File, Sink, Input);
     try {
-      Frame->InitializePlugins();
+      Program.Frame().InitializePlugins();
       Player->SetPaused(false);
       while (!Player->Terminated()) {
         Player->ProcessCommand();
@@ -341,7 +327,7 @@ TEST_F(RecordingTest, BadRecordingsAreReported) {
   TGAppInput* Input = nullptr;
   NewPlayer(Folder + "/missing.rec", Sink, Input);
   try {
-    Frame->InitializePlugins();
+    Program.Frame().InitializePlugins();
     FAIL();
   } catch (const EGException& E) {
     EXPECT_EQ(E.Text(), "File \"" + Folder + "/missing.rec\" doesn't exists");

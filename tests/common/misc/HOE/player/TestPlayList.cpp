@@ -1,6 +1,7 @@
 // The playlist and the music manager over a folder of short tracks, with the mixer rendered as
 // the frames go by.
 #include "AudioTestUtils.h"
+#include "TempDir.h"
 #include "app/UGClassTables.h"
 #include "audio/UGAudio.h"
 #include "base/UGRandom.h"
@@ -26,7 +27,6 @@ class PlayListTest : public ::testing::Test {
 protected:
   void SetUp() override {
     RegisterEngineClasses();
-    Root = fs::temp_directory_path() / ("hoe_playlist_" + std::to_string(::getpid()));
     fs::create_directories(Root / "sfx" / "Music");
     // Half-second tracks (WAV data: the decoder goes by the content, not the name).
     for (const char* Name : {"A", "B", "C", "D"}) {
@@ -45,7 +45,6 @@ protected:
     List.reset();
     Library.reset();
     Device.reset();
-    fs::remove_all(Root);
   }
 
   // Frames of 10 ms: the mixer plays, the playlist and the manager update, the device collects.
@@ -67,7 +66,8 @@ protected:
   // The list in order 1, 2, 3, 4.
   void Unshuffle() { List->SetShuffled(false); }
 
-  fs::path Root;
+  TTempDir Scratch{"hoe-playlist"};
+  const fs::path Root = Scratch.Path();
   TGObjectPtr<TGAudioDevice> Device;
   TGObjectPtr<TGResourceLibrary> Library;
   TGObjectPtr<TPlayList> List;

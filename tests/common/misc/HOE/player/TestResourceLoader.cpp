@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
 #include "object/UGClassBuilder.h"
@@ -49,8 +50,6 @@ protected:
     RegisterResource(TSelfConfig::StaticClass(), "cfg", {".self"});
   }
   void SetUp() override {
-    char Pattern[] = "/tmp/hoe-loader-XXXXXX";
-    Root = ::mkdtemp(Pattern);
     ForceDirectories(Root + "/cfg");
     WriteFile(Root + "/cfg/Big.slow", "<Slow/>");
     WriteFile(Root + "/cfg/Me.self", "<Self/>");
@@ -63,12 +62,10 @@ protected:
         [this](const std::string& URL, const std::string&) { Errors.push_back(URL); });
     Library->Load(new TGNativeFileSystem(nullptr, Root), nullptr, rdtCommon, 0);
   }
-  void TearDown() override {
-    Library.reset();
-    DeleteTree(Root);
-  }
+  void TearDown() override { Library.reset(); }
 
-  std::string Root;
+  TTempDir Scratch{"hoe-loader"};
+  const std::string Root = Scratch.Str();
   TGObjectPtr<TResourceLibrary> Library;
   std::vector<std::string> Errors;
 };
