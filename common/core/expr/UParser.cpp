@@ -1121,7 +1121,7 @@ public:
   }
 
   // Computes the function at Ops[I] and the operand after it (advancing I past both) for
-  // OptimizeScript, which has checked that everything involved is constant. Params holds the
+  // the optimiser, which has checked that everything involved is constant. Params holds the
   // values of the script's parameter lists.
   static double Fold(const TParser& P, const TParserScriptData& D, const TParameter* Params,
                      const std::vector<TPOp>& Ops, size_t& I, double B, int32_t Type) {
@@ -1880,6 +1880,304 @@ double TParserEvaluator::RunLarge(const TParser& P, const TParserScriptData& D, 
 }
 
 // ---------------------------------------------------------------------------------------------
+// Optimisation
+
+namespace {
+
+// Folds the constants of a compiled script: whatever does not depend on a variable or on the
+// executor hook is computed once, here, with the evaluator's own functions, so that it gives
+// the very value evaluation would. Bracket groups and parameter lists whose value is known
+// become numbers where they are used, runs of operations within a term become one number, and
+// the terms that are numbers become one constant term. Internal scripts that nothing reads any
+// more are dropped. Works on the items; the caller makes the instruction stream of the result.
+class TScriptOptimizer {
+public:
+  TScriptOptimizer(const TParser& AParser, const TParserScriptData& ASource)
+      : P(AParser)
+      , Src(ASource)
+      , Folded(ASource.Subs.size())
+      , ListValues(ASource.Params.size()) {}
+
+  std::shared_ptr<TParserScriptData> Optimize() {
+    // Inner groups and lists come first, so each one is folded before the ones that use it.
+    for (size_t K = 0; K < Src.Subs.size(); ++K) {
+      const TPSub& S = Src.Subs[K];
+      Folded[K].IsList = S.IsList;
+      if (S.IsList)
+        FoldList(S, Folded[K]);
+      else
+        FoldExpression(S, Folded[K]);
+    }
+    return Rebuild(LiveSubs());
+  }
+
+private:
+  // What folding left of one internal script, in the source's numbering.
+  struct TFoldedSub {
+    bool IsList = false;
+    bool Constant = false; // its value is known: ConstValue
+    double ConstValue = 0;
+    std::vector<TPParam> Params;            // a list's parameters
+    std::vector<TPTerm> Terms;              // an expression's terms
+    std::vector<std::vector<TPOp>> TermOps; // the operations of each term
+  };
+
+  static TPOp NumberOp(double Value) {
+    TPOp Op;
+    Op.Kind = TPOp::kNumber;
+    Op.Num = Value;
+    return Op;
+  }
+
+  // A list: parameters that are groups of known value become numbers. The values of all its
+  // parameters are noted for folding the function that takes the list, which only happens
+  // when every one of them is known.
+  void FoldList(const TPSub& S, TFoldedSub& Out) {
+    bool AllConstant = true;
+    for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
+      TPParam Prm = Src.Params[Q];
+      if (Prm.Kind == TPParam::kSub && Folded[Prm.Ref].Constant) {
+        Prm.Kind = TPParam::kNumber;
+        Prm.Value = Folded[Prm.Ref].ConstValue;
+        Prm.Ref = -1;
+      }
+      if (Prm.Kind == TPParam::kSub)
+        AllConstant = false;
+      TParameter& Value = ListValues[Q];
+      Value.TypeIndex = Prm.TypeIndex;
+      Value.Value = Prm.Negative ? -Prm.Value : Prm.Value;
+      if (Prm.Kind == TPParam::kString)
+        Value.S = Src.Strings[Prm.Ref];
+      Out.Params.push_back(Prm);
+    }
+    Out.Constant = AllConstant;
+  }
+
+  // An expression: each term is folded on its own. The terms that came out as one number are
+  // summed, in their order and with their signs, into one constant term put last, where the
+  // code generator joins it to the instruction before. An expression of nothing but such terms
+  // is constant.
+  void FoldExpression(const TPSub& S, TFoldedSub& Out) {
+    bool HaveConstant = false;
+    double ConstantSum = 0;
+    for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
+      const TPTerm& Term = Src.Terms[T];
+      std::vector<TPOp> Ops = FoldTerm(Term);
+      if (Ops.size() == 1 && Ops[0].Kind == TPOp::kNumber) {
+        ConstantSum = Term.Negative ? ConstantSum - Ops[0].Num : ConstantSum + Ops[0].Num;
+        HaveConstant = true;
+      } else {
+        Out.Terms.push_back(Term);
+        Out.TermOps.push_back(std::move(Ops));
+      }
+    }
+    if (Out.Terms.empty()) {
+      Out.Constant = true;
+      Out.ConstValue = ConstantSum;
+    }
+    if (HaveConstant) {
+      Out.Terms.push_back(TPTerm{});
+      Out.TermOps.push_back({NumberOp(ConstantSum)});
+    }
+  }
+
+  // One term, from left to right. The term's running value is followed while it is known;
+  // it is written out as a number where an operation that stays needs it.
+  std::vector<TPOp> FoldTerm(const TPTerm& Term) const {
+    const std::vector<TPOp> Ops = WithConstantGroups(Term);
+    std::vector<TPOp> Result;
+    bool Known = false;
+    double Value = 0;
+    auto WriteValue = [&] {
+      if (Known) {
+        Result.push_back(NumberOp(Value));
+        Known = false;
+      }
+    };
+    size_t I = 0;
+    while (I < Ops.size()) {
+      const TPOp& Op = Ops[I];
+      size_t Next;
+      if (Op.Kind == TPOp::kNumber) {
+        // A number starts a new running value; the one before stays as it was written.
+        WriteValue();
+        Known = true;
+        Value = Op.Num;
+        ++I;
+      } else if (Op.Kind == TPOp::kFunction && Computable(Ops, I, Known, Next)) {
+        Value = FoldCall(Ops, I, Known ? Value : 0, Term.TypeIndex);
+        Known = true;
+        I = Next;
+      } else {
+        WriteValue();
+        Result.push_back(Op);
+        ++I;
+        if (Op.Kind == TPOp::kFunction)
+          KeepOperandAfter(Op, Ops, I, Term.TypeIndex, Result);
+      }
+    }
+    WriteValue();
+    return Result;
+  }
+
+  // The operations of a term, each group whose value is known replaced by that number.
+  std::vector<TPOp> WithConstantGroups(const TPTerm& Term) const {
+    std::vector<TPOp> Ops(Src.Ops.begin() + Term.First, Src.Ops.begin() + Term.First + Term.Count);
+    for (TPOp& Op : Ops)
+      if (Op.Kind == TPOp::kGroup && Folded[Op.Ref].Constant) {
+        Op.Kind = TPOp::kNumber;
+        Op.Num = Folded[Op.Ref].ConstValue;
+        Op.Ref = -1;
+      }
+    return Ops;
+  }
+
+  // After a function F that stays, at Ops[I]: its operand after is what F fetches at run time,
+  // so it is kept with F (a constant one folded to a number) and never starts a running value.
+  void KeepOperandAfter(const TPOp& F, const std::vector<TPOp>& Ops, size_t& I, int32_t Type,
+                        std::vector<TPOp>& Result) const {
+    if (F.ParamCount > 0) {
+      if (I < Ops.size() && Ops[I].Kind == TPOp::kList)
+        Result.push_back(Ops[I++]);
+      return;
+    }
+    if (!F.Req2)
+      return;
+    while (I < Ops.size() && Ops[I].Kind == TPOp::kString)
+      Result.push_back(Ops[I++]);
+    if (I >= Ops.size())
+      return;
+    size_t Next;
+    if (Ops[I].Kind == TPOp::kNumber) {
+      Result.push_back(Ops[I++]);
+    } else if (Ops[I].Kind == TPOp::kFunction && Computable(Ops, I, false, Next)) {
+      Result.push_back(NumberOp(FoldCall(Ops, I, 0, Type)));
+      I = Next;
+    }
+    // Anything else (a group, a variable, a call that stays) is taken by FoldTerm as it comes.
+  }
+
+  // Whether the function at Ops[I] and its operands can be computed now, and where they end
+  // (Next). HasValue: a known running value comes before it. Only a function that the registry
+  // allows to be folded qualifies, and only when it takes an operand before exactly when there
+  // is a known one: a function that needs the running value cannot use an unknown one, and a
+  // known value followed by a function that takes none is left as it was written.
+  bool Computable(const std::vector<TPOp>& Ops, size_t I, bool HasValue, size_t& Next) const {
+    const TPOp& F = Ops[I];
+    if (!F.Optimizable || F.Req1 != HasValue)
+      return false;
+    Next = I + 1;
+    if (F.ParamCount > 0) {
+      if (Next >= Ops.size() || Ops[Next].Kind != TPOp::kList || !Folded[Ops[Next].Ref].Constant)
+        return false;
+      ++Next;
+      return true;
+    }
+    if (F.Req2)
+      return ConstantOperand(Ops, Next, Next);
+    return true;
+  }
+
+  // Whether the operand at Ops[I] is known now: a number, a group of known value, or a call
+  // that is computable on its own; Next: where it ends.
+  bool ConstantOperand(const std::vector<TPOp>& Ops, size_t I, size_t& Next) const {
+    if (I >= Ops.size())
+      return false;
+    const TPOp& Op = Ops[I];
+    if (Op.Kind == TPOp::kNumber || (Op.Kind == TPOp::kGroup && Folded[Op.Ref].Constant)) {
+      Next = I + 1;
+      return true;
+    }
+    if (Op.Kind == TPOp::kFunction)
+      return Computable(Ops, I, false, Next);
+    return false;
+  }
+
+  // The value of the computable function at Ops[I] with Before as its operand before.
+  double FoldCall(const std::vector<TPOp>& Ops, size_t I, double Before, int32_t Type) const {
+    return TParserEvaluator::Fold(P, Src, ListValues.data(), Ops, I, Before, Type);
+  }
+
+  // The internal scripts that the expression (the last one) still reads, directly or through
+  // others. Each is read only by ones after it, so one pass from the end finds them all.
+  std::vector<bool> LiveSubs() const {
+    const size_t N = Folded.size();
+    std::vector<bool> Live(N, false);
+    Live[N - 1] = true;
+    for (size_t K = N; K-- > 0;) {
+      if (!Live[K])
+        continue;
+      for (const std::vector<TPOp>& Ops : Folded[K].TermOps)
+        for (const TPOp& Op : Ops)
+          if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
+            Live[Op.Ref] = true;
+      for (const TPParam& Prm : Folded[K].Params)
+        if (Prm.Kind == TPParam::kSub)
+          Live[Prm.Ref] = true;
+    }
+    return Live;
+  }
+
+  // The optimised script: the live internal scripts in their order, renumbered, with their
+  // items laid out one after another as the compiler lays them out.
+  std::shared_ptr<TParserScriptData> Rebuild(const std::vector<bool>& Live) const {
+    auto Out = std::make_shared<TParserScriptData>();
+    Out->Strings = Src.Strings;
+    std::vector<int32_t> NewIndex(Folded.size(), -1);
+    for (size_t K = 0; K < Folded.size(); ++K) {
+      if (!Live[K])
+        continue;
+      NewIndex[K] = static_cast<int32_t>(Out->Subs.size());
+      const TFoldedSub& F = Folded[K];
+      TPSub Sub;
+      Sub.IsList = F.IsList;
+      if (F.IsList)
+        AppendParams(F, NewIndex, *Out, Sub);
+      else
+        AppendTerms(F, NewIndex, *Out, Sub);
+      Out->Subs.push_back(Sub);
+    }
+    return Out;
+  }
+
+  static void AppendParams(const TFoldedSub& F, const std::vector<int32_t>& NewIndex,
+                           TParserScriptData& Out, TPSub& Sub) {
+    Sub.First = static_cast<uint32_t>(Out.Params.size());
+    Sub.Count = static_cast<uint32_t>(F.Params.size());
+    for (TPParam Prm : F.Params) {
+      if (Prm.Kind == TPParam::kSub)
+        Prm.Ref = NewIndex[Prm.Ref];
+      Out.Params.push_back(Prm);
+    }
+  }
+
+  static void AppendTerms(const TFoldedSub& F, const std::vector<int32_t>& NewIndex,
+                          TParserScriptData& Out, TPSub& Sub) {
+    Sub.First = static_cast<uint32_t>(Out.Terms.size());
+    Sub.Count = static_cast<uint32_t>(F.Terms.size());
+    for (size_t T = 0; T < F.Terms.size(); ++T) {
+      TPTerm Term = F.Terms[T];
+      Term.First = static_cast<uint32_t>(Out.Ops.size());
+      Term.Count = static_cast<uint32_t>(F.TermOps[T].size());
+      for (TPOp Op : F.TermOps[T]) {
+        if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
+          Op.Ref = NewIndex[Op.Ref];
+        Out.Ops.push_back(Op);
+      }
+      Out.Terms.push_back(Term);
+    }
+  }
+
+  const TParser& P;
+  const TParserScriptData& Src;
+  std::vector<TFoldedSub> Folded;
+  // The values of the lists' parameters, in the source's numbering, for folding list functions.
+  std::vector<TParameter> ListValues;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
 // TParser
 
 TParser::TParser() {
@@ -1927,214 +2225,7 @@ void TParser::OptimizeScript(TParserScript& Script) {
   if (!Script)
     return;
   std::lock_guard Lock(FLock);
-  const TParserScriptData& Src = DataOf(*Script);
-  auto Out = std::make_shared<TParserScriptData>();
-  Out->Strings = Src.Strings;
-  const size_t N = Src.Subs.size();
-  std::vector<TPSub> Subs(N);
-  std::vector<std::vector<TPTerm>> SubTerms(N);
-  std::vector<std::vector<std::vector<TPOp>>> SubOps(N);
-  std::vector<std::vector<TPParam>> SubParams(N);
-  std::vector<TParameter> Params(Src.Params.size());
-
-  // Whether Ops[I] (the operand after a function) can be computed now, and its position after.
-  std::function<bool(const std::vector<TPOp>&, size_t, size_t&)> ConstOperand;
-  auto Computable = [&](const std::vector<TPOp>& Ops, size_t I, bool Pending,
-                        size_t& Next) -> bool {
-    const TPOp& F = Ops[I];
-    if (!F.Optimizable || F.Req1 != Pending)
-      return false;
-    Next = I + 1;
-    if (F.ParamCount > 0) {
-      if (Next >= Ops.size() || Ops[Next].Kind != TPOp::kList || !Subs[Ops[Next].Ref].Constant)
-        return false;
-      ++Next;
-      return true;
-    }
-    if (F.Req2)
-      return ConstOperand(Ops, Next, Next);
-    return true;
-  };
-  ConstOperand = [&](const std::vector<TPOp>& Ops, size_t I, size_t& Next) -> bool {
-    if (I >= Ops.size())
-      return false;
-    const TPOp& Op = Ops[I];
-    if (Op.Kind == TPOp::kNumber || (Op.Kind == TPOp::kGroup && Subs[Op.Ref].Constant)) {
-      Next = I + 1;
-      return true;
-    }
-    if (Op.Kind == TPOp::kFunction)
-      return Computable(Ops, I, false, Next);
-    return false;
-  };
-
-  for (size_t K = 0; K < N; ++K) {
-    const TPSub& S = Src.Subs[K];
-    Subs[K].IsList = S.IsList;
-    if (S.IsList) {
-      bool AllConst = true;
-      for (uint32_t Q = S.First; Q < S.First + S.Count; ++Q) {
-        TPParam Prm = Src.Params[Q];
-        if (Prm.Kind == TPParam::kSub && Subs[Prm.Ref].Constant) {
-          Prm.Kind = TPParam::kNumber;
-          Prm.Value = Subs[Prm.Ref].ConstValue;
-          Prm.Ref = -1;
-        }
-        if (Prm.Kind == TPParam::kSub)
-          AllConst = false;
-        Params[Q].TypeIndex = Prm.TypeIndex;
-        Params[Q].Value = Prm.Negative ? -Prm.Value : Prm.Value;
-        if (Prm.Kind == TPParam::kString)
-          Params[Q].S = Src.Strings[Prm.Ref];
-        SubParams[K].push_back(Prm);
-      }
-      Subs[K].Constant = AllConst;
-      continue;
-    }
-    std::vector<TPTerm> Kept;
-    std::vector<std::vector<TPOp>> KeptOps;
-    bool HaveConst = false;
-    double ConstSum = 0;
-    for (uint32_t T = S.First; T < S.First + S.Count; ++T) {
-      const TPTerm& Term = Src.Terms[T];
-      std::vector<TPOp> Ops(Src.Ops.begin() + Term.First,
-                            Src.Ops.begin() + Term.First + Term.Count);
-      // Constant groups become numbers first; the evaluation below reads them as such.
-      for (TPOp& Op : Ops)
-        if (Op.Kind == TPOp::kGroup && Subs[Op.Ref].Constant) {
-          Op.Kind = TPOp::kNumber;
-          Op.Num = Subs[Op.Ref].ConstValue;
-          Op.Ref = -1;
-        }
-      std::vector<TPOp> Result;
-      bool Pending = false;
-      double PendingValue = 0;
-      auto Flush = [&] {
-        if (Pending) {
-          TPOp Num;
-          Num.Kind = TPOp::kNumber;
-          Num.Num = PendingValue;
-          Result.push_back(Num);
-          Pending = false;
-        }
-      };
-      size_t I = 0;
-      while (I < Ops.size()) {
-        const TPOp& Op = Ops[I];
-        size_t Next;
-        if (Op.Kind == TPOp::kNumber) {
-          Flush();
-          Pending = true;
-          PendingValue = Op.Num;
-          ++I;
-          continue;
-        }
-        if (Op.Kind == TPOp::kFunction && Computable(Ops, I, Pending, Next)) {
-          // Evaluate the items I..Next with the running value.
-          size_t J = I;
-          PendingValue = TParserEvaluator::Fold(*this, Src, Params.data(), Ops, J,
-                                                Pending ? PendingValue : 0, Term.TypeIndex);
-          Pending = true;
-          I = Next;
-          continue;
-        }
-        Flush();
-        Result.push_back(Op);
-        ++I;
-        if (Op.Kind != TPOp::kFunction)
-          continue;
-        // The operand of a kept function stays its operand: it never starts a new constant.
-        if (Op.ParamCount > 0) {
-          if (I < Ops.size() && Ops[I].Kind == TPOp::kList)
-            Result.push_back(Ops[I++]);
-        } else if (Op.Req2) {
-          while (I < Ops.size() && Ops[I].Kind == TPOp::kString)
-            Result.push_back(Ops[I++]);
-          if (I >= Ops.size())
-            continue;
-          if (Ops[I].Kind == TPOp::kNumber) {
-            Result.push_back(Ops[I++]);
-          } else if (Ops[I].Kind == TPOp::kFunction && Computable(Ops, I, false, Next)) {
-            size_t J = I;
-            TPOp Num;
-            Num.Kind = TPOp::kNumber;
-            Num.Num = TParserEvaluator::Fold(*this, Src, Params.data(), Ops, J, 0, Term.TypeIndex);
-            Result.push_back(Num);
-            I = Next;
-          }
-        }
-      }
-      Flush();
-      if (Result.size() == 1 && Result[0].Kind == TPOp::kNumber) {
-        ConstSum = Term.Negative ? ConstSum - Result[0].Num : ConstSum + Result[0].Num;
-        HaveConst = true;
-      } else {
-        Kept.push_back(Term);
-        KeptOps.push_back(std::move(Result));
-      }
-    }
-    if (Kept.empty()) {
-      Subs[K].Constant = true;
-      Subs[K].ConstValue = ConstSum;
-    }
-    if (HaveConst) {
-      TPTerm Term;
-      TPOp Num;
-      Num.Kind = TPOp::kNumber;
-      Num.Num = ConstSum;
-      Kept.push_back(Term);
-      KeptOps.push_back({Num});
-    }
-    SubTerms[K] = std::move(Kept);
-    SubOps[K] = std::move(KeptOps);
-  }
-
-  // Keep only the subs still referenced, in their order.
-  std::vector<bool> Live(N, false);
-  Live[N - 1] = true;
-  for (size_t K = N; K-- > 0;) {
-    if (!Live[K])
-      continue;
-    for (const auto& Ops : SubOps[K])
-      for (const TPOp& Op : Ops)
-        if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
-          Live[Op.Ref] = true;
-    for (const TPParam& Prm : SubParams[K])
-      if (Prm.Kind == TPParam::kSub)
-        Live[Prm.Ref] = true;
-  }
-  std::vector<int32_t> NewIndex(N, -1);
-  for (size_t K = 0; K < N; ++K) {
-    if (!Live[K])
-      continue;
-    NewIndex[K] = static_cast<int32_t>(Out->Subs.size());
-    TPSub Sub;
-    Sub.IsList = Subs[K].IsList;
-    if (Sub.IsList) {
-      Sub.First = static_cast<uint32_t>(Out->Params.size());
-      Sub.Count = static_cast<uint32_t>(SubParams[K].size());
-      for (TPParam Prm : SubParams[K]) {
-        if (Prm.Kind == TPParam::kSub)
-          Prm.Ref = NewIndex[Prm.Ref];
-        Out->Params.push_back(Prm);
-      }
-    } else {
-      Sub.First = static_cast<uint32_t>(Out->Terms.size());
-      Sub.Count = static_cast<uint32_t>(SubTerms[K].size());
-      for (size_t T = 0; T < SubTerms[K].size(); ++T) {
-        TPTerm Term = SubTerms[K][T];
-        Term.First = static_cast<uint32_t>(Out->Ops.size());
-        Term.Count = static_cast<uint32_t>(SubOps[K][T].size());
-        for (TPOp Op : SubOps[K][T]) {
-          if (Op.Kind == TPOp::kGroup || Op.Kind == TPOp::kList)
-            Op.Ref = NewIndex[Op.Ref];
-          Out->Ops.push_back(Op);
-        }
-        Out->Terms.push_back(Term);
-      }
-    }
-    Out->Subs.push_back(Sub);
-  }
+  std::shared_ptr<TParserScriptData> Out = TScriptOptimizer(*this, DataOf(*Script)).Optimize();
   TCodeGen(*Out).Generate();
   Script = std::move(Out);
 }

@@ -1,6 +1,7 @@
 // Pictures in memory: 32-bit pixels (TGColor, bytes B, G, R, A), rows from the top, optionally
 // kept zlib-compressed. Reads PNG, JPEG, JPEG 2000 and the engine's own ".spr" format; writes PNG,
-// JPEG and ".spr". Decoding touches no device state, so it runs on any thread.
+// JPEG and ".spr", each format through its codec (UGBitmapCodec.h). Decoding touches no device
+// state, so it runs on any thread.
 #pragma once
 
 #include "io/UGStream.h"
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+class TGBitmapCodec;
 
 enum TGBitmapDataState {
   bdsNone = 0,       // raw pixels
@@ -71,8 +74,9 @@ class TGBitmap : public TGObject {
   void AssignTo(TGObject* Dest) const override;
 
 private:
-  // Takes over decoded raw pixels and re-applies the previous Compressed setting.
-  void TakeDecoded(int32_t AWidth, int32_t AHeight, std::string&& Pixels);
+  // Decodes with Codec and takes the picture over; re-applies the previous Compressed setting
+  // unless the format keeps its own data state.
+  void Load(const TGBitmapCodec& Codec, TGStream& Stream);
 
   int32_t FWidth = 0;
   int32_t FHeight = 0;

@@ -501,6 +501,22 @@ TEST_F(EvaluatorTest, ConstantTermsAndSignsOfUnoptimisedScripts) {
   EXPECT_EQ(P.ExecuteScript(P.Compile("1/qa")), -INFINITY);
 }
 
+TEST_F(EvaluatorTest, WhatStaysAfterFoldingReadsItsOwnGroupsAndLists) {
+  // Groups and lists that fold away come before, between and inside the ones that stay; those
+  // are renumbered and must still read their own values.
+  Vars[0] = 1.25;
+  Vars[1] = -0.5;
+  EXPECT_EQ(Agree("(2*3) + (1.25+1) * (4-1) - max[(1), 2] * (-0.5)",
+                  "(2*3) + (qa+1) * (4-1) - max[(1), 2] * (qb)"),
+            13.75);
+  EXPECT_EQ(Agree("poly[(1+1), 1.25, (2*3), min[1, -0.5]] + (5)",
+                  "poly[(1+1), qa, (2*3), min[1, qb]] + (5)"),
+            1.25 + 6 * 2 - 0.5 * 2 * 2 + 5); // X = 2, then the coefficients
+  EXPECT_EQ(Agree("sum[(1), (1.25*2), max[(3), -0.5], (4)] * (2)",
+                  "sum[(1), (qa*2), max[(3), qb], (4)] * (2)"),
+            21);
+}
+
 TEST_F(EvaluatorTest, VariablesComeFromTheArrayOrTheHook) {
   const TParserScript S = P.Compile("qa*3 + qb");
   const double Two[2] = {2, 10};

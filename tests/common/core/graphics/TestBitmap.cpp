@@ -1,13 +1,19 @@
 #include "Jp2Writer.h"
 #include "base/UGError.h"
 #include "graphics/UGBitmap.h"
+#include "graphics/UGBitmapCodecJP2.h"
+#include "graphics/UGBitmapCodecJPEG.h"
+#include "graphics/UGBitmapCodecPNG.h"
+#include "graphics/UGBitmapCodecSpr.h"
 #include "io/UGWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -444,4 +450,118 @@ TEST(Bitmap, PixelsOutsideAndGreyValues) {
   EXPECT_EQ(uint32_t(GrayscalePixel(0x7FFFFFFF)), 0x7FFCFCFCu);
   EXPECT_EQ(uint32_t(GrayscalePixel(0xFF030109)), 0xFF000000u); // each term truncated
   EXPECT_EQ(uint32_t(GrayscalePixel(0x20FF0000)), 0x204B4B4Bu);
+}
+
+// The codecs behind the bitmap: each loader and saver reaches its own format, and no two
+// formats claim the same first bytes (LoadFromStream would then depend on the order it asks).
+
+TEST(BitmapCodec, EachLoaderReadsItsOwnFormatOnly) {
+  auto Src = NewBitmap();
+  Fill(Src, 6, 3);
+  std::string Raw = Src->Bits();
+  TGMemoryStream Png, Jpg, Spr;
+  Src->SavePng(Png);
+  Src->SaveJpg(Jpg);
+  Src->SaveSpr(Spr);
+  std::string Jp2 = EncodeJp2(reinterpret_cast<const uint8_t*>(Raw.data()), 6, 3, 4);
+  using TLoader = void (TGBitmap::*)(TGStream&);
+  const std::pair<std::string, TLoader> Formats[] = {{Png.Data(), &TGBitmap::LoadPng},
+                                                     {Jpg.Data(), &TGBitmap::LoadJpg},
+                                                     {Jp2, &TGBitmap::LoadJp2},
+                                                     {Spr.Data(), &TGBitmap::LoadSpr}};
+  for (size_t F = 0; F < std::size(Formats); ++F) {
+    for (size_t L = 0; L < std::size(Formats); ++L) {
+      auto B = NewBitmap();
+      Fill(B, 2, 2);
+      TGMemoryStream S(Formats[F].first);
+      if (F != L) {
+        EXPECT_THROW((B.get()->*Formats[L].second)(S), EGException) << F << " by " << L;
+        EXPECT_EQ(B->Width(), 2);
+        continue;
+      }
+      (B.get()->*Formats[L].second)(S);
+      ASSERT_EQ(B->Width(), 6) << F;
+      ASSERT_EQ(B->Height(), 3) << F;
+      if (Formats[F].second != &TGBitmap::LoadJpg) {
+        EXPECT_EQ(B->Bits(), Raw) << F; // lossless formats
+      }
+    }
+  }
+}
+
+TEST(BitmapCodec, EverySignatureBelongsToOneCodec) {
+  auto Src = NewBitmap();
+  Fill(Src, 6, 3);
+  std::string Raw = Src->Bits();
+  auto Px = reinterpret_cast<const uint8_t*>(Raw.data());
+  const TGBitmapCodecPNG Png;
+  const TGBitmapCodecJPEG Jpeg;
+  const TGBitmapCodecJP2 Jp2;
+  const TGBitmapCodecSpr Spr;
+  const TGBitmapCodec* Codecs[] = {&Png, &Jpeg, &Jp2, &Spr};
+  auto Encoded = [&Src](const TGBitmapCodec& Codec) {
+    TGMemoryStream S;
+    Codec.Encode(*Src, S);
+    return S.Data();
+  };
+  const std::pair<std::string, const TGBitmapCodec*> Samples[] = {
+      {Encoded(Png), &Png},
+      {Encoded(Jpeg), &Jpeg},
+      {WriteJpeg(4, 4, false, true), &Jpeg},
+      {EncodeJp2(Px, 6, 3, 4), &Jp2},
+      {EncodeJp2(Px, 6, 3, 4, true), &Jp2},
+      {Encoded(Spr), &Spr}};
+  for (const auto& [Data, Owner] : Samples) {
+    unsigned char Head[4];
+    std::memcpy(Head, Data.data(), 4);
+    for (const TGBitmapCodec* Codec : Codecs) {
+      EXPECT_EQ(Codec->HasSignature(Head), Codec == Owner)
+          << Owner->Extension() << " claimed by " << Codec->Extension();
+    }
+    TGMemoryStream S(Data);
+    TGBitmapImage Image = Owner->Decode(S);
+    EXPECT_GT(Image.Width, 0);
+    EXPECT_EQ(Image.Bits.size(), size_t(Image.Width) * Image.Height * 4);
+    EXPECT_EQ(Image.DataState, bdsNone);
+  }
+  // Only ".spr" keeps a compressed bitmap's stored bytes as they are.
+  auto Big = NewBitmap();
+  Big->SetSize(64, 64);
+  Big->SetCompressed(true);
+  TGMemoryStream Packed;
+  Spr.Encode(*Big, Packed);
+  Packed.SetPosition(0);
+  TGBitmapImage Image = Spr.Decode(Packed);
+  EXPECT_EQ(Image.DataState, bdsCompressed);
+  EXPECT_EQ(Image.Bits, Big->StoredBits());
+  for (const TGBitmapCodec* Codec : Codecs) {
+    EXPECT_EQ(Codec->KeepsDataState(), Codec == &Spr);
+  }
+}
+
+TEST(BitmapCodec, LoadersReadFromTheStreamPositionToItsEnd) {
+  auto Src = NewBitmap();
+  Fill(Src, 5, 5);
+  std::string Data = "junk" + Save(Src, ".png");
+  auto B = NewBitmap();
+  TGMemoryStream Memory(Data);
+  Memory.SetPosition(4);
+  B->LoadPng(Memory);
+  EXPECT_EQ(B->Bits(), Src->Bits());
+  EXPECT_EQ(Memory.Position(), Memory.GetSize());
+
+  char Name[] = "/tmp/hoe-codec-XXXXXX";
+  int Fd = mkstemp(Name);
+  ASSERT_GE(Fd, 0);
+  ASSERT_EQ(write(Fd, Data.data(), Data.size()), ssize_t(Data.size()));
+  close(Fd);
+  {
+    TGFileStream File(Name, fmOpenRead);
+    File.SetPosition(4);
+    auto C = NewBitmap();
+    C->LoadPng(File);
+    EXPECT_EQ(C->Bits(), Src->Bits());
+    EXPECT_EQ(File.Position(), File.GetSize());
+  }
+  std::remove(Name);
 }
