@@ -44,7 +44,8 @@ class TGCollection : public TGObject {
 
 protected:
   void Destroy() override;
-  // An owned item destroyed elsewhere leaves the list, so Clear never reaches a freed item.
+  // An owned item that is destroyed elsewhere or given to another owner leaves the list, so
+  // Clear never reaches an item that is freed or belongs to someone else.
   void OwnedObjectDestroying(TGObject* Obj) override;
   void CheckIndex(int Index, bool AllowEnd = false) const;
 

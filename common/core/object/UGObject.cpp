@@ -33,10 +33,7 @@ TGObject::~TGObject() {
     FDestroying = true;
     ReleaseLinks();
     DestroyOwnedObjects();
-    if (FOwner) {
-      FOwner->OwnedObjectDestroying(this);
-      SetOwner(nullptr);
-    }
+    SetOwner(nullptr);
   }
 }
 
@@ -53,10 +50,7 @@ void TGObject::Free() {
 void TGObject::Destroy() {
   NotifyDestroy();
   DestroyOwnedObjects();
-  if (FOwner) {
-    FOwner->OwnedObjectDestroying(this);
-    SetOwner(nullptr);
-  }
+  SetOwner(nullptr);
   FNotifies.reset();
 }
 
@@ -90,6 +84,9 @@ void TGObject::ReleaseLinks() {
 }
 
 void TGObject::SetOwner(TGObject* AOwner) {
+  if (FOwner) {
+    FOwner->OwnedObjectDestroying(this);
+  }
   if (FOwner && FListedInOwner) {
     std::vector<TGObject*>& List = FOwner->FObjects;
     for (size_t I = List.size(); I-- > 0;) {

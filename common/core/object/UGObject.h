@@ -81,7 +81,8 @@ public:
 
   int32_t Tag() const { return FTag; }
   TGObject* Owner() const { return FOwner; }
-  // Detaches from the current owner's list and appends to the new owner's list.
+  // Detaches from the current owner (see OwnedObjectDestroying) and appends to the new owner's
+  // list.
   void SetOwner(TGObject* AOwner);
   // The owned objects in attachment order; the list is created on first use.
   const std::vector<TGObject*>& GetObjects();
@@ -110,7 +111,10 @@ public:
 protected:
   // The destructor body of the class; every override ends with inherited::Destroy().
   virtual void Destroy();
-  // Called on the owner when an owned object is being destroyed, before it detaches.
+  // Called on the owner whenever an owned object detaches from it: when the object is being
+  // destroyed (still whole), and when SetOwner gives it to another owner, to none, or to this
+  // owner again (which moves it to the end). Owners that keep owned objects in lists of their
+  // own drop it there, so that no list keeps an object its owner no longer owns.
   virtual void OwnedObjectDestroying(TGObject* Obj) { (void)Obj; }
   // Only memory is released here; the destruction work is done by Destroy.
   virtual ~TGObject();

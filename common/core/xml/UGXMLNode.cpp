@@ -240,13 +240,7 @@ void TGXMLNode::Clear() {
 }
 
 TGXMLNode* TGXMLNode::AddNode(TGXMLNode* Node) {
-  // A node taken from another tree leaves the collection that listed it; otherwise that
-  // collection would keep a pointer to a node it no longer owns, dangling once its new tree
-  // is freed.
-  TGObject* OldOwner = Node->Owner();
-  if (OldOwner && OldOwner->InheritsFrom(TGCollection::StaticClass())) {
-    static_cast<TGCollection*>(OldOwner)->Extract(Node);
-  }
+  // A node taken from another collection (of this tree or another) leaves it on SetOwner.
   TGXMLCollection* Collection = ChildsForLoading(Node->Name());
   Node->SetOwner(Collection);
   Collection->Add(Node);

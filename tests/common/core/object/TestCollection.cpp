@@ -126,3 +126,40 @@ TEST(Collection, SortIsStable) {
   EXPECT_EQ(C->GetItem(0), FirstOne);
   EXPECT_EQ(static_cast<TItem*>(C->GetItem(3))->Value, 3);
 }
+
+TEST(Collection, ItemThatMovesToAnotherOwnerLeavesTheList) {
+  TGObjectPtr<TGCollection> From(new TGCollection());
+  TGObjectPtr<TGObject> Elsewhere(new TGObject());
+  TItem* Moving = new TItem(From.get(), 1);
+  TItem* Staying = new TItem(From.get(), 2);
+  TItem* Listed = new TItem(Elsewhere.get(), 3);
+  for (TGObject* Item : {static_cast<TGObject*>(Moving), static_cast<TGObject*>(Staying),
+                         static_cast<TGObject*>(Moving), static_cast<TGObject*>(Listed)}) {
+    From->Add(Item);
+  }
+  {
+    TGObjectPtr<TGCollection> To(new TGCollection());
+    Moving->SetOwner(To.get());
+    To->Add(Moving);
+    EXPECT_EQ(From->Items(), (std::vector<TGObject*>{Staying, Listed}));
+    // An item the collection merely lists stays when its own owner changes.
+    Listed->SetOwner(To.get());
+    EXPECT_EQ(From->IndexOf(Listed), 1);
+    From->Extract(Listed);
+    // Setting no owner takes an item out as well.
+    Staying->SetOwner(nullptr);
+    EXPECT_EQ(From->GetCount(), 0);
+    Staying->SetOwner(To.get());
+  } // the new owner frees both; the old list holds neither
+  EXPECT_EQ(From->GetCount(), 0);
+  EXPECT_FALSE(From->HasObjects());
+
+  // Attaching an item to the collection that owns it again moves it to the end of the list.
+  TItem* A = new TItem(From.get(), 4);
+  TItem* B = new TItem(From.get(), 5);
+  From->Add(A);
+  From->Add(B);
+  A->SetOwner(From.get());
+  From->Add(A);
+  EXPECT_EQ(From->Items(), (std::vector<TGObject*>{B, A}));
+}

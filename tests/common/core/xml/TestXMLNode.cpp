@@ -284,4 +284,20 @@ TEST(XMLTree, NodesMoveBetweenTrees) {
     EXPECT_EQ(From->GetChilds("Item")->IndexOf(Moving), -1);
   } // freeing the new tree frees the node; the old tree holds nothing of it
   EXPECT_EQ(From->SaveToString(0), "<From>\r\n  <Item/>\r\n</From>\r\n");
+
+  // Adding a child again moves it behind its siblings of the same name.
+  TGXMLNode* First = From->GetChilds("Item")->GetItem(0);
+  First->SetIntAttr("N", 1);
+  From->AddChild("Item");
+  EXPECT_EQ(From->AddNode(First), First);
+  ASSERT_EQ(From->GetChilds("Item")->GetCount(), 2);
+  EXPECT_EQ(From->GetChilds("Item")->GetItem(1), First);
+
+  // A collection given to another owner leaves the node's children.
+  {
+    auto To = Node("To");
+    From->GetChilds("Item")->SetOwner(To.get());
+    EXPECT_EQ(From->GetChildsCount(), 0);
+  }
+  EXPECT_EQ(From->SaveToString(0), "<From/>\r\n");
 }
