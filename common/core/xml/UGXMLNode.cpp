@@ -333,6 +333,13 @@ int TGXMLNode::AddAttribute(std::string_view AName) {
   return AttributeCount() - 1;
 }
 
+void TGXMLNode::RemoveAttr(std::string_view AName) {
+  int Index = FindAttr(AName);
+  if (Index >= 0) {
+    FAttributes.erase(FAttributes.begin() + Index);
+  }
+}
+
 void TGXMLNode::SetLoadedAttribute(std::string_view AName, std::string_view Value) {
   AttrForSetting(AName).SetText(Value);
 }
@@ -422,24 +429,32 @@ void TGXMLNode::SetStrAttrDef(std::string_view AName, std::string_view Default,
                               std::string_view Value) {
   if (Value != Default) {
     SetStrAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetIntAttrDef(std::string_view AName, int32_t Default, int32_t Value) {
   if (Value != Default) {
     SetIntAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetBoolAttrDef(std::string_view AName, bool Default, bool Value) {
   if (Value != Default) {
     SetBoolAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetLongwordAttrDef(std::string_view AName, uint32_t Default, uint32_t Value) {
   if (Value != Default) {
     SetLongwordAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 

@@ -139,7 +139,8 @@ class TGXMLNode : public TGClonableObject {
   void SetLongwordAttr(std::string_view AName, uint32_t Value);
   void SetVecAttr(std::string_view AName, const TGVector& Value);
 
-  // Written only when the value differs from the default.
+  // Written only when the value differs from the default; a value equal to the default removes
+  // the attribute, so that it reads back as the default and is not saved.
   void SetStrAttrDef(std::string_view AName, std::string_view Default, std::string_view Value);
   void SetIntAttrDef(std::string_view AName, int32_t Default, int32_t Value);
   void SetBoolAttrDef(std::string_view AName, bool Default, bool Value);
@@ -179,6 +180,7 @@ private:
   const TGXMLAttribute& Attr(std::string_view AName) const;
   TGXMLCollection* FindChilds(std::string_view AName) const;
   TGXMLAttribute& AttrForSetting(std::string_view AName);
+  void RemoveAttr(std::string_view AName);
   void WriteTo(std::string& Out, int Indent) const;
 
   std::string FName;
