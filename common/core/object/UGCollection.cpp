@@ -88,7 +88,7 @@ void TGCollection::Replace(TGObject* Old, TGObject* New) {
 }
 
 void TGCollection::Pack() {
-  std::erase(FItems, nullptr);
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), nullptr), FItems.end());
 }
 
 void TGCollection::Sort(const std::function<int(TGObject*, TGObject*)>& Compare) {
@@ -103,7 +103,7 @@ void TGCollection::Destroy() {
 }
 
 void TGCollection::OwnedObjectDestroying(TGObject* Obj) {
-  std::erase(FItems, Obj);
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), Obj), FItems.end());
   inherited::OwnedObjectDestroying(Obj);
 }
 

@@ -5,7 +5,6 @@
 #include "object/UGObject.h"
 
 #include <functional>
-#include <vector>
 
 class TGCollection : public TGObject {
   G_CLASS(TGCollection, TGObject)
@@ -38,7 +37,7 @@ class TGCollection : public TGObject {
   // Sorts by Compare (negative, zero or positive), stable.
   void Sort(const std::function<int(TGObject*, TGObject*)>& Compare);
 
-  const std::vector<TGObject*>& Items() const { return FItems; }
+  const TGObjectList& Items() const { return FItems; }
   auto begin() const { return FItems.begin(); }
   auto end() const { return FItems.end(); }
 
@@ -50,7 +49,7 @@ protected:
   void CheckIndex(int Index, bool AllowEnd = false) const;
 
 private:
-  std::vector<TGObject*> FItems;
+  TGObjectList FItems;
 };
 
 // A collection of clonable items: assigning copies clones of every item, owned by the copy.

@@ -9,6 +9,7 @@
 
 #include "base/UGError.h"
 #include "object/UGClass.h"
+#include "object/UGSmallVector.h"
 
 #include <atomic>
 #include <cstdint>
@@ -52,10 +53,21 @@ using TGNotification = TGMethod<void()>;
 // A handler taking the notifier as Sender.
 using TGNotifyEvent = TGMethod<void(TGObject*)>;
 
+// The handlers of one notification; an empty slot has no object and no code. Subscribing to a
+// NotifyDestroy puts two handlers there (the subscriber's own and the link that unsubscribes it
+// again), so two are kept inline.
+using TGNotifyEvents = TGSmallVector<TGNotifyEvent, 2>;
+
 struct TGNotifyRecord {
   TGNotification Notification; // none: a free record
-  std::vector<TGNotifyEvent> Events;
+  TGNotifyEvents Events;
 };
+
+// A notifier's table: one record per notification kind that has (or had) subscribers.
+using TGNotifications = std::vector<TGNotifyRecord>;
+
+// The owned objects of an owner, or the items of a collection; one of them is kept inline.
+using TGObjectList = TGSmallVector<TGObject*, 1>;
 
 // The serial counter; every created object takes the next value as its Tag.
 extern std::atomic<int32_t> InstanceCounter;
@@ -84,8 +96,8 @@ public:
   // Detaches from the current owner (see OwnedObjectDestroying) and appends to the new owner's
   // list.
   void SetOwner(TGObject* AOwner);
-  // The owned objects in attachment order; the list is created on first use.
-  const std::vector<TGObject*>& GetObjects();
+  // The owned objects in attachment order.
+  const TGObjectList& GetObjects();
   bool HasObjects() const { return !FObjects.empty(); }
 
   // Copies Source into this object through Source->AssignTo(this); nothing when Source is none.
@@ -104,8 +116,8 @@ public:
   void UnSubscribe(const TGNotification& Notification);
   void OnDestroySubscribedObject(TGObject* Sender);
 
-  // The notification table (for inspection and tests).
-  const std::vector<TGNotifyRecord>* Notifies() const { return FNotifies.get(); }
+  // The notification table, or none before the first subscription (for inspection and tests).
+  const TGNotifications* Notifies() const { return FNotifies.empty() ? nullptr : &FNotifies; }
   bool Destroying() const { return FDestroying; }
 
 protected:
@@ -131,8 +143,8 @@ private:
   bool FDestroyed = false;
   bool FListedInOwner = false;
   TGObject* FOwner = nullptr;
-  std::vector<TGObject*> FObjects; // empty until something is attached
-  std::unique_ptr<std::vector<TGNotifyRecord>> FNotifies;
+  TGObjectList FObjects;
+  TGNotifications FNotifies;             // empty until the first subscription
   TNotifyGuard* FNotifyGuards = nullptr; // Notify calls running on this object
 };
 

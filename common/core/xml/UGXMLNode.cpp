@@ -5,8 +5,10 @@
 #include "object/UGClassBuilder.h"
 #include "xml/UGXMLDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 G_IMPLEMENT_CLASS(TGXMLNode)
 G_IMPLEMENT_CLASS(TGXMLCollection)
@@ -226,14 +228,13 @@ void TGXMLNode::Destroy() {
 }
 
 void TGXMLNode::OwnedObjectDestroying(TGObject* Obj) {
-  std::erase_if(FChilds, [Obj](TGXMLCollection* Item) { return Item == Obj; });
+  FChilds.erase(std::remove(FChilds.begin(), FChilds.end(), Obj), FChilds.end());
   inherited::OwnedObjectDestroying(Obj);
 }
 
 void TGXMLNode::Clear() {
   FAttributes.clear();
-  std::vector<TGXMLCollection*> Old;
-  Old.swap(FChilds);
+  TGSmallVector<TGXMLCollection*, 1> Old = std::move(FChilds);
   for (TGXMLCollection* C : Old) {
     C->Free();
   }

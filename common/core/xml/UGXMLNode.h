@@ -186,7 +186,8 @@ private:
   std::string FName;
   std::string FText;
   std::vector<TGXMLAttribute> FAttributes;
-  std::vector<TGXMLCollection*> FChilds;
+  // One collection per child name; most nodes have one or none.
+  TGSmallVector<TGXMLCollection*, 1> FChilds;
   bool FQuoteText = true;
 };
 
@@ -214,7 +215,7 @@ class TGXMLCollection : public TGClonableCollection {
 
   class TIterator {
   public:
-    explicit TIterator(std::vector<TGObject*>::const_iterator AIt)
+    explicit TIterator(TGObjectList::const_iterator AIt)
         : FIt(AIt) {}
     TGXMLNode* operator*() const { return static_cast<TGXMLNode*>(*FIt); }
     TIterator& operator++() {
@@ -224,7 +225,7 @@ class TGXMLCollection : public TGClonableCollection {
     bool operator!=(const TIterator& Other) const { return FIt != Other.FIt; }
 
   private:
-    std::vector<TGObject*>::const_iterator FIt;
+    TGObjectList::const_iterator FIt;
   };
   TIterator begin() const { return TIterator(Items().begin()); }
   TIterator end() const { return TIterator(Items().end()); }
