@@ -17,7 +17,7 @@ class TGCollection : public TGObject {
   void SetItem(int Index, TGObject* Item);
   int IndexOf(const TGObject* Item) const;
 
-  // Removes every item through Remove, last index first.
+  // Removes every item through Remove, last index first; linear in the number of items.
   virtual void Clear();
   // Appends; returns the new index.
   virtual int Add(TGObject* Item);
@@ -50,6 +50,11 @@ protected:
 
 private:
   TGObjectList FItems;
+  // While Clear runs: no item is listed twice (checked when it starts; void once anything is
+  // added). The entry of the last item is then its only one.
+  bool FItemsDistinct = false;
+  // The item that Remove is freeing, whose only entry it has taken out already.
+  TGObject* FRemoving = nullptr;
 };
 
 // A collection of clonable items: assigning copies clones of every item, owned by the copy.

@@ -104,6 +104,24 @@ const TGObjectList& TGObject::GetObjects() {
   return FObjects;
 }
 
+bool TGObject::AllDistinct(std::span<TGObject* const> Objs) {
+  bool HadNil = false;
+  size_t Marked = 0;
+  for (; Marked < Objs.size(); ++Marked) {
+    bool& Seen = Objs[Marked] ? Objs[Marked]->FMarked : HadNil;
+    if (Seen) {
+      break;
+    }
+    Seen = true;
+  }
+  for (size_t I = 0; I < Marked; ++I) {
+    if (Objs[I]) {
+      Objs[I]->FMarked = false;
+    }
+  }
+  return Marked == Objs.size();
+}
+
 void TGObject::Assign(const TGObject* Source) {
   if (Source) {
     Source->AssignTo(this);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -116,6 +117,10 @@ public:
   void UnSubscribe(const TGNotification& Notification);
   void OnDestroySubscribedObject(TGObject* Sender);
 
+  // Whether no object appears twice in Objs (two null entries count as a repeat). Linear: each
+  // object is marked while the list is walked.
+  static bool AllDistinct(std::span<TGObject* const> Objs);
+
   // The notification table, or none before the first subscription (for inspection and tests).
   const TGNotifications* Notifies() const { return FNotifies.empty() ? nullptr : &FNotifies; }
   bool Destroying() const { return FDestroying; }
@@ -142,6 +147,7 @@ private:
   bool FDestroying = false;
   bool FDestroyed = false;
   bool FListedInOwner = false;
+  bool FMarked = false; // for AllDistinct
   TGObject* FOwner = nullptr;
   TGObjectList FObjects;
   TGNotifications FNotifies;             // empty until the first subscription
