@@ -1,5 +1,5 @@
 // Loading a large XML document into the node tree against the bare parse of the same bytes by
-// the parser alone, and saving the tree.
+// the parser alone, freeing a tree, and saving one.
 #include "xml/UGXMLNode.h"
 
 #include <benchmark/benchmark.h>
@@ -83,6 +83,22 @@ void TreeLoad(benchmark::State& State) {
   State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * Doc.size()));
 }
 BENCHMARK(TreeLoad)->Unit(benchmark::kMillisecond);
+
+// Freeing a node with many children of one name: its collection clears them last first.
+void TreeFreeWide(benchmark::State& State) {
+  const int Children = static_cast<int>(State.range(0));
+  for (auto _ : State) {
+    State.PauseTiming();
+    TGObjectPtr<TGXMLNode> Node(new TGXMLNode("Root"));
+    for (int I = 0; I < Children; ++I) {
+      Node->AddChild("Item");
+    }
+    State.ResumeTiming();
+    Node.reset();
+  }
+  State.SetComplexityN(Children);
+}
+BENCHMARK(TreeFreeWide)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity();
 
 void TreeSave(benchmark::State& State) {
   const std::string& Doc = Document();

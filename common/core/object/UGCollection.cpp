@@ -3,6 +3,7 @@
 #include "object/UGClassBuilder.h"
 
 #include <algorithm>
+#include <utility>
 
 G_IMPLEMENT_CLASS(TGCollection)
 G_IMPLEMENT_CLASS(TGClonableCollection)
@@ -21,6 +22,7 @@ TGObject* TGCollection::GetItem(int Index) const {
 
 void TGCollection::SetItem(int Index, TGObject* Item) {
   CheckIndex(Index);
+  FItemsDistinct = false;
   FItems[static_cast<size_t>(Index)] = Item;
 }
 
@@ -30,21 +32,28 @@ int TGCollection::IndexOf(const TGObject* Item) const {
 }
 
 void TGCollection::Clear() {
+  // When no item is listed twice, each Remove takes the last entry without searching the list,
+  // and the destruction of an owned item leaves no other entry to look for. Otherwise Remove
+  // takes the first entry of its item, as always.
+  FItemsDistinct = AllDistinct(FItems);
   for (int I = GetCount() - 1; I >= 0; --I) {
     // A Remove override may take more than one item: stay within the list.
     if (I < GetCount()) {
       Remove(FItems[static_cast<size_t>(I)]);
     }
   }
+  FItemsDistinct = false;
 }
 
 int TGCollection::Add(TGObject* Item) {
+  FItemsDistinct = false;
   FItems.push_back(Item);
   return GetCount() - 1;
 }
 
 void TGCollection::Insert(int Index, TGObject* Item) {
   CheckIndex(Index, true);
+  FItemsDistinct = false;
   FItems.insert(FItems.begin() + Index, Item);
 }
 
@@ -58,11 +67,19 @@ TGObject* TGCollection::Extract(TGObject* Item) {
 }
 
 int TGCollection::Remove(TGObject* Item) {
-  int Index = IndexOf(Item);
+  bool Last = FItemsDistinct && !FItems.empty() && FItems.back() == Item;
+  int Index = Last ? GetCount() - 1 : IndexOf(Item);
   if (Index >= 0) {
     FItems.erase(FItems.begin() + Index);
   }
   if (Item && Item->Owner() == this) {
+    // Names the item until Free returns or raises, then the item of an outer Remove again (a
+    // destroy handler may remove another item).
+    struct TRemoving {
+      TGObject*& Slot;
+      TGObject* Outer;
+      ~TRemoving() { Slot = Outer; }
+    } Removing{FRemoving, std::exchange(FRemoving, Item)};
     Item->Free();
   }
   return Index;
@@ -84,11 +101,12 @@ void TGCollection::Replace(TGObject* Old, TGObject* New) {
   if (Index < 0) {
     throw Error();
   }
+  FItemsDistinct = false;
   FItems[static_cast<size_t>(Index)] = New;
 }
 
 void TGCollection::Pack() {
-  std::erase(FItems, nullptr);
+  FItems.erase(std::remove(FItems.begin(), FItems.end(), nullptr), FItems.end());
 }
 
 void TGCollection::Sort(const std::function<int(TGObject*, TGObject*)>& Compare) {
@@ -103,7 +121,9 @@ void TGCollection::Destroy() {
 }
 
 void TGCollection::OwnedObjectDestroying(TGObject* Obj) {
-  std::erase(FItems, Obj);
+  if (!(FItemsDistinct && Obj == FRemoving)) {
+    FItems.erase(std::remove(FItems.begin(), FItems.end(), Obj), FItems.end());
+  }
   inherited::OwnedObjectDestroying(Obj);
 }
 

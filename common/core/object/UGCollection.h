@@ -5,7 +5,6 @@
 #include "object/UGObject.h"
 
 #include <functional>
-#include <vector>
 
 class TGCollection : public TGObject {
   G_CLASS(TGCollection, TGObject)
@@ -18,7 +17,7 @@ class TGCollection : public TGObject {
   void SetItem(int Index, TGObject* Item);
   int IndexOf(const TGObject* Item) const;
 
-  // Removes every item through Remove, last index first.
+  // Removes every item through Remove, last index first; linear in the number of items.
   virtual void Clear();
   // Appends; returns the new index.
   virtual int Add(TGObject* Item);
@@ -38,18 +37,24 @@ class TGCollection : public TGObject {
   // Sorts by Compare (negative, zero or positive), stable.
   void Sort(const std::function<int(TGObject*, TGObject*)>& Compare);
 
-  const std::vector<TGObject*>& Items() const { return FItems; }
+  const TGObjectList& Items() const { return FItems; }
   auto begin() const { return FItems.begin(); }
   auto end() const { return FItems.end(); }
 
 protected:
   void Destroy() override;
-  // An owned item destroyed elsewhere leaves the list, so Clear never reaches a freed item.
+  // An owned item that is destroyed elsewhere or given to another owner leaves the list, so
+  // Clear never reaches an item that is freed or belongs to someone else.
   void OwnedObjectDestroying(TGObject* Obj) override;
   void CheckIndex(int Index, bool AllowEnd = false) const;
 
 private:
-  std::vector<TGObject*> FItems;
+  TGObjectList FItems;
+  // While Clear runs: no item is listed twice (checked when it starts; void once anything is
+  // added). The entry of the last item is then its only one.
+  bool FItemsDistinct = false;
+  // The item that Remove is freeing, whose only entry it has taken out already.
+  TGObject* FRemoving = nullptr;
 };
 
 // A collection of clonable items: assigning copies clones of every item, owned by the copy.

@@ -33,10 +33,7 @@ TGObject::~TGObject() {
     FDestroying = true;
     ReleaseLinks();
     DestroyOwnedObjects();
-    if (FOwner) {
-      FOwner->OwnedObjectDestroying(this);
-      SetOwner(nullptr);
-    }
+    SetOwner(nullptr);
   }
 }
 
@@ -53,11 +50,8 @@ void TGObject::Free() {
 void TGObject::Destroy() {
   NotifyDestroy();
   DestroyOwnedObjects();
-  if (FOwner) {
-    FOwner->OwnedObjectDestroying(this);
-    SetOwner(nullptr);
-  }
-  FNotifies.reset();
+  SetOwner(nullptr);
+  TGNotifications().swap(FNotifies);
 }
 
 void TGObject::DestroyOwnedObjects() {
@@ -67,15 +61,12 @@ void TGObject::DestroyOwnedObjects() {
     Obj->FListedInOwner = false; // its own detaching need not search the list
     Obj->Free();
   }
-  std::vector<TGObject*>().swap(FObjects);
+  FObjects = TGObjectList();
 }
 
 void TGObject::ReleaseLinks() {
-  if (!FNotifies) {
-    return;
-  }
   std::vector<TGObject*> Linked;
-  for (const TGNotifyRecord& R : *FNotifies) {
+  for (const TGNotifyRecord& R : FNotifies) {
     for (const TGNotifyEvent& E : R.Events) {
       if (E.Object && E.Object != this) {
         Linked.push_back(E.Object);
@@ -86,12 +77,15 @@ void TGObject::ReleaseLinks() {
   for (TGObject* Obj : Linked) {
     UnSubscribe(Obj);
   }
-  FNotifies.reset();
+  TGNotifications().swap(FNotifies);
 }
 
 void TGObject::SetOwner(TGObject* AOwner) {
+  if (FOwner) {
+    FOwner->OwnedObjectDestroying(this);
+  }
   if (FOwner && FListedInOwner) {
-    std::vector<TGObject*>& List = FOwner->FObjects;
+    TGObjectList& List = FOwner->FObjects;
     for (size_t I = List.size(); I-- > 0;) {
       if (List[I] == this) {
         List.erase(List.begin() + static_cast<std::ptrdiff_t>(I));
@@ -106,8 +100,26 @@ void TGObject::SetOwner(TGObject* AOwner) {
   FListedInOwner = AOwner != nullptr;
 }
 
-const std::vector<TGObject*>& TGObject::GetObjects() {
+const TGObjectList& TGObject::GetObjects() {
   return FObjects;
+}
+
+bool TGObject::AllDistinct(std::span<TGObject* const> Objs) {
+  bool HadNil = false;
+  size_t Marked = 0;
+  for (; Marked < Objs.size(); ++Marked) {
+    bool& Seen = Objs[Marked] ? Objs[Marked]->FMarked : HadNil;
+    if (Seen) {
+      break;
+    }
+    Seen = true;
+  }
+  for (size_t I = 0; I < Marked; ++I) {
+    if (Objs[I]) {
+      Objs[I]->FMarked = false;
+    }
+  }
+  return Marked == Objs.size();
 }
 
 void TGObject::Assign(const TGObject* Source) {
@@ -130,20 +142,17 @@ void TGObject::NotifyDestroy() {
 }
 
 void TGObject::Notify(const TGNotification& Notification) {
-  if (!FNotifies) {
-    return;
-  }
-  size_t Record = FNotifies->size();
-  for (size_t I = 0; I < FNotifies->size(); ++I) {
-    if ((*FNotifies)[I].Notification == Notification) {
+  size_t Record = FNotifies.size();
+  for (size_t I = 0; I < FNotifies.size(); ++I) {
+    if (FNotifies[I].Notification == Notification) {
       Record = I;
       break;
     }
   }
-  if (Record == FNotifies->size()) {
+  if (Record == FNotifies.size()) {
     return;
   }
-  size_t Count = (*FNotifies)[Record].Events.size();
+  size_t Count = FNotifies[Record].Events.size();
   TNotifyGuard Guard;
   Guard.Next = FNotifyGuards;
   // The guard is unlinked again below before it goes out of scope.
@@ -168,10 +177,10 @@ void TGObject::Notify(const TGNotification& Notification) {
   for (size_t I = 0; I < Count; ++I) {
     // Handlers may change the table: reread the slot every time, and stop when the record was
     // freed and taken by another notification or the notifier itself was destroyed.
-    if (!FNotifies || !((*FNotifies)[Record].Notification == Notification)) {
+    if (Record >= FNotifies.size() || !(FNotifies[Record].Notification == Notification)) {
       break;
     }
-    TGNotifyEvent Event = (*FNotifies)[Record].Events[I];
+    TGNotifyEvent Event = FNotifies[Record].Events[I];
     if (Event) {
       Event(this);
       if (!Guard.Alive) {
@@ -182,10 +191,10 @@ void TGObject::Notify(const TGNotification& Notification) {
 }
 
 void TGObject::AddHandler(const TGNotification& Notification, const TGNotifyEvent& Event) {
-  if (!FNotifies) {
-    FNotifies = std::make_unique<std::vector<TGNotifyRecord>>();
+  TGNotifications& Table = FNotifies;
+  if (Table.empty()) {
+    Table.reserve(2); // a notifier's own notification and its NotifyDestroy
   }
-  std::vector<TGNotifyRecord>& Table = *FNotifies;
   TGNotifyRecord* Record = nullptr;
   bool Existed = true;
   for (TGNotifyRecord& R : Table) {
@@ -207,7 +216,7 @@ void TGObject::AddHandler(const TGNotification& Notification, const TGNotifyEven
     }
     Record->Notification = Notification;
   }
-  std::vector<TGNotifyEvent>& Events = Record->Events;
+  TGNotifyEvents& Events = Record->Events;
   for (const TGNotifyEvent& E : Events) {
     if (E == Event) {
       return;
@@ -244,11 +253,8 @@ void TGObject::Subscribe(const TGNotification& Notification, const TGNotifyEvent
 namespace {
 
 // Clears the handlers of Who in every record of Table; records left without handlers are freed.
-void ClearHandlersOf(std::vector<TGNotifyRecord>* Table, const TGObject* Who) {
-  if (!Table) {
-    return;
-  }
-  for (TGNotifyRecord& R : *Table) {
+void ClearHandlersOf(TGNotifications& Table, const TGObject* Who) {
+  for (TGNotifyRecord& R : Table) {
     bool Live = false;
     for (TGNotifyEvent& E : R.Events) {
       if (E.Object == Who) {
@@ -268,16 +274,16 @@ void TGObject::UnSubscribe(TGObject* Obj) {
   if (!Obj) {
     return;
   }
-  ClearHandlersOf(Obj->FNotifies.get(), this);
-  ClearHandlersOf(FNotifies.get(), Obj);
+  ClearHandlersOf(Obj->FNotifies, this);
+  ClearHandlersOf(FNotifies, Obj);
 }
 
 void TGObject::UnSubscribe(const TGNotification& Notification) {
   TGObject* Notifier = Notification.Object;
-  if (!Notifier || !Notifier->FNotifies) {
+  if (!Notifier) {
     return;
   }
-  for (TGNotifyRecord& R : *Notifier->FNotifies) {
+  for (TGNotifyRecord& R : Notifier->FNotifies) {
     if (!(R.Notification == Notification)) {
       continue;
     }
@@ -299,7 +305,7 @@ void TGObject::OnDestroySubscribedObject(TGObject* Sender) {
   // Sender is going: this object forgets every handler of Sender. Its own handlers in Sender's
   // table stay, because Sender's destruction may still be notifying them (a reused slot can put
   // this link before a destroy handler of this object), and Sender's table goes with it.
-  ClearHandlersOf(FNotifies.get(), Sender);
+  ClearHandlersOf(FNotifies, Sender);
 }
 
 G_IMPLEMENT_CLASS(TGClonableObject)

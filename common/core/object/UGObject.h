@@ -9,10 +9,12 @@
 
 #include "base/UGError.h"
 #include "object/UGClass.h"
+#include "object/UGSmallVector.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -52,10 +54,21 @@ using TGNotification = TGMethod<void()>;
 // A handler taking the notifier as Sender.
 using TGNotifyEvent = TGMethod<void(TGObject*)>;
 
+// The handlers of one notification; an empty slot has no object and no code. Subscribing to a
+// NotifyDestroy puts two handlers there (the subscriber's own and the link that unsubscribes it
+// again), so two are kept inline.
+using TGNotifyEvents = TGSmallVector<TGNotifyEvent, 2>;
+
 struct TGNotifyRecord {
   TGNotification Notification; // none: a free record
-  std::vector<TGNotifyEvent> Events;
+  TGNotifyEvents Events;
 };
+
+// A notifier's table: one record per notification kind that has (or had) subscribers.
+using TGNotifications = std::vector<TGNotifyRecord>;
+
+// The owned objects of an owner, or the items of a collection; one of them is kept inline.
+using TGObjectList = TGSmallVector<TGObject*, 1>;
 
 // The serial counter; every created object takes the next value as its Tag.
 extern std::atomic<int32_t> InstanceCounter;
@@ -81,10 +94,11 @@ public:
 
   int32_t Tag() const { return FTag; }
   TGObject* Owner() const { return FOwner; }
-  // Detaches from the current owner's list and appends to the new owner's list.
+  // Detaches from the current owner (see OwnedObjectDestroying) and appends to the new owner's
+  // list.
   void SetOwner(TGObject* AOwner);
-  // The owned objects in attachment order; the list is created on first use.
-  const std::vector<TGObject*>& GetObjects();
+  // The owned objects in attachment order.
+  const TGObjectList& GetObjects();
   bool HasObjects() const { return !FObjects.empty(); }
 
   // Copies Source into this object through Source->AssignTo(this); nothing when Source is none.
@@ -103,14 +117,21 @@ public:
   void UnSubscribe(const TGNotification& Notification);
   void OnDestroySubscribedObject(TGObject* Sender);
 
-  // The notification table (for inspection and tests).
-  const std::vector<TGNotifyRecord>* Notifies() const { return FNotifies.get(); }
+  // Whether no object appears twice in Objs (two null entries count as a repeat). Linear: each
+  // object is marked while the list is walked.
+  static bool AllDistinct(std::span<TGObject* const> Objs);
+
+  // The notification table, or none before the first subscription (for inspection and tests).
+  const TGNotifications* Notifies() const { return FNotifies.empty() ? nullptr : &FNotifies; }
   bool Destroying() const { return FDestroying; }
 
 protected:
   // The destructor body of the class; every override ends with inherited::Destroy().
   virtual void Destroy();
-  // Called on the owner when an owned object is being destroyed, before it detaches.
+  // Called on the owner whenever an owned object detaches from it: when the object is being
+  // destroyed (still whole), and when SetOwner gives it to another owner, to none, or to this
+  // owner again (which moves it to the end). Owners that keep owned objects in lists of their
+  // own drop it there, so that no list keeps an object its owner no longer owns.
   virtual void OwnedObjectDestroying(TGObject* Obj) { (void)Obj; }
   // Only memory is released here; the destruction work is done by Destroy.
   virtual ~TGObject();
@@ -126,9 +147,10 @@ private:
   bool FDestroying = false;
   bool FDestroyed = false;
   bool FListedInOwner = false;
+  bool FMarked = false; // for AllDistinct
   TGObject* FOwner = nullptr;
-  std::vector<TGObject*> FObjects; // empty until something is attached
-  std::unique_ptr<std::vector<TGNotifyRecord>> FNotifies;
+  TGObjectList FObjects;
+  TGNotifications FNotifies;             // empty until the first subscription
   TNotifyGuard* FNotifyGuards = nullptr; // Notify calls running on this object
 };
 

@@ -13,9 +13,40 @@
 
 namespace {
 
+// Whether a name character may also start a name: all but '-', '.', the digits, U+00B7,
+// U+0300..U+036F and U+203F..U+2040 (UTF-8 text, known to consist of name characters).
+bool StartsName(std::string_view S) {
+  if (S.empty()) {
+    return false;
+  }
+  auto Byte = [&](size_t I) { return I < S.size() ? static_cast<unsigned char>(S[I]) : 0u; };
+  unsigned char C = Byte(0);
+  if (C == '-' || C == '.' || (C >= '0' && C <= '9')) {
+    return false;
+  }
+  if (C == 0xC2 && Byte(1) == 0xB7) {
+    return false;
+  }
+  if ((C == 0xCC && Byte(1) >= 0x80) || (C == 0xCD && Byte(1) <= 0xAF)) {
+    return false;
+  }
+  if (C == 0xE2 && ((Byte(1) == 0x80 && Byte(2) == 0xBF) || (Byte(1) == 0x81 && Byte(2) == 0x80))) {
+    return false;
+  }
+  return true;
+}
+
+// The name without its namespace prefix. Without namespaces a colon is an ordinary name
+// character, so a name may end in one ("Widge:") or go on after it with a character that
+// cannot start a name ("a:1"); such names are kept whole, because the rest alone could not be
+// written back.
 std::string_view LocalName(std::string_view S) {
   size_t Colon = S.rfind(':');
-  return Colon == std::string_view::npos ? S : S.substr(Colon + 1);
+  if (Colon == std::string_view::npos) {
+    return S;
+  }
+  std::string_view Local = S.substr(Colon + 1);
+  return StartsName(Local) ? Local : S;
 }
 
 bool IsWhitespaceOnly(std::string_view S) {

@@ -5,8 +5,10 @@
 #include "object/UGClassBuilder.h"
 #include "xml/UGXMLDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 G_IMPLEMENT_CLASS(TGXMLNode)
 G_IMPLEMENT_CLASS(TGXMLCollection)
@@ -226,27 +228,20 @@ void TGXMLNode::Destroy() {
 }
 
 void TGXMLNode::OwnedObjectDestroying(TGObject* Obj) {
-  std::erase_if(FChilds, [Obj](TGXMLCollection* Item) { return Item == Obj; });
+  FChilds.erase(std::remove(FChilds.begin(), FChilds.end(), Obj), FChilds.end());
   inherited::OwnedObjectDestroying(Obj);
 }
 
 void TGXMLNode::Clear() {
   FAttributes.clear();
-  std::vector<TGXMLCollection*> Old;
-  Old.swap(FChilds);
+  TGSmallVector<TGXMLCollection*, 1> Old = std::move(FChilds);
   for (TGXMLCollection* C : Old) {
     C->Free();
   }
 }
 
 TGXMLNode* TGXMLNode::AddNode(TGXMLNode* Node) {
-  // A node taken from another tree leaves the collection that listed it; otherwise that
-  // collection would keep a pointer to a node it no longer owns, dangling once its new tree
-  // is freed.
-  TGObject* OldOwner = Node->Owner();
-  if (OldOwner && OldOwner->InheritsFrom(TGCollection::StaticClass())) {
-    static_cast<TGCollection*>(OldOwner)->Extract(Node);
-  }
+  // A node taken from another collection (of this tree or another) leaves it on SetOwner.
   TGXMLCollection* Collection = ChildsForLoading(Node->Name());
   Node->SetOwner(Collection);
   Collection->Add(Node);
@@ -339,6 +334,13 @@ int TGXMLNode::AddAttribute(std::string_view AName) {
   return AttributeCount() - 1;
 }
 
+void TGXMLNode::RemoveAttr(std::string_view AName) {
+  int Index = FindAttr(AName);
+  if (Index >= 0) {
+    FAttributes.erase(FAttributes.begin() + Index);
+  }
+}
+
 void TGXMLNode::SetLoadedAttribute(std::string_view AName, std::string_view Value) {
   AttrForSetting(AName).SetText(Value);
 }
@@ -428,24 +430,32 @@ void TGXMLNode::SetStrAttrDef(std::string_view AName, std::string_view Default,
                               std::string_view Value) {
   if (Value != Default) {
     SetStrAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetIntAttrDef(std::string_view AName, int32_t Default, int32_t Value) {
   if (Value != Default) {
     SetIntAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetBoolAttrDef(std::string_view AName, bool Default, bool Value) {
   if (Value != Default) {
     SetBoolAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 
 void TGXMLNode::SetLongwordAttrDef(std::string_view AName, uint32_t Default, uint32_t Value) {
   if (Value != Default) {
     SetLongwordAttr(AName, Value);
+  } else {
+    RemoveAttr(AName);
   }
 }
 

@@ -139,7 +139,8 @@ class TGXMLNode : public TGClonableObject {
   void SetLongwordAttr(std::string_view AName, uint32_t Value);
   void SetVecAttr(std::string_view AName, const TGVector& Value);
 
-  // Written only when the value differs from the default.
+  // Written only when the value differs from the default; a value equal to the default removes
+  // the attribute, so that it reads back as the default and is not saved.
   void SetStrAttrDef(std::string_view AName, std::string_view Default, std::string_view Value);
   void SetIntAttrDef(std::string_view AName, int32_t Default, int32_t Value);
   void SetBoolAttrDef(std::string_view AName, bool Default, bool Value);
@@ -179,12 +180,14 @@ private:
   const TGXMLAttribute& Attr(std::string_view AName) const;
   TGXMLCollection* FindChilds(std::string_view AName) const;
   TGXMLAttribute& AttrForSetting(std::string_view AName);
+  void RemoveAttr(std::string_view AName);
   void WriteTo(std::string& Out, int Indent) const;
 
   std::string FName;
   std::string FText;
   std::vector<TGXMLAttribute> FAttributes;
-  std::vector<TGXMLCollection*> FChilds;
+  // One collection per child name; most nodes have one or none.
+  TGSmallVector<TGXMLCollection*, 1> FChilds;
   bool FQuoteText = true;
 };
 
@@ -212,7 +215,7 @@ class TGXMLCollection : public TGClonableCollection {
 
   class TIterator {
   public:
-    explicit TIterator(std::vector<TGObject*>::const_iterator AIt)
+    explicit TIterator(TGObjectList::const_iterator AIt)
         : FIt(AIt) {}
     TGXMLNode* operator*() const { return static_cast<TGXMLNode*>(*FIt); }
     TIterator& operator++() {
@@ -222,7 +225,7 @@ class TGXMLCollection : public TGClonableCollection {
     bool operator!=(const TIterator& Other) const { return FIt != Other.FIt; }
 
   private:
-    std::vector<TGObject*>::const_iterator FIt;
+    TGObjectList::const_iterator FIt;
   };
   TIterator begin() const { return TIterator(Items().begin()); }
   TIterator end() const { return TIterator(Items().end()); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,6 +32,13 @@ class TLoggingCollection : public TGClonableCollection {
     Removed.push_back(std::to_string(static_cast<TItem*>(Item)->Value));
     return inherited::Remove(Item);
   }
+  // A destroy handler that takes another item out of the list.
+  void OnItemDestroyed(TGObject*) {
+    if (TGObject* Other = std::exchange(RemoveWith, nullptr)) {
+      Remove(Other);
+    }
+  }
+  TGObject* RemoveWith = nullptr;
 };
 G_IMPLEMENT_CLASS(TLoggingCollection)
 
@@ -125,4 +133,74 @@ TEST(Collection, SortIsStable) {
   });
   EXPECT_EQ(C->GetItem(0), FirstOne);
   EXPECT_EQ(static_cast<TItem*>(C->GetItem(3))->Value, 3);
+}
+
+TEST(Collection, ItemThatMovesToAnotherOwnerLeavesTheList) {
+  TGObjectPtr<TGCollection> From(new TGCollection());
+  TGObjectPtr<TGObject> Elsewhere(new TGObject());
+  TItem* Moving = new TItem(From.get(), 1);
+  TItem* Staying = new TItem(From.get(), 2);
+  TItem* Listed = new TItem(Elsewhere.get(), 3);
+  for (TGObject* Item : {static_cast<TGObject*>(Moving), static_cast<TGObject*>(Staying),
+                         static_cast<TGObject*>(Moving), static_cast<TGObject*>(Listed)}) {
+    From->Add(Item);
+  }
+  {
+    TGObjectPtr<TGCollection> To(new TGCollection());
+    Moving->SetOwner(To.get());
+    To->Add(Moving);
+    EXPECT_EQ(From->Items(), (std::vector<TGObject*>{Staying, Listed}));
+    // An item the collection merely lists stays when its own owner changes.
+    Listed->SetOwner(To.get());
+    EXPECT_EQ(From->IndexOf(Listed), 1);
+    From->Extract(Listed);
+    // Setting no owner takes an item out as well.
+    Staying->SetOwner(nullptr);
+    EXPECT_EQ(From->GetCount(), 0);
+    Staying->SetOwner(To.get());
+  } // the new owner frees both; the old list holds neither
+  EXPECT_EQ(From->GetCount(), 0);
+  EXPECT_FALSE(From->HasObjects());
+
+  // Attaching an item to the collection that owns it again moves it to the end of the list.
+  TItem* A = new TItem(From.get(), 4);
+  TItem* B = new TItem(From.get(), 5);
+  From->Add(A);
+  From->Add(B);
+  A->SetOwner(From.get());
+  From->Add(A);
+  EXPECT_EQ(From->Items(), (std::vector<TGObject*>{B, A}));
+}
+
+TEST(Collection, ClearKeepsItsOrderAndCopesWithDuplicatesAndHandlers) {
+  Removed.clear();
+  TGObjectPtr<TGObject> Elsewhere(new TGObject());
+  TLoggingCollection* C = new TLoggingCollection();
+  TItem* Owned = new TItem(C, 1);
+  TItem* Listed = new TItem(Elsewhere.get(), 2);
+  for (TGObject* Item : {static_cast<TGObject*>(Listed), static_cast<TGObject*>(Owned),
+                         static_cast<TGObject*>(Listed), static_cast<TGObject*>(Owned)}) {
+    C->Add(Item);
+  }
+  C->Add(new TItem(C, 3));
+  // Each Remove takes the first entry of its item; an owned item freed leaves with every entry.
+  C->Clear();
+  EXPECT_EQ(Removed, (std::vector<std::string>{"3", "1", "2", "2"}));
+  EXPECT_EQ(C->GetCount(), 0);
+  EXPECT_EQ(Listed->Owner(), Elsewhere.get());
+
+  // A handler run by a destroyed item may remove another one.
+  Removed.clear();
+  std::vector<TItem*> Items;
+  for (int I = 1; I <= 5; ++I) {
+    Items.push_back(new TItem(C, I));
+    C->Add(Items.back());
+  }
+  TGObject::Subscribe(TGNotification(Items[4], &TGObject::NotifyDestroy),
+                      TGNotifyEvent(C, &TLoggingCollection::OnItemDestroyed));
+  C->RemoveWith = Items[1];
+  C->Clear();
+  EXPECT_EQ(Removed, (std::vector<std::string>{"5", "2", "4", "3", "1"}));
+  EXPECT_FALSE(C->HasObjects());
+  C->Free();
 }

@@ -101,6 +101,28 @@ TEST(XMLAttributes, DefaultsAndMissingAttributes) {
   EXPECT_FLOAT_EQ(N->GetFloatAttrDef("Absent", 1.5f), 1.5f);
 }
 
+TEST(XMLAttributes, SettingTheDefaultRemovesAnEarlierValue) {
+  auto N = Node("N");
+  N->SetIntAttr("First", 1);
+  N->SetIntAttr("Int", 5);
+  N->SetStrAttr("Str", "old");
+  N->SetBoolAttr("Bool", true);
+  N->SetLongwordAttr("Color", 0xFF000000u);
+  N->SetIntAttr("Last", 2);
+  N->SetIntAttrDef("Int", 3, 3);
+  N->SetStrAttrDef("Str", "", "");
+  N->SetBoolAttrDef("Bool", false, false);
+  N->SetLongwordAttrDef("Color", 0xFFFFFFFFu, 0xFFFFFFFFu);
+  EXPECT_EQ(N->GetIntAttrDef("Int", 3), 3);
+  EXPECT_EQ(N->GetStrAttrDef("Str", ""), "");
+  EXPECT_FALSE(N->GetBoolAttrDef("Bool", false));
+  EXPECT_EQ(N->GetLongwordAttrDef("Color", 0xFFFFFFFFu), 0xFFFFFFFFu);
+  // The others keep their order; the defaults are not written.
+  EXPECT_EQ(N->SaveToString(0), "<N First=\"1\" Last=\"2\"/>\r\n");
+  N->SetIntAttrDef("Int", 3, 4);
+  EXPECT_EQ(N->GetIntAttrDef("Int", 3), 4);
+}
+
 TEST(XMLWriter, ExactLayoutOfTextAndChildren) {
   auto Root = Node("Root");
   Root->SetStrAttr("Name", "a\"b<c>&d'e");
@@ -284,4 +306,20 @@ TEST(XMLTree, NodesMoveBetweenTrees) {
     EXPECT_EQ(From->GetChilds("Item")->IndexOf(Moving), -1);
   } // freeing the new tree frees the node; the old tree holds nothing of it
   EXPECT_EQ(From->SaveToString(0), "<From>\r\n  <Item/>\r\n</From>\r\n");
+
+  // Adding a child again moves it behind its siblings of the same name.
+  TGXMLNode* First = From->GetChilds("Item")->GetItem(0);
+  First->SetIntAttr("N", 1);
+  From->AddChild("Item");
+  EXPECT_EQ(From->AddNode(First), First);
+  ASSERT_EQ(From->GetChilds("Item")->GetCount(), 2);
+  EXPECT_EQ(From->GetChilds("Item")->GetItem(1), First);
+
+  // A collection given to another owner leaves the node's children.
+  {
+    auto To = Node("To");
+    From->GetChilds("Item")->SetOwner(To.get());
+    EXPECT_EQ(From->GetChildsCount(), 0);
+  }
+  EXPECT_EQ(From->SaveToString(0), "<From/>\r\n");
 }

@@ -71,6 +71,23 @@ TEST(XMLReading, NamespacePrefixesAndAttributesInOrder) {
   EXPECT_EQ(N->GetAttribute(0).NativeType(), atString);
 }
 
+TEST(XMLReading, NamesWhoseLocalPartIsNoNameKeepTheirPrefix) {
+  // Stripping the prefix of these would leave no name, or one that cannot start a name.
+  auto N = Parse("<Widge:><a: b:='1' :='2' c:1='3' d:-='4' e:.f='5' g:\xC2\xB7='6'/>"
+                 "<x:1y/><p:q:/><z::w/></Widge:>");
+  EXPECT_EQ(N->Name(), "Widge:");
+  TGXMLNode* A = N->GetChilds("a:")->GetItem(0);
+  for (const char* Name : {"b:", ":", "c:1", "d:-", "e:.f", "g:\xC2\xB7"}) {
+    EXPECT_TRUE(A->HasAttr(Name)) << Name;
+  }
+  EXPECT_EQ(N->GetChilds("x:1y")->GetCount(), 1);
+  EXPECT_EQ(N->GetChilds("p:q:")->GetCount(), 1);
+  EXPECT_EQ(N->GetChilds("w")->GetCount(), 1);
+  // Such a tree saves, and reads back the same.
+  std::string Saved = N->SaveToString();
+  EXPECT_EQ(Parse(Saved)->SaveToString(), Saved);
+}
+
 TEST(XMLReading, EncodingsByMarkAndDeclaration) {
   std::u16string Wide = u"<r v='\u00e9\u20ac'/>";
   std::string LE = "\xFF\xFE";
