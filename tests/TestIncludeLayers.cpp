@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -204,23 +203,44 @@ private:
     FFindings.push_back(File + ":" + std::to_string(Line) + ": " + What);
   }
 
+  // The header an include line names and whether it is quoted; empty for other lines.
+  static std::string IncludedName(const std::string& Line, bool& Quoted) {
+    size_t P = Line.find_first_not_of(" \t");
+    if (P == std::string::npos || Line[P] != '#') {
+      return {};
+    }
+    P = Line.find_first_not_of(" \t", P + 1);
+    if (P == std::string::npos || Line.compare(P, 7, "include") != 0) {
+      return {};
+    }
+    P = Line.find_first_not_of(" \t", P + 7);
+    if (P == std::string::npos || (Line[P] != '"' && Line[P] != '<')) {
+      return {};
+    }
+    Quoted = Line[P] == '"';
+    const size_t End = Line.find(Quoted ? '"' : '>', P + 1);
+    return End == std::string::npos ? std::string() : Line.substr(P + 1, End - P - 1);
+  }
+
   void CheckFile(const std::string& File) {
-    static const std::regex Quoted(R"(^\s*#\s*include\s*"([^"]+)\")");
-    static const std::regex Angled(R"(^\s*#\s*include\s*<([^>]+)>)");
     const TPlace Self = PlaceOf(File);
     if (Self.Rank < 0) {
       Report(File, 0, "its folder has no layer in the table");
       return;
     }
+    const bool Wraps = Within(File, "common") || Within(File, "src");
     std::ifstream In(FRoot / File);
     std::string Line;
-    std::smatch M;
     for (int No = 1; std::getline(In, Line); ++No) {
-      if (std::regex_search(Line, M, Quoted)) {
-        CheckInclude(File, No, Self, M[1]);
-      } else if (std::regex_search(Line, M, Angled) &&
-                 (Within(File, "common") || Within(File, "src"))) {
-        CheckOutside(File, No, M[1]);
+      bool Quoted = false;
+      const std::string Name = IncludedName(Line, Quoted);
+      if (Name.empty()) {
+        continue;
+      }
+      if (Quoted) {
+        CheckInclude(File, No, Self, Name);
+      } else if (Wraps) {
+        CheckOutside(File, No, Name);
       }
     }
   }
