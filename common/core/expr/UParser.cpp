@@ -1861,8 +1861,10 @@ LBad:
   __builtin_unreachable();
 }
 
-double TParser::ExecuteStream(const TParserScriptHead* Script,
-                              std::span<const double> Variables) const {
+// The evaluator's entry, where every multi-instruction script runs: kept hot and on a cache
+// line of its own, so that its speed does not follow where the linker happens to put it.
+[[gnu::hot, gnu::aligned(64)]] double
+TParser::ExecuteStream(const TParserScriptHead* Script, std::span<const double> Variables) const {
   if (!Script || DataOf(*Script).Code.empty())
     throw EGException("Invalid script");
   const TParserScriptData& D = DataOf(*Script);
