@@ -97,6 +97,11 @@ void TGGraphicCollection::OnItemDestroy(TGObject* Sender) {
   std::erase(FItems, static_cast<TGGraphic*>(Sender));
 }
 
+void TGGraphicCollection::OwnedObjectDestroying(TGObject* Obj) {
+  Extract(static_cast<TGGraphic*>(Obj));
+  inherited::OwnedObjectDestroying(Obj);
+}
+
 void TGGraphicCollection::Extract(TGGraphic* Graphic) {
   auto It = std::find(FItems.begin(), FItems.end(), Graphic);
   if (It == FItems.end()) {

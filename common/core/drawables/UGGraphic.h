@@ -82,6 +82,8 @@ class TGGraphicCollection : public TGGraphic {
 
 protected:
   void Destroy() override;
+  // An owned item given to another owner (or to none) leaves the list as well.
+  void OwnedObjectDestroying(TGObject* Obj) override;
 
 private:
   void OnItemDestroy(TGObject* Sender);

@@ -300,6 +300,22 @@ TEST(GraphicCollection, RemovesFinishedItemsAndFreesOwnedOnes) {
   Other->Free();
   EXPECT_EQ(List->Count(), 0);
   EXPECT_EQ(List->Remove(Foreign.get()), -1);
+
+  // An owned item given to another owner leaves the list; a listed item it does not own stays
+  // when its owner changes.
+  TGObjectPtr<TGGraphicCollection> Second(new TGGraphicCollection());
+  auto* Moving = new TFinishing(List.get());
+  List->Add(Moving);
+  List->Add(Foreign.get());
+  Moving->SetOwner(Second.get());
+  Second->Add(Moving);
+  Foreign->SetOwner(Second.get());
+  ASSERT_EQ(List->Count(), 1);
+  EXPECT_EQ(List->Items(0), Foreign.get());
+  EXPECT_EQ(Second->Count(), 1);
+  Foreign->SetOwner(nullptr);
+  List.reset(); // must not free the item that moved away
+  EXPECT_EQ(Second->Items(0), Moving);
 }
 
 TEST(GraphicCollection, CloneCopiesItemsInOrder) {
