@@ -241,6 +241,12 @@ void TGXMLNode::Clear() {
 }
 
 TGXMLNode* TGXMLNode::AddNode(TGXMLNode* Node) {
+  // A node inside its own subtree would own itself: the tree could neither be saved nor freed.
+  for (const TGObject* A = this; A; A = A->Owner()) {
+    if (A == Node) {
+      throw Error("Node \"%s\" cannot be added below itself", Node->Name());
+    }
+  }
   // A node taken from another collection (of this tree or another) leaves it on SetOwner.
   TGXMLCollection* Collection = ChildsForLoading(Node->Name());
   Node->SetOwner(Collection);

@@ -322,4 +322,11 @@ TEST(XMLTree, NodesMoveBetweenTrees) {
     EXPECT_EQ(From->GetChildsCount(), 0);
   }
   EXPECT_EQ(From->SaveToString(0), "<From/>\r\n");
+
+  // A node cannot go below itself: the tree stays as it was.
+  TGXMLNode* Inner = From->AddChild("Inner")->AddChild("Deep");
+  EXPECT_THROW(Inner->AddNode(From.get()), EGException);
+  EXPECT_THROW(Inner->AddNode(Inner), EGException);
+  EXPECT_EQ(From->SaveToString(0),
+            "<From>\r\n  <Inner>\r\n    <Deep/>\r\n  </Inner>\r\n</From>\r\n");
 }
