@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 G_IMPLEMENT_CLASS(TGGraphic)
 G_IMPLEMENT_CLASS(TGGraphicCollection)
@@ -98,7 +100,15 @@ void TGGraphicCollection::OnItemDestroy(TGObject* Sender) {
 }
 
 void TGGraphicCollection::OwnedObjectDestroying(TGObject* Obj) {
-  Extract(static_cast<TGGraphic*>(Obj));
+  // The item Remove is freeing has left the list already; an item that leaves otherwise is
+  // usually one of the last ones (particles go from the back).
+  if (Obj != FRemoving) {
+    auto It = std::find(FItems.rbegin(), FItems.rend(), Obj);
+    if (It != FItems.rend()) {
+      FItems.erase(std::next(It).base());
+      UnSubscribe(Obj);
+    }
+  }
   inherited::OwnedObjectDestroying(Obj);
 }
 
@@ -120,7 +130,14 @@ int32_t TGGraphicCollection::Remove(TGGraphic* Graphic) {
   FItems.erase(It);
   UnSubscribe(Graphic);
   if (Graphic->Owner() == this) {
-    Graphic->Free();
+    TGGraphic* Outer = std::exchange(FRemoving, Graphic);
+    try {
+      Graphic->Free();
+    } catch (...) {
+      FRemoving = Outer;
+      throw;
+    }
+    FRemoving = Outer;
   }
   return Index;
 }

@@ -90,4 +90,5 @@ private:
 
   bool FRemoveFinished = true;
   std::vector<TGGraphic*> FItems;
+  TGGraphic* FRemoving = nullptr; // the item Remove is freeing
 };

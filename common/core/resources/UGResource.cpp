@@ -31,16 +31,24 @@ TRegistry& Registry() {
   return R;
 }
 
+// The record of a registered class, or none; the registry's lock is held.
+TResourceClassRec* FindRecord(TRegistry& R, TGClass Class) {
+  for (TResourceClassRec& Rec : R.Classes) {
+    if (Rec.Class == Class) {
+      return &Rec;
+    }
+  }
+  return nullptr;
+}
+
 } // namespace
 
 void RegisterResource(TGClass Class, std::string_view Directory,
                       std::initializer_list<std::string_view> Extensions, int IconIndex) {
   TRegistry& R = Registry();
   std::lock_guard<std::mutex> Guard(R.Lock);
-  for (const TResourceClassRec& C : R.Classes) {
-    if (C.Class == Class) {
-      return;
-    }
+  if (FindRecord(R, Class)) {
+    return;
   }
   for (std::string_view Ext : Extensions) {
     std::string Key = LowerCase(Ext);
@@ -91,25 +99,19 @@ std::string ResourceDirectory(TGClass Class) {
 void SetCacheConverter(TGClass Class, TGCacheConverter Converter) {
   TRegistry& R = Registry();
   std::lock_guard<std::mutex> Guard(R.Lock);
-  for (TResourceClassRec& Rec : R.Classes) {
-    if (Rec.Class == Class) {
-      Rec.Converter = Converter;
-      return;
-    }
+  TResourceClassRec* Rec = FindRecord(R, Class);
+  if (!Rec) {
+    throw Error("Resource class %s is not registered", Class->Name);
   }
-  throw Error("Resource class %s is not registered", Class->Name);
+  Rec->Converter = Converter;
 }
 
 TGCacheConverter CacheConverter(std::string_view FileName) {
   const TGClass Class = ResourceClass(FileName);
   TRegistry& R = Registry();
   std::lock_guard<std::mutex> Guard(R.Lock);
-  for (const TResourceClassRec& Rec : R.Classes) {
-    if (Rec.Class == Class) {
-      return Rec.Converter;
-    }
-  }
-  return nullptr;
+  const TResourceClassRec* Rec = FindRecord(R, Class);
+  return Rec ? Rec->Converter : nullptr;
 }
 
 std::string URLToFileName(std::string_view URL) {

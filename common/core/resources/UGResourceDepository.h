@@ -6,6 +6,7 @@
 #include "base/UGFastStringList.h"
 #include "io/UGStream.h"
 #include "object/UGObject.h"
+#include "resources/UGResource.h"
 
 #include <chrono>
 #include <functional>
@@ -82,7 +83,8 @@ private:
   void UpdateCacheManifest();
   void ClearCache();
   // True when the picture was converted; a failed conversion leaves no entry behind.
-  bool UpdateFile(const std::string& FileName, int32_t SourceDate, TGAbstractStartupLog* Log);
+  bool UpdateFile(const std::string& FileName, TGCacheConverter Convert, int32_t SourceDate,
+                  TGAbstractStartupLog* Log);
 
   TGFileSystem* FFileSystem = nullptr;
   TGAbstractStartupLog* FLog = nullptr;

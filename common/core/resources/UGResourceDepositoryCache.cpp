@@ -136,10 +136,9 @@ void TGResourceDepository::ClearCache() {
   CreateCache();
 }
 
-bool TGResourceDepository::UpdateFile(const std::string& FileName, int32_t SourceDate,
-                                      TGAbstractStartupLog* Log) {
-  const TGCacheConverter Convert = CacheConverter(FileName);
-  if (!Convert || (SourceDate >= 0 && FCacheFileSystem->FileAge(FileName) >= SourceDate)) {
+bool TGResourceDepository::UpdateFile(const std::string& FileName, TGCacheConverter Convert,
+                                      int32_t SourceDate, TGAbstractStartupLog* Log) {
+  if (SourceDate >= 0 && FCacheFileSystem->FileAge(FileName) >= SourceDate) {
     return false;
   }
   if (Log && ShowsProgress(FileName)) {
@@ -182,11 +181,12 @@ void TGResourceDepository::PrepareCache(TGAbstractStartupLog* Log) {
   const int32_t Count = Sources.Count();
   for (int32_t I = 0; I < Count; ++I) {
     const std::string& FileName = Sources[I];
-    if (!CacheConverter(FileName)) {
+    const TGCacheConverter Convert = CacheConverter(FileName);
+    if (!Convert) {
       continue;
     }
     try {
-      if (UpdateFile(FileName, FFileSystem->FileAge(FileName), Log) && Log) {
+      if (UpdateFile(FileName, Convert, FFileSystem->FileAge(FileName), Log) && Log) {
         Log->SetCachingProgress(static_cast<double>(I + 1) / Count);
       }
     } catch (const std::exception& E) {
