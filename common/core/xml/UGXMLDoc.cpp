@@ -98,7 +98,10 @@ struct TBuilder {
   TGXMLNode* Root = nullptr;
   std::vector<TFrame> Stack;
   std::string Pending;
+  // The names and values of the element being started.
+  std::vector<std::string_view> Names;
   bool HadCData = false;
+  bool InCData = false;
   bool MixedContent = false;
   std::string Failure;
 
@@ -162,24 +165,42 @@ struct TBuilder {
       Node = new TGXMLNode(Collection, Local);
       Collection->Add(Node);
     }
-    // The parser rejects repeated attribute names; only names that lose a prefix can meet again.
-    int Count = 0;
-    bool Prefixed = false;
-    for (const char** A = Attributes; *A; A += 2) {
-      ++Count;
-      Prefixed = Prefixed || std::strchr(A[0], ':') != nullptr;
-    }
-    if (Count > 0) {
-      Node->ReserveAttributes(Count);
-    }
-    for (const char** A = Attributes; *A; A += 2) {
-      if (Prefixed) {
-        Node->SetLoadedAttribute(LocalName(A[0]), A[1]);
-      } else {
-        Node->AppendLoadedAttribute(A[0], A[1]);
-      }
+    if (*Attributes) {
+      AddAttributes(Node, Attributes);
     }
     Stack.push_back(TFrame{Node, cmNone, nullptr});
+  }
+
+  // The node's attributes in one block sized for them. The parser rejects repeated attribute
+  // names; only names that lose a prefix can meet again.
+  void AddAttributes(TGXMLNode* Node, const char** Attributes) {
+    size_t Count = 0;
+    while (Attributes[2 * Count]) {
+      ++Count;
+    }
+    if (Names.size() < 2 * Count) {
+      Names.resize(2 * Count);
+    }
+    size_t Chars = 0;
+    bool Prefixed = false;
+    for (size_t I = 0; I < 2 * Count; I += 2) {
+      // Names are short: measured by hand, looking for a prefix on the way.
+      const char* End = Attributes[I];
+      for (; *End; ++End) {
+        Prefixed |= *End == ':';
+      }
+      Names[I] = std::string_view(Attributes[I], static_cast<size_t>(End - Attributes[I]));
+      Names[I + 1] = std::string_view(Attributes[I + 1]);
+      Chars += Names[I].size() + Names[I + 1].size();
+    }
+    Node->ReserveAttributes(static_cast<int>(Count), Chars);
+    for (size_t I = 0; I < 2 * Count; I += 2) {
+      if (Prefixed) {
+        Node->SetLoadedAttribute(LocalName(Names[I]), Names[I + 1]);
+      } else {
+        Node->AppendLoadedAttribute(Names[I], Names[I + 1]);
+      }
+    }
   }
 
   void EndElement() {
@@ -196,14 +217,23 @@ struct TBuilder {
     static_cast<TBuilder*>(Data)->EndElement();
   }
   static void XMLCALL OnCharacters(void* Data, const XML_Char* S, int Len) {
-    static_cast<TBuilder*>(Data)->Pending.append(S, static_cast<size_t>(Len));
+    TBuilder* B = static_cast<TBuilder*>(Data);
+    std::string_view Chunk(S, static_cast<size_t>(Len));
+    // The indentation between child elements, which Flush would drop, is not even collected.
+    if (B->Pending.empty() && !B->InCData && !B->Stack.empty() &&
+        B->Stack.back().Mode == cmElements && IsWhitespaceOnly(Chunk)) {
+      return;
+    }
+    B->Pending.append(Chunk);
   }
   static void XMLCALL OnStartCData(void* Data) {
     TBuilder* B = static_cast<TBuilder*>(Data);
     B->Flush();
+    B->InCData = true;
   }
   static void XMLCALL OnEndCData(void* Data) {
     TBuilder* B = static_cast<TBuilder*>(Data);
+    B->InCData = false;
     B->HadCData = true;
     B->Flush();
   }

@@ -27,7 +27,7 @@ int TGXMLCollection::FindIndexByStrAttr(std::string_view AttrName, std::string_v
   for (int I = 0; I < GetCount(); ++I) {
     TGXMLNode* Node = GetItem(I);
     int A = Node->FindAttr(AttrName);
-    if (A >= 0 && Node->FAttributes[static_cast<size_t>(A)].AsString() == Value) {
+    if (A >= 0 && Node->FAttributes.Text(A) == Value) {
       return I;
     }
   }
@@ -57,156 +57,81 @@ void TGXMLCollection::AssignTo(TGObject* Dest) const {
 
 namespace {
 
-uint32_t Magnitude32(int64_t V) {
-  uint64_t M = V < 0 ? 0 - static_cast<uint64_t>(V) : static_cast<uint64_t>(V);
-  return M < 4294967296ull ? static_cast<uint32_t>(M) : 4294967295u;
+// A typed value as the setters store it: the text written to the file and the value itself.
+struct TTypedValue {
+  std::string Text;
+  TGXMLAttributeType Type;
+  TGXMLNativeValue Native{};
+};
+
+TTypedValue FloatValue(float Value) {
+  TTypedValue T{FloatToStrG(Value, 6), atFloat};
+  T.Native.Float = Value;
+  return T;
 }
 
-int32_t RoundToInt32(float V) {
-  if (std::isnan(V)) {
-    return 0;
-  }
-  double R = std::nearbyint(static_cast<double>(V));
-  if (R <= std::numeric_limits<int32_t>::min()) {
-    return std::numeric_limits<int32_t>::min();
-  }
-  if (R >= std::numeric_limits<int32_t>::max()) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  return static_cast<int32_t>(R);
+TTypedValue IntegerValue(int32_t Value) {
+  TTypedValue T{IntToStr(Value), atInteger};
+  T.Native.Integer = Value;
+  return T;
 }
 
-// Reads of a text attribute parse its text; names, paths and scripts, which make up most texts,
-// fail the number parsers at their first character.
-int32_t TextToInteger(std::string_view Text) {
-  int32_t V = 0;
-  return TryStrToInt(Text, V) ? V : 0;
+TTypedValue BooleanValue(bool Value) {
+  TTypedValue T{BoolToStr(Value), atBoolean};
+  T.Native.Boolean = Value;
+  return T;
+}
+
+TTypedValue LongwordValue(uint32_t Value) {
+  TTypedValue T{std::to_string(Value), atLongword};
+  T.Native.Longword = Value;
+  return T;
+}
+
+TTypedValue VectorValue(const TGVector& Value) {
+  TTypedValue T{VecToStr(Value), atVector};
+  T.Native.Vector[0] = Value.X;
+  T.Native.Vector[1] = Value.Y;
+  T.Native.Vector[2] = Value.Z;
+  return T;
 }
 
 } // namespace
 
-bool TGXMLAttribute::AsBoolean() const {
-  switch (FNativeType) {
-  case atString:
-    return StrToBoolDef(FAsString, false);
-  case atFloat:
-    return FNative.Float != 0;
-  case atInteger:
-    return FNative.Integer != 0;
-  case atBoolean:
-    return FNative.Boolean;
-  case atLongword:
-    return FNative.Longword != 0;
-  case atVector:
-    break;
-  }
-  return false;
-}
-
-float TGXMLAttribute::AsFloat() const {
-  switch (FNativeType) {
-  case atString: {
-    float V = 0;
-    return SafeTryStrToFloat(FAsString, V) ? V : 0;
-  }
-  case atFloat:
-    return FNative.Float;
-  case atInteger:
-    return static_cast<float>(FNative.Integer);
-  case atBoolean:
-    return FNative.Boolean ? 1.0f : 0.0f;
-  case atLongword:
-    // The float parse of the decimal text, which is the value correctly rounded.
-    return static_cast<float>(FNative.Longword);
-  case atVector:
-    break;
-  }
-  return 0;
-}
-
-int32_t TGXMLAttribute::AsInteger() const {
-  switch (FNativeType) {
-  case atString:
-    return TextToInteger(FAsString);
-  case atFloat:
-    return RoundToInt32(FNative.Float);
-  case atInteger:
-    return FNative.Integer;
-  case atBoolean:
-    return FNative.Boolean ? 1 : 0;
-  case atLongword:
-    return FNative.Longword > 2147483647u ? 0 : static_cast<int32_t>(FNative.Longword);
-  case atVector:
-    break;
-  }
-  return 0;
-}
-
-uint32_t TGXMLAttribute::AsLongword() const {
-  switch (FNativeType) {
-  case atString: {
-    int64_t Wide = 0;
-    return TryStrToInt64(FAsString, Wide) ? Magnitude32(Wide) : 0;
-  }
-  case atFloat:
-    return Magnitude32(RoundToInt32(FNative.Float));
-  case atInteger:
-    return Magnitude32(FNative.Integer);
-  case atBoolean:
-    return FNative.Boolean ? 1 : 0;
-  case atLongword:
-    return FNative.Longword;
-  case atVector:
-    break;
-  }
-  return 0;
-}
-
-TGVector TGXMLAttribute::AsVector() const {
-  TGVector V;
-  if (FNativeType == atVector) {
-    V = TGVector{FNative.Vector[0], FNative.Vector[1], FNative.Vector[2]};
-  } else if (FNativeType == atString && !TryStrToVec(FAsString, V)) {
-    V = TGVector{};
-  }
-  return V;
+void TGXMLAttribute::SetValue(std::string_view Text, TGXMLAttributeType Type,
+                              const TGXMLNativeValue& Native) {
+  FAsString = Text;
+  FNativeType = Type;
+  FNative = Native;
 }
 
 void TGXMLAttribute::SetText(std::string_view Value) {
-  FAsString = Value;
-  FNativeType = atString;
+  SetValue(Value, atString, TGXMLNativeValue{});
 }
 
 void TGXMLAttribute::SetFloat(float Value) {
-  FAsString = FloatToStrG(Value, 6);
-  FNativeType = atFloat;
-  FNative.Float = Value;
+  TTypedValue T = FloatValue(Value);
+  SetValue(T.Text, T.Type, T.Native);
 }
 
 void TGXMLAttribute::SetInteger(int32_t Value) {
-  FAsString = IntToStr(Value);
-  FNativeType = atInteger;
-  FNative.Integer = Value;
+  TTypedValue T = IntegerValue(Value);
+  SetValue(T.Text, T.Type, T.Native);
 }
 
 void TGXMLAttribute::SetBoolean(bool Value) {
-  FAsString = BoolToStr(Value);
-  FNativeType = atBoolean;
-  FNative.Boolean = Value;
+  TTypedValue T = BooleanValue(Value);
+  SetValue(T.Text, T.Type, T.Native);
 }
 
 void TGXMLAttribute::SetLongword(uint32_t Value) {
-  FAsString = std::to_string(Value);
-  FNativeType = atLongword;
-  FNative.Longword = Value;
+  TTypedValue T = LongwordValue(Value);
+  SetValue(T.Text, T.Type, T.Native);
 }
 
 void TGXMLAttribute::SetVector(const TGVector& Value) {
-  FAsString = VecToStr(Value);
-  FNativeType = atVector;
-  FNative.Vector[0] = Value.X;
-  FNative.Vector[1] = Value.Y;
-  FNative.Vector[2] = Value.Z;
+  TTypedValue T = VectorValue(Value);
+  SetValue(T.Text, T.Type, T.Native);
 }
 
 // --- Nodes -------------------------------------------------------------------------------------
@@ -233,7 +158,7 @@ void TGXMLNode::OwnedObjectDestroying(TGObject* Obj) {
 }
 
 void TGXMLNode::Clear() {
-  FAttributes.clear();
+  FAttributes.Clear();
   TGSmallVector<TGXMLCollection*, 1> Old = std::move(FChilds);
   for (TGXMLCollection* C : Old) {
     C->Free();
@@ -308,16 +233,11 @@ TGXMLAttribute TGXMLNode::GetAttribute(int Index) const {
   if (Index < 0 || Index >= AttributeCount()) {
     throw EListError(Format("List index out of bounds (%d)", {Index}));
   }
-  return FAttributes[static_cast<size_t>(Index)];
+  return TGXMLAttribute(FAttributes.Name(Index), FAttributes.Value(Index));
 }
 
 int TGXMLNode::FindAttr(std::string_view AName) const {
-  for (size_t I = 0; I < FAttributes.size(); ++I) {
-    if (FAttributes[I].Name() == AName) {
-      return static_cast<int>(I);
-    }
-  }
-  return -1;
+  return FAttributes.Find(AName);
 }
 
 int TGXMLNode::EnsureFindAttr(std::string_view AName) const {
@@ -330,37 +250,31 @@ int TGXMLNode::EnsureFindAttr(std::string_view AName) const {
 
 int TGXMLNode::AddAttribute(std::string_view AName) {
   int Index = FindAttr(AName);
-  if (Index >= 0) {
-    return Index;
-  }
-  if (FAttributes.size() == FAttributes.capacity()) {
-    FAttributes.reserve(FAttributes.size() + 4);
-  }
-  FAttributes.emplace_back(AName);
-  return AttributeCount() - 1;
+  return Index >= 0 ? Index : FAttributes.Append(AName);
 }
 
 void TGXMLNode::RemoveAttr(std::string_view AName) {
   int Index = FindAttr(AName);
   if (Index >= 0) {
-    FAttributes.erase(FAttributes.begin() + Index);
+    FAttributes.Remove(Index);
   }
 }
 
 void TGXMLNode::SetLoadedAttribute(std::string_view AName, std::string_view Value) {
-  AttrForSetting(AName).SetText(Value);
+  SetStrAttr(AName, Value);
 }
 
-const TGXMLAttribute& TGXMLNode::Attr(std::string_view AName) const {
-  return FAttributes[static_cast<size_t>(EnsureFindAttr(AName))];
+TGXMLAttributeValue TGXMLNode::Attr(std::string_view AName) const {
+  return FAttributes.Value(EnsureFindAttr(AName));
 }
 
-TGXMLAttribute& TGXMLNode::AttrForSetting(std::string_view AName) {
-  return FAttributes[static_cast<size_t>(AddAttribute(AName))];
+void TGXMLNode::SetAttr(std::string_view AName, std::string_view Text, TGXMLAttributeType Type,
+                        const TGXMLNativeValue& Native) {
+  FAttributes.Put(AName, Text, Type, Native);
 }
 
 std::string TGXMLNode::GetStrAttr(std::string_view AName) const {
-  return Attr(AName).AsString();
+  return std::string(Attr(AName).Text);
 }
 int32_t TGXMLNode::GetIntAttr(std::string_view AName) const {
   return Attr(AName).AsInteger();
@@ -380,17 +294,17 @@ TGVector TGXMLNode::GetVecAttr(std::string_view AName) const {
 
 std::string TGXMLNode::GetStrAttrDef(std::string_view AName, std::string_view Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? std::string(Default) : FAttributes[static_cast<size_t>(I)].AsString();
+  return std::string(I < 0 ? Default : FAttributes.Text(I));
 }
 
 int32_t TGXMLNode::GetIntAttrDef(std::string_view AName, int32_t Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsInteger();
+  return I < 0 ? Default : FAttributes.Value(I).AsInteger();
 }
 
 float TGXMLNode::GetFloatAttrDef(std::string_view AName, float Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsFloat();
+  return I < 0 ? Default : FAttributes.Value(I).AsFloat();
 }
 
 bool TGXMLNode::GetBoolAttrDef(std::string_view AName, bool Default) const {
@@ -398,38 +312,43 @@ bool TGXMLNode::GetBoolAttrDef(std::string_view AName, bool Default) const {
   if (I < 0) {
     return Default;
   }
-  const TGXMLAttribute& A = FAttributes[static_cast<size_t>(I)];
+  TGXMLAttributeValue A = FAttributes.Value(I);
   // Text that is neither a boolean word nor an integer gives the default.
-  return A.NativeType() == atString ? StrToBoolDef(A.AsString(), Default) : A.AsBoolean();
+  return A.Type == atString ? StrToBoolDef(A.Text, Default) : A.AsBoolean();
 }
 
 uint32_t TGXMLNode::GetLongwordAttrDef(std::string_view AName, uint32_t Default) const {
   int I = FindAttr(AName);
-  return I < 0 ? Default : FAttributes[static_cast<size_t>(I)].AsLongword();
+  return I < 0 ? Default : FAttributes.Value(I).AsLongword();
 }
 
 void TGXMLNode::SetStrAttr(std::string_view AName, std::string_view Value) {
-  AttrForSetting(AName).SetText(Value);
+  SetAttr(AName, Value, atString, TGXMLNativeValue{});
 }
 
 void TGXMLNode::SetIntAttr(std::string_view AName, int32_t Value) {
-  AttrForSetting(AName).SetInteger(Value);
+  TTypedValue T = IntegerValue(Value);
+  SetAttr(AName, T.Text, T.Type, T.Native);
 }
 
 void TGXMLNode::SetFloatAttr(std::string_view AName, float Value) {
-  AttrForSetting(AName).SetFloat(Value);
+  TTypedValue T = FloatValue(Value);
+  SetAttr(AName, T.Text, T.Type, T.Native);
 }
 
 void TGXMLNode::SetBoolAttr(std::string_view AName, bool Value) {
-  AttrForSetting(AName).SetBoolean(Value);
+  TTypedValue T = BooleanValue(Value);
+  SetAttr(AName, T.Text, T.Type, T.Native);
 }
 
 void TGXMLNode::SetLongwordAttr(std::string_view AName, uint32_t Value) {
-  AttrForSetting(AName).SetLongword(Value);
+  TTypedValue T = LongwordValue(Value);
+  SetAttr(AName, T.Text, T.Type, T.Native);
 }
 
 void TGXMLNode::SetVecAttr(std::string_view AName, const TGVector& Value) {
-  AttrForSetting(AName).SetVector(Value);
+  TTypedValue T = VectorValue(Value);
+  SetAttr(AName, T.Text, T.Type, T.Native);
 }
 
 void TGXMLNode::SetStrAttrDef(std::string_view AName, std::string_view Default,
@@ -527,8 +446,9 @@ void TGXMLNode::WriteTo(std::string& Out, int Indent) const {
     throw Error();
   }
   size_t Estimate = static_cast<size_t>(Indent) + FName.size() + 3;
-  for (const TGXMLAttribute& A : FAttributes) {
-    Estimate += A.Name().size() + UTF16Length(A.AsString()) + 4;
+  const int Count = FAttributes.Count();
+  for (int I = 0; I < Count; ++I) {
+    Estimate += FAttributes.Name(I).size() + UTF16Length(FAttributes.Text(I)) + 4;
   }
   bool HasContent = !FText.empty() || !FChilds.empty();
   Out.append(static_cast<size_t>(Indent), ' ');
@@ -536,20 +456,20 @@ void TGXMLNode::WriteTo(std::string& Out, int Indent) const {
   Out += FName;
   if (Estimate > static_cast<size_t>(XMLRightMargin)) {
     Out += "\r\n";
-    for (const TGXMLAttribute& A : FAttributes) {
+    for (int I = 0; I < Count; ++I) {
       Out.append(static_cast<size_t>(Indent) + 2, ' ');
-      Out += A.Name();
+      Out += FAttributes.Name(I);
       Out += "=\"";
-      AppendEscaped(Out, A.AsString());
+      AppendEscaped(Out, FAttributes.Text(I));
       Out += "\"\r\n";
     }
     Out.append(static_cast<size_t>(Indent), ' ');
   } else {
-    for (const TGXMLAttribute& A : FAttributes) {
+    for (int I = 0; I < Count; ++I) {
       Out += ' ';
-      Out += A.Name();
+      Out += FAttributes.Name(I);
       Out += "=\"";
-      AppendEscaped(Out, A.AsString());
+      AppendEscaped(Out, FAttributes.Text(I));
       Out += '"';
     }
   }

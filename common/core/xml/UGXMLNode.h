@@ -8,24 +8,16 @@
 #include "base/UGTypes.h"
 #include "io/UGStream.h"
 #include "object/UGCollection.h"
+#include "xml/UGXMLAttributeList.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-enum TGXMLAttributeType {
-  atString = 0,
-  atFloat = 1,
-  atInteger = 2,
-  atBoolean = 3,
-  atLongword = 4,
-  atVector = 5,
-};
-
-// An attribute: its name, the text written to the file, and the value it was last set with
-// (NativeType says which). Every other typed form is derived from those two on reading, so
-// reading never changes the record and a tree may be read from several threads.
+// An attribute on its own: its name, the text written to the file, and the value it was last
+// set with (NativeType says which). Every other typed form is derived from those two on
+// reading, so reading never changes the record and a tree may be read from several threads.
 class TGXMLAttribute {
 public:
   TGXMLAttribute() = default;
@@ -34,20 +26,27 @@ public:
   TGXMLAttribute(std::string_view AName, std::string_view AText)
       : FName(AName)
       , FAsString(AText) {}
+  TGXMLAttribute(std::string_view AName, const TGXMLAttributeValue& AValue)
+      : FName(AName)
+      , FAsString(AValue.Text)
+      , FNativeType(AValue.Type)
+      , FNative(AValue.Native) {}
 
   const std::string& Name() const { return FName; }
   void SetName(std::string_view Value) { FName = Value; }
   // The text that is written to the file.
   const std::string& AsString() const { return FAsString; }
   TGXMLAttributeType NativeType() const { return FNativeType; }
+  TGXMLAttributeValue Value() const { return {FAsString, FNativeType, FNative}; }
 
-  bool AsBoolean() const;
-  float AsFloat() const;
-  int32_t AsInteger() const;
-  uint32_t AsLongword() const;
-  TGVector AsVector() const;
+  bool AsBoolean() const { return Value().AsBoolean(); }
+  float AsFloat() const { return Value().AsFloat(); }
+  int32_t AsInteger() const { return Value().AsInteger(); }
+  uint32_t AsLongword() const { return Value().AsLongword(); }
+  TGVector AsVector() const { return Value().AsVector(); }
 
   // Each setter replaces the text and the native value.
+  void SetValue(std::string_view Text, TGXMLAttributeType Type, const TGXMLNativeValue& Native);
   void SetText(std::string_view Value);
   void SetFloat(float Value);
   void SetInteger(int32_t Value);
@@ -59,14 +58,7 @@ private:
   std::string FName;
   std::string FAsString;
   TGXMLAttributeType FNativeType = atString;
-  // The value given to the setter named by FNativeType; unused for text.
-  union {
-    float Float;
-    int32_t Integer;
-    bool Boolean;
-    uint32_t Longword;
-    float Vector[3];
-  } FNative{};
+  TGXMLNativeValue FNative{};
 };
 
 class TGXMLCollection;
@@ -110,7 +102,7 @@ class TGXMLNode : public TGClonableObject {
   void AssignTo(TGObject* Dest) const override;
 
   // Attributes (names compared exactly).
-  int AttributeCount() const { return static_cast<int>(FAttributes.size()); }
+  int AttributeCount() const { return FAttributes.Count(); }
   TGXMLAttribute GetAttribute(int Index) const;
   int FindAttr(std::string_view AName) const;
   bool HasAttr(std::string_view AName) const { return FindAttr(AName) >= 0; }
@@ -165,9 +157,10 @@ class TGXMLNode : public TGClonableObject {
   void SetLoadedAttribute(std::string_view AName, std::string_view Value);
   // Appends an attribute read from a file whose name is known to be new on this node.
   void AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
-    FAttributes.emplace_back(AName, Value);
+    FAttributes.AppendText(AName, Value);
   }
-  void ReserveAttributes(int Count) { FAttributes.reserve(static_cast<size_t>(Count)); }
+  // Room for Count more attributes whose names and texts take Chars bytes.
+  void ReserveAttributes(int Count, size_t Chars) { FAttributes.Reserve(Count, Chars); }
   std::string& TextForLoading() { return FText; }
 
 protected:
@@ -177,15 +170,16 @@ protected:
 private:
   friend class TGXMLCollection;
 
-  const TGXMLAttribute& Attr(std::string_view AName) const;
+  TGXMLAttributeValue Attr(std::string_view AName) const;
   TGXMLCollection* FindChilds(std::string_view AName) const;
-  TGXMLAttribute& AttrForSetting(std::string_view AName);
+  void SetAttr(std::string_view AName, std::string_view Text, TGXMLAttributeType Type,
+               const TGXMLNativeValue& Native);
   void RemoveAttr(std::string_view AName);
   void WriteTo(std::string& Out, int Indent) const;
 
   std::string FName;
   std::string FText;
-  std::vector<TGXMLAttribute> FAttributes;
+  TGXMLAttributeList FAttributes;
   // One collection per child name; most nodes have one or none.
   TGSmallVector<TGXMLCollection*, 1> FChilds;
   bool FQuoteText = true;

@@ -1,0 +1,409 @@
+#include "xml/UGXMLAttributeList.h"
+
+#include "base/UGError.h"
+#include "base/UGStrUtils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <new>
+#include <string>
+
+// --- Typed forms -------------------------------------------------------------------------------
+
+namespace {
+
+uint32_t Magnitude32(int64_t V) {
+  uint64_t M = V < 0 ? 0 - static_cast<uint64_t>(V) : static_cast<uint64_t>(V);
+  return M < 4294967296ull ? static_cast<uint32_t>(M) : 4294967295u;
+}
+
+int32_t RoundToInt32(float V) {
+  if (std::isnan(V)) {
+    return 0;
+  }
+  double R = std::nearbyint(static_cast<double>(V));
+  if (R <= std::numeric_limits<int32_t>::min()) {
+    return std::numeric_limits<int32_t>::min();
+  }
+  if (R >= std::numeric_limits<int32_t>::max()) {
+    return std::numeric_limits<int32_t>::max();
+  }
+  return static_cast<int32_t>(R);
+}
+
+// Reads of a text attribute parse its text; names, paths and scripts, which make up most texts,
+// fail the number parsers at their first character.
+int32_t TextToInteger(std::string_view Text) {
+  int32_t V = 0;
+  return TryStrToInt(Text, V) ? V : 0;
+}
+
+} // namespace
+
+bool TGXMLAttributeValue::AsBoolean() const {
+  switch (Type) {
+  case atString:
+    return StrToBoolDef(Text, false);
+  case atFloat:
+    return Native.Float != 0;
+  case atInteger:
+    return Native.Integer != 0;
+  case atBoolean:
+    return Native.Boolean;
+  case atLongword:
+    return Native.Longword != 0;
+  case atVector:
+    break;
+  }
+  return false;
+}
+
+float TGXMLAttributeValue::AsFloat() const {
+  switch (Type) {
+  case atString: {
+    float V = 0;
+    return SafeTryStrToFloat(Text, V) ? V : 0;
+  }
+  case atFloat:
+    return Native.Float;
+  case atInteger:
+    return static_cast<float>(Native.Integer);
+  case atBoolean:
+    return Native.Boolean ? 1.0f : 0.0f;
+  case atLongword:
+    // The float parse of the decimal text, which is the value correctly rounded.
+    return static_cast<float>(Native.Longword);
+  case atVector:
+    break;
+  }
+  return 0;
+}
+
+int32_t TGXMLAttributeValue::AsInteger() const {
+  switch (Type) {
+  case atString:
+    return TextToInteger(Text);
+  case atFloat:
+    return RoundToInt32(Native.Float);
+  case atInteger:
+    return Native.Integer;
+  case atBoolean:
+    return Native.Boolean ? 1 : 0;
+  case atLongword:
+    return Native.Longword > 2147483647u ? 0 : static_cast<int32_t>(Native.Longword);
+  case atVector:
+    break;
+  }
+  return 0;
+}
+
+uint32_t TGXMLAttributeValue::AsLongword() const {
+  switch (Type) {
+  case atString: {
+    int64_t Wide = 0;
+    return TryStrToInt64(Text, Wide) ? Magnitude32(Wide) : 0;
+  }
+  case atFloat:
+    return Magnitude32(RoundToInt32(Native.Float));
+  case atInteger:
+    return Magnitude32(Native.Integer);
+  case atBoolean:
+    return Native.Boolean ? 1 : 0;
+  case atLongword:
+    return Native.Longword;
+  case atVector:
+    break;
+  }
+  return 0;
+}
+
+TGVector TGXMLAttributeValue::AsVector() const {
+  TGVector V;
+  if (Type == atVector) {
+    V = TGVector{Native.Vector[0], Native.Vector[1], Native.Vector[2]};
+  } else if (Type == atString && !TryStrToVec(Text, V)) {
+    V = TGVector{};
+  }
+  return V;
+}
+
+// --- The block ---------------------------------------------------------------------------------
+
+struct TGXMLAttributeList::THeader {
+  uint32_t Count;
+  uint32_t Capacity;
+  uint32_t CharsUsed;
+  uint32_t CharsCapacity;
+  // Bytes of the character area that no record points to any more.
+  uint32_t CharsGarbage;
+};
+
+struct TGXMLAttributeList::TRecord {
+  uint32_t NameOffset;
+  uint32_t NameSize;
+  uint32_t TextOffset;
+  uint32_t TextSize;
+  TGXMLAttributeType Type;
+  TGXMLNativeValue Native;
+};
+
+namespace {
+
+constexpr size_t HeaderSize = 24; // the header, rounded up so that the records stay aligned
+
+// A size of names and texts the 32-bit offsets can hold.
+uint32_t CheckedSize(size_t Size) {
+  if (Size > std::numeric_limits<uint32_t>::max() / 2) {
+    throw Error("XML attributes are too large");
+  }
+  return static_cast<uint32_t>(Size);
+}
+
+} // namespace
+
+TGXMLAttributeList::THeader* TGXMLAttributeList::Header() const {
+  return reinterpret_cast<THeader*>(FBlock);
+}
+
+TGXMLAttributeList::TRecord* TGXMLAttributeList::Records() const {
+  return reinterpret_cast<TRecord*>(FBlock + HeaderSize);
+}
+
+char* TGXMLAttributeList::Chars() const {
+  return FBlock + HeaderSize + sizeof(TRecord) * Header()->Capacity;
+}
+
+const TGXMLAttributeList::TRecord& TGXMLAttributeList::Record(int Index) const {
+  return Records()[static_cast<size_t>(Index)];
+}
+
+TGXMLAttributeList::TGXMLAttributeList(const TGXMLAttributeList& Other) {
+  *this = Other;
+}
+
+TGXMLAttributeList& TGXMLAttributeList::operator=(const TGXMLAttributeList& Other) {
+  if (this == &Other) {
+    return *this;
+  }
+  Clear();
+  if (Other.Empty()) {
+    return *this;
+  }
+  const THeader* From = Other.Header();
+  Reserve(static_cast<int>(From->Count), From->CharsUsed - From->CharsGarbage);
+  for (int I = 0; I < Other.Count(); ++I) {
+    const TRecord& R = Other.Record(I);
+    AppendText(Other.Name(I), Other.Text(I));
+    TRecord& Copy = Records()[Header()->Count - 1];
+    Copy.Type = R.Type;
+    Copy.Native = R.Native;
+  }
+  return *this;
+}
+
+TGXMLAttributeList::TGXMLAttributeList(TGXMLAttributeList&& Other) noexcept
+    : FBlock(Other.FBlock) {
+  Other.FBlock = nullptr;
+}
+
+TGXMLAttributeList& TGXMLAttributeList::operator=(TGXMLAttributeList&& Other) noexcept {
+  if (this != &Other) {
+    ::operator delete(FBlock);
+    FBlock = Other.FBlock;
+    Other.FBlock = nullptr;
+  }
+  return *this;
+}
+
+TGXMLAttributeList::~TGXMLAttributeList() {
+  ::operator delete(FBlock);
+}
+
+int TGXMLAttributeList::Count() const {
+  return FBlock ? static_cast<int>(Header()->Count) : 0;
+}
+
+std::string_view TGXMLAttributeList::Name(int Index) const {
+  const TRecord& R = Record(Index);
+  return {Chars() + R.NameOffset, R.NameSize};
+}
+
+std::string_view TGXMLAttributeList::Text(int Index) const {
+  const TRecord& R = Record(Index);
+  return {Chars() + R.TextOffset, R.TextSize};
+}
+
+TGXMLAttributeValue TGXMLAttributeList::Value(int Index) const {
+  const TRecord& R = Record(Index);
+  return TGXMLAttributeValue{std::string_view(Chars() + R.TextOffset, R.TextSize), R.Type,
+                             R.Native};
+}
+
+int TGXMLAttributeList::Find(std::string_view Name) const {
+  if (!FBlock) {
+    return -1;
+  }
+  const char* C = Chars();
+  const TRecord* R = Records();
+  for (uint32_t I = 0; I < Header()->Count; ++I) {
+    if (R[I].NameSize == Name.size() &&
+        std::memcmp(C + R[I].NameOffset, Name.data(), Name.size()) == 0) {
+      return static_cast<int>(I);
+    }
+  }
+  return -1;
+}
+
+void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded) {
+  uint32_t OldCount = FBlock ? Header()->Count : 0;
+  uint32_t Capacity = std::max(Count, 1u);
+  uint32_t CharsCapacity = CheckedSize(std::max<size_t>(CharsNeeded, 16));
+  char* Block =
+      static_cast<char*>(::operator new(HeaderSize + sizeof(TRecord) * Capacity + CharsCapacity));
+  THeader* H = reinterpret_cast<THeader*>(Block);
+  *H = THeader{OldCount, Capacity, 0, CharsCapacity, 0};
+  // Copy the records, packing the bytes they point to.
+  TRecord* To = reinterpret_cast<TRecord*>(Block + HeaderSize);
+  char* ToChars = Block + HeaderSize + sizeof(TRecord) * Capacity;
+  for (uint32_t I = 0; I < OldCount; ++I) {
+    TRecord R = Records()[I];
+    std::memcpy(ToChars + H->CharsUsed, Chars() + R.NameOffset, R.NameSize);
+    R.NameOffset = H->CharsUsed;
+    H->CharsUsed += R.NameSize;
+    std::memcpy(ToChars + H->CharsUsed, Chars() + R.TextOffset, R.TextSize);
+    R.TextOffset = H->CharsUsed;
+    H->CharsUsed += R.TextSize;
+    To[I] = R;
+  }
+  ::operator delete(FBlock);
+  FBlock = Block;
+}
+
+void TGXMLAttributeList::Reserve(int Count, size_t CharsMore) {
+  uint32_t Have = FBlock ? Header()->Count : 0;
+  uint32_t Want = Have + static_cast<uint32_t>(std::max(Count, 0));
+  size_t Live = FBlock ? Header()->CharsUsed - Header()->CharsGarbage : 0;
+  if (FBlock && Want <= Header()->Capacity &&
+      Header()->CharsUsed + CharsMore <= Header()->CharsCapacity) {
+    return;
+  }
+  Grow(Want, Live + CharsMore);
+}
+
+bool TGXMLAttributeList::Inside(std::string_view Bytes) const {
+  if (!FBlock || Bytes.empty()) {
+    return false;
+  }
+  const char* End = Chars() + Header()->CharsCapacity;
+  return std::less_equal<const char*>()(FBlock, Bytes.data()) &&
+         std::less<const char*>()(Bytes.data(), End);
+}
+
+uint32_t TGXMLAttributeList::Store(std::string_view Bytes) {
+  THeader* H = Header();
+  if (H->CharsUsed + Bytes.size() > H->CharsCapacity) {
+    // The bytes may lie in this block (a text copied from another attribute): keep them.
+    std::string Kept(Bytes);
+    size_t Live = H->CharsUsed - H->CharsGarbage;
+    Grow(H->Capacity, std::max(2 * (Live + Kept.size()), size_t{16}));
+    H = Header();
+    uint32_t Offset = H->CharsUsed;
+    std::memcpy(Chars() + Offset, Kept.data(), Kept.size());
+    H->CharsUsed += CheckedSize(Kept.size());
+    return Offset;
+  }
+  uint32_t Offset = H->CharsUsed;
+  std::memmove(Chars() + Offset, Bytes.data(), Bytes.size());
+  H->CharsUsed += static_cast<uint32_t>(Bytes.size());
+  return Offset;
+}
+
+int TGXMLAttributeList::Append(std::string_view Name) {
+  AppendText(Name, {});
+  return Count() - 1;
+}
+
+void TGXMLAttributeList::AppendText(std::string_view Name, std::string_view Text) {
+  size_t Size = Name.size() + Text.size();
+  THeader* H = Header();
+  if (!FBlock || H->Count == H->Capacity || H->CharsUsed + Size > H->CharsCapacity) {
+    if (Inside(Name) || Inside(Text)) {
+      // The new block would lose them: append copies.
+      AppendText(std::string(Name), std::string(Text));
+      return;
+    }
+    uint32_t Have = FBlock ? H->Count : 0;
+    uint32_t Capacity = FBlock ? H->Capacity : 0;
+    size_t Live = FBlock ? H->CharsUsed - H->CharsGarbage : 0;
+    CheckedSize(Live + Size);
+    Grow(Have < Capacity ? Capacity : Have + std::max(Have / 2, 4u),
+         std::max(2 * (Live + Size), Live + Size + 16));
+    H = Header();
+  }
+  // The loader reserves the exact room, so a node read from a file always comes here directly.
+  char* C = Chars();
+  TRecord& R = Records()[H->Count++];
+  R.NameOffset = H->CharsUsed;
+  R.NameSize = static_cast<uint32_t>(Name.size());
+  std::memcpy(C + R.NameOffset, Name.data(), Name.size());
+  R.TextOffset = R.NameOffset + R.NameSize;
+  R.TextSize = static_cast<uint32_t>(Text.size());
+  std::memcpy(C + R.TextOffset, Text.data(), Text.size());
+  R.Type = atString;
+  R.Native = TGXMLNativeValue{};
+  H->CharsUsed += static_cast<uint32_t>(Size);
+}
+
+void TGXMLAttributeList::SetValue(int Index, std::string_view Text, TGXMLAttributeType Type,
+                                  const TGXMLNativeValue& Native) {
+  CheckedSize(Text.size());
+  TRecord& R = Records()[static_cast<size_t>(Index)];
+  if (Text.size() <= R.TextSize) {
+    std::memmove(Chars() + R.TextOffset, Text.data(), Text.size());
+    Header()->CharsGarbage += R.TextSize - static_cast<uint32_t>(Text.size());
+  } else {
+    uint32_t OldSize = R.TextSize;
+    uint32_t Offset = Store(Text); // may move the block: look the record up again
+    TRecord& Moved = Records()[static_cast<size_t>(Index)];
+    Moved.TextOffset = Offset;
+    Header()->CharsGarbage += OldSize;
+  }
+  TRecord& Final = Records()[static_cast<size_t>(Index)];
+  Final.TextSize = static_cast<uint32_t>(Text.size());
+  Final.Type = Type;
+  Final.Native = Native;
+}
+
+int TGXMLAttributeList::Put(std::string_view Name, std::string_view Text, TGXMLAttributeType Type,
+                            const TGXMLNativeValue& Native) {
+  int Index = Find(Name);
+  if (Index < 0) {
+    if (Inside(Text)) {
+      // Appending may move the block away from under the text.
+      return Put(Name, std::string(Text), Type, Native);
+    }
+    Index = Append(Name);
+  }
+  SetValue(Index, Text, Type, Native);
+  return Index;
+}
+
+void TGXMLAttributeList::Remove(int Index) {
+  THeader* H = Header();
+  TRecord* R = Records();
+  H->CharsGarbage += R[Index].NameSize + R[Index].TextSize;
+  std::memmove(R + Index, R + Index + 1,
+               sizeof(TRecord) * (H->Count - static_cast<uint32_t>(Index) - 1));
+  --H->Count;
+  if (H->Count == 0) {
+    Clear();
+  }
+}
+
+void TGXMLAttributeList::Clear() {
+  ::operator delete(FBlock);
+  FBlock = nullptr;
+}
