@@ -51,7 +51,7 @@ void TGObject::Destroy() {
   NotifyDestroy();
   DestroyOwnedObjects();
   SetOwner(nullptr);
-  TGNotifications().swap(FNotifies);
+  FNotifies.clear();
 }
 
 void TGObject::DestroyOwnedObjects() {
@@ -77,7 +77,7 @@ void TGObject::ReleaseLinks() {
   for (TGObject* Obj : Linked) {
     UnSubscribe(Obj);
   }
-  TGNotifications().swap(FNotifies);
+  FNotifies.clear();
 }
 
 void TGObject::SetOwner(TGObject* AOwner) {
@@ -192,9 +192,6 @@ void TGObject::Notify(const TGNotification& Notification) {
 
 void TGObject::AddHandler(const TGNotification& Notification, const TGNotifyEvent& Event) {
   TGNotifications& Table = FNotifies;
-  if (Table.empty()) {
-    Table.reserve(2); // a notifier's own notification and its NotifyDestroy
-  }
   TGNotifyRecord* Record = nullptr;
   bool Existed = true;
   for (TGNotifyRecord& R : Table) {

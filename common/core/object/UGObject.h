@@ -64,8 +64,35 @@ struct TGNotifyRecord {
   TGNotifyEvents Events;
 };
 
-// A notifier's table: one record per notification kind that has (or had) subscribers.
-using TGNotifications = std::vector<TGNotifyRecord>;
+// A notifier's table: one record per notification kind that has (or had) subscribers. Most
+// objects never have subscribers, so the table is held through one pointer: an object without
+// subscribers pays 8 bytes for it instead of an empty vector's 24.
+class TGNotifications {
+public:
+  bool empty() const { return !FRecords || FRecords->empty(); }
+  size_t size() const { return FRecords ? FRecords->size() : 0; }
+  TGNotifyRecord& operator[](size_t Index) { return (*FRecords)[Index]; }
+  const TGNotifyRecord& operator[](size_t Index) const { return (*FRecords)[Index]; }
+  TGNotifyRecord* begin() { return FRecords ? FRecords->data() : nullptr; }
+  TGNotifyRecord* end() { return FRecords ? FRecords->data() + FRecords->size() : nullptr; }
+  const TGNotifyRecord* begin() const { return FRecords ? FRecords->data() : nullptr; }
+  const TGNotifyRecord* end() const {
+    return FRecords ? FRecords->data() + FRecords->size() : nullptr;
+  }
+  // A new free record at the end; the first one makes the table.
+  TGNotifyRecord& emplace_back() {
+    if (!FRecords) {
+      FRecords = std::make_unique<std::vector<TGNotifyRecord>>();
+      FRecords->reserve(2); // a notifier's own notification and its NotifyDestroy
+    }
+    return FRecords->emplace_back();
+  }
+  // Frees the table.
+  void clear() { FRecords.reset(); }
+
+private:
+  std::unique_ptr<std::vector<TGNotifyRecord>> FRecords;
+};
 
 // The owned objects of an owner, or the items of a collection; one of them is kept inline.
 using TGObjectList = TGSmallVector<TGObject*, 1>;

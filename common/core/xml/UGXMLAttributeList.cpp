@@ -132,6 +132,8 @@ TGVector TGXMLAttributeValue::AsVector() const {
 
 // --- The block ---------------------------------------------------------------------------------
 
+// An attribute's bytes lie together: its name, its text, and for a typed value the value itself
+// (the bytes of TGXMLNativeValue).
 struct TGXMLAttributeList::THeader {
   uint32_t Count;
   uint32_t Capacity;
@@ -142,21 +144,23 @@ struct TGXMLAttributeList::THeader {
 };
 
 struct TGXMLAttributeList::TRecord {
-  uint32_t NameOffset;
+  uint32_t Offset;
   uint32_t NameSize;
-  uint32_t TextOffset;
-  uint32_t TextSize;
-  TGXMLAttributeType Type;
-  TGXMLNativeValue Native;
+  uint32_t TextSize : 29;
+  uint32_t Type : 3;
+
+  bool Typed() const { return Type != atString; }
+  uint32_t Size() const { return NameSize + TextSize + (Typed() ? sizeof(TGXMLNativeValue) : 0); }
 };
 
 namespace {
 
-constexpr size_t HeaderSize = 24; // the header, rounded up so that the records stay aligned
+constexpr size_t HeaderSize = 20;
+// Names and texts of one node together; far beyond any document the engine reads.
+constexpr size_t MaxChars = (size_t{1} << 29) - 1;
 
-// A size of names and texts the 32-bit offsets can hold.
 uint32_t CheckedSize(size_t Size) {
-  if (Size > std::numeric_limits<uint32_t>::max() / 2) {
+  if (Size > MaxChars) {
     throw Error("XML attributes are too large");
   }
   return static_cast<uint32_t>(Size);
@@ -185,21 +189,12 @@ TGXMLAttributeList::TGXMLAttributeList(const TGXMLAttributeList& Other) {
 }
 
 TGXMLAttributeList& TGXMLAttributeList::operator=(const TGXMLAttributeList& Other) {
-  if (this == &Other) {
-    return *this;
-  }
-  Clear();
-  if (Other.Empty()) {
-    return *this;
-  }
-  const THeader* From = Other.Header();
-  Reserve(static_cast<int>(From->Count), From->CharsUsed - From->CharsGarbage);
-  for (int I = 0; I < Other.Count(); ++I) {
-    const TRecord& R = Other.Record(I);
-    AppendText(Other.Name(I), Other.Text(I));
-    TRecord& Copy = Records()[Header()->Count - 1];
-    Copy.Type = R.Type;
-    Copy.Native = R.Native;
+  if (this != &Other) {
+    Clear();
+    if (!Other.Empty()) {
+      const THeader* From = Other.Header();
+      Grow(From->Count, From->CharsUsed - From->CharsGarbage, &Other);
+    }
   }
   return *this;
 }
@@ -228,18 +223,23 @@ int TGXMLAttributeList::Count() const {
 
 std::string_view TGXMLAttributeList::Name(int Index) const {
   const TRecord& R = Record(Index);
-  return {Chars() + R.NameOffset, R.NameSize};
+  return {Chars() + R.Offset, R.NameSize};
 }
 
 std::string_view TGXMLAttributeList::Text(int Index) const {
   const TRecord& R = Record(Index);
-  return {Chars() + R.TextOffset, R.TextSize};
+  return {Chars() + R.Offset + R.NameSize, R.TextSize};
 }
 
 TGXMLAttributeValue TGXMLAttributeList::Value(int Index) const {
   const TRecord& R = Record(Index);
-  return TGXMLAttributeValue{std::string_view(Chars() + R.TextOffset, R.TextSize), R.Type,
-                             R.Native};
+  const char* Text = Chars() + R.Offset + R.NameSize;
+  TGXMLAttributeValue V{std::string_view(Text, R.TextSize), static_cast<TGXMLAttributeType>(R.Type),
+                        TGXMLNativeValue{}};
+  if (R.Typed()) {
+    std::memcpy(&V.Native, Text + R.TextSize, sizeof(TGXMLNativeValue));
+  }
+  return V;
 }
 
 int TGXMLAttributeList::Find(std::string_view Name) const {
@@ -250,47 +250,11 @@ int TGXMLAttributeList::Find(std::string_view Name) const {
   const TRecord* R = Records();
   for (uint32_t I = 0; I < Header()->Count; ++I) {
     if (R[I].NameSize == Name.size() &&
-        std::memcmp(C + R[I].NameOffset, Name.data(), Name.size()) == 0) {
+        std::memcmp(C + R[I].Offset, Name.data(), Name.size()) == 0) {
       return static_cast<int>(I);
     }
   }
   return -1;
-}
-
-void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded) {
-  uint32_t OldCount = FBlock ? Header()->Count : 0;
-  uint32_t Capacity = std::max(Count, 1u);
-  uint32_t CharsCapacity = CheckedSize(std::max<size_t>(CharsNeeded, 16));
-  char* Block =
-      static_cast<char*>(::operator new(HeaderSize + sizeof(TRecord) * Capacity + CharsCapacity));
-  THeader* H = reinterpret_cast<THeader*>(Block);
-  *H = THeader{OldCount, Capacity, 0, CharsCapacity, 0};
-  // Copy the records, packing the bytes they point to.
-  TRecord* To = reinterpret_cast<TRecord*>(Block + HeaderSize);
-  char* ToChars = Block + HeaderSize + sizeof(TRecord) * Capacity;
-  for (uint32_t I = 0; I < OldCount; ++I) {
-    TRecord R = Records()[I];
-    std::memcpy(ToChars + H->CharsUsed, Chars() + R.NameOffset, R.NameSize);
-    R.NameOffset = H->CharsUsed;
-    H->CharsUsed += R.NameSize;
-    std::memcpy(ToChars + H->CharsUsed, Chars() + R.TextOffset, R.TextSize);
-    R.TextOffset = H->CharsUsed;
-    H->CharsUsed += R.TextSize;
-    To[I] = R;
-  }
-  ::operator delete(FBlock);
-  FBlock = Block;
-}
-
-void TGXMLAttributeList::Reserve(int Count, size_t CharsMore) {
-  uint32_t Have = FBlock ? Header()->Count : 0;
-  uint32_t Want = Have + static_cast<uint32_t>(std::max(Count, 0));
-  size_t Live = FBlock ? Header()->CharsUsed - Header()->CharsGarbage : 0;
-  if (FBlock && Want <= Header()->Capacity &&
-      Header()->CharsUsed + CharsMore <= Header()->CharsCapacity) {
-    return;
-  }
-  Grow(Want, Live + CharsMore);
 }
 
 bool TGXMLAttributeList::Inside(std::string_view Bytes) const {
@@ -302,22 +266,54 @@ bool TGXMLAttributeList::Inside(std::string_view Bytes) const {
          std::less<const char*>()(Bytes.data(), End);
 }
 
-uint32_t TGXMLAttributeList::Store(std::string_view Bytes) {
+void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded, const TGXMLAttributeList* From) {
+  if (!From) {
+    From = this;
+  }
+  uint32_t OldCount = From->FBlock ? From->Header()->Count : 0;
+  uint32_t Capacity = std::max({Count, OldCount, 1u});
+  uint32_t CharsCapacity = CheckedSize(std::max<size_t>(CharsNeeded, 16));
+  char* Block =
+      static_cast<char*>(::operator new(HeaderSize + sizeof(TRecord) * Capacity + CharsCapacity));
+  THeader* H = reinterpret_cast<THeader*>(Block);
+  *H = THeader{OldCount, Capacity, 0, CharsCapacity, 0};
+  // Copy the records, packing the bytes they point to.
+  TRecord* To = reinterpret_cast<TRecord*>(Block + HeaderSize);
+  char* ToChars = Block + HeaderSize + sizeof(TRecord) * Capacity;
+  for (uint32_t I = 0; I < OldCount; ++I) {
+    TRecord R = From->Records()[I];
+    std::memcpy(ToChars + H->CharsUsed, From->Chars() + R.Offset, R.Size());
+    R.Offset = H->CharsUsed;
+    H->CharsUsed += R.Size();
+    To[I] = R;
+  }
+  if (From == this) {
+    ::operator delete(FBlock);
+  }
+  FBlock = Block;
+}
+
+void TGXMLAttributeList::Reserve(int Count, size_t CharsMore) {
+  uint32_t Have = FBlock ? Header()->Count : 0;
+  uint32_t Want = Have + static_cast<uint32_t>(std::max(Count, 0));
+  if (FBlock && Want <= Header()->Capacity &&
+      Header()->CharsUsed + CharsMore <= Header()->CharsCapacity) {
+    return;
+  }
+  size_t Live = FBlock ? Header()->CharsUsed - Header()->CharsGarbage : 0;
+  Grow(Want, Live + CharsMore);
+}
+
+uint32_t TGXMLAttributeList::Room(size_t Size) {
   THeader* H = Header();
-  if (H->CharsUsed + Bytes.size() > H->CharsCapacity) {
-    // The bytes may lie in this block (a text copied from another attribute): keep them.
-    std::string Kept(Bytes);
+  if (H->CharsUsed + Size > H->CharsCapacity) {
     size_t Live = H->CharsUsed - H->CharsGarbage;
-    Grow(H->Capacity, std::max(2 * (Live + Kept.size()), size_t{16}));
+    CheckedSize(Live + Size);
+    Grow(H->Capacity, std::max(2 * (Live + Size), Live + Size + 16));
     H = Header();
-    uint32_t Offset = H->CharsUsed;
-    std::memcpy(Chars() + Offset, Kept.data(), Kept.size());
-    H->CharsUsed += CheckedSize(Kept.size());
-    return Offset;
   }
   uint32_t Offset = H->CharsUsed;
-  std::memmove(Chars() + Offset, Bytes.data(), Bytes.size());
-  H->CharsUsed += static_cast<uint32_t>(Bytes.size());
+  H->CharsUsed += static_cast<uint32_t>(Size);
   return Offset;
 }
 
@@ -344,37 +340,43 @@ void TGXMLAttributeList::AppendText(std::string_view Name, std::string_view Text
     H = Header();
   }
   // The loader reserves the exact room, so a node read from a file always comes here directly.
-  char* C = Chars();
   TRecord& R = Records()[H->Count++];
-  R.NameOffset = H->CharsUsed;
+  R.Offset = H->CharsUsed;
   R.NameSize = static_cast<uint32_t>(Name.size());
-  std::memcpy(C + R.NameOffset, Name.data(), Name.size());
-  R.TextOffset = R.NameOffset + R.NameSize;
   R.TextSize = static_cast<uint32_t>(Text.size());
-  std::memcpy(C + R.TextOffset, Text.data(), Text.size());
   R.Type = atString;
-  R.Native = TGXMLNativeValue{};
+  char* C = Chars() + R.Offset;
+  std::memcpy(C, Name.data(), Name.size());
+  std::memcpy(C + Name.size(), Text.data(), Text.size());
   H->CharsUsed += static_cast<uint32_t>(Size);
 }
 
 void TGXMLAttributeList::SetValue(int Index, std::string_view Text, TGXMLAttributeType Type,
                                   const TGXMLNativeValue& Native) {
   CheckedSize(Text.size());
-  TRecord& R = Records()[static_cast<size_t>(Index)];
-  if (Text.size() <= R.TextSize) {
-    std::memmove(Chars() + R.TextOffset, Text.data(), Text.size());
-    Header()->CharsGarbage += R.TextSize - static_cast<uint32_t>(Text.size());
-  } else {
-    uint32_t OldSize = R.TextSize;
-    uint32_t Offset = Store(Text); // may move the block: look the record up again
-    TRecord& Moved = Records()[static_cast<size_t>(Index)];
-    Moved.TextOffset = Offset;
-    Header()->CharsGarbage += OldSize;
+  TRecord R = Records()[static_cast<size_t>(Index)];
+  TRecord New = R;
+  New.TextSize = static_cast<uint32_t>(Text.size());
+  New.Type = Type;
+  if (New.Size() > R.Size()) {
+    if (Inside(Text)) {
+      // Growing the block would move the text away.
+      SetValue(Index, std::string(Text), Type, Native);
+      return;
+    }
+    // The name goes along to the new place; the old bytes become garbage. Room may pack the
+    // block, which moves the old bytes too.
+    New.Offset = Room(New.Size());
+    R = Records()[static_cast<size_t>(Index)];
+    std::memcpy(Chars() + New.Offset, Chars() + R.Offset, R.NameSize);
   }
-  TRecord& Final = Records()[static_cast<size_t>(Index)];
-  Final.TextSize = static_cast<uint32_t>(Text.size());
-  Final.Type = Type;
-  Final.Native = Native;
+  char* Payload = Chars() + New.Offset + New.NameSize;
+  std::memmove(Payload, Text.data(), Text.size());
+  if (New.Typed()) {
+    std::memcpy(Payload + Text.size(), &Native, sizeof(TGXMLNativeValue));
+  }
+  Header()->CharsGarbage += R.Size() - (New.Offset == R.Offset ? New.Size() : 0);
+  Records()[static_cast<size_t>(Index)] = New;
 }
 
 int TGXMLAttributeList::Put(std::string_view Name, std::string_view Text, TGXMLAttributeType Type,
@@ -394,7 +396,7 @@ int TGXMLAttributeList::Put(std::string_view Name, std::string_view Text, TGXMLA
 void TGXMLAttributeList::Remove(int Index) {
   THeader* H = Header();
   TRecord* R = Records();
-  H->CharsGarbage += R[Index].NameSize + R[Index].TextSize;
+  H->CharsGarbage += R[Index].Size();
   std::memmove(R + Index, R + Index + 1,
                sizeof(TRecord) * (H->Count - static_cast<uint32_t>(Index) - 1));
   --H->Count;

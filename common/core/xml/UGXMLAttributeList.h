@@ -84,12 +84,13 @@ private:
   TRecord* Records() const;
   char* Chars() const;
   const TRecord& Record(int Index) const;
-  // A new block with room for at least Count records and Chars bytes, the live texts packed.
-  void Grow(uint32_t Count, size_t Chars);
+  // A new block with room for at least Count records and Chars bytes, holding the attributes of
+  // From (this list when none) with their bytes packed.
+  void Grow(uint32_t Count, size_t Chars, const TGXMLAttributeList* From = nullptr);
   // Whether the bytes lie in the block.
   bool Inside(std::string_view Bytes) const;
-  // Places the bytes in the character area (growing first when needed); their offset.
-  uint32_t Store(std::string_view Bytes);
+  // Takes Size bytes at the end of the character area, growing it when needed; their offset.
+  uint32_t Room(size_t Size);
 
   char* FBlock = nullptr;
 };
