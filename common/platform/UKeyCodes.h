@@ -39,6 +39,10 @@ constexpr std::uint16_t VK_DIVIDE = 0x6F;
 constexpr std::uint16_t VK_F1 = 0x70; // through VK_F24 = 0x87
 constexpr std::uint16_t VK_F4 = 0x73;
 constexpr std::uint16_t VK_F5 = 0x74;
+constexpr std::uint16_t VK_F6 = 0x75;
+constexpr std::uint16_t VK_F7 = 0x76;
+constexpr std::uint16_t VK_F8 = 0x77;
+constexpr std::uint16_t VK_F5 = 0x74;
 constexpr std::uint16_t VK_F10 = 0x79;
 constexpr std::uint16_t VK_F12 = 0x7B;
 constexpr std::uint16_t VK_NUMLOCK = 0x90;

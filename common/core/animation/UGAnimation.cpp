@@ -380,7 +380,7 @@ void TGAnimation::DrawAxisesOnly(TGChannel* Channel) {
   DrawChannel(Channel);
 }
 
-bool TGAnimation::SetupMask(TGMovie* Content, TGChannel* Mask, float& X0, float& Y0, float& X1,
+bool TGAnimation::SetupMask(TGChannel* Content, TGChannel* Mask, float& X0, float& Y0, float& X1,
                             float& Y1) {
   (void)Mask;
   TGVector E;
@@ -449,7 +449,7 @@ void TGAnimation::FinishMask() {
   GD->PopState();
 }
 
-void TGAnimation::DrawMasked(TGMovie* Content, TGChannel* Mask) {
+void TGAnimation::DrawMasked(TGChannel* Content, TGChannel* Mask) {
   if (MaskRenderingStep != 0)
     AssertionFailure();
   if (!GD)

@@ -98,7 +98,7 @@ class TGAnimation : public TGGraphic, public IGMathScriptExecutor {
   // BeforeChannelDraw, the channel's Draw, AfterChannelDraw (also when drawing fails).
   void DrawChannel(TGChannel* Channel);
   // Content drawn through the shape of Mask.
-  void DrawMasked(TGMovie* Content, TGChannel* Mask);
+  void DrawMasked(TGChannel* Content, TGChannel* Mask);
   // Only the editor overlays of Channel, when it has any.
   void DrawAxisesOnly(TGChannel* Channel);
 
@@ -110,7 +110,7 @@ protected:
 
 private:
   // The mask box in clip space; false when it is empty (nothing of the content on screen).
-  bool SetupMask(TGMovie* Content, TGChannel* Mask, float& X0, float& Y0, float& X1, float& Y1);
+  bool SetupMask(TGChannel* Content, TGChannel* Mask, float& X0, float& Y0, float& X1, float& Y1);
   void FinishMask();
   void LoadChannel(TGResourceLibrary* Context, const TGXMLNode* Node);
 
