@@ -224,6 +224,16 @@ const T* ObjectCast(const TGObject* Obj) {
   return ObjectCast<T>(const_cast<TGObject*>(Obj));
 }
 
+// Unchecked-by-exception downcast: the object as a T, or none when it is no T (or is none).
+template <class T>
+T* TryObjectCast(TGObject* Obj) {
+  return Obj && Obj->InheritsFrom(T::StaticClass()) ? static_cast<T*>(Obj) : nullptr;
+}
+template <class T>
+const T* TryObjectCast(const TGObject* Obj) {
+  return TryObjectCast<T>(const_cast<TGObject*>(Obj));
+}
+
 // A TGObject that can be copied through the virtual constructor of its run-time class.
 class TGClonableObject : public TGObject {
   G_CLASS(TGClonableObject, TGObject)

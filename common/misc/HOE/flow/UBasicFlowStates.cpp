@@ -67,7 +67,7 @@ void TBaseGameObjectState::Update(int32_t AInterval) {
   }
   TGSymbol* Symbol = FGameObject->Symbol();
   Symbol->Update(0);
-  auto* Animation = ObjectCast<TGAnimation>(Symbol->Instance());
+  auto* Animation = TryObjectCast<TGAnimation>(Symbol->Instance());
   if (!Animation || Animation->IsFinished()) {
     Status = ssFinished;
   }

@@ -34,11 +34,11 @@ size_t CodePointLength(std::string_view S) {
 TGLabel* TBlackScreenBriefingState::Label() const {
   IPlayScreen* Screen = PlayScreen();
   TFadeWindow* Window = Screen ? Screen->Window() : nullptr;
-  return Window ? ObjectCast<TGLabel>(Window->FindWidget("ChapterText")) : nullptr;
+  return Window ? TryObjectCast<TGLabel>(Window->FindWidget("ChapterText")) : nullptr;
 }
 
 std::string TBlackScreenBriefingState::BriefingText() const {
-  auto* L = ObjectCast<TLocation>(TBaseCommonGameState::LocationOf(this));
+  auto* L = TryObjectCast<TLocation>(TBaseCommonGameState::LocationOf(this));
   return L ? L->BlackScreenBriefingText : std::string();
 }
 

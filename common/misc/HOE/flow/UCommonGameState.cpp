@@ -110,7 +110,7 @@ void TCommonGameState::WindowKeyDown(int Key) {
   IPlayScreen* Screen = PlayScreen();
   switch (Key & 0xFF) {
   case VK_F6:
-    if (auto* L = ObjectCast<TLocation>(Location())) {
+    if (auto* L = TryObjectCast<TLocation>(Location())) {
       L->KeyDown_F6();
     }
     break;
@@ -132,7 +132,7 @@ void TCommonGameState::WindowKeyDown(int Key) {
       TGameObjectCollection* Objects = Location()->Objects();
       for (int I = 0; I < Objects->Count(); ++I) {
         TGameObject* Obj = Objects->ItemsReadOnly(I);
-        if (ObjectCast<TPickableZephrinLocationBehavior>(LocationBehaviorOf(Obj)) &&
+        if (TryObjectCast<TPickableZephrinLocationBehavior>(LocationBehaviorOf(Obj)) &&
             Obj->TakingCount() == 0) {
           Birds.push_back(Obj);
         }

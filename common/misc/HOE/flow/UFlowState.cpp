@@ -8,14 +8,14 @@ G_IMPLEMENT_CLASS(TBaseFlowState)
 G_IMPLEMENT_CLASS(TFlowState)
 
 TBaseFlowState::TBaseFlowState(TGObject* AOwnerChannel)
-    : TState(ObjectCast<TStateQueue>(AOwnerChannel)) {
+    : TState(TryObjectCast<TStateQueue>(AOwnerChannel)) {
   if (AOwnerChannel && !Owner()) {
     throw Error("A flow state belongs to a flow channel");
   }
 }
 
 TBaseFlowChannel* TBaseFlowState::FlowChannel() const {
-  return ObjectCast<TBaseFlowChannel>(Owner());
+  return TryObjectCast<TBaseFlowChannel>(Owner());
 }
 
 void TBaseFlowState::GameObjectMouseDown(TGameObject* Sender, int Button) {
@@ -58,7 +58,7 @@ TBaseFlowState* TBaseFlowState::CreateFromXML(TBaseFlowChannel* Channel, const T
     throw Error("Flow state class %s cannot be made from a file", Class->Name);
   }
   TGObject* Made = Class->CreateInstance(Channel);
-  auto* State = ObjectCast<TBaseFlowState>(Made);
+  auto* State = TryObjectCast<TBaseFlowState>(Made);
   if (!State) {
     Made->Free();
     throw Error("%s is no flow state", Class->Name);

@@ -34,7 +34,8 @@ void TShakeLocationState::LoadAnimation(const std::string& AURL) {
   DropAnimation();
   FShakeAniURL = AURL;
   TGResourceLibrary* Library = MainResourceLibrary();
-  auto* Shared = Library ? ObjectCast<TGAnimation>(Library->GetResourceEx(AURL, false)) : nullptr;
+  auto* Shared =
+      Library ? TryObjectCast<TGAnimation>(Library->GetResourceEx(AURL, false)) : nullptr;
   if (!Shared) {
     throw Error("Shake animation not found: %s", AURL);
   }
@@ -84,8 +85,8 @@ void TShakeLocationState::Update(int32_t AInterval) {
   FShakeAni->Update(static_cast<float>(AInterval) * 0.001f);
   const int32_t T = FShakeAni->ElapsedTime();
   TGChannel* Path = FShakeAni->GetCount() > 0 ? FShakeAni->GetChannel(0) : nullptr;
-  auto* X = Path ? ObjectCast<TGRealEnv>(Path->FindSeq("X")) : nullptr;
-  auto* Y = Path ? ObjectCast<TGRealEnv>(Path->FindSeq("Y")) : nullptr;
+  auto* X = Path ? TryObjectCast<TGRealEnv>(Path->FindSeq("X")) : nullptr;
+  auto* Y = Path ? TryObjectCast<TGRealEnv>(Path->FindSeq("Y")) : nullptr;
   TBaseLocation* L = TBaseCommonGameState::LocationOf(this);
   if (L) {
     for (const TInitObjectState& S : FList) {

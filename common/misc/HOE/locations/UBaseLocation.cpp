@@ -170,7 +170,7 @@ void TBaseLocation::RemoveGameObject(TGameObject* GameObject) {
     FDrawHelper->DeleteSlot(Index);
     auto RemoveChannelsOf = [GameObject](TGAnimation* A) {
       for (int32_t I = A->GetCount(); I-- > 0;) {
-        auto* Live = ObjectCast<TLiveGameObject>(A->GetChannel(I));
+        auto* Live = TryObjectCast<TLiveGameObject>(A->GetChannel(I));
         if (Live && SameText(Live->GameObjectId(), GameObject->ID())) {
           A->Remove(Live);
         }
@@ -210,7 +210,7 @@ void TBaseLocation::SendToBack(TGameObject* GameObject) {
 
 void TBaseLocation::InitLiveChannels(TLocationAnimation* Animation) {
   for (int32_t I = 0; I < Animation->GetCount(); ++I) {
-    auto* Live = ObjectCast<TLiveGameObject>(Animation->GetChannel(I));
+    auto* Live = TryObjectCast<TLiveGameObject>(Animation->GetChannel(I));
     TGameObject* Obj = Live ? FObjects->GetByIDReadOnly(Live->GameObjectId()) : nullptr;
     if (!Obj) {
       continue;
@@ -508,7 +508,7 @@ void TBaseLocation::BeforeRenameGameObject(const std::string& AOldName,
                                            const std::string& ANewName) {
   auto Rename = [&](TGAnimation* A) {
     for (int32_t I = 0; I < A->GetCount(); ++I) {
-      auto* Live = ObjectCast<TLiveGameObject>(A->GetChannel(I));
+      auto* Live = TryObjectCast<TLiveGameObject>(A->GetChannel(I));
       if (Live && SameText(Live->GameObjectId(), AOldName)) {
         Live->SetGameObjectId(ANewName);
       }
@@ -523,7 +523,7 @@ void TBaseLocation::BeforeRenameGameObject(const std::string& AOldName,
 }
 
 void TBaseLocation::AssignTo(TGObject* Dest) const {
-  auto* Target = ObjectCast<TBaseLocation>(Dest);
+  auto* Target = TryObjectCast<TBaseLocation>(Dest);
   if (!Target) {
     NotImplementedError();
   }

@@ -52,7 +52,7 @@ void TDrawHelper::AddAnimation(TGAnimation* Animation) {
   // The slot of the animation's first live-object channel takes what comes before it.
   int First = -1;
   for (int32_t I = 0; I < Animation->GetCount() && First < 0; ++I) {
-    auto* Live = ObjectCast<TLiveGameObject>(Animation->GetChannel(I));
+    auto* Live = TryObjectCast<TLiveGameObject>(Animation->GetChannel(I));
     if (Live && !Live->IsMask()) {
       First = SlotOf(Live);
     }
@@ -60,7 +60,7 @@ void TDrawHelper::AddAnimation(TGAnimation* Animation) {
   int Current = -1; // the slot of the nearest live-object channel before
   for (int32_t I = 0; I < Animation->GetCount(); ++I) {
     TGChannel* C = Animation->GetChannel(I);
-    auto* Live = ObjectCast<TLiveGameObject>(C);
+    auto* Live = TryObjectCast<TLiveGameObject>(C);
     if (Live && !Live->IsMask()) {
       int Slot = SlotOf(Live);
       if (Slot >= 0) {

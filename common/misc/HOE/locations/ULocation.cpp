@@ -123,7 +123,7 @@ TGXMLNode* TLocation::SaveToXML() const {
 
 void TLocation::AssignTo(TGObject* Dest) const {
   TBaseLocation::AssignTo(Dest);
-  auto* Target = ObjectCast<TLocation>(Dest);
+  auto* Target = TryObjectCast<TLocation>(Dest);
   if (!Target) {
     return;
   }

@@ -31,7 +31,7 @@ void TLocationAnimation::Destroy() {
 
 void TLocationAnimation::AssignTo(TGObject* Dest) const {
   inherited::AssignTo(Dest);
-  if (auto* Target = ObjectCast<TLocationAnimation>(Dest)) {
+  if (auto* Target = TryObjectCast<TLocationAnimation>(Dest)) {
     Target->FID = FID;
     Target->FLocation = FLocation;
   }
@@ -67,7 +67,7 @@ void TLocationAnimation::ChannelRemoved(TGChannel* Channel) {
 
 void TLocationAnimation::OwnedObjectDestroying(TGObject* Obj) {
   // A channel freed by someone else leaves the draw order too.
-  if (FLocation && !Destroying() && ObjectCast<TGChannel>(Obj)) {
+  if (FLocation && !Destroying() && TryObjectCast<TGChannel>(Obj)) {
     FLocation->DrawHelper()->RemoveChannel(static_cast<TGChannel*>(Obj));
   }
   inherited::OwnedObjectDestroying(Obj);
@@ -108,7 +108,7 @@ TLiveGameObject* TLocationAnimation::InsertGameObjectChannel(int32_t AIndex, TGa
 int32_t TLocationAnimation::IndexOf(const TGameObject* AObject, int32_t& OverallIndex) const {
   int32_t LiveIndex = 0;
   for (int32_t I = 0; I < GetCount(); ++I) {
-    if (auto* Live = ObjectCast<TLiveGameObject>(GetChannel(I))) {
+    if (auto* Live = TryObjectCast<TLiveGameObject>(GetChannel(I))) {
       if (AObject && SameText(Live->GameObjectId(), AObject->ID())) {
         OverallIndex = I;
         return LiveIndex;

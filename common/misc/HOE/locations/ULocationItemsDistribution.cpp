@@ -25,7 +25,7 @@ void TBaseLocationItemsPage::Add(std::string_view ID) {
 }
 
 void TBaseLocationItemsPage::AssignTo(TGObject* Dest) const {
-  TBaseLocationItemsPage* Target = ObjectCast<TBaseLocationItemsPage>(Dest);
+  TBaseLocationItemsPage* Target = TryObjectCast<TBaseLocationItemsPage>(Dest);
   if (!Target) {
     NotImplementedError();
   }
@@ -60,7 +60,7 @@ TGXMLNode* TBaseLocationItemsPage::SaveToXML() const {
 
 void TLocationItemsPage::AssignTo(TGObject* Dest) const {
   TBaseLocationItemsPage::AssignTo(Dest);
-  if (TLocationItemsPage* Target = ObjectCast<TLocationItemsPage>(Dest)) {
+  if (TLocationItemsPage* Target = TryObjectCast<TLocationItemsPage>(Dest)) {
     Target->MasterObjectPage = MasterObjectPage;
     Target->Frozen = Frozen;
   }
@@ -119,7 +119,7 @@ void TBaseLocationItemsDistribution::Clear() {
 
 void TBaseLocationItemsDistribution::AssignTo(TGObject* Dest) const {
   TBaseLocationItemsPageCollection::AssignTo(Dest);
-  if (auto* Target = ObjectCast<TBaseLocationItemsDistribution>(Dest)) {
+  if (auto* Target = TryObjectCast<TBaseLocationItemsDistribution>(Dest)) {
     Target->FCurrentPageIndex = FCurrentPageIndex;
   }
 }

@@ -92,6 +92,6 @@ class TLocationItemsDistribution : public TBaseLocationItemsDistribution {
       : TBaseLocationItemsDistribution(AOwner) {}
 
   TLocationItemsPage* CurrentPage() const {
-    return ObjectCast<TLocationItemsPage>(TBaseLocationItemsDistribution::CurrentPage());
+    return TryObjectCast<TLocationItemsPage>(TBaseLocationItemsDistribution::CurrentPage());
   }
 };

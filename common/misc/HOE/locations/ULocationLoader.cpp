@@ -16,8 +16,10 @@
 TBaseLocation* LoadLocationFromXML(TGResourceLibrary* Library, const TGXMLNode* Root,
                                    const std::string& URL, TGObject* Owner, bool RegisterScripts) {
   TGClass Class = LocationClassRegistry().GetItem(Root->GetStrAttrDef("Class", "TLocation"));
-  auto* Location = ObjectCast<TBaseLocation>(Class->CreateInstance(nullptr));
+  TGObject* Made0 = Class->CreateInstance(nullptr);
+  auto* Location = TryObjectCast<TBaseLocation>(Made0);
   if (!Location) {
+    Made0->Free();
     throw Error("%s is no location class", Class->Name);
   }
   TGObjectPtr<TBaseLocation> Made(Location);

@@ -46,7 +46,7 @@ void TGameObjectPositionList::Delete(int AIndex) {
 }
 
 void TGameObjectPositionList::AssignTo(TGObject* Dest) const {
-  TGameObjectPositionList* Target = ObjectCast<TGameObjectPositionList>(Dest);
+  TGameObjectPositionList* Target = TryObjectCast<TGameObjectPositionList>(Dest);
   if (!Target) {
     NotImplementedError();
   }
@@ -58,7 +58,7 @@ void TGameObjectPositionList::AssignTo(TGObject* Dest) const {
 namespace {
 
 TGAnimation* AnimationOf(TGSymbol* Symbol) {
-  return ObjectCast<TGAnimation>(Symbol->Instance());
+  return TryObjectCast<TGAnimation>(Symbol->Instance());
 }
 
 // The axis-aligned bounds of four points.
@@ -239,7 +239,7 @@ TGGraphic* TBaseGameObject::GetGfx(const std::string& URL, const TBaseGameObject
   TGGraphic* G = nullptr;
   if (Library) {
     try {
-      G = ObjectCast<TGGraphic>(Library->GetResourceEx(URL, false));
+      G = TryObjectCast<TGGraphic>(Library->GetResourceEx(URL, false));
     } catch (const std::exception&) {
       G = nullptr;
     }
@@ -516,7 +516,7 @@ TGXMLNode* TBaseGameObject::SaveToXML() const {
 }
 
 void TBaseGameObject::AssignTo(TGObject* Dest) const {
-  TBaseGameObject* Target = ObjectCast<TBaseGameObject>(Dest);
+  TBaseGameObject* Target = TryObjectCast<TBaseGameObject>(Dest);
   if (!Target) {
     throw EInvalidCast("Invalid class typecast");
   }
@@ -618,14 +618,14 @@ int32_t TGameObject::Points() const {
     Category = "Blue";
   }
   TBaseLocation* Location = CurrentPlayer ? CurrentPlayer->CurrentLocation() : nullptr;
-  if (TLocation* L = ObjectCast<TLocation>(Location);
+  if (TLocation* L = TryObjectCast<TLocation>(Location);
       L && !L->MasterObject().empty() && SameText(L->MasterObject(), ID())) {
     Category = "Master" + Category;
   }
   int32_t Result = 0;
   TGResourceLibrary* Library = MainResourceLibrary();
   TGConfig* Scoring =
-      Library ? ObjectCast<TGConfig>(Library->GetResourceEx("Scoring.cfg", false)) : nullptr;
+      Library ? TryObjectCast<TGConfig>(Library->GetResourceEx("Scoring.cfg", false)) : nullptr;
   if (!Category.empty() && Scoring && Scoring->XML()) {
     TGXMLCollection* Rows = Scoring->XML()->GetChilds(Category);
     if (Rows->GetCount() > 0) {
@@ -669,7 +669,7 @@ TGXMLNode* TGameObject::SaveToXML() const {
 
 void TGameObject::AssignTo(TGObject* Dest) const {
   TBaseGameObject::AssignTo(Dest);
-  if (TGameObject* Target = ObjectCast<TGameObject>(Dest)) {
+  if (TGameObject* Target = TryObjectCast<TGameObject>(Dest)) {
     Target->FHotSpot = FHotSpot;
     Target->FBackPackCursorURL = FBackPackCursorURL;
     Target->FPickingSfxURL = FPickingSfxURL;

@@ -67,7 +67,7 @@ TLocationGameObjectBehavior* LocationBehaviorOf(const TGameObject* Obj) {
   if (!Obj || !LocationBehaviors) {
     return nullptr;
   }
-  return ObjectCast<TLocationGameObjectBehavior>(
+  return TryObjectCast<TLocationGameObjectBehavior>(
       LocationBehaviors->ByName(Obj->LocationBehaviorName()));
 }
 
@@ -75,6 +75,6 @@ TInventoryGameObjectBehavior* InventoryBehaviorOf(const TGameObject* Obj) {
   if (!Obj || !InventoryBehaviors) {
     return nullptr;
   }
-  return ObjectCast<TInventoryGameObjectBehavior>(
+  return TryObjectCast<TInventoryGameObjectBehavior>(
       InventoryBehaviors->ByName(Obj->InventoryBehaviorName()));
 }

@@ -81,8 +81,8 @@ bool TActableBackPackBehavior::Act(TGameObject* Held, TGameObject* Target) {
   }
   std::string Refusal;
   TLocationGameObjectBehavior* TargetBehavior = LocationBehaviorOf(Target);
-  if (ObjectCast<TBasePickableLocationBehavior>(TargetBehavior) ||
-      ObjectCast<TPickableHintLocationBehavior>(TargetBehavior)) {
+  if (TryObjectCast<TBasePickableLocationBehavior>(TargetBehavior) ||
+      TryObjectCast<TPickableHintLocationBehavior>(TargetBehavior)) {
     Refusal = "$Tool cannot be used here.$";
   } else if (Target->HotSpot()) {
     Refusal = Held->GetStrAttr("BackPackRefuseMsg2");

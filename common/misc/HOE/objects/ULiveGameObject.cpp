@@ -50,7 +50,7 @@ void TLiveGameObject::LinkCurves() {
 
 void TLiveGameObject::AssignTo(TGObject* Dest) const {
   inherited::AssignTo(Dest);
-  if (auto* D = ObjectCast<TLiveGameObject>(Dest)) {
+  if (auto* D = TryObjectCast<TLiveGameObject>(Dest)) {
     D->LinkCurves();
     D->SetGameObjectId(FGameObjectId);
   }
@@ -60,7 +60,7 @@ TBaseLocation* TLiveGameObject::Location() const {
   if (InGameEditor() && CurrentPlayer && CurrentPlayer->CurrentLocation()) {
     return CurrentPlayer->CurrentLocation();
   }
-  auto* A = ObjectCast<TLocationAnimation>(Animation());
+  auto* A = TryObjectCast<TLocationAnimation>(Animation());
   return A ? A->Location() : nullptr;
 }
 

@@ -163,10 +163,10 @@ void TPickableLocationBehavior::OnFinishFlying(TGameObject* Obj) {
     return;
   }
   // The drawer opens half-way with the tool in it.
-  auto* Drawer =
-      ObjectCast<TGPicture>(Screen->Window()->FindWidget("GameInterface\\BackPackToolsHalfOpened"));
+  auto* Drawer = TryObjectCast<TGPicture>(
+      Screen->Window()->FindWidget("GameInterface\\BackPackToolsHalfOpened"));
   TGResourceLibrary* Library = MainResourceLibrary();
-  auto* Ani = Library ? ObjectCast<TGAnimation>(
+  auto* Ani = Library ? TryObjectCast<TGAnimation>(
                             Library->GetResourceEx("UI\\GameWindow\\ToolBarHalfOpened.ani", false))
                       : nullptr;
   if (!Drawer || !Ani) {
@@ -174,9 +174,9 @@ void TPickableLocationBehavior::OnFinishFlying(TGameObject* Obj) {
   }
   Drawer->SetGfx(nullptr);
   Drawer->SetGfx(Ani);
-  auto* Instance = ObjectCast<TGAnimation>(Drawer->Picture()->Instance());
+  auto* Instance = TryObjectCast<TGAnimation>(Drawer->Picture()->Instance());
   auto* Slot =
-      Instance ? ObjectCast<TGLivePicture>(ChannelByName(Instance, "GameObject")) : nullptr;
+      Instance ? TryObjectCast<TGLivePicture>(ChannelByName(Instance, "GameObject")) : nullptr;
   if (Slot) {
     TGGraphic* ToolPicture = Obj->Gfx();
     Slot->Gfx()->Clear();
@@ -198,14 +198,14 @@ bool TPickableZephrinLocationBehavior::CheckIsPickable(TGameObject* Obj) {
 
 std::string TPickableZephrinLocationBehavior::FlyingConfigName(TGameObject* Obj) const {
   (void)Obj;
-  auto* L = ObjectCast<TLocation>(CurrentLocation());
+  auto* L = TryObjectCast<TLocation>(CurrentLocation());
   int32_t Taken = L ? L->TakenZephrinCount : 0;
   return Format("Zephrin%.2d", {std::min<int32_t>(Taken + 1, 2)});
 }
 
 void TPickableZephrinLocationBehavior::OnFinishFlying(TGameObject* Obj) {
   TPickableLocationBehavior::OnFinishFlying(Obj);
-  auto* L = ObjectCast<TLocation>(CurrentLocation());
+  auto* L = TryObjectCast<TLocation>(CurrentLocation());
   if (!CurrentPlayer) {
     return;
   }
