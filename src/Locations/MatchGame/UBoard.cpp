@@ -22,7 +22,7 @@ constexpr int32_t CLastBlockSearchRow = CBoardSize - 2;
 constexpr int32_t CShuffleTries = 100;
 
 bool HoldsBlock(const TCell* C) {
-  return dynamic_cast<const TBlock*>(C->Item()) != nullptr;
+  return ItemAs<TBlock>(C->Item()) != nullptr;
 }
 
 } // namespace
@@ -131,7 +131,7 @@ TCell* TBoard::GetBlockCell(int32_t BlockIdx) const {
   for (int32_t Row = 0; Row <= CLastBlockSearchRow; ++Row) {
     for (int32_t Col = 0; Col < CBoardSize; ++Col) {
       TCell* C = GetCell(Row, Col);
-      auto* Block = dynamic_cast<TBlock*>(C->Item());
+      auto* Block = ItemAs<TBlock>(C->Item());
       if (Block && Block->BlockIdx() == BlockIdx) {
         return C;
       }
@@ -154,7 +154,7 @@ TCell* TBoard::GetCellUnderBlock() const {
 bool TBoard::IsAllHeadsDown() const {
   int32_t Down = 0;
   for (const TCell* C : FCells) {
-    if (dynamic_cast<const TDiceBonus*>(C->Item())) {
+    if (ItemAs<TDiceBonus>(C->Item())) {
       return false;
     }
     if (C->RowCol().Row >= CHeadsDownFirstRow && HoldsBlock(C)) {
@@ -207,7 +207,7 @@ void TBoard::ShuffleExchange(std::vector<std::pair<TCell*, TCell*>>& Exchanged) 
   Exchanged.clear();
   std::vector<TCell*> Cells;
   for (TCell* C : FCells) {
-    if (!C->IsHole() && !C->IsLocked() && dynamic_cast<TGem*>(C->Item())) {
+    if (!C->IsHole() && !C->IsLocked() && ItemAs<TGem>(C->Item())) {
       Cells.push_back(C);
     }
   }

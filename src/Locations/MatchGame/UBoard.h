@@ -88,6 +88,7 @@ class TBoard : public TGObject {
   bool FindMatch(TRowCol& Cell, TRowCol& Neighbour, bool CheckLocked) {
     return FFinder.FindMatch(Cell, Neighbour, CheckLocked);
   }
+  void MarkLines(std::array<bool, CBoardSize * CBoardSize>& InLine) { FFinder.MarkLines(InLine); }
 
   // The board's changes under way, then every cell's check.
   void Update(float Seconds);

@@ -32,7 +32,7 @@ TBoard* TBoardActions::Board() const {
 
 void TBoardActions::Select(TCell* Cell) {
   Deselect();
-  auto* Item = dynamic_cast<TSelectableItem*>(Cell->Item());
+  auto* Item = ItemAs<TSelectableItem>(Cell->Item());
   if (!Item) {
     return;
   }
@@ -92,15 +92,15 @@ bool TBoardActions::SwapItems(TRowCol Selected, TRowCol Clicked) {
   TBoard* B = Board();
   TCell* CellA = B->GetCell(Selected);
   TCell* CellB = B->GetCell(Clicked);
-  auto* ItemA = dynamic_cast<TSelectableItem*>(CellA->Item());
-  auto* ItemB = dynamic_cast<TSelectableItem*>(CellB->Item());
+  auto* ItemA = ItemAs<TSelectableItem>(CellA->Item());
+  auto* ItemB = ItemAs<TSelectableItem>(CellB->Item());
   if (!ItemA || !ItemB) {
     return false;
   }
   std::vector<TCell*> MatchA;
   std::vector<TCell*> MatchB;
   bool Match = B->GetMatchAfterSwap(Selected, Clicked, MatchA, MatchB);
-  bool AnyBonus = dynamic_cast<TBonusItem*>(ItemA) || dynamic_cast<TBonusItem*>(ItemB);
+  bool AnyBonus = ItemAs<TBonusItem>(ItemA) || ItemAs<TBonusItem>(ItemB);
   if (!Match && !AnyBonus) {
     return true;
   }
@@ -111,7 +111,7 @@ bool TBoardActions::SwapItems(TRowCol Selected, TRowCol Clicked) {
     }
   }
   for (TSelectableItem* Item : {ItemA, ItemB}) {
-    if (auto* Bonus = dynamic_cast<TBonusItem*>(Item)) {
+    if (auto* Bonus = ItemAs<TBonusItem>(Item)) {
       Bonus->Explode(nullptr);
     }
   }
@@ -219,14 +219,14 @@ void TBoardActions::TeleportItems(TCell* A, TCell* B) {
   Board()->ExchangeItems(A, B);
   PlaySound("Match\\Teleport.ogg");
   for (TItem* Item : {ItemA, ItemB}) {
-    if (auto* Bonus = dynamic_cast<TBonusItem*>(Item)) {
+    if (auto* Bonus = ItemAs<TBonusItem>(Item)) {
       Bonus->Explode(nullptr);
     }
   }
 }
 
 void TBoardActions::ChangeGemKind(TCell* Cell, int32_t Kind) {
-  if (auto* Gem = dynamic_cast<TGem*>(Cell->Item())) {
+  if (auto* Gem = ItemAs<TGem>(Cell->Item())) {
     Gem->SetKind(Kind);
     Gem->MakeStatic();
   }
@@ -239,7 +239,7 @@ void TBoardActions::ShowHint() {
   if (!B->FindMatch(Cell, Neighbour, true) || !Cell.InsideBoard()) {
     return;
   }
-  if (auto* Item = dynamic_cast<TSelectableItem*>(B->GetCell(Cell)->Item())) {
+  if (auto* Item = ItemAs<TSelectableItem>(B->GetCell(Cell)->Item())) {
     Item->SetBlinkingStar();
   }
 }
@@ -250,7 +250,7 @@ void TBoardActions::EffectOnLevelCompletion(TCell* Cell, int32_t Delay) {
   if (!Item) {
     return;
   }
-  bool IsBlock = dynamic_cast<TBlock*>(Item) != nullptr;
+  bool IsBlock = ItemAs<TBlock>(Item) != nullptr;
   LeaveBoard(Cell);
   if (IsBlock) {
     Board()->Logic()->OnCollectBlock(Item);
@@ -308,7 +308,7 @@ void TBoardActions::CollectBlocks() {
       if (Cell->IsHole()) {
         continue;
       }
-      if (!Cell->IsLocked() && dynamic_cast<TBlock*>(Cell->Item())) {
+      if (!Cell->IsLocked() && ItemAs<TBlock>(Cell->Item())) {
         Cell->Item()->DoEffectOnLevelCompletion();
       }
       break;

@@ -11,19 +11,27 @@ bool TColumnPacker::BlockCanEnter(const TCell& Cell) {
 }
 
 void TColumnPacker::Fall(std::vector<TItemFall>& Moves) {
+  // Whether a cell below the current row may be empty: until one is, nothing can fall.
+  bool EmptyBelow = false;
   for (int32_t Row = CBoardSize - 1; Row >= 0; --Row) {
     TCell* Cell = FBoard.GetCell(Row, FColumn);
     TItem* Item = Cell->Item();
-    if (!Item || Cell->IsLocked() || Blocked(Row)) {
+    if (!Item) {
+      EmptyBelow = EmptyBelow || !Cell->IsHole();
       continue;
     }
-    bool IsBlock = dynamic_cast<TBlock*>(Item) != nullptr;
+    if (!EmptyBelow || Cell->IsLocked() || Blocked(Row)) {
+      continue;
+    }
+
+    bool IsBlock = ItemAs<TBlock>(Item) != nullptr;
     int32_t To = Destination(Row, IsBlock);
     if (To == Row) {
       continue;
     }
     TCell* Target = FBoard.GetCell(To, FColumn);
-    FBoard.MoveItem(Cell, Target);
+    FBoard.MoveItem(Cell, Target); // its cell is empty now: EmptyBelow stays true
+
     if (IsBlock && Target->HasFlag(cfBlockSocket)) {
       FBlockToSocket = true;
     }
@@ -38,7 +46,7 @@ int32_t TColumnPacker::Destination(int32_t Row, bool IsBlock) const {
   int32_t To = Row;
   for (int32_t Below = Row + 1; Below < CBoardSize; ++Below) {
     const TCell* Cell = FBoard.GetCell(Below, FColumn);
-    if (Cell->IsLocked() || Blocked(Below) || dynamic_cast<const TBlock*>(Cell->Item())) {
+    if (Cell->IsLocked() || Blocked(Below) || ItemAs<TBlock>(Cell->Item())) {
       break;
     }
     if (IsBlock && !BlockCanEnter(*Cell)) {
@@ -73,7 +81,7 @@ bool TColumnPacker::ItemAbove(int32_t Row) const {
     if (!Item) {
       continue;
     }
-    if (dynamic_cast<const TBlock*>(Item)) {
+    if (ItemAs<TBlock>(Item)) {
       return BlockCanEnter(*FBoard.GetCell(Above + 1, FColumn));
     }
     return true;

@@ -35,7 +35,7 @@ int32_t Sign(int32_t V) {
 }
 
 bool IsSelectable(const TCell* C) {
-  return dynamic_cast<const TSelectableItem*>(C->Item()) != nullptr;
+  return ItemAs<TSelectableItem>(C->Item()) != nullptr;
 }
 
 } // namespace
@@ -112,7 +112,7 @@ int32_t TGameLogic::GetRandomGemKind() const {
 }
 
 bool TGameLogic::IsGemOfKind(TRowCol RowCol, int32_t Kind) const {
-  auto* Gem = dynamic_cast<const TGem*>(FBoard->GetCell(RowCol)->Item());
+  auto* Gem = ItemAs<TGem>(FBoard->GetCell(RowCol)->Item());
   return Gem && Gem->Kind() == Kind;
 }
 
@@ -156,13 +156,13 @@ TItem* TGameLogic::CreateBlock(TGObject* AOwner, int32_t BlockIdx) {
 }
 
 void TGameLogic::OnActivateBonus(TBonusItem* Bonus) {
-  if (dynamic_cast<TLineBonus*>(Bonus) || dynamic_cast<TCrossBonus*>(Bonus)) {
+  if (ItemAs<TLineBonus>(Bonus) || ItemAs<TCrossBonus>(Bonus)) {
     ++FDiceAppearCounter;
   }
 }
 
 void TGameLogic::OnExplodeItem(TItem* Item) {
-  if (auto* Bonus = dynamic_cast<TBonusItem*>(Item)) {
+  if (auto* Bonus = ItemAs<TBonusItem>(Item)) {
     IncreaseScore(Bonus->GetExplosionPoints(), Bonus->Cell()->Centre());
   }
   SpawnBricks(Item);
@@ -226,7 +226,7 @@ void TGameLogic::ResolveMatch(std::vector<TCell*> Cells, TRowCol Bonus1, TRowCol
     }
   }
   for (TCell* C : Cells) {
-    auto* Item = dynamic_cast<TSelectableItem*>(C->Item());
+    auto* Item = ItemAs<TSelectableItem>(C->Item());
     if (!Item) {
       continue;
     }
@@ -243,7 +243,7 @@ void TGameLogic::ResolveMatch(std::vector<TCell*> Cells, TRowCol Bonus1, TRowCol
 
 void TGameLogic::UnlockBlockSocket(const std::vector<TCell*>& Cells) {
   if (std::any_of(Cells.begin(), Cells.end(),
-                  [](const TCell* C) { return dynamic_cast<const TBonusItem*>(C->Item()); })) {
+                  [](const TCell* C) { return ItemAs<TBonusItem>(C->Item()); })) {
     return;
   }
   TCell* Socket = nullptr;
@@ -251,7 +251,7 @@ void TGameLogic::UnlockBlockSocket(const std::vector<TCell*>& Cells) {
   for (TCell* C : Cells) {
     if (C->HasFlag(cfBlockSocket) && C->Density() < 1) {
       Socket = C;
-      auto* Gem = dynamic_cast<const TGem*>(C->Item());
+      auto* Gem = ItemAs<TGem>(C->Item());
       KindMatches = KindMatches || (Gem && Gem->Kind() == FLockedSocketKind);
     }
   }
@@ -426,12 +426,17 @@ void TGameLogic::Play(float Seconds) {
   }
 }
 
+// Only cells that lie in a line can have a match; those are found for the whole board first.
 bool TGameLogic::CheckMatch() {
+  std::array<bool, CBoardSize * CBoardSize> InLine;
+  FBoard->MarkLines(InLine);
   bool Found = false;
-  for (TCell* C : FBoard->Cells()) {
-    if (C->IsHole() || !FBoard->GetMatch(C->RowCol(), FMatchCells)) {
+  for (size_t I = 0; I < InLine.size(); ++I) {
+    TCell* C = FBoard->Cells()[I];
+    if (!InLine[I] || C->IsHole() || !FBoard->GetMatch(C->RowCol(), FMatchCells)) {
       continue;
     }
+
     Found = true;
     FBoard->Actions()->ExplodeItems(FMatchCells, FMatchCells[0]->RowCol(),
                                     FMatchCells[1]->RowCol());
@@ -442,7 +447,7 @@ bool TGameLogic::CheckMatch() {
 bool TGameLogic::IsBonusOnBoard() const {
   const auto& Cells = FBoard->Cells();
   return std::any_of(Cells.begin(), Cells.end(),
-                     [](const TCell* C) { return dynamic_cast<const TBonusItem*>(C->Item()); });
+                     [](const TCell* C) { return ItemAs<TBonusItem>(C->Item()); });
 }
 
 void TGameLogic::CheckNoMoves(float Seconds) {
@@ -465,7 +470,7 @@ void TGameLogic::CheckStartTrigger() {
     return;
   }
   for (TCell* C : FBoard->Cells()) {
-    if (C->HasFlag(cfTrigger) && dynamic_cast<TBlock*>(C->Item())) {
+    if (C->HasFlag(cfTrigger) && ItemAs<TBlock>(C->Item())) {
       Effects->ExecuteEffecte();
       C->ExcludeFlag(cfTrigger);
       return;
@@ -477,7 +482,7 @@ void TGameLogic::CheckPortals() {
   if (!FBoard->IsStill()) {
     return;
   }
-  auto HoldsBlock = [](const TCell* C) { return dynamic_cast<const TBlock*>(C->Item()); };
+  auto HoldsBlock = [](const TCell* C) { return ItemAs<TBlock>(C->Item()); };
   for (TCell* C : FBoard->Cells()) {
     if (C->HasFlag(cfPassivePortal) && !HoldsBlock(C)) {
       TCellFlags Flags = C->Flags();
@@ -512,7 +517,7 @@ void TGameLogic::CheckPortals() {
 bool TGameLogic::IsBlockOnSocket() const {
   const auto& Cells = FBoard->Cells();
   return std::any_of(Cells.begin(), Cells.end(), [](const TCell* C) {
-    return C->HasFlag(cfBlockSocket) && dynamic_cast<const TBlock*>(C->Item());
+    return C->HasFlag(cfBlockSocket) && ItemAs<TBlock>(C->Item());
   });
 }
 

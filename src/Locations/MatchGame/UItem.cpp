@@ -49,7 +49,7 @@ void TItem::SetGraphic(std::string_view Value) {
 }
 
 void TItem::Highlight() {
-  auto* Gem = dynamic_cast<TGem*>(this);
+  auto* Gem = ItemAs<TGem>(this);
   if (!Gem || FGraphic.empty()) {
     return;
   }
@@ -182,9 +182,9 @@ std::string TGem::GetGfxPrefix() const {
   return "Game\\Match\\GameItems\\Gem" + std::to_string(FKind) + "\\";
 }
 
+// Only gems report a match kind, the kind itself.
 bool TGem::IsMatching(const TItem* Other) const {
-  auto* G = dynamic_cast<const TGem*>(Other);
-  return G && G->FKind == FKind;
+  return Other && Other->MatchKind() == FKind;
 }
 
 // --- TBlock ------------------------------------------------------------------------------------

@@ -16,6 +16,15 @@ class TBoardLogic;
 class TCell;
 class TGXMLNode;
 
+class TItem;
+
+// The item as a T, or none: through the class facility, which costs a few steps up the class
+// chain where dynamic_cast would compare type names (the board's searches ask for every cell).
+template <class T>
+T* ItemAs(TItem* Item);
+template <class T>
+const T* ItemAs(const TItem* Item);
+
 // The hint star an item carries after a hint.
 inline constexpr std::string_view CBlinkingStarGfx = "Game\\Match\\Stuff\\StarRoll.ani";
 
@@ -75,7 +84,17 @@ private:
   bool FIsHighlighted = false;
 };
 
+template <class T>
+T* ItemAs(TItem* Item) {
+  return Item && Item->InheritsFrom(T::StaticClass()) ? static_cast<T*>(Item) : nullptr;
+}
+template <class T>
+const T* ItemAs(const TItem* Item) {
+  return Item && Item->InheritsFrom(T::StaticClass()) ? static_cast<const T*>(Item) : nullptr;
+}
+
 // An item of a board: its owner is the board.
+
 class TBoardItem : public TItem {
   G_CLASS(TBoardItem, TItem)
   explicit TBoardItem(TGObject* AOwner = nullptr)

@@ -64,7 +64,7 @@ void TMatchFinder::SearchLine(TRowCol C, TDirection D) {
 void TMatchFinder::Walk(TRowCol C, TRowCol Step, TDirection D) {
   while (C.InsideBoard() && Belongs(C, D)) {
     FVisited[D][static_cast<size_t>(CellIndex(C))] = FStamp;
-    FResult.push_back(FBoard.GetCell(C));
+    FResult.push_back(FBoard.Cells()[static_cast<size_t>(CellIndex(C))]);
     C = C + Step;
   }
 }
@@ -75,7 +75,7 @@ bool TMatchFinder::Belongs(TRowCol C, TDirection D) const {
   if (FVisited[D][static_cast<size_t>(CellIndex(C))] == FStamp) {
     return false;
   }
-  const TCell* Cell = FBoard.GetCell(C);
+  const TCell* Cell = FBoard.Cells()[static_cast<size_t>(CellIndex(C))];
   if (Cell->IsLocked() && FBoard.Actions()->IsExplosionLock(*Cell)) {
     return false;
   }
@@ -91,7 +91,7 @@ bool TMatchFinder::GetMatchAfterSwap(TRowCol A, TRowCol B, std::vector<TCell*>& 
   TCell* CB = FBoard.GetCell(B);
   TItem* IA = CA->Item();
   TItem* IB = CB->Item();
-  if (!dynamic_cast<TSelectableItem*>(IA) || !dynamic_cast<TSelectableItem*>(IB)) {
+  if (!ItemAs<TSelectableItem>(IA) || !ItemAs<TSelectableItem>(IB)) {
     return false;
   }
   CA->SetItem(IB);
@@ -103,26 +103,42 @@ bool TMatchFinder::GetMatchAfterSwap(TRowCol A, TRowCol B, std::vector<TCell*>& 
   return MatchA || MatchB;
 }
 
+void TMatchFinder::BuildGrid(TGrid& Grid) const {
+  const TBoardActions* Actions = FBoard.Actions();
+  for (const TCell* C : FBoard.Cells()) {
+    auto I = static_cast<size_t>(GridIndex(C->RowCol().Row, C->RowCol().Col));
+    const TItem* Item = C->Item();
+    Grid.ItemKinds[I] = Item ? Item->MatchKind() : 0;
+    Grid.Selectable[I] = ItemAs<TSelectableItem>(Item) != nullptr;
+    Grid.Locked[I] = C->IsLocked();
+    Grid.Stops[I] = Grid.Locked[I] && Actions->IsExplosionLock(*C);
+    Grid.Kinds[I] = Grid.Stops[I] ? 0 : Grid.ItemKinds[I];
+  }
+}
+
+void TMatchFinder::MarkLines(std::array<bool, CBoardSize * CBoardSize>& InLine) {
+  TGrid Grid;
+  BuildGrid(Grid);
+  for (int32_t Row = 0; Row < CBoardSize; ++Row) {
+    for (int32_t Col = 0; Col < CBoardSize; ++Col) {
+      InLine[static_cast<size_t>(Row * CBoardSize + Col)] =
+          MakesLine(Grid.Kinds, GridIndex(Row, Col));
+    }
+  }
+}
+
 // The same answers as GetMatchAfterSwap for every candidate, from a grid of match kinds: after
 // a swap, a cell has a match exactly when the item now on it lies in a horizontal or a vertical
 // run of three or more matching items, because every other cell of a match is reached from
 // such a run.
 bool TMatchFinder::FindMatch(TRowCol& Cell, TRowCol& Neighbour, bool CheckLocked) {
-  TKindGrid ItemKinds{};
-  TKindGrid Kinds{}; // 0 where a line stops whatever the item
-  std::array<bool, CStride * CStride> Selectable{};
-  std::array<bool, CStride * CStride> Stops{};
-  std::array<bool, CStride * CStride> Locked{};
-  const TBoardActions* Actions = FBoard.Actions();
-  for (TCell* C : FBoard.Cells()) {
-    auto I = static_cast<size_t>(GridIndex(C->RowCol().Row, C->RowCol().Col));
-    const TItem* Item = C->Item();
-    ItemKinds[I] = Item ? Item->MatchKind() : 0;
-    Selectable[I] = dynamic_cast<const TSelectableItem*>(Item) != nullptr;
-    Locked[I] = C->IsLocked();
-    Stops[I] = Locked[I] && Actions->IsExplosionLock(*C);
-    Kinds[I] = Stops[I] ? 0 : ItemKinds[I];
-  }
+  TGrid Grid;
+  BuildGrid(Grid);
+  TKindGrid& Kinds = Grid.Kinds;
+  const TKindGrid& ItemKinds = Grid.ItemKinds;
+  const TFlagGrid& Selectable = Grid.Selectable;
+  const TFlagGrid& Stops = Grid.Stops;
+  const TFlagGrid& Locked = Grid.Locked;
   const int32_t Steps[2] = {-1, -CStride}; // the left neighbour, then the upper one
   const TRowCol RowColSteps[2] = {StepLeft, StepUp};
   for (int32_t Row = 1; Row < CBoardSize; ++Row) {

@@ -29,6 +29,9 @@ public:
   // neighbour (the left first) that makes a match; with CheckLocked, cells that are locked or
   // whose left neighbour is locked are skipped. Swaps along row 0 and column 0 are not tried.
   bool FindMatch(TRowCol& Cell, TRowCol& Neighbour, bool CheckLocked);
+  // Which cells (row-major) lie in a line of three or more matching items: exactly the cells
+  // where GetMatch finds a match, found at once for the whole board.
+  void MarkLines(std::array<bool, CBoardSize * CBoardSize>& InLine);
 
 private:
   enum TDirection { dHorizontal = 0, dVertical = 1 };
@@ -43,9 +46,18 @@ private:
   // The move search works on a grid of match kinds with a border of non-matching cells.
   static constexpr int32_t CStride = CBoardSize + 2;
   using TKindGrid = std::array<int32_t, CStride * CStride>;
+  using TFlagGrid = std::array<bool, CStride * CStride>;
   static constexpr int32_t GridIndex(int32_t Row, int32_t Col) {
     return (Row + 1) * CStride + Col + 1;
   }
+  struct TGrid {
+    TKindGrid ItemKinds{}; // the match kinds of the items
+    TKindGrid Kinds{};     // the same, 0 where a line stops whatever the item
+    TFlagGrid Selectable{};
+    TFlagGrid Stops{};
+    TFlagGrid Locked{};
+  };
+  void BuildGrid(TGrid& Grid) const;
   bool MakesLine(const TKindGrid& Kinds, int32_t Index) const;
 
   TBoard& FBoard;
