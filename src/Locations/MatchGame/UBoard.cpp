@@ -40,14 +40,16 @@ TBoard::TBoard(TGObject* AOwner, TBoardLogic* ALogic)
 }
 
 void TBoard::SetActions(TBoardActions* Value) {
+  if (!Value) {
+    throw Error("A board needs an object to carry out its changes");
+  }
   if (Value == FActions) {
     return;
   }
   TBoardActions* Old = FActions;
   FActions = Value;
-  if (Value) {
-    Value->SetOwner(this);
-  }
+  Value->SetOwner(this);
+
   if (Old) {
     Old->Free();
   }

@@ -28,7 +28,8 @@ class TBoard : public TGObject {
   TBoardLogic* Logic() const { return FLogic; }
   TTriggerEffects* TriggerEffects() const { return FTriggerEffects; }
   TBoardActions* Actions() const { return FActions; }
-  // Replaces the object that carries out the board's changes; the board owns it.
+  // Replaces the object that carries out the board's changes (never none); the board owns it,
+  // and the locks the old one held are released.
   void SetActions(TBoardActions* Value);
   // Quarter turns of the board picture (0..3); 0 unless set.
   int32_t Rotation() const { return FRotation; }

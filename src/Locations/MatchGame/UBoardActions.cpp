@@ -354,7 +354,16 @@ void TBoardActions::FreeLeftItems() {
   }
 }
 
+// The locks this object holds go with it.
 void TBoardActions::Destroy() {
+  Deselect();
+  for (TPendingMatch& P : FPending) {
+    for (TCell* C : P.Cells) {
+      UnlockMatchCell(C);
+    }
+  }
+  FPending.clear();
   FreeLeftItems();
+
   inherited::Destroy();
 }

@@ -32,8 +32,15 @@ void TMatchConfig::LoadScores(const TGXMLNode& Root) {
 }
 
 void TMatchConfig::LoadMiscTuning(const TGXMLNode& Root) {
+  // The first character, which may take up to four bytes of UTF-8.
   std::string Separator = Root.GetStrAttrDef("ThousandsSeparator", ThousandsSeparator);
-  ThousandsSeparator = Separator.substr(0, 1);
+  size_t Length = 0;
+  if (!Separator.empty()) {
+    auto Lead = static_cast<unsigned char>(Separator[0]);
+    Length = Lead >= 0xF0 ? 4 : Lead >= 0xE0 ? 3 : Lead >= 0xC0 ? 2 : 1;
+  }
+  ThousandsSeparator = Separator.substr(0, Length);
+
   BlinkAnimationStepSpeed =
       Root.GetFloatAttrDef("BlinkAnimationStepSpeed", BlinkAnimationStepSpeed);
   BlinkAnimationSpeed = Root.GetFloatAttrDef("BlinkAnimationSpeed", BlinkAnimationSpeed);

@@ -4,6 +4,9 @@
 
 #include "Locations/MatchGame/ULevel.h"
 #include "Locations/MatchGame/UTriggerEffects.h"
+#include "io/UGNativeFileSystem.h"
+#include "resources/UGConfig.h"
+#include "resources/UGResourceLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -356,4 +359,35 @@ TEST(MatchLevel, StageFilesAndNumbers) {
   EXPECT_EQ(Level.LocationIndex(), 1);
   EXPECT_EQ(Level.StageIndex(), 6);
   EXPECT_EQ(Level.StageURL(), "MatchGame/Levels/02 - 07.cfg");
+}
+
+TEST(MatchLevel, ConfigurationAndLevelsComeFromTheResources) {
+  RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
+  TGObjectPtr<TGResourceLibrary> Library(new TGResourceLibrary(nullptr, true, true));
+  Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
+  TMatchConfig Config;
+  Config.Load(*Library);
+  EXPECT_EQ(Config.GemAppearanceType, 1);
+  EXPECT_FLOAT_EQ(Config.PercentOfSpawnBlock, 40);
+  EXPECT_EQ(Config.PointsForMatch(3), 30);
+  EXPECT_EQ(Config.PointsForMatch(2), 30);
+  EXPECT_EQ(Config.PointsForMatch(14), 360);
+  EXPECT_EQ(Config.CombinationCross, 500);
+  EXPECT_EQ(Config.ThousandsSeparator, ",");
+  TGXMLNode* Level = TLevel{1}.GetStageXML(*Library);
+  EXPECT_EQ(Level->GetStrAttr("GemSet"), "123456");
+  EXPECT_THROW(TLevel{6}.GetStageXML(*Library), EGException);
+
+  // A separator is one character, of however many bytes.
+  TGObjectPtr<TGXMLNode> Misc(new TGXMLNode());
+  Misc->LoadFromString("<MiscTuning ThousandsSeparator='\xC2\xA0"
+                       "and more'/>");
+  Config.LoadMiscTuning(*Misc);
+  EXPECT_EQ(Config.ThousandsSeparator, "\xC2\xA0");
+  // Missing files keep the defaults.
+  TGObjectPtr<TGResourceLibrary> Empty(new TGResourceLibrary(nullptr, true, true));
+  TMatchConfig Defaults;
+  Defaults.Load(*Empty);
+  EXPECT_EQ(Defaults.GemFallSpeed, 400);
+  EXPECT_EQ(Defaults.PointsForMatch(5), 0);
 }
