@@ -12,6 +12,7 @@
 #include "xml/UGXMLNode.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 G_IMPLEMENT_CLASS(TGameLogic)
@@ -266,8 +267,11 @@ void TGameLogic::UnlockBlockSocket(const std::vector<TCell*>& Cells) {
 
 // --- Score -------------------------------------------------------------------------------------
 
+// The score stays within its 32 bits whatever the points of the configuration.
 void TGameLogic::IncreaseScore(int32_t Points, TGFlatVector Position) {
-  FScore += Points;
+  FScore = static_cast<int32_t>(
+      std::clamp<int64_t>(static_cast<int64_t>(FScore) + Points, INT32_MIN, INT32_MAX));
+
   FBoard->Actions()->ShowPoints(Points, IntToStrSeparatedEx(Points, FConfig.ThousandsSeparator),
                                 Position);
 }
