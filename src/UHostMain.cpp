@@ -1,5 +1,6 @@
 #include "UHostMain.h"
 
+#include "Locations/MatchGame/UMatchGameClasses.h"
 #include "UApp.h"
 #include "UStartupLog.h"
 #include "app/UGApp.h"
@@ -151,6 +152,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.StartupLog = &Log;
     Params.NoCache = !Options.Cache;
     RegisterEngineClasses();
+    RegisterMatchGameClasses();
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {

@@ -1,0 +1,5 @@
+#include "Locations/MatchGame/UBoardLogic.h"
+
+#include "object/UGClassBuilder.h"
+
+G_IMPLEMENT_CLASS(TBoardLogic)
