@@ -82,7 +82,9 @@ void TBaseFlowControl::Retire(TBaseFlowChannel* Channel) {
     FMainChannel = nullptr;
   }
   if (FUpdating) {
-    // A state of this channel may be running: it is freed when the round is over.
+    // A state of this channel may be running: the states stop now, and the channel and they
+    // are freed when the round is over.
+    Channel->Abandon();
     FRetired.push_back(Channel);
   } else {
     Channel->Clear();

@@ -46,6 +46,9 @@ class TStateQueue : public TGObject {
   void Pop();
   // Frees every state, front first, without finalizing any.
   void Clear();
+  // Takes every state out of the queue without freeing or finalizing it, so that a running
+  // state may return safely; they are freed with the queue.
+  void Abandon() { FItems.clear(); }
 
   // Starts, updates, finalizes and removes states until the front one stays current after an
   // update or the queue is empty.
