@@ -49,8 +49,8 @@ void StoreVector(uint8_t* P, const TGVector& V) {
   std::memcpy(P, &V, sizeof(V));
 }
 
-// Calls F for every field of a ";"-separated list, blanks trimmed; one empty field after the
-// last separator is no field.
+// Calls F for every field of a ";"-separated list, blanks trimmed; an empty field at the end
+// (after the last separator, or an empty text) is no field.
 template <class F>
 void ForEachField(std::string_view Text, F&& Field) {
   size_t Start = 0;
@@ -63,7 +63,7 @@ void ForEachField(std::string_view Text, F&& Field) {
       S.remove_prefix(1);
     while (!S.empty() && static_cast<unsigned char>(S.back()) <= ' ')
       S.remove_suffix(1);
-    if (!(End == Text.size() && S.empty() && Start > 0))
+    if (!(End == Text.size() && S.empty()))
       Field(S);
     Start = End + 1;
   }

@@ -56,8 +56,7 @@ public:
         Fail("unterminated GUID");
       T.Kind = tkGUID;
       FPos = End + 1;
-    } else if (IsDigit(C) || ((C == '-' || C == '+' || C == '.') && FPos + 1 < FData.size() &&
-                              (IsDigit(FData[FPos + 1]) || FData[FPos + 1] == '.'))) {
+    } else if (IsNumberStart()) {
       T.Kind = tkNumber;
       T.Number = ReadNumber();
     } else if (IsNameStart(C)) {
@@ -77,6 +76,14 @@ public:
 
 private:
   static bool IsDigit(char C) { return C >= '0' && C <= '9'; }
+  bool DigitAt(size_t Pos) const { return Pos < FData.size() && IsDigit(FData[Pos]); }
+  // "1", "-1", "+.5", ".5"; a lone "." or "-" is punctuation.
+  bool IsNumberStart() const {
+    size_t P = FPos;
+    if (FData[P] == '-' || FData[P] == '+')
+      ++P;
+    return DigitAt(P) || (P < FData.size() && FData[P] == '.' && DigitAt(P + 1));
+  }
   static bool IsNameStart(char C) {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_';
   }
@@ -129,6 +136,7 @@ public:
 
   TToken Next() {
     TToken T;
+    FTokenStart = FPos;
     if (FListLeft > 0) {
       --FListLeft;
       T.Kind = tkNumber;
@@ -220,12 +228,13 @@ private:
     return std::string_view(Take(Count), Count);
   }
   [[noreturn]] void Fail(const char* What) const {
-    throw Error("Damaged binary .x file: %s at byte %d", What, FPos + 16);
+    throw Error("Damaged binary .x file: %s at byte %d", What, FTokenStart + 16);
   }
 
   std::string_view FData;
   bool FDoubles;
   size_t FPos = 0;
+  size_t FTokenStart = 0; // where the token being read starts, for the messages
   uint32_t FListLeft = 0;
   bool FListFloats = false;
 };
