@@ -78,6 +78,14 @@ void WriteMatrixChild(TGXMLNode* Node, const TGMatrix& M) {
   Node->AddChild("Matrix")->SetText(MatrixToXMLText(M));
 }
 
+bool IsFinite(const TGMatrix& M) {
+  for (const auto& Row : M.M)
+    for (float V : Row)
+      if (!std::isfinite(V))
+        return false;
+  return true;
+}
+
 void ReadMatrix(TGReader& Reader, TGMatrix& M) {
   for (auto& Row : M.M)
     for (float& V : Row)

@@ -109,6 +109,9 @@ TGMatrix MatrixFromXMLText(std::string_view Text);
 // The "Matrix" child of Node: none gives the identity, two or more fail with the generic error.
 TGMatrix ReadMatrixChild(const TGXMLNode* Node);
 void WriteMatrixChild(TGXMLNode* Node, const TGMatrix& M);
+// Whether every element is a finite number (damaged files give infinities and NaNs, which no
+// form can write back).
+bool IsFinite(const TGMatrix& M);
 void ReadMatrix(TGReader& Reader, TGMatrix& M);
 void WriteMatrix(TGWriter& Writer, const TGMatrix& M);
 // A count read from a binary model: negative, or more items of at least ItemBytes bytes each

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -303,6 +304,17 @@ void TGMesh::Optimize() {
 
 void TGMesh::Validate(int32_t FrameCount) const {
   const int32_t Vertices = VertexCount();
+  const uint32_t Format = VertexFormat();
+  const auto Stride = static_cast<size_t>(FVB->Stride());
+  for (size_t Off = 0; Off < static_cast<size_t>(Vertices) * Stride; Off += 4) {
+    float F;
+    std::memcpy(&F, FVB->ClientData() + Off, 4);
+    if (!((Format & CFVFDiffuse) && Off % Stride == ColorOffset(Format)) && !std::isfinite(F))
+      throw Error("Mesh \"%s\": vertex %d holds a number that is not finite", FName, Off / Stride);
+  }
+  for (int I = 0; I < FMaterials->GetCount(); ++I)
+    if (!std::isfinite(FMaterials->GetItem(I)->Material.Power))
+      throw Error("Mesh \"%s\": material %d has a specular power that is not finite", FName, I);
   const uint16_t* Index = Indices();
   for (int32_t I = 0; I < FIB->Length(); ++I)
     if (Index[I] >= Vertices)
@@ -324,6 +336,9 @@ void TGMesh::Validate(int32_t FrameCount) const {
     if (Bone->Vertices.size() != Bone->Weights.size())
       throw Error("Mesh \"%s\": bone %d has %u vertices and %u weights", FName, I,
                   Bone->Vertices.size(), Bone->Weights.size());
+    if (!IsFinite(Bone->InitialMatrix) || !std::all_of(Bone->Weights.begin(), Bone->Weights.end(),
+                                                       [](float W) { return std::isfinite(W); }))
+      throw Error("Mesh \"%s\": bone %d holds a number that is not finite", FName, I);
     for (int32_t V : Bone->Vertices)
       if (V < 0 || V >= Vertices)
         throw Error("Mesh \"%s\": bone %d moves vertex %d of %d", FName, I, V, Vertices);

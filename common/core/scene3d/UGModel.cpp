@@ -204,6 +204,10 @@ void TGModel::FinishLoading() {
   FFrames->CheckHierarchy();
   const int32_t FrameCount = FFrames->GetCount();
   for (int I = 0; I < FrameCount; ++I)
+    if (!IsFinite(FFrames->GetItem(I)->FrameMatrix()))
+      throw Error("Frame %d (\"%s\") has a matrix that is not finite", I,
+                  FFrames->GetItem(I)->Name());
+  for (int I = 0; I < FrameCount; ++I)
     if (auto* Mesh = dynamic_cast<TGMesh*>(FFrames->GetItem(I))) {
       Mesh->Validate(FrameCount);
       Mesh->UpdateVertexBones();
@@ -217,6 +221,9 @@ void TGModel::FinishLoading() {
                     A->FrameIndex(), FrameCount);
       if (A->Name().empty())
         A->SetName(FFrames->GetItem(A->FrameIndex())->Name());
+      if (auto* Keyed = dynamic_cast<TGFrameAnimation*>(A); Keyed && !Keyed->KeysFinite())
+        throw Error("Animation \"%s\" has a key that is not finite",
+                    FAnimations->GetItem(I)->Name());
     }
   }
   TGVector Min;

@@ -156,6 +156,19 @@ TGMatrix TGFrameAnimation::GetMatrixLerp(int32_t SrcTime, int32_t DstTime, float
                        VecLerp(T0, T1, Frac));
 }
 
+bool TGFrameAnimation::KeysFinite() const {
+  for (int I = 0; I < 6; ++I) {
+    const TGRealEnv* Env = FData->Envelope(I);
+    for (int K = 0; K < Env->Count(); ++K)
+      if (!std::isfinite(Env->Terms(K).Value.ToSingle()))
+        return false;
+  }
+  for (const TGQuaternion& Q : FData->Rotation()->Quaternions())
+    if (!std::isfinite(Q.X) || !std::isfinite(Q.Y) || !std::isfinite(Q.Z) || !std::isfinite(Q.W))
+      return false;
+  return true;
+}
+
 void TGFrameAnimation::LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node) {
   FFrameIndex = Node->GetIntAttr("Frame");
   for (int I = 0; I < 6; ++I) {

@@ -92,6 +92,8 @@ class TGFrameAnimation : public TGCustomFrameAnimation {
   TGMatrix GetMatrixLerp(int32_t SrcTime, int32_t DstTime, float Frac) const override;
 
   TGAnimSharedData* Data() const { return FData; }
+  // Whether every key value is a finite number.
+  bool KeysFinite() const;
 
   // "Frame" and one child per envelope with keys.
   void LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node);

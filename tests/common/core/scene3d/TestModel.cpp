@@ -214,6 +214,9 @@ TEST(ModelMeshes, DamagedMeshesFailWithTheirReason) {
       LoadModel(MeshXML(std::string(CTriangle) +
                         "<Bone Frame='0'><Vertices Length='1'>5;1</Vertices></Bone>")),
       "Mesh \"M\": bone 0 moves vertex 5 of 3");
+  // Numbers no form can write back are damage too.
+  EXPECT_ERROR_TEXT(LoadModel(MeshXML("<Vertices Format='2' Length='1'>0;1e39;0</Vertices>")),
+                    "Mesh \"M\": vertex 0 holds a number that is not finite");
   // A failed load leaves the model empty.
   TGObjectPtr<TGModel> M(new TGModel());
   TGMemoryStream Bad(MeshXML("<Vertices Format='2' Length='2'/>"));
