@@ -166,7 +166,7 @@ public:
     case 2: // a string, then the separator that ends it
       T.Kind = tkString;
       T.Text = Chars();
-      Word();
+      SkipStringTerminator();
       break;
     case 3:
       T.Kind = tkNumber;
@@ -220,6 +220,22 @@ private:
     uint32_t V;
     std::memcpy(&V, Take(4), 4);
     return V;
+  }
+  // The comma or semicolon after a string: a 32-bit value as the format describes it, or a
+  // 16-bit token as some writers put it. No token is 0, so a 32-bit 19 or 20 can only be the
+  // former.
+  void SkipStringTerminator() {
+    if (FData.size() - FPos >= 4) {
+      uint32_t V;
+      std::memcpy(&V, FData.data() + FPos, 4);
+      if (V == 19 || V == 20) {
+        FPos += 4;
+        return;
+      }
+    }
+    const uint16_t Separator = Word();
+    if (Separator != 19 && Separator != 20)
+      Fail("a string does not end with a separator");
   }
   std::string_view Chars() {
     const uint32_t Count = Dword();

@@ -30,11 +30,15 @@ public:
     FData += S;
     return *this;
   }
-  TBinaryX& String(const std::string& S) {
+  // The terminator as a 32-bit value (as the format describes it) or as a 16-bit token.
+  TBinaryX& String(const std::string& S, bool LongTerminator) {
     Word(2);
     Dword(static_cast<uint32_t>(S.size()));
     FData += S;
-    Word(20);
+    if (LongTerminator)
+      Dword(20);
+    else
+      Word(20);
     return *this;
   }
   TBinaryX& Ints(std::initializer_list<uint32_t> Values) {
@@ -212,7 +216,7 @@ TEST(XLoader, BinaryFormGivesTheSameModel) {
     B.Ints({1, 3, 0, 1, 2});
     B.Name("MeshMaterialList").Open().Ints({1, 1, 0});
     B.Name("Material").Open().Floats({1, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0});
-    B.Name("TextureFilename").Open().String("Sky.png").Close();
+    B.Name("TextureFilename").Open().String("Sky.png", FloatSize[2] == '3').Close();
     B.Close().Close().Close().Close();
     auto Binary = LoadModel(B.Data());
     auto Text = LoadModel(X(R"(
