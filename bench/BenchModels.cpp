@@ -2,13 +2,13 @@
 // normals, texture coordinates and two materials in alternating rows, made in memory), and
 // skinning 10,000 vertices with four bones each, as one update of an animated model does.
 // Goals: the load under 100 ms, the skinning under 1 ms.
-#include "graphics/UGGraphicsDevice.h"
 #include "io/UGStream.h"
 #include "scene3d/UGMesh.h"
 #include "scene3d/UGModel.h"
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -20,11 +20,27 @@ constexpr int CRows = 200;
 
 std::string Number(double V) {
   char Buf[32];
-  std::snprintf(Buf, sizeof(Buf), "%.6f", V);
-  return Buf;
+  auto [End, Ec] = std::to_chars(Buf, Buf + sizeof(Buf), V, std::chars_format::fixed, 6);
+  return Ec == std::errc() ? std::string(Buf, End) : std::string("0");
 }
 
-// The grid as an exporter writes it: one vertex per grid point, two triangles per quad.
+// The faces of the grid (two triangles per quad), each line indented by Indent.
+std::string Triangles(const std::string& Indent) {
+  const int W = CColumns + 1;
+  std::string S = std::to_string(CColumns * CRows * 2) + ";\n";
+  for (int Y = 0; Y < CRows; ++Y)
+    for (int X = 0; X < CColumns; ++X) {
+      const int A = Y * W + X;
+      const bool Last = Y == CRows - 1 && X == CColumns - 1;
+      S += Indent + "3;" + std::to_string(A) + "," + std::to_string(A + 1) + "," +
+           std::to_string(A + W + 1) + ";,\n" + Indent + "3;" + std::to_string(A) + "," +
+           std::to_string(A + W + 1) + "," + std::to_string(A + W) + (Last ? ";;\n" : ";,\n");
+    }
+  return S;
+}
+
+// The grid as an exporter writes it: one vertex per grid point, the same indices for the
+// positions and the normals.
 std::string GridX() {
   const int W = CColumns + 1;
   const int H = CRows + 1;
@@ -37,27 +53,11 @@ std::string GridX() {
       S += "  " + Number(X * 0.1) + ";" + Number(Y * 0.1) + ";" +
            Number(0.2 * std::sin(X * 0.3) * std::cos(Y * 0.2)) +
            (Y == H - 1 && X == W - 1 ? ";;\n" : ";,\n");
-  S += "  " + std::to_string(CColumns * CRows * 2) + ";\n";
-  for (int Y = 0; Y < CRows; ++Y)
-    for (int X = 0; X < CColumns; ++X) {
-      const int A = Y * W + X;
-      const bool Last = Y == CRows - 1 && X == CColumns - 1;
-      S += "  3;" + std::to_string(A) + "," + std::to_string(A + 1) + "," +
-           std::to_string(A + W + 1) + ";,\n  3;" + std::to_string(A) + "," +
-           std::to_string(A + W + 1) + "," + std::to_string(A + W) + (Last ? ";;\n" : ";,\n");
-    }
+  S += "  " + Triangles("  ");
   S += "  MeshNormals {\n   " + std::to_string(W * H) + ";\n";
   for (int I = 0; I < W * H; ++I)
     S += std::string("   0.000000;0.000000;1.000000") + (I == W * H - 1 ? ";;\n" : ";,\n");
-  S += "   " + std::to_string(CColumns * CRows * 2) + ";\n";
-  for (int Y = 0; Y < CRows; ++Y)
-    for (int X = 0; X < CColumns; ++X) {
-      const int A = Y * W + X;
-      const bool Last = Y == CRows - 1 && X == CColumns - 1;
-      S += "   3;" + std::to_string(A) + "," + std::to_string(A + 1) + "," +
-           std::to_string(A + W + 1) + ";,\n   3;" + std::to_string(A) + "," +
-           std::to_string(A + W + 1) + "," + std::to_string(A + W) + (Last ? ";;\n" : ";,\n");
-    }
+  S += "   " + Triangles("   ");
   S += "  }\n  MeshTextureCoords {\n   " + std::to_string(W * H) + ";\n";
   for (int Y = 0; Y < H; ++Y)
     for (int X = 0; X < W; ++X)

@@ -35,9 +35,10 @@ int TexturePairs(uint32_t Format) {
   return static_cast<int>((Format & CFVFTexCountMask) >> CFVFTexCountShift);
 }
 
-// Where the diffuse colour of a vertex starts (when the format has one).
-size_t ColorOffset(uint32_t Format) {
-  return (Format & CFVFNormal) ? 24 : 12;
+// Whether the 4 bytes at Offset of a vertex array (Stride bytes a vertex) are the diffuse colour
+// of a vertex rather than a float.
+bool IsColorSlot(uint32_t Format, size_t Stride, size_t Offset) {
+  return (Format & CFVFDiffuse) && Offset % Stride == ((Format & CFVFNormal) ? 24u : 12u);
 }
 
 TGVector LoadVector(const uint8_t* P) {
@@ -309,7 +310,7 @@ void TGMesh::Validate(int32_t FrameCount) const {
   for (size_t Off = 0; Off < static_cast<size_t>(Vertices) * Stride; Off += 4) {
     float F;
     std::memcpy(&F, FVB->ClientData() + Off, 4);
-    if (!((Format & CFVFDiffuse) && Off % Stride == ColorOffset(Format)) && !std::isfinite(F))
+    if (!IsColorSlot(Format, Stride, Off) && !std::isfinite(F))
       throw Error("Mesh \"%s\": vertex %d holds a number that is not finite", FName, Off / Stride);
   }
   for (int I = 0; I < FMaterials->GetCount(); ++I)
@@ -532,7 +533,7 @@ void TGMesh::SaveToBinary(TGWriter& Writer) const {
   for (int32_t V = 0; V < VertexCount(); ++V) {
     const uint8_t* P = FVB->ClientData() + static_cast<size_t>(V) * Stride;
     for (size_t Off = 0; Off < Stride; Off += 4) {
-      if ((Format & CFVFDiffuse) && Off == ColorOffset(Format)) {
+      if (IsColorSlot(Format, Stride, Off)) {
         uint32_t C;
         std::memcpy(&C, P + Off, 4);
         Writer.WriteColor(C);
@@ -593,7 +594,7 @@ void TGMesh::LoadFromBinary(const TGModelLoadContext& Context, TGReader& Reader)
                 CMaxMeshVertices);
   std::vector<uint8_t> Data(static_cast<size_t>(Vertices) * static_cast<size_t>(Stride));
   for (size_t Off = 0; Off < Data.size(); Off += 4) {
-    if ((Format & CFVFDiffuse) && Off % static_cast<size_t>(Stride) == ColorOffset(Format)) {
+    if (IsColorSlot(Format, static_cast<size_t>(Stride), Off)) {
       const uint32_t C = Reader.ReadColor();
       std::memcpy(&Data[Off], &C, 4);
     } else {
@@ -660,7 +661,7 @@ TGXMLNode* TGMesh::SaveToXML(int32_t Index) const {
     for (size_t Off = 0; Off < Stride; Off += 4) {
       if (!Text.empty())
         Text += Off == 0 ? ";\r\n" : ";";
-      if ((Format & CFVFDiffuse) && Off == ColorOffset(Format)) {
+      if (IsColorSlot(Format, Stride, Off)) {
         uint32_t C;
         std::memcpy(&C, P + Off, 4);
         Text += std::to_string(C);
@@ -731,7 +732,7 @@ void TGMesh::ReadXMLVertices(const TGXMLNode* Node) {
     ForEachField(V->Text(), [&](std::string_view Field) {
       if (N >= Values)
         throw Error("Mesh \"%s\": more vertex values than %d vertices hold", FName, Count);
-      if ((Format & CFVFDiffuse) && (N * 4) % static_cast<size_t>(Stride) == ColorOffset(Format)) {
+      if (IsColorSlot(Format, static_cast<size_t>(Stride), N * 4)) {
         const auto C = static_cast<uint32_t>(
             ParseInt(Field, std::numeric_limits<int32_t>::min(), 0xFFFFFFFFll, "Vertex colour"));
         std::memcpy(&Data[N * 4], &C, 4);
