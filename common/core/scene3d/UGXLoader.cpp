@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 namespace {
@@ -115,13 +116,19 @@ public:
     const std::vector<std::unique_ptr<TGXObject>> Objects = ReadXFile(Stream);
     TGObjectPtr<TGModel> Model(new TGModel());
     FModel = Model.get();
-    for (const auto& O : Objects)
+    for (const auto& O : Objects) {
       if (O->Type == "Material" && !O->Name.empty())
         FMaterials.emplace(O->Name, O.get());
+      if (O->Type == "Mesh" && !O->Name.empty())
+        FMeshes.emplace(O->Name, O.get());
+      if (O->Type == "Frame")
+        CollectFrameReferences(*O);
+    }
+    // A mesh outside the frames is a root of its own, unless frames place it by reference.
     for (const auto& O : Objects) {
       if (O->Type == "Frame")
-        LoadFrame(*O, -1, 0);
-      else if (O->Type == "Mesh")
+        LoadFrame(*O, -1);
+      else if (O->Type == "Mesh" && !FPlacedMeshes.contains(O->Name))
         LoadMesh(*O, -1);
     }
     for (const TPendingBone& P : FBones)
@@ -138,7 +145,17 @@ private:
     return FModel->Frames()->GetCount() - 1;
   }
 
-  void LoadFrame(const TGXObject& O, int32_t Parent, int Depth) {
+  // The names that frames refer to ("{ Name }"): meshes placed in those frames.
+  void CollectFrameReferences(const TGXObject& O) {
+    for (const TGXChild& Child : O.Children) {
+      if (!Child.Object)
+        FPlacedMeshes.insert(Child.Reference);
+      else if (Child.Object->Type == "Frame")
+        CollectFrameReferences(*Child.Object);
+    }
+  }
+
+  void LoadFrame(const TGXObject& O, int32_t Parent) {
     auto* Frame = new TGFrame(FModel->Frames());
     Frame->SetName(O.Name);
     Frame->SetParentIndex(Parent);
@@ -150,12 +167,15 @@ private:
     }
     const int32_t Index = AddFrame(Frame);
     for (const TGXChild& Child : O.Children) {
-      if (!Child.Object)
-        continue;
-      if (Child.Object->Type == "Frame")
-        LoadFrame(*Child.Object, Index, Depth + 1);
-      else if (Child.Object->Type == "Mesh")
+      if (!Child.Object) {
+        auto It = FMeshes.find(Child.Reference);
+        if (It != FMeshes.end())
+          LoadMesh(*It->second, Index);
+      } else if (Child.Object->Type == "Frame") {
+        LoadFrame(*Child.Object, Index);
+      } else if (Child.Object->Type == "Mesh") {
         LoadMesh(*Child.Object, Index);
+      }
     }
   }
 
@@ -466,7 +486,9 @@ private:
 
   const TGModelLoadContext& FContext;
   TGModel* FModel = nullptr;
-  std::map<std::string, const TGXObject*> FMaterials;
+  std::map<std::string, const TGXObject*> FMaterials; // named, outside the frames
+  std::map<std::string, const TGXObject*> FMeshes;    // named, outside the frames
+  std::set<std::string> FPlacedMeshes;                // referred to by frames
   std::vector<TPendingBone> FBones;
 };
 

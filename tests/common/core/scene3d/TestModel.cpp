@@ -7,6 +7,7 @@
 #include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGManagedTexture.h"
+#include "graphics/UGVertexBuffer.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
 #include "io/UGReader.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -261,6 +263,22 @@ TEST(ModelSkinning, TwoBonesAtHalfWeightMeetHalfway) {
   ExpectVecNear(Arm->CurrentPosition(0), {3, 0, 0});
   Elbow->SetFrameMatrix(MatRotationZ(1.5707963f) * MatTranslation(2, 0, 0));
   N->Update(0);
+  ExpectVecNear(Arm->CurrentPosition(0), {2, 1, 0});
+
+  // Normals keep their source direction unless skinning is asked to turn them too.
+  const float Lit[6] = {3, 0, 0, 1, 0, 0};
+  Arm->SetGeometry(CFVFXYZ | CFVFNormal, 1, Lit, {});
+  auto Normal = [&] {
+    TGVector V;
+    std::memcpy(&V, Arm->TransformedVB()->ClientData() + 12, sizeof(V));
+    return V;
+  };
+  N->Update(0);
+  ExpectVecNear(Normal(), {1, 0, 0});
+  GCalcSkinNormals = true;
+  N->Update(0);
+  GCalcSkinNormals = false;
+  ExpectVecNear(Normal(), {0, 1, 0});
   ExpectVecNear(Arm->CurrentPosition(0), {2, 1, 0});
 }
 

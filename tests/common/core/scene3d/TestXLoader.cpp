@@ -206,6 +206,22 @@ TEST(XLoader, SkinWeightsAnimationsAndKeyTimesAsStored) {
   ExpectVecNear(Mesh->CurrentPosition(2), {2, 2, 0});
 }
 
+TEST(XLoader, FramesPlaceMeshesByReference) {
+  auto M = LoadModel(X(R"(
+    Mesh Loose { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }
+    Mesh Shared { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }
+    Frame Left { { Shared } }
+    Frame Right { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 4,0,0,1;; } { Shared } })"));
+  std::vector<std::string> Names;
+  std::vector<int32_t> Parents;
+  for (int I = 0; I < M->Frames()->GetCount(); ++I) {
+    Names.push_back(M->Frames()->GetItem(I)->Name());
+    Parents.push_back(M->Frames()->GetItem(I)->ParentIndex());
+  }
+  EXPECT_EQ(Names, (std::vector<std::string>{"Loose", "Left", "Shared", "Right", "Shared"}));
+  EXPECT_EQ(Parents, (std::vector<int32_t>{-1, -1, 1, -1, 3}));
+}
+
 TEST(XLoader, BinaryFormGivesTheSameModel) {
   for (const char* FloatSize : {"0032", "0064"}) {
     TBinaryX B(FloatSize);
