@@ -1,7 +1,8 @@
 // Loading arbitrary bytes as a 3D model must either fail with an engine error or give a model
-// that updates, measures itself, is hit by rays, and saves in both of its own forms to texts
-// that load again unchanged. One source, four readers: 1 the ".x" text form, 2 the ".x" binary
-// form (the input follows the 16-byte header), 3 ".xmdl", 4 ".bx" (after its signature).
+// that saves in both of its own forms to data that load again unchanged, and that plays its
+// animation, skins, measures itself and is hit by rays. One source, four readers: 1 the ".x" text
+// form, 2 the ".x" binary form (the input follows the 16-byte header), 3 ".xmdl", 4 ".bx" (after
+// its signature).
 #include "io/UGStream.h"
 #include "io/UGWriter.h"
 #include "scene3d/UGModel.h"
@@ -56,6 +57,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   } catch (const EGException&) {
     return 0;
   }
+  // What was loaded saves in both forms, and each loads again and says the same.
+  const std::string First = XML(*M);
+  if (XML(*Load(First)) != First)
+    std::abort();
+  TGMemoryStream Binary;
+  TGWriter Writer(Binary);
+  M->SaveToBinary(Writer);
+  if (XML(*Load(Binary.Data())) != First)
+    std::abort();
+  // Playing, skinning, measuring and ray tests; extreme keys may give any numbers, not a crash.
   if (M->Animations()->GetCount() > 0)
     M->SetCurrentAnimation(M->Animations()->GetItem(0));
   M->Update(0.016f);
@@ -66,15 +77,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::string Mesh;
   float Distance = 0;
   (void)M->Intersects(TGVector{0, 0, -10}, TGVector{0, 0.1f, 1}, Mesh, Distance);
-  // What was saved loads again, and says the same.
-  const std::string First = XML(*M);
-  if (XML(*Load(First)) != First)
-    std::abort();
-  TGMemoryStream Binary;
-  TGWriter Writer(Binary);
-  M->SaveToBinary(Writer);
-  const std::string Second = XML(*Load(Binary.Data()));
-  if (XML(*Load(Second)) != Second)
-    std::abort();
   return 0;
 }

@@ -2,7 +2,6 @@
 
 #include "base/UGStrUtils.h"
 #include "drawables/UGGraphic.h"
-#include "graphics/UGGraphicsDevice.h"
 #include "io/UGReader.h"
 #include "io/UGWriter.h"
 #include "object/UGClassBuilder.h"
@@ -84,6 +83,17 @@ bool IsFinite(const TGMatrix& M) {
       if (!std::isfinite(V))
         return false;
   return true;
+}
+
+void CheckText(std::string_view S) {
+  if (!IsXMLText(S))
+    throw Error("A name or URL of the model is no valid text");
+}
+
+std::string ReadText(TGReader& Reader) {
+  std::string S = Reader.ReadString();
+  CheckText(S);
+  return S;
 }
 
 void ReadMatrix(TGReader& Reader, TGMatrix& M) {
@@ -191,7 +201,7 @@ void TGFrame::Update(TGModel* Model, float DeltaTime) {
 void TGFrame::LoadFromBinary(const TGModelLoadContext& Context, TGReader& Reader) {
   (void)Context;
   FParentIndex = Reader.ReadInteger();
-  FName = Reader.ReadString();
+  FName = ReadText(Reader);
   TGMatrix M;
   ReadMatrix(Reader, M);
   SetFrameMatrix(M);

@@ -113,6 +113,10 @@ void WriteMatrixChild(TGXMLNode* Node, const TGMatrix& M);
 // form can write back).
 bool IsFinite(const TGMatrix& M);
 void ReadMatrix(TGReader& Reader, TGMatrix& M);
+// A name or URL of a binary model: text that the XML form can hold, or a load error.
+std::string ReadText(TGReader& Reader);
+// Fails unless the XML form can hold S (names and URLs read from binary files).
+void CheckText(std::string_view S);
 void WriteMatrix(TGWriter& Writer, const TGMatrix& M);
 // A count read from a binary model: negative, or more items of at least ItemBytes bytes each
 // than the stream has left, fails (a damaged count must not allocate).

@@ -576,7 +576,7 @@ void TGMesh::LoadFromBinary(const TGModelLoadContext& Context, TGReader& Reader)
   for (int32_t I = 0; I < Materials; ++I) {
     auto* M = new TGMeshMaterial(FMaterials);
     FMaterials->Add(M);
-    const std::string URL = Reader.ReadString();
+    const std::string URL = ReadText(Reader);
     M->Material.Diffuse = Reader.ReadColor();
     M->Material.Ambient = Reader.ReadColor();
     M->Material.Specular = Reader.ReadColor();

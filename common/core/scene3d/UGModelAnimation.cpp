@@ -288,7 +288,7 @@ TGXMLNode* TGModelAnimation::SaveToXML() const {
 }
 
 void TGModelAnimation::LoadFromBinary(TGResourceLibrary* Context, TGReader& Reader) {
-  FName = Reader.ReadString();
+  FName = ReadText(Reader);
   FFrameAnimations->Clear();
   const int32_t Count = ReadCount(Reader, 1, "frame animation");
   for (int32_t I = 0; I < Count; ++I)

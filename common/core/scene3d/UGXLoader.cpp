@@ -157,6 +157,7 @@ private:
 
   void LoadFrame(const TGXObject& O, int32_t Parent) {
     auto* Frame = new TGFrame(FModel->Frames());
+    CheckText(O.Name);
     Frame->SetName(O.Name);
     Frame->SetParentIndex(Parent);
     if (const TGXObject* T = FirstChild(O, "FrameTransformMatrix")) {
@@ -202,6 +203,7 @@ private:
     if (File) {
       TCursor F(*File);
       Texture = F.String();
+      CheckText(Texture);
     }
     M->SetTexture(FContext.Library, Texture, FContext.TextureSearchPath);
   }
@@ -230,6 +232,7 @@ private:
 
   void LoadMesh(const TGXObject& O, int32_t Parent) {
     auto* Mesh = new TGMesh(FModel->Frames());
+    CheckText(O.Name);
     Mesh->SetName(O.Name);
     Mesh->SetParentIndex(Parent);
     AddFrame(Mesh);
@@ -431,6 +434,7 @@ private:
   void LoadAnimationSet(const TGXObject& Set) {
     auto* Animation = new TGModelAnimation(FModel->Animations());
     FModel->Animations()->Add(Animation);
+    CheckText(Set.Name);
     Animation->SetName(Set.Name);
     for (const TGXChild& Child : Set.Children)
       if (Child.Object && Child.Object->Type == "Animation")

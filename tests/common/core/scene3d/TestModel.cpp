@@ -418,6 +418,14 @@ TEST(ModelForms, DamagedBinaryCountsNeverAllocate) {
                       W.WriteSingle(1);
                     })),
                     "The vertex count 60000 is out of range");
+  // Names the XML form could not hold.
+  EXPECT_ERROR_TEXT(LoadModel(Binary([](TGWriter& W) {
+                      W.WriteInteger(1);
+                      W.WriteBoolean(false);
+                      W.WriteInteger(-1);
+                      W.WriteString("Cr\xFF\xFFox");
+                    })),
+                    "A name or URL of the model is no valid text");
   // Rotation keys whose times do not ascend.
   TGMemoryStream S;
   TGWriter W(S);
