@@ -204,6 +204,11 @@ void TGMesh::SetGeometry(uint32_t Format, int32_t Count, const void* Vertices,
     std::memcpy(Data, Vertices, static_cast<size_t>(Count) * static_cast<size_t>(Stride));
     FVB->Unlock();
   }
+  ReplaceIndices(Indices);
+}
+
+void TGMesh::ReplaceIndices(const std::vector<uint16_t>& Indices) {
+  FreeAndNil(FIB);
   FIB = TGIndexBuffer::CreateEx(this, static_cast<int32_t>(Indices.size()));
   FIB->SetIsSysMem(true);
   if (!Indices.empty()) {
@@ -277,7 +282,8 @@ void TGMesh::Optimize() {
   std::vector<TGMeshPart*> Order;
   for (int I = 0; I < FParts->GetCount(); ++I)
     Order.push_back(FParts->GetItem(I));
-  std::sort(Order.begin(), Order.end(), [](const TGMeshPart* A, const TGMeshPart* B) {
+  // Parts of one material keep their order, so that the result does not depend on the sort.
+  std::stable_sort(Order.begin(), Order.end(), [](const TGMeshPart* A, const TGMeshPart* B) {
     return A->MaterialIndex < B->MaterialIndex;
   });
   const uint16_t* Old = Indices();
@@ -294,10 +300,7 @@ void TGMesh::Optimize() {
     Part->FaceStart = Start;
     FParts->SetItem(static_cast<int>(I), Part);
   }
-  std::vector<uint8_t> Vertices(FVB->ClientData(),
-                                FVB->ClientData() + static_cast<size_t>(VertexCount()) *
-                                                        static_cast<size_t>(FVB->Stride()));
-  SetGeometry(VertexFormat(), VertexCount(), Vertices.data(), New);
+  ReplaceIndices(New);
   MergeAdjacentParts(FParts);
 }
 

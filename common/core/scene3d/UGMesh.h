@@ -141,6 +141,8 @@ protected:
 
 private:
   void ClearGeometry();
+  // A new index buffer holding Indices.
+  void ReplaceIndices(const std::vector<uint16_t>& Indices);
   TGVertexBuffer* NewVertexBuffer(uint32_t Format, int32_t Count);
   void ReadXMLVertices(const TGXMLNode* Node);
   void ReadXMLIndices(const TGXMLNode* Node);
