@@ -165,3 +165,23 @@ TEST(ViewerWindows, ShowsWindowFilesAndReportsBrokenOnes) {
             std::string::npos)
       << Out;
 }
+
+TEST(Viewer, ShowsModelsInEachOfTheirForms) {
+  for (const char* URL : {"Models\\Tower.x", "Models\\Tower.xmdl", "Models\\Tower.bx",
+                          "Models\\Crate.x", "Models\\Arm.bx"}) {
+    SCOPED_TRACE(URL);
+    std::string Out;
+    const std::string Shot = Show(URL, "--frames 20", Out);
+    ASSERT_FALSE(Shot.empty()) << Out;
+    EXPECT_NE(Out.find("(TGModel)"), std::string::npos) << Out;
+    // The model fills a good part of the black screen.
+    TGObjectPtr<TGBitmap> Picture(new TGBitmap());
+    TGMemoryStream In(Shot);
+    Picture->LoadFromStream(In);
+    int Lit = 0;
+    for (int32_t Y = 0; Y < Picture->Height(); Y += 4)
+      for (int32_t X = 0; X < Picture->Width(); X += 4)
+        Lit += (uint32_t(Picture->GetPixel(X, Y)) & 0xFFFFFF) != 0;
+    EXPECT_GT(Lit, Picture->Width() * Picture->Height() / 16 / 20) << Out;
+  }
+}

@@ -4,8 +4,13 @@
 #include "drawables/UGSymbol.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "object/UGClassBuilder.h"
+#include "scene3d/UGModel.h"
+#include "scene3d/UGModelAnimation.h"
 #include "text/UGFont.h"
 #include "text/UGText.h"
+
+#include <algorithm>
+#include <cmath>
 
 G_IMPLEMENT_CLASS(TViewerWindow)
 
@@ -19,11 +24,82 @@ constexpr const char* CSampleText =
     "Voix ambiguë d'un cœur qui, au zéphyr, préfère les jattes de kiwis: «ça», 3,50 €.\r\n"
     "!\"%&'()*+,-./:;=?@[\\]^_`{|}~ \u00a1\u00bf\u00e0\u00e9\u00ee\u00f5\u00fc\u00df";
 
+// A model turns once in about twenty seconds.
+constexpr float CTurnSpeed = 0.3f;
+
+TGLight DirectionalLight(const TGVector& Direction, TGColor Diffuse) {
+  TGLight L;
+  L.LightType = ltDirectional;
+  L.Diffuse = Diffuse;
+  L.Specular = Diffuse;
+  L.Direction = VecNormalize(Direction);
+  return L;
+}
+
 } // namespace
+
+void TViewerWindow::SetModel(const TGModel* Model) {
+  FModel = static_cast<TGModel*>(Model->Clone(nullptr));
+  if (FModel->Animations()->GetCount() > 0)
+    FModel->SetCurrentAnimation(FModel->Animations()->GetItem(0));
+  FModel->Update(0);
+}
+
+void TViewerWindow::UpdateModel(float Interval) {
+  FTurn = std::fmod(FTurn + Interval * CTurnSpeed, 6.2831853f);
+  if (TGCustomModelAnimation* A = FModel->CurrentAnimation()) {
+    const int32_t Total = A->GetTotalTime();
+    if (Total > 0 && A->ElapsedTime() >= Total)
+      A->SetElapsedTime(A->ElapsedTime() % Total);
+  }
+  FModel->Update(Interval);
+}
+
+void TViewerWindow::DrawModel() {
+  TGVector Min;
+  TGVector Max;
+  if (!FModel->CalcBBox(Min, Max))
+    return;
+  const TGVector Center = (Min + Max) * 0.5f;
+  const float Radius = std::max(VecLength(Max - Min) * 0.5f, 0.01f);
+  // Seen from the front right (+x, -y) a little from above, the whole box inside a 40 degree
+  // view.
+  const TGVector Eye = Center + TGVector{Radius * 1.8f, -Radius * 2.2f, Radius * 1.1f};
+  const float Near = Radius * 0.5f;
+  const float Far = Radius * 8;
+  const float H = Near * std::tan(20 * 3.14159265f / 180);
+  const float W = H * static_cast<float>(GD->Width()) / static_cast<float>(GD->Height());
+  GD->PushState(TGDeviceStateMask{bMatrices, bMaterial, bLights, bOther});
+  GD->SetMatrixByType(mProjection, MatPerspective(-W, H, W, -H, Near, Far));
+  GD->SetMatrixByType(mView, MatLookAt(Eye, Center, TGVector{0, 0, 1}));
+  GD->SetMatrixByType(mWorld,
+                      MatTranslation(-Center) * MatRotationZ(FTurn) * MatTranslation(Center));
+  GD->SetZEnable(true);
+  GD->SetZWriteEnable(true);
+  GD->SetLighting(true);
+  GD->SetNormalizeNormals(true);
+  GD->SetLight(0, DirectionalLight(TGVector{-1, -0.4f, -0.8f}, 0xFFFFFFFFu));
+  GD->SetLight(1, DirectionalLight(TGVector{0.6f, 1, 0.2f}, 0xFF606060u));
+  GD->SetLightEnable(0, true);
+  GD->SetLightEnable(1, true);
+  GD->SetMaterialDiffuse(0xFFFFFFFFu);
+  try {
+    FModel->Draw();
+  } catch (...) {
+    GD->PopState();
+    throw;
+  }
+  GD->PopState();
+}
 
 void TViewerWindow::SetResource(TGResource* Resource) {
   FreeAndNil(FSymbol);
   FreeAndNil(FText);
+  FreeAndNil(FModel);
+  if (auto* Model = dynamic_cast<TGModel*>(Resource)) {
+    SetModel(Model);
+    return;
+  }
   if (auto* Font = dynamic_cast<TGFont*>(Resource)) {
     SetText(CSampleText, Font);
     return;
@@ -37,6 +113,7 @@ void TViewerWindow::SetResource(TGResource* Resource) {
 void TViewerWindow::SetText(const std::string& Data, TGFont* Font) {
   FreeAndNil(FSymbol);
   FreeAndNil(FText);
+  FreeAndNil(FModel);
   FText = new TGText();
   FText->SetFont(Font);
   FText->SetData(Data);
@@ -48,6 +125,7 @@ void TViewerWindow::SetText(const std::string& Data, TGFont* Font) {
 void TViewerWindow::Destroy() {
   FreeAndNil(FSymbol);
   FreeAndNil(FText);
+  FreeAndNil(FModel);
   inherited::Destroy();
 }
 
@@ -57,6 +135,9 @@ void TViewerWindow::UpdateTree(float Interval) {
   }
   if (FText) {
     FText->Update(Interval);
+  }
+  if (FModel) {
+    UpdateModel(Interval);
   }
   inherited::UpdateTree(Interval);
 }
@@ -74,5 +155,8 @@ void TViewerWindow::DrawTree() {
   if (FText) {
     GD->SetMatrixByType(mWorld, MatIdentity);
     FText->Draw();
+  }
+  if (FModel) {
+    DrawModel();
   }
 }

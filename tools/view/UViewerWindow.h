@@ -1,11 +1,13 @@
 // The window of the resource viewer: a black screen with one resource drawn unscaled, its
 // top-left corner at (0, 0). A font is shown as a sample text laid out in the window, a text file
-// as laid-out text.
+// as laid-out text, a 3D model lit and turning slowly in the middle of the screen, playing its
+// first animation over and over.
 #pragma once
 
 #include "Screens/UFramedWindow.h"
 
 class TGFont;
+class TGModel;
 class TGResource;
 class TGSymbol;
 class TGText;
@@ -20,6 +22,7 @@ class TViewerWindow : public TFramedWindow {
   // Shows Data (UTF-8, with keys and tags) laid out in Font across the window.
   void SetText(const std::string& Data, TGFont* Font);
   TGSymbol* Symbol() const { return FSymbol; }
+  TGModel* Model() const { return FModel; }
   TGText* Text() const { return FText; }
 
   void UpdateTree(float Interval) override;
@@ -29,6 +32,12 @@ protected:
   void Destroy() override;
 
 private:
+  void SetModel(const TGModel* Model);
+  void UpdateModel(float Interval);
+  void DrawModel();
+
   TGSymbol* FSymbol = nullptr; // owned
   TGText* FText = nullptr;     // owned
+  TGModel* FModel = nullptr;   // owned: the viewer's copy, animated
+  float FTurn = 0;             // radians about the vertical axis
 };

@@ -12,6 +12,7 @@
 #include "particles/UGSimpleParticleEmitter.h"
 #include "resources/UGConfig.h"
 #include "resources/UGResource.h"
+#include "scene3d/UGModel.h"
 #include "text/UGFont.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGCheckBox.h"
@@ -30,6 +31,7 @@ void RegisterResourceClasses() {
   // Pictures are what the conversion cache keeps.
   SetCacheConverter(TGSprite::StaticClass(), TGSprite::ConvertToCache);
   RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
+  RegisterResource(TGModel::StaticClass(), "gfx", {".x", ".xmdl", ".bx"}, TGModel::GetIconIndex());
   RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
   RegisterResource(TGWindow::StaticClass(), "win", {".win"}, 1);
   RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);

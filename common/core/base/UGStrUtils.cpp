@@ -583,6 +583,34 @@ size_t UTF8Length(std::string_view S) {
   return N;
 }
 
+bool IsXMLText(std::string_view S) {
+  for (size_t I = 0; I < S.size();) {
+    const auto C = static_cast<unsigned char>(S[I]);
+    if (C < 0x80) {
+      if (C < 0x20 && C != '\t' && C != '\n' && C != '\r')
+        return false;
+      ++I;
+      continue;
+    }
+    const size_t Length = C >= 0xF0 ? 4 : C >= 0xE0 ? 3 : C >= 0xC0 ? 2 : 0;
+    if (Length == 0 || C > 0xF4 || I + Length > S.size())
+      return false;
+    uint32_t Code = C & (0x3F >> (Length - 1));
+    for (size_t K = 1; K < Length; ++K) {
+      const auto Next = static_cast<unsigned char>(S[I + K]);
+      if ((Next & 0xC0) != 0x80)
+        return false;
+      Code = Code << 6 | (Next & 0x3F);
+    }
+    static constexpr uint32_t CShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (Code < CShortest[Length] || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF) ||
+        Code == 0xFFFE || Code == 0xFFFF)
+      return false;
+    I += Length;
+  }
+  return true;
+}
+
 std::string IntToStrSeparatedEx(int64_t N, std::string_view Separator) {
   std::string Digits = std::to_string(N);
   size_t Sign = (N < 0) ? 1 : 0;

@@ -73,6 +73,10 @@ std::string UTF16ToUTF8(std::u16string_view S);
 size_t UTF16Length(std::string_view S);
 // Number of code points.
 size_t UTF8Length(std::string_view S);
+// Whether S is well-formed UTF-8 made only of characters an XML document may hold (no control
+// characters but tab, line feed and carriage return; no surrogates, U+FFFE or U+FFFF): text
+// read from binary files must pass before it goes into an XML tree.
+bool IsXMLText(std::string_view S);
 
 // N in decimal with Separator inserted once before the last three digits when there are more
 // than three digits ("12 345", "1234 567", "-1 234"); the sign does not count as a digit.

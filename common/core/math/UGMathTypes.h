@@ -234,6 +234,14 @@ TGVector Vec3Normalize(const TGVector& V);
 TGVector Vec3TransformCoord(const TGVector& V, const TGMatrix& M);
 // (V, 0) × M: direction vectors, translation ignored.
 TGVector Vec3TransformNormal(const TGVector& V, const TGMatrix& M);
+// (V, 1) × M without the division by w: points through affine matrices (skinning, where the
+// fourth column is (0, 0, 0, 1) and the division would only cost time).
+inline TGVector Vec3TransformAffine(const TGVector& V, const TGMatrix& M) {
+  const auto& A = M.M;
+  return TGVector{V.X * A[0][0] + V.Y * A[1][0] + V.Z * A[2][0] + A[3][0],
+                  V.X * A[0][1] + V.Y * A[1][1] + V.Z * A[2][1] + A[3][1],
+                  V.X * A[0][2] + V.Y * A[1][2] + V.Z * A[2][2] + A[3][2]};
+}
 // Object space to the viewport (X, Y, Width, Height, depth MinZ..MaxZ) through World × View ×
 // Projection, and back.
 TGVector Vec3Project(const TGVector& V, float X, float Y, float Width, float Height, float MinZ,

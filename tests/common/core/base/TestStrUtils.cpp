@@ -134,3 +134,16 @@ TEST(StrUtils, UnicodeConversions) {
   EXPECT_EQ(UTF8ToUTF16("\xFF"), u"\uFFFD");
   EXPECT_EQ(UTF16ToUTF8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
+
+TEST(StrUtils, TextAnXMLDocumentCanHold) {
+  EXPECT_TRUE(IsXMLText(""));
+  EXPECT_TRUE(IsXMLText("Crate\\Lid 2\t\r\n"));
+  EXPECT_TRUE(IsXMLText("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IsXMLText("Cr\xFF\xFFox"));     // no UTF-8
+  EXPECT_FALSE(IsXMLText("a\x01"));            // a control character
+  EXPECT_FALSE(IsXMLText("\xC3"));             // cut short
+  EXPECT_FALSE(IsXMLText("\xC0\xAF"));         // overlong
+  EXPECT_FALSE(IsXMLText("\xED\xA0\x80"));     // a surrogate
+  EXPECT_FALSE(IsXMLText("\xEF\xBF\xBF"));     // U+FFFF
+  EXPECT_FALSE(IsXMLText("\xF4\x90\x80\x80")); // beyond U+10FFFF
+}
