@@ -166,14 +166,52 @@ void TGSpriteBatch::AddGrayscaled(const TGRectFloat& Rect, const TGMatrix& Matri
   Append(Rect, Matrix, Blending, Color, Texture, true);
 }
 
+TGTexture* TGSpriteBatch::PageOf(TGTexture* Texture, bool Grayscale, TGRectFloat& UV,
+                                 const TGRectFloat& Rect) {
+  auto* Managed = dynamic_cast<TGManagedTexture*>(Texture);
+  TGManagedTextureData* Data = Managed ? Managed->Data() : nullptr;
+  if (Grayscale || !Data || !Data->Bitmap() || Texture->GetIsEmpty() || !GD ||
+      !GD->ManagedTexturesStorage()) {
+    return nullptr;
+  }
+  if (!Data->Texture() && FSpriteCount > 0) {
+    // Packing the picture may evict a page: the queued sprites are drawn first.
+    Flush();
+  }
+  if (!Data->GetD3DTexture(false) || !Data->Texture()) {
+    return nullptr;
+  }
+  TGSimpleTexture* Page = Data->Texture();
+  const TGRect& Area = Data->BitmapExtent();
+  const auto PW = static_cast<float>(Page->GetWidth());
+  const auto PH = static_cast<float>(Page->GetHeight());
+  UV = TGRectFloat{(static_cast<float>(Area.Left) + Rect.Left) / PW,
+                   (static_cast<float>(Area.Top) + Rect.Top) / PH,
+                   (static_cast<float>(Area.Left) + Rect.Right) / PW,
+                   (static_cast<float>(Area.Top) + Rect.Bottom) / PH};
+  return Page;
+}
+
 void TGSpriteBatch::Append(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBlending Blending,
                            TGColor Color, TGTexture* Texture, bool Grayscale) {
-  const bool Compatible = FTexture && Texture && FTexture->SameTexture(Texture) &&
+  // Pictures packed in one page go out in one draw; others (a grey version, a texture of its
+  // own) with the picture's own coordinates.
+  TGRectFloat UV{};
+  TGTexture* Source = PageOf(Texture, Grayscale, UV, Rect);
+  if (!Source) {
+    Source = Texture;
+    UV = Rect;
+    if (Texture) {
+      Texture->Normalize(UV.Left, UV.Top);
+      Texture->Normalize(UV.Right, UV.Bottom);
+    }
+  }
+  const bool Compatible = FTexture && Source && FTexture->SameTexture(Source) &&
                           Blending == FBlending && FGrayscale == Grayscale &&
                           FSpriteCount < CCapacity;
   if (!Compatible) {
     Flush();
-    FTexture = Texture;
+    FTexture = Source;
     FBlending = Blending;
     FGrayscale = Grayscale;
     if (FTexture) {
@@ -182,7 +220,7 @@ void TGSpriteBatch::Append(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBl
                 TGNotifyEvent(this, &TGSpriteBatch::OnTextureDestroy));
     }
   }
-  FSprites[FSpriteCount++] = TEntry{Rect, Matrix, Color};
+  FSprites[FSpriteCount++] = TEntry{Rect, UV, Matrix, Color};
 }
 
 void TGSpriteBatch::OnTextureDestroy(TGObject* Sender) {
@@ -207,9 +245,7 @@ void TGSpriteBatch::Flush() {
     const TEntry& E = FSprites[I];
     const float W = E.Rect.Right - E.Rect.Left;
     const float H = E.Rect.Bottom - E.Rect.Top;
-    float UL = E.Rect.Left, VT = E.Rect.Top, UR = E.Rect.Right, VB = E.Rect.Bottom;
-    Texture->Normalize(UL, VT);
-    Texture->Normalize(UR, VB);
+    const float UL = E.UV.Left, VT = E.UV.Top, UR = E.UV.Right, VB = E.UV.Bottom;
     const float Corners[6][4] = {{0, H, UL, VB}, {W, H, UR, VB}, {0, 0, UL, VT},
                                  {0, 0, UL, VT}, {W, H, UR, VB}, {W, 0, UR, VT}};
     for (int K = 0; K < 6; ++K) {

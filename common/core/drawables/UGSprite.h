@@ -89,16 +89,21 @@ protected:
 
 private:
   struct TEntry {
-    TGRectFloat Rect;
+    TGRectFloat Rect; // the part of the picture, in its pixels
+    TGRectFloat UV;   // the texture coordinates of that part in the bound texture
     TGMatrix Matrix;
     TGColor Color;
   };
   void Append(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBlending Blending, TGColor Color,
               TGTexture* Texture, bool Grayscale);
+  // The page an image lies in (packing it first), or none when the image cannot share one.
+  TGTexture* PageOf(TGTexture* Texture, bool Grayscale, TGRectFloat& UV, const TGRectFloat& Rect);
   void OnTextureDestroy(TGObject* Sender);
 
   TEntry FSprites[CCapacity];
   int32_t FSpriteCount = 0;
+  // What the queued sprites are drawn from: one picture, or the page that several pictures
+  // share (their coordinates are then the page's).
   TGTexture* FTexture = nullptr;
   TGBlending FBlending = bParent;
   bool FGrayscale = false;

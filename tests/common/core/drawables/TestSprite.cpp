@@ -88,13 +88,25 @@ TEST_F(Sprites, BatchDrawsUpToAHundredQuadsPerCall) {
   TGSprite::EndBatch();
   EXPECT_EQ(GD->DIPCalls() - Before, 2);
 
+  // Different pictures packed in one page go out together; packing a new one first sends
+  // what is queued.
+  GD->Erase(TGColor(0xFF000000));
+  Before = GD->DIPCalls();
+  TGSprite::BeginBatch();
+  for (int I = 0; I < 10; ++I) {
+    (I % 2 ? B : A)->Draw(MatTranslation(static_cast<float>(I * 4), 0, 0), 0xFFFFFFFF, bNone);
+  }
+  TGSprite::EndBatch();
+  EXPECT_EQ(GD->DIPCalls() - Before, 2);
+  EXPECT_EQ(Row(1, 0, 12), "GGG.UUU.GGG.");
+  EXPECT_EQ(Row(4, 0, 8), "....UUU.");
   Before = GD->DIPCalls();
   TGSprite::BeginBatch();
   for (int I = 0; I < 10; ++I) {
     (I % 2 ? B : A)->Draw(MatIdentity, 0xFFFFFFFF, bNone);
   }
   TGSprite::EndBatch();
-  EXPECT_EQ(GD->DIPCalls() - Before, 10);
+  EXPECT_EQ(GD->DIPCalls() - Before, 1);
 
   // A copy shares its picture, so it joins the same batch.
   TGObjectPtr<TGSprite> Copy(static_cast<TGSprite*>(A->Clone(nullptr)));
