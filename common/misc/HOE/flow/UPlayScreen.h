@@ -3,12 +3,14 @@
 // interface, which the screen implements and registers while it exists.
 #pragma once
 
+#include "math/UGMathTypes.h"
 #include "object/UGObject.h"
 
 #include <string>
 
 class TFadeWindow;
 class TGameObject;
+class TMusicManager;
 
 // Called with the object when its flight to the panel ends.
 using TFlightFinishEvent = TGMethod<void(TGameObject*)>;
@@ -50,6 +52,18 @@ public:
   virtual void QueueAnimation(const std::string& URL) = 0;
   // The screen's window: its fade (the black screen of briefings) and its widgets.
   virtual TFadeWindow* Window() = 0;
+  // The music of locations: their tracks and event music.
+  virtual TMusicManager* MusicManager() = 0;
+  // A new location: the scanner starts over, queued effects go.
+  virtual void ResetScanner() = 0;
+  virtual void ClearAnimationsQueue() = 0;
+  // The hint points at the object (the puzzle hint).
+  virtual void HintObject(TGameObject* AObject) = 0;
+  // The avatar looks happy for that long.
+  virtual void SetAvatarHappy(float Seconds) = 0;
+  // The picture the game cursor shows now, and where the mouse is on the location.
+  virtual std::string CursorGraphicURL() const = 0;
+  virtual TGFlatVector CursorPosition() const = 0;
 };
 
 // The play screen that exists now, or none.

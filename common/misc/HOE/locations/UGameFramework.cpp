@@ -9,6 +9,8 @@
 #include "flow/USpeechCueState.h"
 #include "locations/ULocation.h"
 #include "locations/ULocationClassRegistry.h"
+#include "locations/ULocationEvents.h"
+#include "locations/USimpleLocation.h"
 #include "objects/UGameObjectCollection.h"
 #include "objects/UInventoryBehaviors.h"
 #include "objects/ULiveGameObject.h"
@@ -36,7 +38,22 @@ void RegisterFlowStateClasses() {
 void RegisterLocationClasses() {
   TLocationClassRegistry& R = LocationClassRegistry();
   R.Clear();
-  R.Add(TLocation::StaticClass());
+  for (TGClass C :
+       {TLocation::StaticClass(), TPuzzleLocation::StaticClass(), TUnlimLocation::StaticClass(),
+        TSimpleLocation::StaticClass(), TLocationWithGoalAllItemsCollected::StaticClass()}) {
+    R.Add(C);
+  }
+}
+
+// Location files name the states of their events.
+void RegisterLocationEventClasses() {
+  TLocationEventRegistry& R = LocationEventRegistry();
+  R.Clear();
+  for (TGClass C :
+       {TLocationMusicEventState::StaticClass(), TLocationPauseEventState::StaticClass(),
+        TLocationSoundEventState::StaticClass()}) {
+    TLocationEventState::RegisterClass(C);
+  }
 }
 
 // An object names its behaviours; the custom ones come first, so an empty name finds them.
@@ -70,6 +87,7 @@ void FreeGlobal(T*& Global) {
 void StartGameFramework() {
   RegisterFlowStateClasses();
   RegisterLocationClasses();
+  RegisterLocationEventClasses();
   // The game-object channel comes after the engine's channel kinds.
   TGChannel::RegisterClass(TLiveGameObject::StaticClass());
   RegisterResource(TLocation::StaticClass(), "loc", {".loc"}, 5);

@@ -619,7 +619,7 @@ int32_t TGameObject::Points() const {
   }
   TBaseLocation* Location = CurrentPlayer ? CurrentPlayer->CurrentLocation() : nullptr;
   if (TLocation* L = TryObjectCast<TLocation>(Location);
-      L && !L->MasterObject().empty() && SameText(L->MasterObject(), ID())) {
+      L && !L->MasterObjectName.empty() && SameText(L->MasterObjectName, ID())) {
     Category = "Master" + Category;
   }
   int32_t Result = 0;

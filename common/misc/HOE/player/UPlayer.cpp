@@ -1,9 +1,13 @@
 #include "player/UPlayer.h"
 
+#include "inventory/UInventory.h"
 #include "locations/UBaseLocation.h"
 #include "object/UGClassBuilder.h"
 #include "objects/UGameObject.h"
 #include "player/UPlayList.h"
+
+#include <algorithm>
+#include <climits>
 
 G_IMPLEMENT_CLASS(TBasePlayer)
 G_IMPLEMENT_CLASS(TPlayer)
@@ -19,6 +23,7 @@ constexpr std::string_view DeveloperName = "KESTREL_OPS";
 
 TBasePlayer::TBasePlayer(TGObject* AOwner)
     : TGObject(AOwner)
+    , FInventory(new TInventory(this))
     , FPointerCursor(new TGameObject(this, "Pointer"))
     , FCursor(FPointerCursor) {}
 
@@ -34,6 +39,21 @@ void TBasePlayer::Destroy() {
   FCurrentLocation = nullptr;
   FCursor = nullptr;
   inherited::Destroy();
+}
+
+std::vector<TGameObject*> TBasePlayer::InventoryItemObjects() const {
+  std::vector<TGameObject*> Objects;
+  TItemsCollection* Items = FInventory->Items();
+  for (int G = 0; G < Items->Count(); ++G) {
+    for (int I = 0; I < Items->Group(G)->Count(); ++I) {
+      Objects.push_back(Items->Group(G)->ItemByIndex(I));
+    }
+  }
+  return Objects;
+}
+
+int TBasePlayer::ToolsCount() const {
+  return FInventory->Tools()->Count();
 }
 
 bool TBasePlayer::Cheats() const {
@@ -80,10 +100,18 @@ TPlayer::TPlayer(TGObject* AOwner)
   }
 }
 
+void TPlayer::AddScore(int32_t Points) {
+  // The score stays within its 32 bits.
+  int64_t Sum = int64_t{FScore} + Points;
+  FScore = static_cast<int32_t>(std::clamp<int64_t>(Sum, INT32_MIN, INT32_MAX));
+}
+
 void TPlayer::Publish(TGClassBuilder<TPlayer>& B) {
   B.Property("TakenZephrinCount", &TPlayer::TakenZephrinCount, &TPlayer::SetTakenZephrinCount)
       .Property("ZephrinModeUnlocked", &TPlayer::ZephrinModeUnlocked,
-                &TPlayer::SetZephrinModeUnlocked);
+                &TPlayer::SetZephrinModeUnlocked)
+      .Property("Score", &TPlayer::Score, &TPlayer::SetScore)
+      .Method("AddScore", &TPlayer::AddScore, {"Points"});
 }
 
 void TPlayer::Destroy() {

@@ -13,6 +13,7 @@
 
 class TBaseLocation;
 class TGameObject;
+class TInventory;
 
 enum TGameDifficulty { gdApprentice = 0, gdAdventurer = 1, gdSuperSleuth = 2 };
 
@@ -37,9 +38,14 @@ class TBasePlayer : public TGObject {
   TGameObject* Cursor() const { return FCursor; }
   void SetCursor(TGameObject* Value);
   bool HoldsObject() const { return FCursor != FPointerCursor; }
-  // The objects of every item group the player carries, in the inventory's order; none until
-  // the profile has an inventory.
-  virtual std::vector<TGameObject*> InventoryItemObjects() const { return {}; }
+  // The objects of every items group of the inventory, in its order.
+  std::vector<TGameObject*> InventoryItemObjects() const;
+  TInventory* Inventory() const { return FInventory; }
+  // Number of tool groups carried.
+  int ToolsCount() const;
+  // True while the profile loads (listing objects then tells their behaviours nothing).
+  bool IsLoading() const { return FIsLoading; }
+  void SetIsLoading(bool Value) { FIsLoading = Value; }
 
   static void Publish(TGClassBuilder<TBasePlayer>& B);
 
@@ -50,6 +56,8 @@ private:
   void OnLinkedDestroyed(TGObject* Sender);
 
   std::string FName;
+  bool FIsLoading = false;
+  TInventory* FInventory; // owned
   TGameDifficulty FGameDifficulty = gdApprentice;
   TBaseLocation* FCurrentLocation = nullptr;
   TGameObject* FPointerCursor; // owned
@@ -66,6 +74,14 @@ class TPlayer : public TBasePlayer {
   void SetTakenZephrinCount(int32_t Value) { FTakenZephrinCount = Value; }
   bool ZephrinModeUnlocked() const { return FZephrinModeUnlocked; }
   void SetZephrinModeUnlocked(bool Value) { FZephrinModeUnlocked = Value; }
+  int32_t Score() const { return FScore; }
+  void SetScore(int32_t Value) { FScore = Value; }
+  void AddScore(int32_t Points);
+  // Seconds played in this run of the program.
+  float SessionPlaytime() const { return FSessionPlaytime; }
+  void IncrementSessionPlaytime(float Milliseconds) { FSessionPlaytime += Milliseconds / 1000; }
+  bool ScannerTipShown = false;
+  bool UnlimLocationComplete = false;
 
   static void Publish(TGClassBuilder<TPlayer>& B);
 
@@ -77,6 +93,8 @@ private:
   TCollectedZephrinsManager* FCollectedZephrins; // owned
   int32_t FTakenZephrinCount = 0;
   bool FZephrinModeUnlocked = false;
+  int32_t FScore = 0;
+  float FSessionPlaytime = 0;
 };
 
 // The profile being played, or none.

@@ -103,6 +103,19 @@ public:
   bool IsUnloading() const override { return false; }
   void QueueAnimation(const std::string& URL) override { Calls.push_back("Queue " + URL); }
   TFadeWindow* Window() override { return nullptr; }
+  TMusicManager* MusicManager() override { return Music; }
+  void ResetScanner() override { Calls.push_back("ResetScanner"); }
+  void ClearAnimationsQueue() override { Calls.push_back("ClearAnimationsQueue"); }
+  void HintObject(TGameObject* AObject) override { Calls.push_back("Hint " + AObject->ID()); }
+  void SetAvatarHappy(float Seconds) override {
+    Calls.push_back("Happy " + std::to_string(static_cast<int>(Seconds)));
+  }
+  std::string CursorGraphicURL() const override { return CursorGraphic; }
+  TGFlatVector CursorPosition() const override { return Mouse; }
+
+  TMusicManager* Music = nullptr;
+  std::string CursorGraphic;
+  TGFlatVector Mouse{};
 };
 
 class TLocationWorld {

@@ -30,6 +30,7 @@ protected:
     World.Start();
     L = World.Load(PierXML);
     World.Enter(L);
+    World.Screen.Calls.clear();
   }
   void TearDown() override {
     World.Stop();
