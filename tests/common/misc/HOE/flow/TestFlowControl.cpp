@@ -61,6 +61,7 @@ TEST_F(FlowTest, APauseOf250With100msUpdatesEndsOnTheThird) {
 }
 
 TEST_F(FlowTest, AQueuedSequenceTakesOverFromTheCommonStateInTheSameUpdate) {
+  L->Update(10); // the first visit's briefing (no screen to show it on) goes first
   L->Update(10);
   ASSERT_EQ(Main()->GetCount(), 1);
   EXPECT_EQ(World.Screen.Calls, std::vector<std::string>{"ShowGameInterface"});
