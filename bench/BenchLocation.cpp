@@ -11,6 +11,7 @@
 #include "io/UGNativeFileSystem.h"
 #include "locations/UBaseLocation.h"
 #include "locations/UGameFramework.h"
+#include "locations/ULocation.h"
 #include "locations/ULocationLoader.h"
 #include "player/UPlayer.h"
 #include "resources/UGResourceLibrary.h"
@@ -168,6 +169,50 @@ void BM_LocationUpdate(benchmark::State& State) {
   FreeLoadedLocation(L);
 }
 BENCHMARK(BM_LocationUpdate)->Unit(benchmark::kMicrosecond);
+
+// The deal at a switch to a location: 1,000 objects (groups of five among them, and a blue
+// object in every twentieth place) into 50 pages of "Random" places.
+std::string DealXML() {
+  std::string S = "<Location ID=\"Deal\"><ItemsDistribution>";
+  for (int P = 0; P < 50; ++P) {
+    S += "<Page Capacity=\"20\" MasterObjectPage=\"False\">";
+    for (int I = 0; I < 20; ++I) {
+      S += "<Item ID=\"Random\"/>";
+    }
+    S += "</Page>";
+  }
+  S += "</ItemsDistribution>";
+  for (int I = 0; I < 1000; ++I) {
+    std::string Extra = I % 20 == 7 ? " HiddenBy=\"D0\"" : "";
+    if (I % 10 < 5 && I % 20 != 7) {
+      Extra += " GroupID=\"G" + std::to_string(I / 10) + "\"";
+    }
+    S += "<Object ID=\"D" + std::to_string(I) + "\" LocationBehaviorName=\"Pickable\"" + Extra +
+         " PageMin=\"" + std::to_string(I % 3 == 0 ? 0 : 1) + "\" PageMax=\"50\" Left=\"0\" " +
+         "Top=\"0\" Width=\"8\" Height=\"8\" Angle=\"0\" TakingCount=\"0\" Visible=\"True\" " +
+         "ExtentHit=\"True\" AllowMouse=\"True\" AppearedInItems=\"False\" PivotX=\"0\" " +
+         "PivotY=\"0\"/>";
+  }
+  return S + "</Location>";
+}
+
+void BM_LocationDeal(benchmark::State& State) {
+  TWorld& W = World();
+  const std::string Text = DealXML();
+  for (auto _ : State) {
+    State.PauseTiming();
+    TGObjectPtr<TGXMLNode> Root(new TGXMLNode("Location"));
+    Root->LoadFromString(Text);
+    auto* L = static_cast<TLocation*>(
+        LoadLocationFromXML(W.Library.get(), Root.get(), "Deal.loc", nullptr, false));
+    State.ResumeTiming();
+    L->FillItemsDistribution();
+    State.PauseTiming();
+    FreeLoadedLocation(L);
+    State.ResumeTiming();
+  }
+}
+BENCHMARK(BM_LocationDeal)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
