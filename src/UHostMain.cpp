@@ -1,6 +1,6 @@
 #include "UHostMain.h"
 
-#include "Locations/MatchGame/UMatchGameClasses.h"
+#include "Locations/UGameClasses.h"
 #include "UApp.h"
 #include "UStartupLog.h"
 #include "app/UGApp.h"
@@ -11,6 +11,7 @@
 #include "base/UGStrUtils.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGFileUtils.h"
+#include "locations/UGameFramework.h"
 #include "platform/UHostServices.h"
 #include "platform/UHostWindow.h"
 #include "resources/UGResource.h"
@@ -152,7 +153,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.StartupLog = &Log;
     Params.NoCache = !Options.Cache;
     RegisterEngineClasses();
-    RegisterMatchGameClasses();
+    RegisterGameClasses();
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {
@@ -175,6 +176,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
   }
   try {
     Frame.reset();
+    StopGameFramework();
     Scripts.reset();
   } catch (...) {
   }

@@ -1,0 +1,25 @@
+#include "Locations/UGameClasses.h"
+
+#include "Locations/MatchGame/UMatchGameClasses.h"
+#include "Locations/UPuzzleGameLocation.h"
+#include "flow/UFlowState.h"
+#include "locations/UGameFramework.h"
+
+#include <algorithm>
+
+namespace {
+
+void RegisterOnce(TFlowStateClassRegistry& R, TGClass C) {
+  if (std::find(R.Items().begin(), R.Items().end(), C) == R.Items().end()) {
+    R.Add(C);
+  }
+}
+
+} // namespace
+
+void RegisterGameClasses() {
+  StartGameFramework();
+  // The puzzle module's interactive state follows the framework's flow states.
+  RegisterOnce(FlowStateClassRegistry(), TCommonPuzzleGameState::StaticClass());
+  RegisterMatchGameClasses();
+}
