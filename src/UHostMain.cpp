@@ -1,5 +1,7 @@
 #include "UHostMain.h"
 
+#include "player/UPlayer.h"
+
 #include "Locations/UGameClasses.h"
 #include "UApp.h"
 #include "UStartupLog.h"
@@ -154,6 +156,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.NoCache = !Options.Cache;
     RegisterEngineClasses();
     RegisterGameClasses();
+    SetProgramArguments(Options.Args);
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {

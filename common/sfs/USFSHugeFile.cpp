@@ -25,7 +25,7 @@ bool IsPlainPartName(const std::string& Name) {
          Name.find_first_of("/\\:") == std::string::npos;
 }
 
-std::string FolderOf(const std::string& Path) {
+std::string PartFolderOf(const std::string& Path) {
   size_t P = Path.find_last_of('/');
   return P == std::string::npos ? std::string() : Path.substr(0, P + 1);
 }
@@ -243,7 +243,7 @@ void TSFSMemoryFile::SetSize(int64_t NewSize) {
 TSFSHugeFile::~TSFSHugeFile() = default;
 
 int64_t TSFSHugeFile::AutomaticPartitionSize(const std::string& FileName) {
-  std::string Folder = FolderOf(FileName);
+  std::string Folder = PartFolderOf(FileName);
   long Bits = ::pathconf(Folder.empty() ? "." : Folder.c_str(), _PC_FILESIZEBITS);
   if (Bits >= 64) {
     return INT64_MAX;
@@ -290,7 +290,7 @@ void TSFSHugeFile::Create(const std::string& FileName, int64_t PartitionSize) {
   }
   FPartitionSize = PartitionSize;
   FStubSize = 0;
-  FFolder = FolderOf(FileName);
+  FFolder = PartFolderOf(FileName);
   FParts.push_back({std::make_unique<TSFSDiskFile>(FileName, fmCreate), FileName, {}});
   WritePartHeader(0);
 }
@@ -383,7 +383,7 @@ void TSFSHugeFile::Open(const std::string& FileName, uint16_t Mode) {
   if (!FileExists(FileName)) {
     throw Error("File '%s' not found", FileName);
   }
-  FFolder = FolderOf(FileName);
+  FFolder = PartFolderOf(FileName);
   auto First = std::make_unique<TSFSDiskFile>(FileName, Mode);
   FindStub(*First, FileName);
   FParts.push_back({std::move(First), FileName, FFirstNextName});

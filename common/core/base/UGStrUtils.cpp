@@ -308,8 +308,6 @@ void SplitString(std::string_view S, char Delimiter, std::vector<std::string>& P
   }
 }
 
-namespace {
-
 std::string ReplaceAll(std::string_view S, std::string_view From, std::string_view To) {
   std::string Out;
   Out.reserve(S.size());
@@ -325,8 +323,6 @@ std::string ReplaceAll(std::string_view S, std::string_view From, std::string_vi
     Pos = Hit + From.size();
   }
 }
-
-} // namespace
 
 std::string EncodeText(std::string_view S) {
   return ReplaceAll(ReplaceAll(ReplaceAll(S, "&", "&amp;"), "\r", "&cr;"), "\n", "&lf;");

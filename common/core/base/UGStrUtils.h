@@ -46,6 +46,8 @@ std::string TransformForXML(std::string_view S);
 
 // ASCII-only case handling, as names, keys and URLs are compared.
 char UpCaseChar(char C);
+// Every occurrence of From (not empty) replaced by To, left to right.
+std::string ReplaceAll(std::string_view S, std::string_view From, std::string_view To);
 std::string UpperCase(std::string_view S);
 std::string LowerCase(std::string_view S);
 // Byte comparison after folding a-z to A-Z; the difference of the first differing bytes.

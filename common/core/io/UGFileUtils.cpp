@@ -1,11 +1,16 @@
 #include "io/UGFileUtils.h"
 
 #include "base/UGDebug.h"
+#include "base/UGError.h"
+#include "base/UGFormat.h"
 #include "io/UGStream.h"
 #include "platform/UFileHelpers.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -100,6 +105,52 @@ std::string ReadFile(const std::string& Name) {
 void WriteFile(const std::string& Name, std::string_view Data) {
   TGFileStream File(SlashPath(Name), fmCreate);
   File.WriteString(Data);
+}
+
+bool SyncFile(const std::string& Name) {
+  const int Fd = ::open(SlashPath(Name).c_str(), O_RDONLY);
+  if (Fd < 0) {
+    return false;
+  }
+  const bool Done = ::fsync(Fd) == 0;
+  ::close(Fd);
+  return Done;
+}
+
+bool SyncFolder(const std::string& Folder) {
+  const int Fd = ::open(SlashPath(Folder).c_str(), O_RDONLY | O_DIRECTORY);
+  if (Fd < 0) {
+    return false;
+  }
+  const bool Done = ::fsync(Fd) == 0;
+  ::close(Fd);
+  return Done;
+}
+
+std::string FolderOf(const std::string& Name) {
+  const std::string P = SlashPath(Name);
+  const size_t Slash = P.rfind('/');
+  return Slash == std::string::npos ? std::string(".")
+         : Slash == 0               ? std::string("/")
+                                    : P.substr(0, Slash);
+}
+
+void RenameFile(const std::string& From, const std::string& To) {
+  if (::rename(SlashPath(From).c_str(), SlashPath(To).c_str()) != 0) {
+    throw EWriteError(
+        Format("Cannot rename %s to %s: %s", {From, To, std::string(std::strerror(errno))}));
+  }
+}
+
+void WriteFileDurably(const std::string& Name, std::string_view Data) {
+  const std::string Temporary = Name + ".new~";
+  WriteFile(Temporary, Data);
+  if (!SyncFile(Temporary)) {
+    ::unlink(SlashPath(Temporary).c_str());
+    throw EWriteError(Format("Cannot flush %s to the disk", {Temporary}));
+  }
+  RenameFile(Temporary, Name);
+  SyncFolder(FolderOf(Name));
 }
 
 int64_t DiskFreeSpace(const std::string& Path) {

@@ -20,6 +20,17 @@ std::string ReadFile(const std::string& Name);
 // The bytes into a newly created (or truncated) file; EFCreateError when it cannot be made.
 void WriteFile(const std::string& Name, std::string_view Data);
 
+// Durable writing, so that a crash or a kill at any moment leaves either the old file or the
+// new one. Flushing a file's data, and a folder's names, to the disk: false when it fails.
+bool SyncFile(const std::string& Name);
+bool SyncFolder(const std::string& Folder);
+// Renames From over To in one step (both on one file system); EWriteError when it fails.
+void RenameFile(const std::string& From, const std::string& To);
+// The bytes into a temporary file beside Name, flushed, renamed over Name, the folder flushed.
+void WriteFileDurably(const std::string& Name, std::string_view Data);
+// The folder part of a path ("." for a bare name).
+std::string FolderOf(const std::string& Name);
+
 // Free bytes available to the caller on the volume of Path; -1 when unknown.
 int64_t DiskFreeSpace(const std::string& Path);
 // The per-user data folder ($XDG_DATA_HOME, else ~/.local/share), or the current folder.

@@ -8,6 +8,7 @@
 
 #include <string>
 
+class TBaseLocation;
 class TFadeWindow;
 class TGameObject;
 class TMusicManager;
@@ -64,6 +65,19 @@ public:
   // The picture the game cursor shows now, and where the mouse is on the location.
   virtual std::string CursorGraphicURL() const = 0;
   virtual TGFlatVector CursorPosition() const = 0;
+
+  // What the profile asks when it saves and switches locations; a screen without flights,
+  // bubbles or hint sparks does nothing.
+  // Ends every flight at once, its object arriving where it flies to.
+  virtual void LandFlyingObjects() {}
+  // Before a switch: the bubble closes, queued lines and hint sparks go.
+  virtual void BeforeLocationSwitch() {}
+  // After a switch to the location: its avatar shows and the hint display follows it.
+  virtual void AfterLocationSwitch(TBaseLocation* Location) { (void)Location; }
+  // Fades out and on to the location.
+  virtual void FadeToLocation(const std::string& URL) { (void)URL; }
+  // Closes the windows above the screen and the screen itself (the player leaves the game).
+  virtual void ExitGame() {}
 };
 
 // The play screen that exists now, or none.

@@ -50,18 +50,6 @@ constexpr int32_t CLevelTool = 9;
 constexpr int32_t CLevelPage = 40;
 constexpr int32_t CLevelSearch = 60;
 
-std::string ReplaceAll(std::string_view Text, std::string_view From, std::string_view To) {
-  std::string Out;
-  size_t Run = 0;
-  for (size_t At = Text.find(From); At != std::string_view::npos; At = Text.find(From, Run)) {
-    Out.append(Text.substr(Run, At - Run));
-    Out.append(To);
-    Run = At + From.size();
-  }
-  Out.append(Text.substr(Run));
-  return Out;
-}
-
 const TGXMLNode* FirstChild(const TGXMLNode* Node, std::string_view Name) {
   TGXMLCollection* C = Node->GetChilds(Name);
   return C->GetCount() > 0 ? C->GetItem(0) : nullptr;
@@ -134,11 +122,11 @@ void TLocation::Destroy() {
 }
 
 std::string TLocation::EncodeText(std::string_view Text) {
-  return ReplaceAll(ReplaceAll(ReplaceAll(Text, "&", "&amp;"), "\r", "&cr;"), "\n", "&lf;");
+  return ::EncodeText(Text);
 }
 
 std::string TLocation::DecodeText(std::string_view Text) {
-  return ReplaceAll(ReplaceAll(ReplaceAll(Text, "&lf;", "\n"), "&cr;", "\r"), "&amp;", "&");
+  return ::DecodeText(Text);
 }
 
 TGameObject* TLocation::MasterObject() const {

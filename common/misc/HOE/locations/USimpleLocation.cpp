@@ -99,6 +99,6 @@ void TUnlimLocation::AfterObjectPick(const std::string& AObjID, int32_t AItemsLe
     new TSpeechCueState(Main, "Zari", "$#SPEECH#Location complete.$", "GameScreen.GameOver()");
   }
   if (CurrentPlayer) {
-    CurrentPlayer->UnlimLocationComplete = true;
+    CurrentPlayer->SetUnlimLocationComplete(true);
   }
 }

@@ -4,8 +4,11 @@
 #include "object/UGClassBuilder.h"
 #include "xml/UGXMLNode.h"
 
+#include <cmath>
+
 G_IMPLEMENT_CLASS(TMuseumItems)
 G_IMPLEMENT_CLASS(TCollectedZephrinsManager)
+G_IMPLEMENT_CLASS(TPlayerStatistics)
 
 TMuseumItems::TMuseumItems(TGObject* AOwner)
     : TGObject(AOwner) {
@@ -93,6 +96,73 @@ TGXMLNode* TCollectedZephrinsManager::SaveToXML() const {
     for (const std::string& ID : R.ZephrinIDsCollected) {
       Record->AddChild("ZephrinID")->SetStrAttr("ID", ID);
     }
+  }
+  return XML;
+}
+
+int TPlayerStatistics::GetIdx(std::string_view LocationURL) const {
+  for (size_t I = FStatsUnlim.size(); I-- > 0;) {
+    if (FStatsUnlim[I].LocationURL == LocationURL) {
+      return static_cast<int>(I);
+    }
+  }
+  return -1;
+}
+
+void TPlayerStatistics::AddUnlimited(std::string_view LocationURL, float Time, int32_t Score) {
+  int Index = GetIdx(LocationURL);
+  if (Index < 0) {
+    FStatsUnlim.push_back(TStatsUnlimRec{std::string(LocationURL)});
+    Index = static_cast<int>(FStatsUnlim.size()) - 1;
+  }
+  TStatsUnlimRec& R = FStatsUnlim[static_cast<size_t>(Index)];
+  if (Time < R.BestTime) {
+    R.BestTime = Time;
+  }
+  if (Score > R.BestScore) {
+    R.BestScore = Score;
+  }
+}
+
+float TPlayerStatistics::GetUnlimBestTimeInSec(std::string_view LocationURL) const {
+  int Index = GetIdx(LocationURL);
+  return Index < 0 ? 100000.0f : FStatsUnlim[static_cast<size_t>(Index)].BestTime;
+}
+
+std::string TPlayerStatistics::GetUnlimBestTime(std::string_view LocationURL) const {
+  int Index = GetIdx(LocationURL);
+  if (Index < 0) {
+    return "-";
+  }
+  const auto T = static_cast<int64_t>(
+      std::nearbyint(static_cast<double>(FStatsUnlim[static_cast<size_t>(Index)].BestTime)));
+  return std::to_string(T / 60) + ":" + IdxToStr(static_cast<int>(T % 60));
+}
+
+std::string TPlayerStatistics::GetUnlimBestScore(std::string_view LocationURL) const {
+  int Index = GetIdx(LocationURL);
+  if (Index < 0) {
+    return "-";
+  }
+  return IntToStrSeparatedEx(FStatsUnlim[static_cast<size_t>(Index)].BestScore, "$,$");
+}
+
+void TPlayerStatistics::LoadFromXML(const TGXMLNode* XML) {
+  std::vector<TStatsUnlimRec> Loaded;
+  for (const TGXMLNode* R : *XML->GetChilds("StatsUnlim")) {
+    Loaded.push_back(TStatsUnlimRec{R->GetStrAttr("LocationURL"), R->GetFloatAttr("BestTime"),
+                                    R->GetIntAttr("BestScore")});
+  }
+  FStatsUnlim = std::move(Loaded);
+}
+
+TGXMLNode* TPlayerStatistics::SaveToXML() const {
+  TGXMLNode* XML = new TGXMLNode("PlayerStatistics");
+  for (const TStatsUnlimRec& R : FStatsUnlim) {
+    TGXMLNode* N = XML->AddChild("StatsUnlim");
+    N->SetStrAttr("LocationURL", R.LocationURL);
+    N->SetFloatAttr("BestTime", R.BestTime);
+    N->SetIntAttr("BestScore", R.BestScore);
   }
   return XML;
 }

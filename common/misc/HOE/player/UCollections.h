@@ -1,6 +1,6 @@
-// What a profile has collected beyond the current location: the objects placed in the museum
-// and the collectible birds taken in each location. Both are saved with the profile's brief
-// information.
+// What a profile has collected beyond the current location: the objects placed in the museum,
+// the collectible birds taken in each location and the best results in the unlimited mode. All
+// are saved with the profile's brief information.
 #pragma once
 
 #include "base/UGFastStringList.h"
@@ -57,4 +57,35 @@ class TCollectedZephrinsManager : public TGObject {
 
 private:
   std::vector<TCSMRec> FRecords;
+};
+
+struct TStatsUnlimRec {
+  std::string LocationURL;
+  float BestTime = 100000; // seconds; lower is better
+  int32_t BestScore = 0;   // higher is better
+};
+
+// The best results of the unlimited hidden-object locations, in the order first reached.
+class TPlayerStatistics : public TGObject {
+  G_CLASS(TPlayerStatistics, TGObject)
+  explicit TPlayerStatistics(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
+
+  const std::vector<TStatsUnlimRec>& Records() const { return FStatsUnlim; }
+  // The last record of exactly that URL, or -1.
+  int GetIdx(std::string_view LocationURL) const;
+  // Keeps the better time and the better score of the URL.
+  void AddUnlimited(std::string_view LocationURL, float Time, int32_t Score);
+  float GetUnlimBestTimeInSec(std::string_view LocationURL) const;
+  // "2:05", or "-" without a record.
+  std::string GetUnlimBestTime(std::string_view LocationURL) const;
+  // With the localisation key "$,$" before the last three digits; "-" without a record.
+  std::string GetUnlimBestScore(std::string_view LocationURL) const;
+
+  // "PlayerStatistics" with a "StatsUnlim" per record; loading replaces every record.
+  void LoadFromXML(const TGXMLNode* XML);
+  TGXMLNode* SaveToXML() const;
+
+private:
+  std::vector<TStatsUnlimRec> FStatsUnlim;
 };

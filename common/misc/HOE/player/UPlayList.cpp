@@ -14,10 +14,6 @@
 
 G_IMPLEMENT_CLASS(TPlayList)
 
-bool ConfigurationFlag(const std::string& Name) {
-  return ::FileExists("configs/" + Name + ".cnf");
-}
-
 TPlayList::TPlayList(TGObject* AOwner)
     : TPlayList(AOwner, nullptr) {}
 

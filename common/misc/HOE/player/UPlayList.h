@@ -8,6 +8,7 @@
 #include "base/UGRandom.h"
 #include "object/UGClassBuilder.h"
 #include "object/UGObject.h"
+#include "player/UConfigManager.h"
 
 #include <string>
 
@@ -15,10 +16,6 @@ class TGAudio;
 class TGAudioState;
 class TGResourceLibrary;
 class TGXMLNode;
-
-// Whether the configuration flag is set: the file "configs/<Name>.cnf" exists (relative to the
-// current folder).
-bool ConfigurationFlag(const std::string& Name);
 
 class TPlayList : public TGObject {
   G_CLASS(TPlayList, TGObject)

@@ -174,7 +174,7 @@ TEST_F(FlowTest, TheDeveloperKeysNeedCheats) {
   L->Update(0);
   Main()->Peek()->WindowKeyDown(VK_F8);
   EXPECT_EQ(World.Screen.Hints, 0);
-  World.Player->SetName("KESTREL_OPS");
+  World.Player->BriefInfo()->PlayerName = "KESTREL_OPS";
   Main()->Peek()->WindowKeyDown(VK_F8);
   EXPECT_EQ(World.Screen.Hints, 1);
   World.Screen.Hints = 99;
