@@ -11,6 +11,7 @@
 #include "base/UGStrUtils.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGFileUtils.h"
+#include "locations/UGameFramework.h"
 #include "platform/UHostServices.h"
 #include "platform/UHostWindow.h"
 #include "resources/UGResource.h"
@@ -153,10 +154,17 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.NoCache = !Options.Cache;
     RegisterEngineClasses();
     RegisterMatchGameClasses();
+    // The hidden-object framework's classes and collections come after the engine's.
+    StartGameFramework();
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {
     ReportFailure(Program, Loop.Title(), E);
+    try {
+      Frame.reset();
+      StopGameFramework();
+    } catch (...) {
+    }
     return 1;
   }
 
@@ -174,7 +182,9 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     }
   }
   try {
+    // The windows (and the locations they show) go with the frame, before the game objects.
     Frame.reset();
+    StopGameFramework();
     Scripts.reset();
   } catch (...) {
   }
