@@ -366,6 +366,8 @@ void TLocationView::ClickAt(const TGFlatVector& Point, int Button) {
   if (TBaseFlowState* Front = FrontState(FLocation); Front && Obj) {
     Front->GameObjectMouseDown(Obj, Button);
   }
+  // A picked object has left: the outline goes to what lies beneath.
+  PointAt(Point);
 }
 
 void TLocationView::ReleaseAt(const TGFlatVector& Point, int Button) {
@@ -423,9 +425,7 @@ void TLocationView::UpdateTree(float Interval) {
     FPendingMilliseconds -= Milliseconds;
     FScreen->LandFlights();
     FScreen->RunSaidScripts();
-    if (FLocation) {
-      FLocation->Update(Milliseconds);
-    }
+    FLocation->Update(Milliseconds);
     // Objects move under a resting mouse too.
     PointAt(FMouse);
   }

@@ -244,6 +244,12 @@ protected:
     World.File("loc/Small.loc", SmallXML);
     World.File("loc/Cut.loc", R"(<Location ID="Cut"><Object ID="A" Left="1")");
     World.File("loc/Odd.loc", R"(<Location ID="Odd" Class="TNoSuchPlace"/>)");
+    World.File("loc/Twice.loc", R"(<Location ID="Twice">
+      <Object ID="A" GfxURL="Red.png" Left="0" Top="0" Width="10" Height="10"/>
+      <Object ID="B" GfxURL="Red.png" Left="0" Top="0" Width="10" Height="10"/>
+      <Object ID="a" GfxURL="Red.png" Left="0" Top="0" Width="10" Height="10"/>
+      <Object ID="C" GfxURL="Red.png" Left="0" Top="0" Width="10" Height="10"/>
+    </Location>)");
     World.Start();
     View.reset(New<TLocationView>());
   }
@@ -328,6 +334,7 @@ TEST_F(SmallLocation, BrokenFilesAreReportedWithTheirNamesAndLeaveNothingOpen) {
   Fails("Nowhere.loc", "Cannot open file");
   Fails("Cut.loc", "XML");
   Fails("Odd.loc", "Wrong location class name: TNoSuchPlace");
+  Fails("Twice.loc", "Game object with ID \"a\" is already registered");
   // The view draws nothing but black then.
   View->DrawTree();
   EXPECT_EQ(PixelAt(15, 15), TGColor(0xFF000000));
