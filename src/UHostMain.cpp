@@ -161,6 +161,11 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {
     ReportFailure(Program, Loop.Title(), E);
+    try {
+      Frame.reset();
+      StopGameFramework();
+    } catch (...) {
+    }
     return 1;
   }
 
@@ -178,6 +183,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     }
   }
   try {
+    // The windows (and the locations they show) go with the frame, before the game objects.
     Frame.reset();
     StopGameFramework();
     Scripts.reset();

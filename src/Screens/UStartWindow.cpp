@@ -1,10 +1,11 @@
 #include "Screens/UStartWindow.h"
 
-#include "Screens/UAliveWindow.h"
+#include "Screens/ULocationView.h"
 #include "app/UGApp.h"
 #include "base/UGError.h"
 #include "base/UGFormat.h"
 #include "object/UGClassBuilder.h"
+#include "platform/UHostServices.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGCheckBox.h"
 #include "widgets/UGLabel.h"
@@ -116,7 +117,7 @@ void TStartWindow::AfterFadeOut() {
   switch (Action) {
   case aHarbour:
     // The harbour runs modally until Esc; then this screen fades in again.
-    CreateShowAndFree(TAliveWindow::StaticClass());
+    ShowHarbour();
     FadeIn(false, false, nullptr);
     break;
   case aReload:
@@ -127,6 +128,18 @@ void TStartWindow::AfterFadeOut() {
   default:
     break; // quitting: the window hides itself now, which ends the program
   }
+}
+
+void TStartWindow::ShowHarbour() {
+  TGObjectPtr<TLocationView> View(New<TLocationView>());
+  try {
+    View->Open(CHarbourURL);
+  } catch (const EGException& E) {
+    // A broken demo location leaves the start screen as it was.
+    ShowMessageBox("Hidden Harbour", E.Message(), TMessageBoxKind::Error);
+    return;
+  }
+  View->ShowModal();
 }
 
 void TStartWindow::OnLightsClick(TGObject*) {

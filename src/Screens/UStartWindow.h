@@ -1,7 +1,8 @@
 // The demo's first screen: every kind of widget in one window ("Demo\Start.win"). It fades in
 // from black; the check box turns the harbour's animation on and off, a button loads cargo onto
-// the progress bar, two buttons page through a story, a button fades out into the harbour
-// window and back, and Esc or the Quit button fade out and end the program.
+// the progress bar, two buttons page through a story, a button fades out into the demo
+// location ("Harbour.loc", in the location view) and back, and Esc or the Quit button fade out
+// and end the program.
 #pragma once
 
 #include "widgets/UFadeWindow.h"
@@ -36,6 +37,7 @@ class TStartWindow : public TFadeWindow {
   void AfterFadeOut() override;
 
   static constexpr const char* CTemplateURL = "Demo\\Start.win";
+  static constexpr const char* CHarbourURL = "Harbour.loc";
 
 private:
   enum TAction { aNone, aHarbour, aReload, aQuit };
@@ -49,6 +51,8 @@ private:
   void OnQuitClick(TGObject* Sender);
   // Fades out; the action follows when the screen is black.
   void Leave(TAction Action);
+  // The demo location, modally, until Esc.
+  void ShowHarbour();
   void ShowCargo();
   void ShowPage(int32_t Page);
 

@@ -166,12 +166,13 @@ TEST_F(StartScreen, EscAndTheQuitButtonFadeOutAndEndTheProgram) {
   EXPECT_LT(FramesRun(Out), 45) << Out;
 }
 
-// "To the harbour" fades out into the harbour window, run modally; Esc there comes back to the
-// start screen, which fades in again. The start screen counts only its own frames: its 48th is
-// the first after the harbour (still black), and by its 90th it is back in full light.
+// "To the harbour" fades out into the demo location, shown modally: its first line is said, and
+// a click on the sea chest gets the answer that it is locked. Esc there comes back to the start
+// screen, which fades in again. The start screen counts only its own frames: its 48th is the
+// first after the harbour (still black), and by its 90th it is back in full light.
 TEST_F(StartScreen, HarbourWindowOpensModallyAndComesBack) {
   TScript Script(Header);
-  Script.Frames(30).Click(500, 458).Frames(40).Key(27).Frames(100);
+  Script.Frames(30).Click(500, 458).Frames(25).Click(375, 500).Frames(12).Key(27).Frames(100);
   for (const int Frames : {48, 90}) {
     const std::string Picture = Scratch("shot.png");
     std::string Out;
@@ -179,6 +180,8 @@ TEST_F(StartScreen, HarbourWindowOpensModallyAndComesBack) {
               0)
         << Out;
     EXPECT_EQ(FramesRun(Out), Frames) << Out;
+    EXPECT_NE(Out.find("Zari: Dusk at the harbour."), std::string::npos) << Out;
+    EXPECT_NE(Out.find("Zari: Locked tight."), std::string::npos) << Out;
     TGObjectPtr<TGBitmap> Shot(new TGBitmap());
     TGFileStream In(Picture, fmOpenRead);
     Shot->LoadFromStream(In);

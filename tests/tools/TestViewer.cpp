@@ -185,3 +185,45 @@ TEST(Viewer, ShowsModelsInEachOfTheirForms) {
     EXPECT_GT(Lit, Picture->Width() * Picture->Height() / 16 / 20) << Out;
   }
 }
+
+// A location plays in the location view, by its name from the archive or by its path below
+// "loc\" from a folder; a file that cannot be made into a location ends the viewer with the
+// file's name and the reason.
+TEST(ViewerLocations, PlaysLocationsAndReportsBrokenOnes) {
+  std::string Out;
+  const std::string Picture = Scratch("harbour.png");
+  for (const auto& [URL, Options] :
+       {std::pair<std::string, std::string>{"Harbour.loc", ""},
+        {"loc\\Harbour.loc", std::string("--resources ") + HOE_CONTENT}}) {
+    SCOPED_TRACE(URL);
+    ASSERT_EQ(View(URL, "--frames 30 " + Options, Picture, Out), 0) << Out;
+    EXPECT_NE(Out.find("Showing Harbour.loc (TLocation, 22 objects)"), std::string::npos) << Out;
+    TGObjectPtr<TGBitmap> Shot(new TGBitmap());
+    TGFileStream In(Picture, fmOpenRead);
+    Shot->LoadFromStream(In);
+    ASSERT_EQ(Shot->Width(), 800);
+    // The sea chest's brass lock, and the line of objects to find along the bottom.
+    const TGColor Lock = PixelOf(*Shot, 369, 496), Status = PixelOf(*Shot, 4, 596);
+    EXPECT_GT(Lock.R, 150) << std::hex << uint32_t(Lock);
+    EXPECT_LT(Lock.B, Lock.R - 60) << std::hex << uint32_t(Lock);
+    EXPECT_LT(Status.R + Status.G + Status.B, 120) << std::hex << uint32_t(Status);
+  }
+
+  const fs::path Content = Scratch("locations");
+  fs::remove_all(Content);
+  fs::create_directories(Content / "loc");
+  std::ofstream(Content / "loc" / "Cut.loc") << "<Location ID='Cut'><Object ID='A' Le";
+  std::ofstream(Content / "loc" / "Odd.loc") << "<Location ID='Odd' Class='TNoSuchPlace'/>";
+  const std::string Folder = "--resources " + Content.string();
+  for (const auto& [URL, Reason] :
+       {std::pair<std::string, std::string>{"Cut.loc", "XML parse error"},
+        {"Odd.loc", "Wrong location class name: TNoSuchPlace"},
+        {"loc\\Nowhere.loc", "Cannot open file"}}) {
+    SCOPED_TRACE(URL);
+    EXPECT_EQ(View(URL, Folder, Scratch("bad.png"), Out), 1) << Out;
+    const std::string Name = URL.starts_with("loc\\") ? URL.substr(4) : URL;
+    EXPECT_NE(Out.find("Cannot load the location " + Name + ": " + Reason), std::string::npos)
+        << Out;
+    EXPECT_FALSE(fs::exists(Scratch("bad.png")));
+  }
+}

@@ -1,6 +1,9 @@
 // hoe-mkpictures: draws the demo game's pictures procedurally and writes them in every picture
 // format the engine reads: a harbour at dusk (JPEG), a lantern with a soft glow (PNG with alpha),
-// a crate icon (PNG without alpha), a compass rose (JPEG 2000) and a gem (compressed ".spr").
+// a crate icon (PNG without alpha), a compass rose (JPEG 2000) and a gem (compressed ".spr");
+// and the objects of the demo location (PNG with alpha, HarbourObjects.cpp).
+#include "Canvas.h"
+#include "HarbourObjects.h"
 #include "Jp2Writer.h"
 #include "base/UGError.h"
 #include "graphics/UGBitmap.h"
@@ -19,157 +22,7 @@
 
 namespace {
 
-struct TRGB {
-  double R = 0, G = 0, B = 0;
-};
-
-TRGB Mix(TRGB A, TRGB B, double T) {
-  T = std::clamp(T, 0.0, 1.0);
-  return {A.R + (B.R - A.R) * T, A.G + (B.G - A.G) * T, A.B + (B.B - A.B) * T};
-}
-
-TRGB Scale(TRGB C, double F) {
-  return {C.R * F, C.G * F, C.B * F};
-}
-
-struct TPoint {
-  double X, Y;
-};
-
-// A picture of premultiplied colour and coverage, painted with the "over" operation.
-class TCanvas {
-public:
-  TCanvas(int AWidth, int AHeight)
-      : Width(AWidth)
-      , Height(AHeight)
-      , FPixels(static_cast<size_t>(AWidth) * AHeight) {}
-
-  const int Width, Height;
-
-  void Paint(int X, int Y, TRGB C, double Alpha) {
-    if (X < 0 || Y < 0 || X >= Width || Y >= Height || Alpha <= 0) {
-      return;
-    }
-    Alpha = std::min(Alpha, 1.0);
-    TPixel& P = FPixels[static_cast<size_t>(Y) * Width + X];
-    P.R = C.R * Alpha + P.R * (1 - Alpha);
-    P.G = C.G * Alpha + P.G * (1 - Alpha);
-    P.B = C.B * Alpha + P.B * (1 - Alpha);
-    P.A = Alpha + P.A * (1 - Alpha);
-  }
-
-  // Every pixel gets Shade (x, y) with the given alpha.
-  void Fill(const std::function<TRGB(double, double)>& Shade, double Alpha = 1) {
-    for (int Y = 0; Y < Height; ++Y) {
-      for (int X = 0; X < Width; ++X) {
-        Paint(X, Y, Shade(X + 0.5, Y + 0.5), Alpha);
-      }
-    }
-  }
-
-  // A shape given by an inside test, anti-aliased by 4 x 4 samples per pixel, within the box.
-  void Shape(double Left, double Top, double Right, double Bottom,
-             const std::function<bool(double, double)>& Inside,
-             const std::function<TRGB(double, double)>& Shade, double Alpha = 1) {
-    int X0 = std::max(0, static_cast<int>(std::floor(Left)));
-    int Y0 = std::max(0, static_cast<int>(std::floor(Top)));
-    int X1 = std::min(Width - 1, static_cast<int>(std::ceil(Right)));
-    int Y1 = std::min(Height - 1, static_cast<int>(std::ceil(Bottom)));
-    for (int Y = Y0; Y <= Y1; ++Y) {
-      for (int X = X0; X <= X1; ++X) {
-        int Hits = 0;
-        for (int S = 0; S < 16; ++S) {
-          Hits += Inside(X + (S % 4 + 0.5) / 4, Y + (S / 4 + 0.5) / 4) ? 1 : 0;
-        }
-        if (Hits > 0) {
-          Paint(X, Y, Shade(X + 0.5, Y + 0.5), Alpha * Hits / 16.0);
-        }
-      }
-    }
-  }
-
-  void Polygon(const std::vector<TPoint>& Points, TRGB C, double Alpha = 1) {
-    double L = 1e9, T = 1e9, R = -1e9, B = -1e9;
-    for (const TPoint& P : Points) {
-      L = std::min(L, P.X), T = std::min(T, P.Y), R = std::max(R, P.X), B = std::max(B, P.Y);
-    }
-    auto Inside = [&Points](double X, double Y) {
-      bool In = false;
-      for (size_t I = 0, J = Points.size() - 1; I < Points.size(); J = I++) {
-        const TPoint &A = Points[I], &P = Points[J];
-        if ((A.Y > Y) != (P.Y > Y) && X < (P.X - A.X) * (Y - A.Y) / (P.Y - A.Y) + A.X) {
-          In = !In;
-        }
-      }
-      return In;
-    };
-    Shape(
-        L, T, R, B, Inside, [C](double, double) { return C; }, Alpha);
-  }
-
-  void Rect(double L, double T, double R, double B, TRGB C, double Alpha = 1) {
-    Polygon({{L, T}, {R, T}, {R, B}, {L, B}}, C, Alpha);
-  }
-
-  void Disc(double CX, double CY, double Radius, TRGB C, double Alpha = 1) {
-    Shape(
-        CX - Radius, CY - Radius, CX + Radius, CY + Radius,
-        [=](double X, double Y) { return std::hypot(X - CX, Y - CY) <= Radius; },
-        [C](double, double) { return C; }, Alpha);
-  }
-
-  void Ring(double CX, double CY, double Radius, double Thickness, TRGB C) {
-    Shape(
-        CX - Radius - Thickness, CY - Radius - Thickness, CX + Radius + Thickness,
-        CY + Radius + Thickness,
-        [=](double X, double Y) {
-          return std::abs(std::hypot(X - CX, Y - CY) - Radius) <= Thickness / 2;
-        },
-        [C](double, double) { return C; });
-  }
-
-  // A stroke of the given width from A to B.
-  void Line(TPoint A, TPoint B, double W, TRGB C, double Alpha = 1) {
-    double DX = B.X - A.X, DY = B.Y - A.Y, Len = std::hypot(DX, DY);
-    double NX = -DY / Len * W / 2, NY = DX / Len * W / 2;
-    Polygon(
-        {{A.X + NX, A.Y + NY}, {B.X + NX, B.Y + NY}, {B.X - NX, B.Y - NY}, {A.X - NX, A.Y - NY}}, C,
-        Alpha);
-  }
-
-  // The picture as a bitmap (straight alpha).
-  TGObjectPtr<TGBitmap> ToBitmap() const {
-    TGObjectPtr<TGBitmap> B(New<TGBitmap>());
-    B->SetSize(Width, Height);
-    for (int Y = 0; Y < Height; ++Y) {
-      TGColor* Row = B->ScanLine(Y);
-      for (int X = 0; X < Width; ++X) {
-        const TPixel& P = FPixels[static_cast<size_t>(Y) * Width + X];
-        auto Byte = [](double V) {
-          return static_cast<int>(std::lround(std::clamp(V, 0.0, 1.0) * 255));
-        };
-        double A = P.A > 0 ? P.A : 1;
-        Row[X] = TGColor::Create(Byte(P.A), Byte(P.R / A), Byte(P.G / A), Byte(P.B / A));
-      }
-    }
-    return B;
-  }
-
-private:
-  struct TPixel {
-    double R = 0, G = 0, B = 0, A = 0;
-  };
-  std::vector<TPixel> FPixels;
-};
-
-// A repeatable pseudo-random value in 0..1 for an integer.
-double Hash(int N) {
-  uint32_t X = static_cast<uint32_t>(N) * 2654435761u;
-  X ^= X >> 15;
-  X *= 2246822519u;
-  X ^= X >> 13;
-  return (X & 0xFFFFFF) / double(0xFFFFFF);
-}
+using namespace Pictures;
 
 // --- The harbour at dusk, 800 x 600 ------------------------------------------------------------
 
@@ -448,7 +301,8 @@ void Usage(FILE* To) {
   std::fprintf(To, "Usage: hoe-mkpictures [OUTPUT_FOLDER]\n"
                    "Draws the demo pictures and writes them into OUTPUT_FOLDER\n"
                    "(default: content/gfx/Demo): Harbour.jpg, Lantern.png, Crate.png,\n"
-                   "Compass.jp2 and Gem.spr.\n");
+                   "Compass.jp2 and Gem.spr, and the demo location's objects into its\n"
+                   "subfolder Objects (Quay.png, Boat.png, Anchor.png...).\n");
 }
 
 } // namespace
@@ -487,6 +341,14 @@ int main(int argc, char** argv) {
     GemBitmap->SetCompressed(true);
     GemBitmap->SaveSpr(Gem);
     Write("Gem.spr", Gem.Data());
+    if (!ForceDirectories(Folder + "/Objects")) {
+      throw std::runtime_error("cannot create the folder " + Folder + "/Objects");
+    }
+    for (const THarbourPicture& Picture : DrawHarbourObjects()) {
+      TGMemoryStream Png;
+      Picture.Bitmap->SavePng(Png);
+      Write(("Objects/" + Picture.Name).c_str(), Png.Data());
+    }
   } catch (const EGException& E) {
     std::fprintf(stderr, "hoe-mkpictures: %s\n", E.Text().c_str());
     return 1;

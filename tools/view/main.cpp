@@ -3,6 +3,7 @@
 //   hoe-view [--resources PATH] URL [--headless] [--frames N] [--screenshot FILE.png] [--cache]
 //
 // With --screenshot it writes the last frame after N frames (1 unless given) and exits.
+#include "Screens/ULocationView.h"
 #include "UApp.h"
 #include "UHostMain.h"
 #include "UViewerWindow.h"
@@ -12,6 +13,7 @@
 #include "graphics/UGBitmap.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGFileSystem.h"
+#include "locations/UBaseLocation.h"
 #include "resources/UGResource.h"
 #include "resources/UGResourceLibrary.h"
 #include "text/UGFont.h"
@@ -26,7 +28,8 @@ constexpr const char* CHelp =
     "  URL                 the resource, e.g. Demo\\Lantern.png, or a text file (.txt) of the\n"
     "                      content, laid out in Text.fnt, e.g. texts\\Welcome.txt, or a\n"
     "                      window file shown as the top window, e.g. Demo\\Start.win, or a\n"
-    "                      3D model (.x, .xmdl, .bx) turning slowly, e.g. Models\\Tower.x\n"
+    "                      3D model (.x, .xmdl, .bx) turning slowly, e.g. Models\\Tower.x, or a\n"
+    "                      location file played, e.g. Harbour.loc (a path below loc\\)\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder (default Resources.sfs)\n"
     "  --headless          run without a window on screen (automatic without a display)\n"
     "  --frames N          quit after N frames (1 with --screenshot)\n"
@@ -74,6 +77,12 @@ std::string LoadTextFile(const std::string& URL) {
   return Lines;
 }
 
+// A location's URL is its path below "loc\"; a path that starts with that folder is taken too.
+std::string LocationURL(const std::string& Given) {
+  const std::string URL = FixURLSlashes(Given);
+  return SameText(URL.substr(0, 4), "loc\\") ? URL.substr(4) : URL;
+}
+
 TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
   // The resource alone: the overlay's changing figures would make every picture differ.
@@ -87,6 +96,17 @@ TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
     Shown->SetFrameLimit(Options.Frames);
     Shown->LoadFromTemplate(Template);
     return Shown;
+  }
+  if (SameText(ExtractFileExt(ViewedURL), ".loc")) {
+    // A location plays in the location view: its objects, animations and scripts, with the
+    // object under the mouse outlined and clicks going to its flow.
+    TGObjectPtr<TLocationView> View(New<TLocationView>());
+    View->SetFrameLimit(Options.Frames);
+    const std::string URL = LocationURL(ViewedURL);
+    View->Open(URL);
+    Log.Info("Showing " + URL + " (" + View->Location()->ClassName() + ", " +
+             std::to_string(View->Location()->Objects()->Count()) + " objects)");
+    return View.release();
   }
   auto* Viewer = New<TViewerWindow>();
   Viewer->SetFrameLimit(Options.Frames);

@@ -346,8 +346,13 @@ void TGXMLAttributeList::AppendText(std::string_view Name, std::string_view Text
   R.TextSize = static_cast<uint32_t>(Text.size());
   R.Type = atString;
   char* C = Chars() + R.Offset;
-  std::memcpy(C, Name.data(), Name.size());
-  std::memcpy(C + Name.size(), Text.data(), Text.size());
+  // An empty view may have no data at all, which memcpy must not be given.
+  if (!Name.empty()) {
+    std::memcpy(C, Name.data(), Name.size());
+  }
+  if (!Text.empty()) {
+    std::memcpy(C + Name.size(), Text.data(), Text.size());
+  }
   H->CharsUsed += static_cast<uint32_t>(Size);
 }
 
@@ -371,7 +376,9 @@ void TGXMLAttributeList::SetValue(int Index, std::string_view Text, TGXMLAttribu
     std::memcpy(Chars() + New.Offset, Chars() + R.Offset, R.NameSize);
   }
   char* Payload = Chars() + New.Offset + New.NameSize;
-  std::memmove(Payload, Text.data(), Text.size());
+  if (!Text.empty()) {
+    std::memmove(Payload, Text.data(), Text.size());
+  }
   if (New.Typed()) {
     std::memcpy(Payload + Text.size(), &Native, sizeof(TGXMLNativeValue));
   }

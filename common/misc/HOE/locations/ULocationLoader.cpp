@@ -8,6 +8,7 @@
 #include "objects/UGameObject.h"
 #include "objects/UGameObjectCollection.h"
 #include "resources/UGResourceLibrary.h"
+#include "script/UScriptObjects.h"
 #include "script/UScriptProcessor.h"
 #include "xml/UGXMLNode.h"
 
@@ -83,12 +84,18 @@ void FreeLoadedLocation(TBaseLocation* Location) {
   if (!Location) {
     return;
   }
+  std::vector<TGameObject*> Objects;
+  for (int I = 0; I < Location->Objects()->Count(); ++I) {
+    Objects.push_back(Location->Objects()->ItemsReadOnly(I));
+  }
+  // Their names in the script table go first, so that the location can be loaded again.
+  if (ScriptProcessor) {
+    for (TGameObject* Obj : Objects) {
+      ScriptProcessor->ScriptObjects().Remove(Obj->ID(), Obj);
+    }
+  }
   // The collector frees the objects it owns; the location's list lets them go as they do.
   if (GameObjectCollector) {
-    std::vector<TGameObject*> Objects;
-    for (int I = 0; I < Location->Objects()->Count(); ++I) {
-      Objects.push_back(Location->Objects()->ItemsReadOnly(I));
-    }
     for (TGameObject* Obj : Objects) {
       GameObjectCollector->Remove(Obj);
     }

@@ -35,6 +35,15 @@ TObjectWrapper* TScriptObjects::Find(std::string_view Name) const {
   return Index < 0 ? nullptr : FWrappers.ObjectAs<TObjectWrapper>(Index);
 }
 
+bool TScriptObjects::Remove(std::string_view Name, const TGObject* Obj) {
+  int Index = FWrappers.IndexOf(Name);
+  if (Index < 0 || FWrappers.ObjectAs<TObjectWrapper>(Index)->RefObject() != Obj) {
+    return false;
+  }
+  FWrappers.Delete(Index);
+  return true;
+}
+
 void TScriptObjects::Clear() {
   FWrappers.Clear();
   FUndefinedObjectWrapper = Add("UndefinedObject", FUndefinedObject);

@@ -25,6 +25,9 @@ public:
   // Adds a wrapper (owned by the table) under Name.
   TObjectWrapper* Add(std::string_view Name, TGObject* Obj);
   TObjectWrapper* Find(std::string_view Name) const;
+  // Takes the entry of that name out (freeing its wrapper) when it stands for Obj; false when
+  // there is no such entry.
+  bool Remove(std::string_view Name, const TGObject* Obj);
   // Frees every wrapper and registers "UndefinedObject" again.
   void Clear();
 

@@ -145,14 +145,17 @@ public:
     std::ofstream(FFolder.Path() / Path, std::ios::binary) << Text;
   }
 
-  // The engine after the files are written: library, scripts, framework, player, screen.
-  void Start() {
+  // The engine after the files are written: library, scripts, framework, player, screen. The
+  // library reads ContentFolder when one is given (the demo content), else the scratch folder.
+  void Start(const std::string& ContentFolder = "") {
     RegisterEngineClasses();
     TScriptProcessor::SetErrorReporter(
         [this](const std::string&, const std::string& Text) { ScriptErrors.push_back(Text); });
     Scripts.reset(New<TScriptProcessor>(nullptr));
     Library.reset(new TGResourceLibrary(nullptr, true, true));
-    Library->Load(new TGNativeFileSystem(nullptr, FFolder.Str()), nullptr, rdtCommon, 0);
+    Library->Load(
+        new TGNativeFileSystem(nullptr, ContentFolder.empty() ? FFolder.Str() : ContentFolder),
+        nullptr, rdtCommon, 0);
     SetMainResourceLibrary(Library.get());
     Framework = std::make_unique<TGameFrameworkScope>();
     Player.reset(new TPlayer(nullptr));

@@ -231,4 +231,23 @@ TEST_F(LocationTest, RemovingAnObjectTakesItsChannelsAlong) {
   L->Draw();
 }
 
+TEST_F(LocationTest, AFreedLocationCanBeLoadedAgain) {
+  TGObjectPtr<TGXMLNode> Root(new TGXMLNode("Location"));
+  Root->LoadFromString(QuayXML);
+  for (int Round = 0; Round < 2; ++Round) {
+    SCOPED_TRACE(Round);
+    TBaseLocation* L =
+        LoadLocationFromXML(World.Library.get(), Root.get(), "Quay.loc", nullptr, true);
+    World.Enter(L);
+    // The scripts reach the objects of this load, not those of the one before.
+    EXPECT_EQ(World.Eval("O.Lamp.Left").ToInteger(), 10);
+    World.Eval("O.Lamp.Left = 12");
+    EXPECT_FLOAT_EQ(World.Obj("Lamp")->Left(), 12);
+    World.Player->SetCurrentLocation(nullptr);
+    FreeLoadedLocation(L);
+    EXPECT_EQ(GameObjectCollector->Count(), 0);
+  }
+  EXPECT_TRUE(World.ScriptErrors.empty()) << World.ScriptErrors.front();
+}
+
 } // namespace

@@ -1,0 +1,16 @@
+// The pictures of the demo location's objects (the quay at dusk, "Harbour.loc"): the quay and its
+// furniture, the boat, the buoy, the chest closed and open, the gull in two wing beats, and the
+// things to find. Each is drawn with straight alpha around its shape.
+#pragma once
+
+#include "graphics/UGBitmap.h"
+
+#include <string>
+#include <vector>
+
+struct THarbourPicture {
+  std::string Name; // the file name, ".png"
+  TGObjectPtr<TGBitmap> Bitmap;
+};
+
+std::vector<THarbourPicture> DrawHarbourObjects();
