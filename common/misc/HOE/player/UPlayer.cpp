@@ -107,7 +107,7 @@ TGResourceLibrary* TBasePlayer::Library() const {
   if (FLibrary) {
     return FLibrary;
   }
-  return App ? App->ResourceLib() : nullptr;
+  return MainResourceLibrary();
 }
 
 std::vector<TGameObject*> TBasePlayer::InventoryItemObjects() const {
@@ -334,8 +334,9 @@ void TBasePlayer::Load(const std::function<void()>& ACallback) {
     FInventory->Clear(TInventoryFlags{3});
     SetCursor(nullptr);
     AddGameObject(FPointerCursor);
-    if (ScriptProcessor) {
-      AddGameObject(ScriptProcessor->GetUndefinedObject());
+    // The scripts' stand-in for unknown objects: scripts know it already.
+    if (ScriptProcessor && GameObjectCollector) {
+      GameObjectCollector->Add(ScriptProcessor->GetUndefinedObject());
     }
     FProfileFileSystem = TProfileFiles(FProfileFileName).OpenForReading();
     FFullScript.clear();
@@ -674,6 +675,7 @@ void TPlayer::Load(const std::function<void()>& ACallback) {
   }
   FSpeechQueue = new TGXMLNode("SpeechQueue");
   FPlayList = new TPlayList(this, Library());
+  FWorldReset = false;
   try {
     TBasePlayer::Load(ACallback);
   } catch (...) {
@@ -827,6 +829,12 @@ void TPlayer::Save() {
   }
   if (FBriefInfo->GameFinished) {
     ResetFinishedGame();
+    // The world in memory is the finished game's: saving it again would undo the reset.
+    FWorldReset = Loaded();
+    return;
+  }
+  if (FWorldReset) {
+    SaveBriefInfo();
     return;
   }
   TBasePlayer::Save();

@@ -341,6 +341,8 @@ private:
   TGXMLNode* FSpeechQueue = nullptr; // owned
   // Resetting a finished game: the next save starts the game anew.
   bool FResetting = false;
+  // Reset while loaded: until the next load only the brief information is saved.
+  bool FWorldReset = false;
 };
 
 // The profile being played, or none.

@@ -103,7 +103,23 @@ TProfileFiles::TProfileFiles(std::string APlrFileName)
     : FPlrFileName(std::move(APlrFileName)) {}
 
 std::string TProfileFiles::ChecksumFileNameOf(const std::string& PlrFileName) {
-  return ChangeFileExt(PlrFileName, ".csm");
+  // Beside its archive, found whatever the case of its name ("PROFILE07.CSM" too).
+  std::string Name = ChangeFileExt(PlrFileName, ".csm");
+  if (::FileExists(Name)) {
+    return Name;
+  }
+  const std::string Folder = FolderOf(Name);
+  const std::string Wanted = ExtractFileName(Name);
+  if (DIR* D = ::opendir(Folder.c_str())) {
+    while (dirent* E = ::readdir(D)) {
+      if (SameText(E->d_name, Wanted)) {
+        Name = IncludeTrailingSlash(Folder) + E->d_name;
+        break;
+      }
+    }
+    ::closedir(D);
+  }
+  return Name;
 }
 
 bool TProfileFiles::Exists() const {
@@ -203,13 +219,7 @@ void TProfileFiles::RecoverFolder(const std::string& Folder) {
       continue;
     }
     const std::string Plr = Base + Name;
-    // The checksum beside it, found whatever the case of its extension.
-    std::string Csm = ChecksumFileNameOf(Plr);
-    for (const std::string& Other : Names) {
-      if (SameText(Other, ExtractFileName(Csm))) {
-        Csm = Base + Other;
-      }
-    }
+    const std::string Csm = ChecksumFileNameOf(Plr);
     const std::string Pending = TemporaryName(Csm);
     if (!ChecksumMatches(Plr, Csm) && ::FileExists(Pending) && ChecksumMatches(Plr, Pending)) {
       ODS("Profile %s: the checksum of an interrupted save is adopted", Name);

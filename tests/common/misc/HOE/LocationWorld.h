@@ -147,7 +147,7 @@ public:
 
   // The engine after the files are written: library, scripts, framework, player, screen. The
   // library reads ContentFolder when one is given (the demo content), else the scratch folder.
-  void Start(const std::string& ContentFolder = "") {
+  void Start(const std::string& ContentFolder = "", bool WithPlayer = true) {
     RegisterEngineClasses();
     TScriptProcessor::SetErrorReporter(
         [this](const std::string&, const std::string& Text) { ScriptErrors.push_back(Text); });
@@ -158,7 +158,9 @@ public:
         nullptr, rdtCommon, 0);
     SetMainResourceLibrary(Library.get());
     Framework = std::make_unique<TGameFrameworkScope>();
-    Player.reset(new TPlayer(nullptr));
+    if (WithPlayer) {
+      Player.reset(new TPlayer(nullptr));
+    }
     SetPlayScreen(&Screen);
   }
   void Stop() {
@@ -196,6 +198,7 @@ public:
     return R;
   }
   TGameObject* Obj(const std::string& ID) { return GameObjectCollector->GetByIDReadOnly(ID); }
+  const TTempDir& Folder() const { return FFolder; }
 
   TRecordingPlayScreen Screen;
   std::vector<std::string> ScriptErrors;
