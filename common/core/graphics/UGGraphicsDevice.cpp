@@ -201,6 +201,8 @@ TGGraphicsDevice::TGGraphicsDevice(TGObject* AOwner)
   FDefaultClearColor = 0xFF808080u;
 }
 
+TGGraphicsDevice::~TGGraphicsDevice() = default;
+
 void TGGraphicsDevice::Destroy() {
   FreeAndNil(FCommonRT);
   FManagedTexturesStorage.reset();

@@ -551,6 +551,8 @@ class TGGraphicsDevice : public TGDeviceState {
   void ForgetObject(const TGObject* Obj);
 
 protected:
+  // Defined where the OpenGL objects are complete (also for the classes built on the device).
+  ~TGGraphicsDevice() override;
   void Destroy() override;
   void ApplyState(TStateItem Item, int Index) override;
 

@@ -560,11 +560,15 @@ TGSceneNode* TGSceneNode::LoadTreeFromXML(TGResourceLibrary* Context, const TGXM
 }
 
 TGXMLNode* TGSceneNode::SaveToXML() const {
+  return SaveTreeToXML();
+}
+
+TGXMLNode* TGSceneNode::SaveTreeToXML() const {
   TGObjectPtr<TGXMLNode> Node(new TGXMLNode("Node"));
   Node->SetStrAttr("Class", ClassName());
   SaveAttributes(Node.get());
   for (int I = 0; I < ChildCount(); ++I)
-    Node->AddNode(Child(I)->SaveToXML());
+    Node->AddNode(Child(I)->SaveTreeToXML());
   return Node.release();
 }
 

@@ -180,6 +180,8 @@ class TGSceneNode : public TGResource {
   void LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node) override;
   // A "Node" element with "Class", the attributes and the children.
   TGXMLNode* SaveToXML() const override;
+  // The same for any node, the root of a scene included (as a child of another tree).
+  TGXMLNode* SaveTreeToXML() const;
   // The node of the class an element names (registered classes only), loaded with its subtree;
   // "Unknown scene node class: %s" for any other name.
   static TGSceneNode* LoadTreeFromXML(TGResourceLibrary* Context, const TGXMLNode* Element,

@@ -106,7 +106,7 @@ TGXMLNode* TGSceneRoot::SaveToXML() const {
   TGObjectPtr<TGXMLNode> Node(new TGXMLNode("Scene"));
   SaveAttributes(Node.get());
   for (int I = 0; I < ChildCount(); ++I)
-    Node->AddNode(Child(I)->SaveToXML());
+    Node->AddNode(Child(I)->SaveTreeToXML());
   return Node.release();
 }
 
