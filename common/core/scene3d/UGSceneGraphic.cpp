@@ -55,6 +55,7 @@ void TGSceneBaseGraphic::LoadAttributes(TGResourceLibrary* Context, const TGXMLN
   FLooped = ReadSceneBool(Node, "Looped", false);
   FTimeScale = ReadSceneFloat(Node, "TimeScale", 1);
   FTimeOffset = ReadSceneFloat(Node, "TimeOffset", 0);
+  SetGraphic(nullptr); // a new instance with the values just read, also of the same graphic
   SetGraphic(dynamic_cast<TGGraphic*>(XMLResource(Context, Node, "Graphic")));
 }
 
