@@ -4,6 +4,8 @@
 #include "HeadlessDevice.h"
 #include "ModelTestUtils.h"
 #include "SceneTestUtils.h"
+#include "io/UGNativeFileSystem.h"
+#include "resources/UGResourceLibrary.h"
 #include "scene3d/UGModelAnimation.h"
 #include "scene3d/UGSceneCamera.h"
 #include "scene3d/UGSceneGraphic.h"
@@ -614,4 +616,27 @@ TEST(SceneGraphics, ModelsPlayTheirAnimationAndAreHitByTheirFaces) {
   Scene->UpdateScene(0.1f);
   EXPECT_EQ(ObjectCast<TGSceneImportModelFrame>(Scene->FindNode("Arm"))->CachedModelFrame(),
             nullptr);
+}
+
+// The demo scene loads through the library with its models and pictures, its cameras look at
+// their targets, and it is written back to the same bytes.
+TEST(SceneFiles, TheDemoSceneLoadsWithItsResources) {
+  RegisterEngineClasses();
+  TGObjectPtr<TGResourceLibrary> Library(new TGResourceLibrary(nullptr, true, true));
+  Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
+  auto* Scene = ObjectCast<TGSceneRoot>(Library->GetResource("Models\\Harbour.sce"));
+  auto* Tower = ObjectCast<TGSceneGraphic3D>(Scene->FindNode("Tower"));
+  ASSERT_NE(Tower->ModelInstance(), nullptr);
+  EXPECT_EQ(Tower->Graphic()->URL(), "Models\\Tower.x");
+  EXPECT_NE(Tower->ModelInstance()->CurrentAnimation(), nullptr);
+  EXPECT_NE(ObjectCast<TGSceneGraphic2D>(Scene->FindNode("Lantern"))->Instance(), nullptr);
+  EXPECT_EQ(ObjectCast<TGSceneCamera>(Scene->FindNode("Wide"))->Target()->Ptr(),
+            Scene->FindNode("TowerTop"));
+  EXPECT_EQ(ObjectCast<TGSceneCamera>(Scene->FindNode("Close"))->Target()->Ptr(),
+            Scene->FindNode("Crate2"));
+  Scene->UpdateScene(0.5f);
+  EXPECT_NE(ObjectCast<TGSceneImportModelFrame>(Scene->FindNode("Lamp"))->CachedModelFrame(),
+            nullptr);
+  const std::string First = SceneXML(*Scene);
+  EXPECT_EQ(SceneXML(*LoadScene(First, Library.get())), First);
 }
