@@ -1169,11 +1169,14 @@ void TGGraphicsDevice::ApplyLight(int Index) {
   // negated) puts the light on the opposite side. OpenGL then takes them under an identity
   // model-view.
   const TGMatrix& View = FMatrixes[mView];
+  // The light record is packed: its vectors are copied out before they are referred to.
+  const TGVector Direction = L.Direction;
+  const TGVector Position = L.Position;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
   if (L.LightType == ltDirectional) {
-    const TGVector D = Vec3TransformNormal(L.Direction, View);
+    const TGVector D = Vec3TransformNormal(Direction, View);
     const float P[4] = {-D.X, -D.Y, -D.Z, 0}; // towards the light
     glLightfv(Light, GL_POSITION, P);
     glLightf(Light, GL_SPOT_CUTOFF, 180);
@@ -1181,7 +1184,7 @@ void TGGraphicsDevice::ApplyLight(int Index) {
     glLightf(Light, GL_LINEAR_ATTENUATION, 0);
     glLightf(Light, GL_QUADRATIC_ATTENUATION, 0);
   } else {
-    const TGVector Eye = Vec3TransformAffine(L.Position, View);
+    const TGVector Eye = Vec3TransformAffine(Position, View);
     const float P[4] = {Eye.X, Eye.Y, Eye.Z, 1};
     glLightfv(Light, GL_POSITION, P);
     // The attenuation applies at every distance: OpenGL lights have no range beyond which they
@@ -1191,7 +1194,7 @@ void TGGraphicsDevice::ApplyLight(int Index) {
     glLightf(Light, GL_LINEAR_ATTENUATION, L.Attenuation1);
     glLightf(Light, GL_QUADRATIC_ATTENUATION, L.Attenuation2);
     if (L.LightType == ltSpot) {
-      const TGVector D = Vec3TransformNormal(L.Direction, View);
+      const TGVector D = Vec3TransformNormal(Direction, View);
       const float Dir[3] = {D.X, D.Y, D.Z};
       glLightfv(Light, GL_SPOT_DIRECTION, Dir);
       // The cut-off is half the outer cone (Phi), at most 90 degrees, with the fall-off as

@@ -346,8 +346,11 @@ void TGXMLAttributeList::AppendText(std::string_view Name, std::string_view Text
   R.TextSize = static_cast<uint32_t>(Text.size());
   R.Type = atString;
   char* C = Chars() + R.Offset;
-  std::memcpy(C, Name.data(), Name.size());
-  std::memcpy(C + Name.size(), Text.data(), Text.size());
+  // An empty text may have no data at all, which memcpy must not be given.
+  if (!Name.empty())
+    std::memcpy(C, Name.data(), Name.size());
+  if (!Text.empty())
+    std::memcpy(C + Name.size(), Text.data(), Text.size());
   H->CharsUsed += static_cast<uint32_t>(Size);
 }
 

@@ -431,30 +431,30 @@ TEST(SceneDisplayList, LightsJoinTheirScopesLastMetFirst) {
   EXPECT_EQ(Room->LightParent(), Scene.get());
   EXPECT_EQ(Scene->LightChain()->Name(), "Sun");
 
-  // The device lights they give.
+  // The device lights they give (a packed record: its fields are read by value).
   auto* Lamp1 = ObjectCast<TGSceneLight>(Scene->FindNode("Lamp1"));
   const TGLight P = Lamp1->DeviceLight();
-  EXPECT_EQ(P.LightType, ltPoint);
-  ExpectVecNear(P.Position, TGVector{1, 2, 3});
-  EXPECT_EQ(P.Range, 99999);
-  EXPECT_EQ(P.Attenuation0, 1);
+  EXPECT_EQ(TGLightType(P.LightType), ltPoint);
+  ExpectVecNear(TGVector(P.Position), TGVector{1, 2, 3});
+  EXPECT_EQ(float(P.Range), 99999);
+  EXPECT_EQ(float(P.Attenuation0), 1);
   EXPECT_EQ(uint32_t(P.Diffuse), 0xFFCCCCCCu);
   EXPECT_EQ(uint32_t(P.Ambient), 0xFF333333u);
   auto* Lamp2 = ObjectCast<TGSceneLight>(Scene->FindNode("Lamp2"));
   const TGLight S = Lamp2->DeviceLight();
   EXPECT_EQ(Lamp2->FalloffStart(), 1); // raised to 1
-  EXPECT_NEAR(S.Range, 10, 1e-5f);
-  EXPECT_EQ(S.Attenuation1, 1);
-  EXPECT_NEAR(S.Phi, 60 * 3.14159265f / 180, 1e-5f);
-  EXPECT_NEAR(S.Theta, 20 * 3.14159265f / 180, 1e-5f);
-  ExpectVecNear(S.Direction, TGVector{1, 0, 0});
+  EXPECT_NEAR(float(S.Range), 10, 1e-5f);
+  EXPECT_EQ(float(S.Attenuation1), 1);
+  EXPECT_NEAR(float(S.Phi), 60 * 3.14159265f / 180, 1e-5f);
+  EXPECT_NEAR(float(S.Theta), 20 * 3.14159265f / 180, 1e-5f);
+  ExpectVecNear(TGVector(S.Direction), TGVector{1, 0, 0});
   Lamp2->SetFalloff(lfInverseSquare);
   Lamp2->SetFalloffStart(4);
-  EXPECT_NEAR(Lamp2->DeviceLight().Range, std::sqrt(40.0f), 1e-4f);
-  EXPECT_NEAR(Lamp2->DeviceLight().Attenuation2, 0.25f, 1e-6f);
+  EXPECT_NEAR(float(Lamp2->DeviceLight().Range), std::sqrt(40.0f), 1e-4f);
+  EXPECT_NEAR(float(Lamp2->DeviceLight().Attenuation2), 0.25f, 1e-6f);
   const TGLight D = ObjectCast<TGSceneLight>(Scene->FindNode("Sun"))->DeviceLight();
-  EXPECT_EQ(D.LightType, ltDirectional);
-  ExpectVecNear(D.Direction, TGVector{1, 0, 0});
+  EXPECT_EQ(TGLightType(D.LightType), ltDirectional);
+  ExpectVecNear(TGVector(D.Direction), TGVector{1, 0, 0});
 }
 
 TEST(SceneDisplayList, SkiesTakeTheFarEndOfTheDepthRange) {
