@@ -112,6 +112,23 @@ TEST(Viewer, PlaysAnimations) {
   }
 }
 
+// A scene is shown through its first camera and runs: the lighthouse lamp turns, the crane
+// waves. The demo animation shows it through a scene channel.
+TEST(Viewer, ShowsScenesAndTheirAnimation) {
+  std::string Out;
+  const std::string Early = Show("Models\\Harbour.sce", "--frames 10", Out);
+  ASSERT_GT(Early.size(), 20000u) << Out; // a picture, not a black screen
+  EXPECT_NE(Out.find("(TGSceneRoot)"), std::string::npos) << Out;
+  const std::string Later = Show("Models\\Harbour.sce", "--frames 90", Out);
+  ASSERT_FALSE(Later.empty()) << Out;
+  EXPECT_TRUE(Early != Later);
+  EXPECT_GT(Show("Models\\Harbour.sce", std::string("--resources ") + HOE_CONTENT, Out).size(),
+            20000u)
+      << Out;
+  const std::string Animated = Show("Demo\\Harbour3D.ani", "--frames 30", Out);
+  ASSERT_GT(Animated.size(), 20000u) << Out;
+}
+
 namespace {
 
 TGColor PixelOf(TGBitmap& Bitmap, int X, int Y) {

@@ -1,11 +1,15 @@
 #include "UViewerWindow.h"
 
+#include "animation/UGSceneChannel.h"
+
 #include "drawables/UGSprite.h"
 #include "drawables/UGSymbol.h"
 #include "graphics/UGGraphicsDevice.h"
 #include "object/UGClassBuilder.h"
 #include "scene3d/UGModel.h"
 #include "scene3d/UGModelAnimation.h"
+#include "scene3d/UGSceneCamera.h"
+#include "scene3d/UGSceneRoot.h"
 #include "text/UGFont.h"
 #include "text/UGText.h"
 
@@ -92,10 +96,41 @@ void TViewerWindow::DrawModel() {
   GD->PopState();
 }
 
-void TViewerWindow::SetResource(TGResource* Resource) {
+// The first camera of the tree in depth-first order, or none.
+static TGSceneCamera* FirstCamera(TGSceneNode* Node) {
+  if (auto* Camera = dynamic_cast<TGSceneCamera*>(Node))
+    return Camera;
+  for (int I = 0; I < Node->ChildCount(); ++I)
+    if (TGSceneCamera* Camera = FirstCamera(Node->Child(I)))
+      return Camera;
+  return nullptr;
+}
+
+void TViewerWindow::SetScene(TGSceneRoot* Scene) {
+  // Shown as the game shows scenes: through a scene channel, here as large as the screen.
+  FScene = new TGSceneChannel();
+  FScene->SceneURL()->SetResValue(0, Scene);
+  if (TGSceneCamera* Camera = FirstCamera(Scene))
+    FScene->CameraName()->SetStringValue(0, Camera->Name());
+  FScene->Width()->SetRealValue(0, GD ? static_cast<float>(GD->Width()) : 800.0f);
+  FScene->Height()->SetRealValue(0, GD ? static_cast<float>(GD->Height()) : 600.0f);
+  FSceneTime = 0;
+  FScene->SetElapsedTime(0);
+}
+
+void TViewerWindow::FreeAll() {
   FreeAndNil(FSymbol);
   FreeAndNil(FText);
   FreeAndNil(FModel);
+  FreeAndNil(FScene);
+}
+
+void TViewerWindow::SetResource(TGResource* Resource) {
+  FreeAll();
+  if (auto* Scene = dynamic_cast<TGSceneRoot*>(Resource)) {
+    SetScene(Scene);
+    return;
+  }
   if (auto* Model = dynamic_cast<TGModel*>(Resource)) {
     SetModel(Model);
     return;
@@ -111,9 +146,7 @@ void TViewerWindow::SetResource(TGResource* Resource) {
 }
 
 void TViewerWindow::SetText(const std::string& Data, TGFont* Font) {
-  FreeAndNil(FSymbol);
-  FreeAndNil(FText);
-  FreeAndNil(FModel);
+  FreeAll();
   FText = new TGText();
   FText->SetFont(Font);
   FText->SetData(Data);
@@ -123,9 +156,7 @@ void TViewerWindow::SetText(const std::string& Data, TGFont* Font) {
 }
 
 void TViewerWindow::Destroy() {
-  FreeAndNil(FSymbol);
-  FreeAndNil(FText);
-  FreeAndNil(FModel);
+  FreeAll();
   inherited::Destroy();
 }
 
@@ -138,6 +169,10 @@ void TViewerWindow::UpdateTree(float Interval) {
   }
   if (FModel) {
     UpdateModel(Interval);
+  }
+  if (FScene) {
+    FSceneTime += Interval * 1000.0;
+    FScene->SetElapsedTime(static_cast<int32_t>(FSceneTime));
   }
   inherited::UpdateTree(Interval);
 }
@@ -158,5 +193,9 @@ void TViewerWindow::DrawTree() {
   }
   if (FModel) {
     DrawModel();
+  }
+  if (FScene) {
+    GD->SetMatrixByType(mWorld, MatIdentity);
+    FScene->Draw();
   }
 }

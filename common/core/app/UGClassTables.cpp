@@ -13,6 +13,12 @@
 #include "resources/UGConfig.h"
 #include "resources/UGResource.h"
 #include "scene3d/UGModel.h"
+#include "scene3d/UGSceneCamera.h"
+#include "scene3d/UGSceneGraphic.h"
+#include "scene3d/UGSceneImport.h"
+#include "scene3d/UGSceneRoot.h"
+#include "scene3d/UGSceneShapes.h"
+#include "scene3d/UGSceneSky.h"
 #include "text/UGFont.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGCheckBox.h"
@@ -32,6 +38,7 @@ void RegisterResourceClasses() {
   SetCacheConverter(TGSprite::StaticClass(), TGSprite::ConvertToCache);
   RegisterResource(TGAnimation::StaticClass(), "gfx", {".ani"}, 6);
   RegisterResource(TGModel::StaticClass(), "gfx", {".x", ".xmdl", ".bx"}, TGModel::GetIconIndex());
+  RegisterResource(TGSceneRoot::StaticClass(), "gfx", {".sce"}, TGSceneRoot::GetIconIndex());
   RegisterResource(TGFont::StaticClass(), "fnt", {".fnt"}, 7);
   RegisterResource(TGWindow::StaticClass(), "win", {".win"}, 1);
   RegisterResource(TGConfig::StaticClass(), "cfg", {".cfg"}, 3);
@@ -60,10 +67,35 @@ void RegisterChannelClasses() {
   }
 }
 
+// Scene files name their nodes' classes; each kind has its name and icon in an editor.
+void RegisterSceneNodeClasses() {
+  const struct {
+    TGClass Class;
+    const char* EditorName;
+    int Icon;
+  } Kinds[] = {{TGSceneRoot::StaticClass(), "Root", 12},
+               {TGSceneNode::StaticClass(), "Generic node", 0},
+               {TGSceneLightScope::StaticClass(), "Light scope", 9},
+               {TGSceneLight::StaticClass(), "Light", 8},
+               {TGSceneSort::StaticClass(), "Sort", 11},
+               {TGSceneCamera::StaticClass(), "Camera", 1},
+               {TGSceneShapeBox::StaticClass(), "Box", 3},
+               {TGSceneShapeSphere::StaticClass(), "Sphere", 5},
+               {TGSceneShapeCapsule::StaticClass(), "Capsule", 4},
+               {TGSceneShapeCylinder::StaticClass(), "Cylinder", 4},
+               {TGSceneGraphic3D::StaticClass(), "3D Graphic", 7},
+               {TGSceneGraphic2D::StaticClass(), "2D Graphic", 6},
+               {TGSceneImportModelFrame::StaticClass(), "Bone import", 13},
+               {TGSceneSky::StaticClass(), "Sky", 15}};
+  for (const auto& K : Kinds)
+    TGSceneNode::RegisterClass(K.Class, K.EditorName, K.Icon);
+}
+
 } // namespace
 
 void RegisterEngineClasses() {
   RegisterResourceClasses();
   RegisterWidgetClasses();
   RegisterChannelClasses();
+  RegisterSceneNodeClasses();
 }

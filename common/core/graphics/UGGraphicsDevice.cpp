@@ -201,6 +201,8 @@ TGGraphicsDevice::TGGraphicsDevice(TGObject* AOwner)
   FDefaultClearColor = 0xFF808080u;
 }
 
+TGGraphicsDevice::~TGGraphicsDevice() = default;
+
 void TGGraphicsDevice::Destroy() {
   FreeAndNil(FCommonRT);
   FManagedTexturesStorage.reset();
@@ -1161,29 +1163,42 @@ void TGGraphicsDevice::ApplyLight(int Index) {
   glLightfv(Light, GL_SPECULAR, C);
   L.Ambient.ToFloats(C);
   glLightfv(Light, GL_AMBIENT, C);
-  // Positions and directions are given in world space: OpenGL takes them through the modelview
-  // matrix of the moment, so the view alone is loaded for it.
+  // Positions and directions are given in world space. They are carried into camera space here
+  // with the view in force, as Direct3D does: a point through the view's rows without a
+  // division by w, so that a view turned by the lighting inversion (every diagonal element
+  // negated) puts the light on the opposite side. OpenGL then takes them under an identity
+  // model-view.
+  const TGMatrix& View = FMatrixes[mView];
+  // The light record is packed: its vectors are copied out before they are referred to.
+  const TGVector Direction = L.Direction;
+  const TGVector Position = L.Position;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
-  glLoadMatrixf(&FMatrixes[mView].M[0][0]);
+  glLoadIdentity();
   if (L.LightType == ltDirectional) {
-    const float P[4] = {-L.Direction.X, -L.Direction.Y, -L.Direction.Z, 0}; // towards the light
+    const TGVector D = Vec3TransformNormal(Direction, View);
+    const float P[4] = {-D.X, -D.Y, -D.Z, 0}; // towards the light
     glLightfv(Light, GL_POSITION, P);
     glLightf(Light, GL_SPOT_CUTOFF, 180);
     glLightf(Light, GL_CONSTANT_ATTENUATION, 1);
     glLightf(Light, GL_LINEAR_ATTENUATION, 0);
     glLightf(Light, GL_QUADRATIC_ATTENUATION, 0);
   } else {
-    const float P[4] = {L.Position.X, L.Position.Y, L.Position.Z, 1};
+    const TGVector Eye = Vec3TransformAffine(Position, View);
+    const float P[4] = {Eye.X, Eye.Y, Eye.Z, 1};
     glLightfv(Light, GL_POSITION, P);
+    // The attenuation applies at every distance: OpenGL lights have no range beyond which they
+    // stop.
     const bool NoAttenuation = L.Attenuation0 == 0 && L.Attenuation1 == 0 && L.Attenuation2 == 0;
     glLightf(Light, GL_CONSTANT_ATTENUATION, NoAttenuation ? 1 : L.Attenuation0);
     glLightf(Light, GL_LINEAR_ATTENUATION, L.Attenuation1);
     glLightf(Light, GL_QUADRATIC_ATTENUATION, L.Attenuation2);
     if (L.LightType == ltSpot) {
-      const float D[3] = {L.Direction.X, L.Direction.Y, L.Direction.Z};
-      glLightfv(Light, GL_SPOT_DIRECTION, D);
-      // The outer cone (Phi) with the fall-off as exponent; the inner cone has no counterpart.
+      const TGVector D = Vec3TransformNormal(Direction, View);
+      const float Dir[3] = {D.X, D.Y, D.Z};
+      glLightfv(Light, GL_SPOT_DIRECTION, Dir);
+      // The cut-off is half the outer cone (Phi), at most 90 degrees, with the fall-off as
+      // exponent; the inner cone has no counterpart.
       glLightf(Light, GL_SPOT_CUTOFF, std::clamp(L.Phi * 0.5f * 57.29578f, 0.0f, 90.0f));
       glLightf(Light, GL_SPOT_EXPONENT, std::clamp(L.Falloff, 0.0f, 128.0f));
     } else {

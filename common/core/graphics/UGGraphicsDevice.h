@@ -470,11 +470,12 @@ class TGGraphicsDevice : public TGDeviceState {
   TGVertexBuffer* CommonVertexBuffer(uint32_t Format, int32_t Length, int32_t Stride);
   TGIndexBuffer* CommonIndexBuffer(int32_t Length);
 
-  void DrawTriangleList(int32_t Count);
-  void DrawTriangleStrip(int32_t Count);
-  void DrawLineList(int32_t Count);
-  void DrawIndexedTriangleList(int32_t FaceStart, int32_t FaceCount, int32_t VertStart,
-                               int32_t VertCount);
+  // The primitives; virtual so that a test double can record them instead.
+  virtual void DrawTriangleList(int32_t Count);
+  virtual void DrawTriangleStrip(int32_t Count);
+  virtual void DrawLineList(int32_t Count);
+  virtual void DrawIndexedTriangleList(int32_t FaceStart, int32_t FaceCount, int32_t VertStart,
+                                       int32_t VertCount);
   // Untextured lines and rectangles in the current transform, tinted by the material diffuse.
   void DrawLine(TGColor Color, float X0, float Y0, float X1, float Y1);
   void DrawFrame(TGColor Color, float X0, float Y0, float X1, float Y1);
@@ -550,6 +551,8 @@ class TGGraphicsDevice : public TGDeviceState {
   void ForgetObject(const TGObject* Obj);
 
 protected:
+  // Defined where the OpenGL objects are complete (also for the classes built on the device).
+  ~TGGraphicsDevice() override;
   void Destroy() override;
   void ApplyState(TStateItem Item, int Index) override;
 

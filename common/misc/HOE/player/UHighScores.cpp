@@ -1,7 +1,7 @@
 #include "player/UHighScores.h"
 
 #include "base/UGDebug.h"
-#include "base/UGGuid.h"
+#include "base/UGGUID.h"
 #include "io/UGFileUtils.h"
 #include "object/UGClassBuilder.h"
 #include "xml/UGXMLNode.h"

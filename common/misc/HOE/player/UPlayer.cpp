@@ -3,7 +3,7 @@
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
 #include "base/UGDebug.h"
-#include "base/UGGuid.h"
+#include "base/UGGUID.h"
 #include "base/UGStrUtils.h"
 #include "flow/UPlayScreen.h"
 #include "inventory/UInventory.h"

@@ -25,7 +25,8 @@
 #include <unistd.h>
 #include <vector>
 
-// A placed rectangle of Width × Height filled with its tint: content for drawing and masks.
+// A placed rectangle of Width × Height filled with its tint, hit where it lies: content for
+// drawing, hit tests and masks.
 class TRectChannel : public TGSceneChannel {
   G_CLASS(TRectChannel, TGSceneChannel)
   using TGSceneChannel::TGSceneChannel;
@@ -46,6 +47,7 @@ class TRectChannel : public TGSceneChannel {
     if (FailUpdate)
       throw Error("update failed");
   }
+  bool Hit(const TGVector& Point) override { return HitTest(FElapsedTime, Point.X, Point.Y); }
   bool Fail = false;
   bool FailUpdate = false;
 };
@@ -394,7 +396,7 @@ TEST(AnimationFile, ListHooksAndReferences) {
 
 TEST(AnimationHit, ThroughTranslationRotationScaleAndPivot) {
   TGObjectPtr<TGAnimation> A = NewAnimation();
-  auto* C = TGChannel::Create<TGSceneChannel>(A.get());
+  auto* C = TGChannel::Create<TRectChannel>(A.get());
   C->Width()->SetRealValue(0, 20);
   C->Height()->SetRealValue(0, 10);
   C->X()->SetRealValue(0, 100);
