@@ -10,7 +10,9 @@
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
 #include "graphics/UGGraphicsDevice.h"
+#include "player/UGameData.h"
 #include "player/UPlayList.h"
+#include "player/UPlayer.h"
 #include "resources/UGConfig.h"
 #include "resources/UGLangDictionary.h"
 #include "resources/UGResourceLibrary.h"
@@ -33,6 +35,24 @@ constexpr const char* CHelp =
     "  --help              this text\n";
 
 TStartWindow* First = nullptr;
+// The profiles: found (or the first one made) before the first screen shows.
+TGObjectPtr<TGameData> Game;
+
+void StartGameData(TGAbstractStartupLog& Log) {
+  try {
+    Game.reset(new TGameData(nullptr));
+    Game->SetStartupLog(&Log);
+    Game->Initialize();
+    if (TPlayer* P = Game->GetCurrentPlayer()) {
+      Log.Info("Profile \"" + P->Name() + "\" in " + P->ProfileFileName() + " (" +
+               std::to_string(Game->Players()->GetCount()) + " in all)");
+    }
+  } catch (const std::exception& E) {
+    // The demo screens need no profile: the game goes on without one.
+    Log.Error(std::string("The profiles cannot be read: ") + E.what());
+    Game.reset();
+  }
+}
 
 TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Options) {
   if (TGConfig* Welcome =
@@ -59,6 +79,7 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
       AD->PlayMusicEx("Music\\Harbour.ogg", true, 0, 100, 0);
     }
   }
+  StartGameData(Log);
   First = New<TStartWindow>();
   First->SetFrameLimit(Options.Frames);
   return First;
@@ -79,6 +100,7 @@ int main(int Argc, char** Argv) {
   Params.AppClass = &TApp::Make;
   const auto Started = std::chrono::steady_clock::now();
   return RunHost("hoe", Options, Params, &CreateFirstWindow, [&Started] {
+    Game.reset();
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
     const int64_t Frames = First ? First->Frames() : 0;

@@ -6,6 +6,7 @@
 #include "app/UGApplication.h"
 #include "app/replay/UGAppRecorder.h"
 #include "app/replay/UGPlaybackConsole.h"
+#include "app/replay/UGReplayClock.h"
 #include "base/UGError.h"
 #include "base/UGRandom.h"
 #include "base/UGStrUtils.h"
@@ -51,7 +52,7 @@ bool ReadPlaybackCommand(TGPlaybackFile& File, TPlaybackCommand& Command) {
   }
   Command = TPlaybackCommand{};
   Command.Cmd = Tokens[0];
-  if (Command.Cmd == "Data") {
+  if (Command.Cmd == "Data" || Command.Cmd == "StartTime") {
     Command.StrPar = Tokens[1];
     return true;
   }
@@ -140,6 +141,14 @@ void TGAppPlayer::Initialize() {
     throw Error();
   }
   DecompressDataFolder(C.StrPar);
+  // The dates of the recorded run; a recording without its start replays with the clock's.
+  const size_t AfterData = FFile.Position();
+  int64_t Start = 0;
+  if (ReadPlaybackCommand(FFile, C) && C.Cmd == "StartTime" && TryStrToInt64(C.StrPar, Start)) {
+    StartReplayClock(Int64AsDateTime(Start));
+  } else {
+    FFile.Seek(AfterData);
+  }
   FConsole->Initialize(this, FDemoFile);
   FConsole->SetVisible(true);
   FSpeed = 1.0f;
@@ -179,6 +188,7 @@ void TGAppPlayer::Finalize() {
   if (App) {
     App->OnDrawOverlay = nullptr;
   }
+  StopReplayClock();
   inherited::Finalize();
 }
 
@@ -249,9 +259,12 @@ bool TGAppPlayer::EatCommand(bool& FrameCommand) {
   const std::string& Cmd = C.Cmd;
   if (Cmd == "MouseMove") {
     Next->MouseMove(TGPoint{C.P1, C.P2});
+  } else if (Cmd == "StartTime") {
+    // Read when the playback began.
   } else if (Cmd == "Draw") {
     FrameCommand = true;
     FCurTime = C.P1;
+    SetReplayClockTime(FCurTime);
     FTimer.Wait(FCurTime, FSpeed);
     for (bool Drawn = false;;) {
       Next->Draw(FCurTime, Drawn);
@@ -268,6 +281,7 @@ bool TGAppPlayer::EatCommand(bool& FrameCommand) {
   } else if (Cmd == "Idle") {
     FrameCommand = true;
     FCurTime = C.P1;
+    SetReplayClockTime(FCurTime);
     FTimer.Wait(FCurTime, FSpeed);
     Next->Idle(FCurTime);
     FIsInIdle = true;

@@ -29,6 +29,8 @@ public:
   explicit TGPlaybackFile(std::string AText = {})
       : FText(std::move(AText)) {}
   void Rewind() { FPos = 0; }
+  size_t Position() const { return FPos; }
+  void Seek(size_t Pos) { FPos = Pos; }
   const std::string& Text() const { return FText; }
 
 private:

@@ -1,5 +1,7 @@
 #include "app/replay/UGAppRecorder.h"
 
+#include "app/replay/UGReplayClock.h"
+
 #include "app/UGAppFramework.h"
 #include "base/UGBase64.h"
 #include "base/UGError.h"
@@ -119,11 +121,16 @@ void TGAppRecorder::Initialize() {
   }
   StoreCommand("RandSeed", int32_t(GlobalRandom().Seed()));
   StoreCommand("Data " + GetCompressedDataFolder());
+  // The run reads the dates its replay will read: the start plus the game time.
+  const TGDateTime Start = SystemNow();
+  StoreCommand("StartTime " + std::to_string(DateTimeAsInt64(Start)));
+  StartReplayClock(Start);
 }
 
 void TGAppRecorder::Finalize() {
   inherited::Finalize();
   FFile.reset();
+  StopReplayClock();
 }
 
 std::string TGAppRecorder::GetCompressedDataFolder() {
@@ -208,6 +215,7 @@ void TGAppRecorder::DblClick() {
 }
 
 void TGAppRecorder::Draw(int64_t TickCount, bool& Success) {
+  SetReplayClockTime(TickCount);
   inherited::Draw(TickCount, Success);
   if (Success) {
     StoreCommand("Draw", int32_t(TickCount));
@@ -216,5 +224,6 @@ void TGAppRecorder::Draw(int64_t TickCount, bool& Success) {
 
 void TGAppRecorder::Idle(int64_t TickCount) {
   StoreCommand("Idle", int32_t(TickCount));
+  SetReplayClockTime(TickCount);
   inherited::Idle(TickCount);
 }

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <dirent.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -122,6 +123,10 @@ std::string TProfileFiles::ChecksumFileNameOf(const std::string& PlrFileName) {
   return Name;
 }
 
+std::string TProfileFiles::TemporaryName(const std::string& FileName) {
+  return FileName + "." + std::to_string(::getpid()) + ".new";
+}
+
 bool TProfileFiles::Exists() const {
   return ::FileExists(FPlrFileName);
 }
@@ -220,10 +225,20 @@ void TProfileFiles::RecoverFolder(const std::string& Folder) {
     }
     const std::string Plr = Base + Name;
     const std::string Csm = ChecksumFileNameOf(Plr);
-    const std::string Pending = TemporaryName(Csm);
-    if (!ChecksumMatches(Plr, Csm) && ::FileExists(Pending) && ChecksumMatches(Plr, Pending)) {
-      ODS("Profile %s: the checksum of an interrupted save is adopted", Name);
-      RenameFile(Pending, Csm);
+    if (ChecksumMatches(Plr, Csm)) {
+      continue;
+    }
+    // The checksum an interrupted save wrote (by whichever process) for the archive it put in
+    // place.
+    const std::string Prefix = ExtractFileName(Csm) + ".";
+    for (const std::string& Other : Names) {
+      const std::string Pending = Base + Other;
+      if (Other.size() > Prefix.size() && SameText(Other.substr(0, Prefix.size()), Prefix) &&
+          EndsWith(Other, ".new") && ChecksumMatches(Plr, Pending)) {
+        ODS("Profile %s: the checksum of an interrupted save is adopted", Name);
+        RenameFile(Pending, Csm);
+        break;
+      }
     }
   }
   for (const std::string& Name : Names) {

@@ -30,8 +30,9 @@ public:
   const std::string& FileName() const { return FPlrFileName; }
   std::string ChecksumFileName() const { return ChecksumFileNameOf(FPlrFileName); }
   static std::string ChecksumFileNameOf(const std::string& PlrFileName);
-  // The names a save writes before it renames them into place.
-  static std::string TemporaryName(const std::string& FileName) { return FileName + ".new"; }
+  // The names a save writes before it renames them into place: the process's number in them,
+  // so that two copies of the program never write into one temporary file.
+  static std::string TemporaryName(const std::string& FileName);
 
   bool Exists() const;
   // The archive does not match its checksum (or either file is missing or short).

@@ -6,7 +6,9 @@
 #include "app/UGAppInput.h"
 #include "app/replay/UGAppPlayer.h"
 #include "app/replay/UGAppRecorder.h"
+#include "base/UGDateTime.h"
 #include "base/UGError.h"
+#include "base/UGGUID.h"
 #include "base/UGRandom.h"
 #include "io/UGFileUtils.h"
 #include "io/UGStream.h"
@@ -44,9 +46,12 @@ class TSinkPlugin : public TGAppPlugin {
   void Draw(int64_t Tick, bool& Success) override {
     Success = Tick % 2 == 0; // odd times stand for frames that could not be drawn
     Calls.push_back("Draw " + std::to_string(Tick));
+    // What the game would write into a save at this frame.
+    Stamps.push_back(std::to_string(DateTimeAsInt64(PreciseNow())) + " " + NewGuid());
   }
   void Idle(int64_t Tick) override { Calls.push_back("Idle " + std::to_string(Tick)); }
   std::vector<std::string> Calls;
+  std::vector<std::string> Stamps;
 };
 G_IMPLEMENT_CLASS(TSinkPlugin)
 
@@ -91,7 +96,8 @@ protected:
   // Records the calls of Script into File, the random seed being 777; returns the sink's view
   // of them.
   template <class F>
-  std::vector<std::string> Record(const std::string& File, F Script) {
+  std::vector<std::string> Record(const std::string& File, F Script,
+                                  std::vector<std::string>* Stamps = nullptr) {
     TGAppFramework& Fr = NewFrame(); // seeds the generator from the clock
     GlobalRandom().SetSeed(777);
     auto* Recorder = New<TGAppRecorder>(File);
@@ -101,6 +107,9 @@ protected:
     Fr.InitializePlugins();
     Script(*Recorder);
     Fr.FinalizePlugins();
+    if (Stamps) {
+      *Stamps = Sink->Stamps;
+    }
     return Sink->Calls;
   }
 
@@ -238,6 +247,40 @@ TEST_F(RecordingTest, RecordsEveryCallAndReplaysItTheSame) {
   // At the end the game goes on live.
   EXPECT_TRUE(Input->Enabled());
   EXPECT_EQ(Input->Timer().TickCount(), 44);
+}
+
+// The dates and identifiers a recorded run reads are those its replay reads: the recording's
+// start plus the game time, and GUIDs from the seeded generator.
+TEST_F(RecordingTest, AReplayReadsTheDatesAndGuidsOfTheRecordedRun) {
+  const std::string File = Folder + "/dates.rec";
+  std::vector<std::string> Live;
+  Record(
+      File,
+      [](TGAppRecorder& R) {
+        bool Drawn = false;
+        R.Draw(1000, Drawn);
+        R.Draw(61000, Drawn);
+      },
+      &Live);
+  ASSERT_EQ(Live.size(), 2u);
+  EXPECT_NE(Live[0], Live[1]);
+  EXPECT_NE(ReadText(File).find("\r\nStartTime "), std::string::npos);
+  // Outside the run the system's clock and random source are back.
+  EXPECT_FALSE(GuidsFromProgramGenerator());
+  TSinkPlugin* Sink = nullptr;
+  TGAppInput* Input = nullptr;
+  TGAppPlayer* Player = NewPlayer(File, Sink, Input);
+  Program.Frame().InitializePlugins();
+  Player->SetPaused(false);
+  while (!Player->Terminated()) {
+    Player->ProcessCommand();
+  }
+  EXPECT_EQ(Sink->Stamps, Live);
+  // A minute of game time between the frames is a minute of date.
+  const double Minute = Int64AsDateTime(std::stoll(Live[1])) - Int64AsDateTime(std::stoll(Live[0]));
+  EXPECT_NEAR(Minute * 24 * 60, 1.0, 1e-6);
+  Program.Frame().FinalizePlugins();
+  EXPECT_FALSE(GuidsFromProgramGenerator());
 }
 
 TEST_F(RecordingTest, StepByStepAndPlayUntilPause) {

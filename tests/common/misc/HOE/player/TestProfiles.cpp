@@ -154,15 +154,17 @@ TEST(ProfileChecksum, RecoveryAdoptsTheChecksumOfAnInterruptedSave) {
   Files.Write({{"Brief.cfg", "old"}}, nullptr);
   const std::string OldChecksum = ReadFile(Files.ChecksumFileName());
   Files.Write({{"Brief.cfg", "new"}}, nullptr);
-  // As if killed before the checksum was renamed: the old one back, the new one pending.
-  RenameFile(Files.ChecksumFileName(), TProfileFiles::TemporaryName(Files.ChecksumFileName()));
+  // As if another process was killed before the checksum was renamed: the old one back, the
+  // new one pending under that process's name.
+  const std::string Pending = Files.ChecksumFileName() + ".4242.new";
+  RenameFile(Files.ChecksumFileName(), Pending);
   WriteFile(Files.ChecksumFileName(), OldChecksum);
   WriteFile(Dir.File("Profile02.plr.new"), "half an archive");
   EXPECT_TRUE(Files.Corrupted());
   TProfileFiles::RecoverFolder(Dir.Str());
   EXPECT_FALSE(Files.Corrupted());
   EXPECT_FALSE(fs::exists(Dir.File("Profile02.plr.new")));
-  EXPECT_FALSE(fs::exists(TProfileFiles::TemporaryName(Files.ChecksumFileName())));
+  EXPECT_FALSE(fs::exists(Pending));
   // A pending checksum that matches nothing is no rescue.
   WriteFile(Plr, "damaged");
   TProfileFiles::RecoverFolder(Dir.Str());
@@ -403,4 +405,42 @@ TEST_F(Profiles, SavingAFinishedGameResetsTheProfile) {
   LoadWorld();
   EXPECT_TRUE(World.Obj("Rope")->Visible());
   EXPECT_EQ(Back->Inventory()->Items()->Count(), 0);
+}
+
+// The demo game kept in a profile: its world built from the content, a change saved at a
+// location switch, and the world restored from the profile on the next load.
+class DemoProfile : public THeadlessSceneTest {};
+
+TEST_F(DemoProfile, TheHarbourIsSavedIntoTheProfileAndRestored) {
+  TLocationWorld World;
+  World.Start(HOE_CONTENT, false);
+  TTempDir Profiles("hoe-demo-profile");
+  std::string File;
+  {
+    TGObjectPtr<TPlayer> P(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
+    File = P->ProfileFileName();
+    P->Load(nullptr);
+    P->InitGameScripts();
+    EXPECT_GE(P->LocationsList().IndexOf("Harbour.loc"), 0);
+    EXPECT_TRUE(World.ScriptErrors.empty()) << World.ScriptErrors.front();
+    EXPECT_EQ(World.Eval("CountText(3, 'one', '%d things')").ToString(), "3 things");
+    TGameObject* Anchor = World.Obj("Anchor");
+    ASSERT_TRUE(Anchor);
+    Anchor->SetTakingCount(1);
+    Anchor->SetVisible(false);
+    Anchor->SetChanged(true);
+    P->SwitchToLocation("Harbour.loc");
+    EXPECT_EQ(Entries(File), (std::vector<std::string>{"Brief.cfg", "Player.cfg",
+                                                        "loc\\Harbour.loc"}));
+    P->Unload();
+  }
+  TGObjectPtr<TPlayer> Back(TPlayer::CreateFromProfile(nullptr, File));
+  EXPECT_FALSE(Back->Corrupted());
+  EXPECT_EQ(Back->LocationURL(), "Harbour.loc");
+  Back->Load(nullptr);
+  EXPECT_EQ(World.Obj("Anchor")->TakingCount(), 1);
+  EXPECT_FALSE(World.Obj("Anchor")->Visible());
+  Back->Unload();
+  Back.reset();
+  World.Stop();
 }
