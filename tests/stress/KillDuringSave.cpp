@@ -92,8 +92,8 @@ std::string Check(const std::string& Folder, const std::string& FileName, int32_
 int main(int Argc, char** Argv) {
   const int Kills = Argc > 1 ? std::atoi(Argv[1]) : 1000;
   const std::string Folder =
-      Argc > 2 ? Argv[2] : (fs::temp_directory_path() / ("hoe-kills-" + std::to_string(getpid())))
-                               .string();
+      Argc > 2 ? Argv[2]
+               : (fs::temp_directory_path() / ("hoe-kills-" + std::to_string(getpid()))).string();
   const bool OwnFolder = Argc <= 2;
   fs::create_directories(Folder);
   std::string FileName;

@@ -14,7 +14,8 @@ constexpr double CMillisecondsPerDay = 86400000.0;
 
 void StartReplayClock(TGDateTime Start) {
   GameTime = 0;
-  SetDateTimeSource([Start] { return Start + static_cast<double>(GameTime) / CMillisecondsPerDay; });
+  SetDateTimeSource(
+      [Start] { return Start + static_cast<double>(GameTime) / CMillisecondsPerDay; });
   SetGuidsFromProgramGenerator(true);
 }
 

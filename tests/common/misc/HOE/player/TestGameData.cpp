@@ -124,6 +124,37 @@ TEST_F(GameDataTest, AnUnreadableProfileThatMatchesItsChecksumIsKept) {
   EXPECT_EQ(Names(*Data), std::vector<std::string>{"Zarnika"});
 }
 
+// "NoLoadProfile" leaves the profiles on the disk unread: a new default profile, in a window.
+TEST_F(GameDataTest, WithoutLoadingProfilesANewDefaultOneIsMade) {
+  Written("Ada");
+  TTempDir Work("hoe-flags");
+  fs::create_directories(Work.Path() / "configs");
+  WriteFile(Work.File("configs/NoLoadProfile.cnf"), "");
+  const fs::path Was = fs::current_path();
+  fs::current_path(Work.Path());
+  MakeData();
+  Data->Initialize();
+  fs::current_path(Was);
+  EXPECT_EQ(Names(*Data), std::vector<std::string>{"Zarnika"});
+  EXPECT_EQ(ExtractFileName(Data->GetCurrentPlayer()->ProfileFileName()), "Profile02.plr");
+  EXPECT_FALSE(Data->GetCurrentPlayer()->FullScreen());
+}
+
+TEST_F(GameDataTest, APlayersResultGoesIntoTheHighScores) {
+  Data->Initialize();
+  TPlayer* P = Data->GetCurrentPlayer();
+  P->SetScore(4200);
+  P->BriefInfo()->PlayTime = 90.5f; // half to even: 90
+  P->SetTakenZephrinCount(5);
+  P->AddToHighScores();
+  THighScoresNode* Top = Data->HighScores()->Items(0);
+  EXPECT_EQ(Top->GUID, P->BriefInfo()->GUID);
+  EXPECT_EQ(Top->Player, "Zarnika");
+  EXPECT_EQ(Top->Scores, 4200);
+  EXPECT_EQ(Top->Time, 90);
+  EXPECT_EQ(Top->Zephrins, 5);
+}
+
 TEST_F(GameDataTest, DeletingKeepsTheSelectionOnTheSameProfile) {
   for (const char* N : {"Ada", "Bo", "Cy", "Di"}) {
     Data->CreateNewPlayer(N);

@@ -41,9 +41,9 @@ G_IMPLEMENT_CLASS(TFailingLocation)
 
 namespace {
 
-std::string ObjectXML(const std::string& ID) {
-  return "<Object ID=\"" + ID +
-         "\" LocationBehaviorName=\"Pickable\" Left=\"0\" Top=\"0\" Width=\"4\" Height=\"4\" "
+std::string ObjectXML(const std::string& ID, const std::string& Extra = "") {
+  return "<Object ID=\"" + ID + "\" " + Extra +
+         " LocationBehaviorName=\"Pickable\" Left=\"0\" Top=\"0\" Width=\"4\" Height=\"4\" "
          "Angle=\"0\" TakingCount=\"0\" Visible=\"True\" ExtentHit=\"True\" AllowMouse=\"True\" "
          "AppearedInItems=\"False\" PivotX=\"0\" PivotY=\"0\"/>";
 }
@@ -409,6 +409,51 @@ TEST_F(Profiles, SavingAFinishedGameResetsTheProfile) {
 
 // The demo game kept in a profile: its world built from the content, a change saved at a
 // location switch, and the world restored from the profile on the next load.
+// The developers' report lists every object to find of every location, with its picture; an ID
+// that would leave the report's folder is no file name.
+TEST_F(Profiles, TheObjectListReportListsTheObjectsToFind) {
+  World.File("loc/Dock.loc",
+             "<Location ID=\"Dock\" Name=\"The dock\">" +
+                 ObjectXML("Crate", "Caption=\"$Crate#O#$\" PageMax=\"2\"") +
+                 ObjectXML("../Up", "Caption=\"$Up$\" PageMax=\"1\" Clue=\"$Something high$\"") +
+                 ObjectXML("Pearl",
+                           "Caption=\"$Pearl$\" PageMax=\"1\" HiddenBy=\"Crate\" IsTool=\"True\"") +
+                 ObjectXML("Wall", "PageMax=\"0\"") + "</Location>");
+  TPlayer* P = Blank();
+  LoadWorld();
+  TTempDir Out("hoe-objlist");
+  const fs::path Was = fs::current_path();
+  fs::current_path(Out.Path());
+  P->GenerateObjectList();
+  fs::current_path(Was);
+  const std::string Html = ReadFile(Out.File("ObjectList.htm"));
+  EXPECT_TRUE(Html.starts_with("<html><style>")) << Html.substr(0, 40);
+  EXPECT_NE(Html.find("<br><b>Dock</b><br> (The dock)"), std::string::npos) << Html;
+  EXPECT_NE(Html.find("<b>Crate</b>"), std::string::npos);
+  EXPECT_NE(Html.find("<font color=\"#2222fe\">Something high</font> (Up)"), std::string::npos);
+  EXPECT_NE(Html.find("Blue objects"), std::string::npos);
+  EXPECT_NE(Html.find("<b>Pearl</b><font color=\"#229922\"> (Tool)</font>"), std::string::npos);
+  EXPECT_EQ(Html.find("Wall"), std::string::npos);
+  EXPECT_NE(Html.find("Special for Gift"), std::string::npos);
+  EXPECT_TRUE(Html.ends_with("</body></html>\r\n"));
+  EXPECT_FALSE(fs::exists(Out.Path().parent_path() / "Up.png"));
+  P->Unload();
+}
+
+TEST_F(Profiles, ReadingAProfileNeverChangesItsFile) {
+  TPlayer* P = Blank();
+  LoadWorld();
+  P->Save();
+  P->Unload();
+  const std::string Before = ReadFile(P->ProfileFileName());
+  TPlayer* Back = Reopen();
+  EXPECT_FALSE(Back->Corrupted());
+  Back->Load(nullptr);
+  EXPECT_EQ(ReadFile(Back->ProfileFileName()), Before);
+  EXPECT_FALSE(Back->CheckIsCorrupted());
+  Back->Unload();
+}
+
 class DemoProfile : public THeadlessSceneTest {};
 
 TEST_F(DemoProfile, TheHarbourIsSavedIntoTheProfileAndRestored) {
@@ -430,8 +475,8 @@ TEST_F(DemoProfile, TheHarbourIsSavedIntoTheProfileAndRestored) {
     Anchor->SetVisible(false);
     Anchor->SetChanged(true);
     P->SwitchToLocation("Harbour.loc");
-    EXPECT_EQ(Entries(File), (std::vector<std::string>{"Brief.cfg", "Player.cfg",
-                                                        "loc\\Harbour.loc"}));
+    EXPECT_EQ(Entries(File),
+              (std::vector<std::string>{"Brief.cfg", "Player.cfg", "loc\\Harbour.loc"}));
     P->Unload();
   }
   TGObjectPtr<TPlayer> Back(TPlayer::CreateFromProfile(nullptr, File));
