@@ -4,6 +4,7 @@
 // own.
 #include "LocationViewTest.h"
 #include "base/UGStrUtils.h"
+#include "drawables/UGSymbol.h"
 #include "flow/UFlowChannel.h"
 #include "flow/UFlowControl.h"
 #include "flow/UFlowState.h"
@@ -108,6 +109,19 @@ TEST_F(DemoHarbour, ScriptsRunCleanWhileItPlaysAndTheGullDropsItsFeather) {
   EXPECT_FALSE(Feather->IsHidden());
   EXPECT_TRUE(L->ActiveAnimation("Ambient"));
   EXPECT_NE(Lantern->Angle(), Swing);
+  // The pennant and the perched gull stir again, one at a time, when the rules pick them: each
+  // restart brings a finished animation back to its start.
+  auto* Harbour = ObjectCast<TLocation>(L);
+  EXPECT_EQ(Harbour->AtmosphereObjects(), (std::vector<std::string>{"Flag", "GullOnBarrel"}));
+  int Restarts = 0;
+  for (int T = 0; T < 8000; T += 20) {
+    const bool Resting = World.Obj("Flag")->Symbol()->IsFinished() &&
+                         World.Obj("GullOnBarrel")->Symbol()->IsFinished();
+    View->UpdateTree(0.02f);
+    Restarts += Resting && !(World.Obj("Flag")->Symbol()->IsFinished() &&
+                             World.Obj("GullOnBarrel")->Symbol()->IsFinished());
+  }
+  EXPECT_GE(Restarts, 2);
   EXPECT_TRUE(World.ScriptErrors.empty()) << ErrorsSeen();
 }
 
