@@ -9,12 +9,16 @@
 #include "flow/UFlowState.h"
 #include "flow/UPlayScreen.h"
 #include "graphics/UGGraphicsDevice.h"
+#include "inventory/UInventory.h"
 #include "locations/UBaseLocation.h"
+#include "locations/ULocation.h"
 #include "locations/ULocationLoader.h"
 #include "object/UGClassBuilder.h"
 #include "objects/UGameObject.h"
 #include "objects/UGameObjectBehavior.h"
 #include "objects/UGameObjectCollection.h"
+#include "player/UMusicManager.h"
+#include "player/UPlayList.h"
 #include "player/UPlayer.h"
 #include "resources/UGLangDictionary.h"
 #include "resources/UGResourceLibrary.h"
@@ -47,7 +51,44 @@ TGameObject* HeldObject() {
   return CurrentPlayer && CurrentPlayer->HoldsObject() ? CurrentPlayer->Cursor() : nullptr;
 }
 
+constexpr TInventoryFlags CAllLists{(1u << ifItems) | (1u << ifTools)};
+
+// A line of the list of things to find, as the panel words it: the clue of the group's first
+// object, else its caption, with the count of those still to find when more than one is left.
+std::string GroupText(const TBaseItemArray* Group, bool ShowCount) {
+  const TGameObject* First = Group->ItemByIndex(0);
+  const std::string& Key = !First->Clue().empty() ? First->Clue() : First->Caption();
+  std::string Text = Key.empty() ? First->ID() : LangDictionary().GetString(Key);
+  if (ShowCount && Group->Count() > 1 && Group->NotTakenCount() > 1) {
+    Text = Format("%s (%d)", {Text, int64_t{Group->NotTakenCount()}});
+  }
+  return Text;
+}
+
 } // namespace
+
+// What scripts reach as "GameScreen" while the view is open.
+class TLocationViewScripting : public TGObject {
+  G_CLASS(TLocationViewScripting, TGObject)
+  explicit TLocationViewScripting(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
+
+  IPlayScreen* Screen = nullptr;
+
+  void FadeToLocation(const std::string& URL) {
+    if (Screen) {
+      Screen->FadeToLocation(URL);
+    }
+  }
+  void GameOver() { ODS("The game is over"); }
+
+  static void Publish(TGClassBuilder<TLocationViewScripting>& B) {
+    B.Method("FadeToLocation", &TLocationViewScripting::FadeToLocation, {"URL"})
+        .Method("GameOver", &TLocationViewScripting::GameOver);
+  }
+};
+
+G_IMPLEMENT_CLASS(TLocationViewScripting)
 
 // The play screen's part for the view alone: no panel, no flights, no score. Flights land in
 // the next frame, as a flight of no length would.
@@ -113,16 +154,21 @@ public:
   }
 
   void ShowGameInterface() override {}
+  // The tool in hand goes back to the tools (it stays among the picked ones either way).
   void ResetCursor(bool ReturnToInventory) override {
-    (void)ReturnToInventory; // the tool stays among the picked ones
+    TGameObject* Held = HeldObject();
     if (CurrentPlayer) {
       CurrentPlayer->SetCursor(nullptr);
+      if (Held && ReturnToInventory) {
+        CurrentPlayer->Inventory()->Add(Held, true);
+      }
     }
   }
   void AssignToCursor(TGameObject* AObject) override {
     ResetCursor(true);
     TakeOut(AObject);
     if (CurrentPlayer) {
+      CurrentPlayer->Inventory()->Remove(AObject);
       CurrentPlayer->SetCursor(AObject);
     }
   }
@@ -146,6 +192,9 @@ public:
     TakeOut(AObject);
     if (std::find(Taken.begin(), Taken.end(), AObject) == Taken.end()) {
       Taken.push_back(AObject);
+    }
+    if (CurrentPlayer) {
+      CurrentPlayer->Inventory()->Add(AObject, true);
     }
     ODS("Found %s (%d found)", AObject->ID(), static_cast<int>(Taken.size()));
     if (L) {
@@ -199,11 +248,19 @@ public:
     if (!Page) {
       return;
     }
-    // The objects listed now take the mouse, unless something hides them.
+    // The objects listed now take the mouse, unless something hides them, and make the
+    // inventory's list of things to find.
+    TInventory* Inventory = CurrentPlayer ? CurrentPlayer->Inventory() : nullptr;
+    if (Inventory) {
+      Inventory->Clear(TInventoryFlags{1u << ifItems});
+    }
     for (int I = 0; I < Page->Count(); ++I) {
       TGameObject* Obj = L->Objects()->GetByIDReadOnly(Page->GetItem(I));
       if (Obj && !Obj->IsHidden()) {
         Obj->SetAllowMouse(true);
+      }
+      if (Obj && Inventory) {
+        Inventory->Add(Obj, false);
       }
     }
     ODS("Items page %d of %d", Pages->CurrentPageIndex() + 1, Pages->GetCount());
@@ -213,7 +270,7 @@ public:
     ODS("The location view plays no screen effects: %s", URL);
   }
   TFadeWindow* Window() override { return nullptr; }
-  TMusicManager* MusicManager() override { return nullptr; }
+  TMusicManager* MusicManager() override { return FView.FMusic; }
   void ResetScanner() override {}
   void ClearAnimationsQueue() override {}
   void HintObject(TGameObject* AObject) override { (void)AObject; }
@@ -224,6 +281,14 @@ public:
   }
   TGFlatVector CursorPosition() const override { return FView.MousePoint(); }
   void LandFlyingObjects() override { LandFlights(); }
+  void FadeToLocation(const std::string& URL) override {
+    if (URL.empty()) {
+      ODS("%s leads nowhere further", Location() ? Location()->ID : std::string("The location"));
+      return;
+    }
+    FView.FNextURL = URL;
+    FView.FNextPending = true;
+  }
 
 private:
   struct TFlight {
@@ -255,7 +320,11 @@ private:
 TLocationView::TLocationView(TGObject* AOwner)
     : TFramedWindow(AOwner)
     , FScreen(std::make_unique<TLocationViewScreen>(*this))
-    , FHeldSymbol(new TGSymbol()) {}
+    , FHeldSymbol(new TGSymbol()) {
+  auto* Scripting = new TLocationViewScripting();
+  Scripting->Screen = FScreen.get();
+  FScripting = Scripting;
+}
 
 TLocationView::~TLocationView() = default;
 
@@ -263,6 +332,9 @@ void TLocationView::Destroy() {
   Close();
   FreeAndNil(FHeldSymbol);
   FreeAndNil(FStatus);
+  FreeAndNil(FMusic);
+  FreeAndNil(FPlayList);
+  FreeAndNil(FScripting);
   inherited::Destroy();
 }
 
@@ -275,23 +347,43 @@ void TLocationView::Open(const std::string& URL) {
     throw Error("The location view needs the program's resource library");
   }
   Close();
+  FNextPending = false;
+  auto Failed = [&URL](const std::string& Reason) {
+    return Error("Cannot load the location %s: %s", URL, Reason);
+  };
   try {
     FLocation = LoadLocationFile(Library, URL, nullptr, true);
   } catch (const EGException& E) {
-    throw Error("Cannot load the location %s: %s", URL, E.Text());
+    throw Failed(E.Text());
   } catch (const std::exception& E) {
-    throw Error("Cannot load the location %s: %s", URL, E.what());
+    throw Failed(E.what());
   }
   if (!CurrentPlayer) {
     FOwnPlayer = new TPlayer(this);
   }
   FPreviousScreen = PlayScreen();
   SetPlayScreen(FScreen.get());
+  if (!FPlayList) {
+    FPlayList = New<TPlayList>(nullptr, Library);
+    FMusic = New<TMusicManager>(nullptr, FPlayList);
+  }
   // The location's own script is added to the engine as a profile adds it when it loads.
-  if (ScriptProcessor && !IsBlank(FLocation->Script)) {
-    ScriptProcessor->AddCode(FLocation->Script);
+  if (ScriptProcessor) {
+    if (!IsBlank(FLocation->Script)) {
+      ScriptProcessor->AddCode(FLocation->Script);
+    }
+    ScriptProcessor->AddObject("GameScreen", FScripting, true, nullptr);
   }
   CurrentPlayer->SetCurrentLocation(FLocation);
+  // As a switch to it does: the objects to find are dealt into the pages.
+  if (auto* Hidden = TryObjectCast<TLocation>(FLocation)) {
+    try {
+      Hidden->FillItemsDistribution();
+    } catch (const EGException& E) {
+      Close();
+      throw Failed(E.Text());
+    }
+  }
   FLocation->Activate();
   FPendingMilliseconds = 0;
   if (!FStatus) {
@@ -303,6 +395,18 @@ void TLocationView::Open(const std::string& URL) {
   }
 }
 
+void TLocationView::OpenNext() {
+  if (!FNextPending) {
+    return;
+  }
+  FNextPending = false;
+  try {
+    Open(FNextURL);
+  } catch (const EGException& E) {
+    ODS("%s", E.Text());
+  }
+}
+
 void TLocationView::Close() {
   if (!FLocation) {
     return;
@@ -311,6 +415,8 @@ void TLocationView::Close() {
   FScreen->Unloading = true;
   if (CurrentPlayer) {
     CurrentPlayer->SetCursor(nullptr);
+    // The lists name the location's objects, which go with it.
+    CurrentPlayer->Inventory()->Clear(CAllLists);
     if (CurrentPlayer->CurrentLocation() == FLocation) {
       CurrentPlayer->SetCurrentLocation(nullptr);
     }
@@ -440,6 +546,11 @@ void TLocationView::UpdateTree(float Interval) {
     // Objects move under a resting mouse too.
     PointAt(FMouse);
   }
+  if (FMusic) {
+    FPlayList->Update(Interval);
+    FMusic->Update(Interval);
+  }
+  OpenNext();
   if (FStatus) {
     const std::string Text = StatusText();
     if (Text != FStatus->Data()) {
@@ -504,21 +615,23 @@ void TLocationView::DrawStatus() {
   FStatus->Draw();
 }
 
-// The objects still to find on the page and how many were found: the view has no panel.
+// The objects still to find on the page and how many were found: the view has no panel. The
+// stand-in lists the page's objects in the player's inventory, which groups them as the panel does.
 std::string TLocationView::StatusText() const {
   TLocationItemsDistribution* Pages = FLocation ? FLocation->ItemsDistribution() : nullptr;
   TLocationItemsPage* Page = Pages ? Pages->CurrentPage() : nullptr;
-  if (!Page) {
+  if (!Page || !CurrentPlayer) {
     return {};
   }
+  auto* Hidden = TryObjectCast<TLocation>(FLocation);
+  const bool ShowCount = !Hidden || Hidden->IsShowObjectCountInGroupAllowed();
   std::string Names;
-  for (int I = 0; I < Page->Count(); ++I) {
-    const TGameObject* Obj = GameObjectCollector->GetByIDReadOnly(Page->GetItem(I));
-    if (!Obj || Obj->TakingCount() > 0) {
-      continue;
+  TItemsCollection* Items = CurrentPlayer->Inventory()->Items();
+  for (int G = 0; G < Items->Count(); ++G) {
+    if (Items->Group(G)->NotTakenCount() > 0) {
+      Names += Names.empty() ? "" : ", ";
+      Names += GroupText(Items->Group(G), ShowCount);
     }
-    Names += Names.empty() ? "" : ", ";
-    Names += Obj->Caption().empty() ? Obj->ID() : LangDictionary().GetString(Obj->Caption());
   }
   return Format("Page %d of %d: %s    Found: %d",
                 {Pages->CurrentPageIndex() + 1, Pages->GetCount(), Names.empty() ? "-" : Names,

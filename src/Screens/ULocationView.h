@@ -1,13 +1,18 @@
 // A full-screen window that shows one location as it plays, for content authors and the demo:
 // the location is loaded from its file as a profile loads it, becomes the player's current
-// location and is activated; every frame it is updated and drawn, the object under the mouse is
-// outlined, and clicks and keys go to the front state of its main flow channel.
+// location, deals its objects to find into its pages as a switch to it does, and is activated;
+// every frame it is updated and drawn, the object under the mouse is outlined, and clicks and
+// keys go to the front state of its main flow channel.
 //
 // The play screen (its panel, flights and score) is not part of this window. While the view is
 // open, a stand-in of its own answers what the framework asks of a play screen, doing the least
 // that keeps the location sound: a picked object leaves the location at once and is counted, a
 // picked tool goes into the hand (T takes the next one, a right click puts it down), lines to be
-// said are written to the diagnostic output, and page turns move to the next items page.
+// said are written to the diagnostic output, page turns move to the next items page and list its
+// objects in the player's inventory (the status line shows them as the panel would: a group as
+// one line, a clue instead of a caption), the location's music plays through a music manager of
+// the view's own, and a script's "GameScreen.FadeToLocation" opens the location named at the next
+// frame.
 #pragma once
 
 #include "Screens/UFramedWindow.h"
@@ -19,6 +24,9 @@
 
 class IPlayScreen;
 class TBaseLocation;
+class TGObject;
+class TMusicManager;
+class TPlayList;
 class TGameObject;
 class TGSymbol;
 class TGText;
@@ -39,6 +47,12 @@ class TLocationView : public TFramedWindow {
   TGameObject* Highlighted() const { return FHighlighted; }
   // The IDs of the objects picked, in the order they landed.
   std::vector<std::string> TakenIDs() const;
+  // The music of the locations shown.
+  TMusicManager* MusicManager() const { return FMusic; }
+  // The location a script asked to go to, opened at the next frame; empty when none.
+  const std::string& NextURL() const { return FNextURL; }
+  // The bottom line: what is left to find on the page, and how many were found.
+  std::string StatusText() const;
 
   // The mouse at a point of the screen: the window's mouse handlers pass the mouse position.
   void PointAt(const TGFlatVector& Point);
@@ -65,8 +79,9 @@ private:
   void SetHighlighted(TGameObject* Obj);
   void DrawHeldObject();
   void DrawStatus();
-  std::string StatusText() const;
   TGFlatVector MousePoint() const;
+  // Opens the location a script asked for, if any (between frames, never inside an update).
+  void OpenNext();
 
   TBaseLocation* FLocation = nullptr; // freed through the loader
   TPlayer* FOwnPlayer = nullptr;      // owned; made when there is no current player
@@ -77,4 +92,9 @@ private:
   double FPendingMilliseconds = 0;
   TGSymbol* FHeldSymbol = nullptr; // owned: the held object drawn at the mouse
   TGText* FStatus = nullptr;       // owned; none without the content's text font
+  TPlayList* FPlayList = nullptr;  // owned, made with the first location
+  TMusicManager* FMusic = nullptr; // owned, as FPlayList
+  TGObject* FScripting = nullptr;  // owned: "GameScreen" in scripts
+  std::string FNextURL;
+  bool FNextPending = false;
 };

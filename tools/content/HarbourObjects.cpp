@@ -530,6 +530,82 @@ TGObjectPtr<TGBitmap> DrawMap() {
   return C.ToBitmap();
 }
 
+// --- Living details: the pennant on the post and the gull on the barrel ------------------------
+
+// The pennant on its pole, 48 x 80, in one of three moments of its flutter (0..2): the wind
+// comes from the right, so the cloth streams to the left of the pole.
+TGObjectPtr<TGBitmap> DrawFlag(int Moment) {
+  TCanvas C(48, 80);
+  const TRGB Cloth{0.72, 0.14, 0.12}, Stripe{0.95, 0.88, 0.74};
+  const double Phase = Moment * 2.1;
+  // The cloth's middle line and its half height along its length (0 at the pole, 1 at the tip).
+  auto Middle = [Phase](double T) { return 13 + 4 * T * std::sin(T * 5 + Phase); };
+  auto Half = [](double T) { return 9 * (1 - 0.8 * T); };
+  auto At = [](double X) { return (42 - X) / 38; };
+  C.Shape(
+      2, 0, 43, 30,
+      [&](double X, double Y) {
+        const double T = At(X);
+        return T >= 0 && T <= 1 && std::abs(Y - Middle(T)) <= Half(T);
+      },
+      [&](double X, double Y) {
+        const double T = At(X);
+        const double Fold = 0.8 + 0.3 * std::cos(T * 5 + Phase);
+        const bool InStripe = std::abs(Y - Middle(T)) <= Half(T) * 0.28;
+        return Lit(InStripe ? Stripe : Cloth, Fold);
+      });
+  C.Line({44, 1}, {44, 80}, 2.6, WoodDark);
+  C.Line({43.6, 2}, {43.6, 80}, 0.9, WoodLight);
+  C.Disc(44, 2, 2.2, Brass);
+  return C.ToBitmap();
+}
+
+// A gull standing on the barrel, 44 x 40: wings folded, or stretched up as it shakes them.
+TGObjectPtr<TGBitmap> DrawPerchedGull(bool Stretching) {
+  TCanvas C(44, 40);
+  const TRGB White{0.93, 0.93, 0.96}, Grey{0.66, 0.68, 0.74}, Tip{0.12, 0.12, 0.15};
+  const TRGB Leg{0.85, 0.6, 0.3};
+  C.Line({19, 30}, {18, 39}, 1.4, Leg);
+  C.Line({24, 30}, {25, 39}, 1.4, Leg);
+  if (Stretching) {
+    C.Polygon({{17, 20}, {3, 3}, {8, 2}, {22, 18}}, Grey);
+    C.Polygon({{3, 3}, {8, 2}, {6, 8}}, Tip);
+    C.Polygon({{26, 18}, {38, 1}, {42, 4}, {29, 21}}, Grey);
+    C.Polygon({{38, 1}, {42, 4}, {37, 7}}, Tip);
+  }
+  C.Ellipse(21, 24, 11, 7.5, White);
+  if (!Stretching) {
+    C.Polygon({{12, 20}, {30, 19}, {27, 27}, {4, 27}}, Grey);
+    C.Polygon({{4, 27}, {10, 24}, {12, 28}}, Tip);
+  }
+  C.Disc(31, 14, 5, White);
+  C.Polygon({{35, 13}, {42, 14.5}, {35, 16.5}}, TRGB{0.95, 0.7, 0.2});
+  C.Disc(32.5, 12.8, 0.9, Tip);
+  return C.ToBitmap();
+}
+
+// --- A starfish, 36 x 36: three of them lie on the quay, alike but for their colour -------------
+
+TGObjectPtr<TGBitmap> DrawStarfish() {
+  TCanvas C(36, 36);
+  const TRGB Skin{0.93, 0.52, 0.3}, Dark{0.45, 0.2, 0.12};
+  auto Inside = [](double Grow) {
+    return [Grow](double X, double Y) {
+      const double A = std::atan2(Y - 18, X - 18), R = std::hypot(X - 18, Y - 18);
+      // Five arms: the radius swells towards each arm's direction.
+      const double Arm = std::pow(std::max(0.0, std::cos(5 * (A + Pi / 2)) * 0.5 + 0.5), 2.2);
+      return R <= 5 + Grow + (11.5 + Grow) * Arm;
+    };
+  };
+  C.Shape(0, 0, 36, 36, Inside(1.1), [&](double, double) { return Dark; });
+  C.Shape(0, 0, 36, 36, Inside(0), [&](double X, double Y) {
+    const double R = std::hypot(X - 18, Y - 18);
+    const double Dots = std::sin(X * 1.9) * std::sin(Y * 1.9) > 0.55 ? 0.8 : 1;
+    return Lit(Skin, (1.15 - 0.35 * R / 16 - 0.15 * (X + Y) / 72) * Dots);
+  });
+  return C.ToBitmap();
+}
+
 } // namespace
 
 std::vector<THarbourPicture> DrawHarbourObjects() {
@@ -557,5 +633,11 @@ std::vector<THarbourPicture> DrawHarbourObjects() {
   Add("NetFloat.png", DrawNetFloat());
   Add("Feather.png", DrawFeather());
   Add("Map.png", DrawMap());
+  Add("FlagA.png", DrawFlag(0));
+  Add("FlagB.png", DrawFlag(1));
+  Add("FlagC.png", DrawFlag(2));
+  Add("GullSitting.png", DrawPerchedGull(false));
+  Add("GullStretching.png", DrawPerchedGull(true));
+  Add("Starfish.png", DrawStarfish());
   return Pictures;
 }

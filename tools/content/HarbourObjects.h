@@ -1,6 +1,7 @@
 // The pictures of the demo location's objects (the quay at dusk, "Harbour.loc"): the quay and its
-// furniture, the boat, the buoy, the chest closed and open, the gull in two wing beats, and the
-// things to find. Each is drawn with straight alpha around its shape.
+// furniture, the boat, the buoy, the chest closed and open, the gull in two wing beats, the
+// pennant's flutter and the perched gull, and the things to find (the starfish among them). Each is
+// drawn with straight alpha around its shape.
 #pragma once
 
 #include "graphics/UGBitmap.h"

@@ -1,10 +1,12 @@
 // hoe-mkpictures: draws the demo game's pictures procedurally and writes them in every picture
 // format the engine reads: a harbour at dusk (JPEG), a lantern with a soft glow (PNG with alpha),
 // a crate icon (PNG without alpha), a compass rose (JPEG 2000) and a gem (compressed ".spr");
-// and the objects of the demo location (PNG with alpha, HarbourObjects.cpp).
+// the objects of the demo location (PNG with alpha, HarbourObjects.cpp), and the room and the
+// objects of the second location (LighthouseObjects.cpp).
 #include "Canvas.h"
 #include "HarbourObjects.h"
 #include "Jp2Writer.h"
+#include "LighthouseObjects.h"
 #include "base/UGError.h"
 #include "graphics/UGBitmap.h"
 #include "io/UGFileUtils.h"
@@ -302,7 +304,8 @@ void Usage(FILE* To) {
                    "Draws the demo pictures and writes them into OUTPUT_FOLDER\n"
                    "(default: content/gfx/Demo): Harbour.jpg, Lantern.png, Crate.png,\n"
                    "Compass.jp2 and Gem.spr, and the demo location's objects into its\n"
-                   "subfolder Objects (Quay.png, Boat.png, Anchor.png...).\n");
+                   "subfolder Objects (Quay.png, Boat.png, Anchor.png...), and the second\n"
+                   "location's room and objects into Lighthouse (Room.jpg, Spyglass.png...).\n");
 }
 
 } // namespace
@@ -348,6 +351,17 @@ int main(int argc, char** argv) {
       TGMemoryStream Png;
       Picture.Bitmap->SavePng(Png);
       Write(("Objects/" + Picture.Name).c_str(), Png.Data());
+    }
+    if (!ForceDirectories(Folder + "/Lighthouse")) {
+      throw std::runtime_error("cannot create the folder " + Folder + "/Lighthouse");
+    }
+    TGMemoryStream Room;
+    DrawLighthouseRoom()->SaveJpg(Room);
+    Write("Lighthouse/Room.jpg", Room.Data());
+    for (const THarbourPicture& Picture : DrawLighthouseObjects()) {
+      TGMemoryStream Png;
+      Picture.Bitmap->SavePng(Png);
+      Write(("Lighthouse/" + Picture.Name).c_str(), Png.Data());
     }
   } catch (const EGException& E) {
     std::fprintf(stderr, "hoe-mkpictures: %s\n", E.Text().c_str());

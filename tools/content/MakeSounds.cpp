@@ -3,9 +3,11 @@
 //   sfx/Click.wav            a short button click (16-bit PCM)
 //   sfx/PickUp.ogg           the pick-up of a found object (Vorbis)
 //   sfx/Chime.mp3            a bell chime (MPEG Layer III when libsndfile can write it, else .ogg)
+//   sfx/Sea.ogg              the swell breaking on the quay, made to loop without a seam
 //   sfx/Tavern.xm            a small looping tracker module, written by our own code
-//   sfx/Music/Harbour.ogg    two music tracks for the playlist (Vorbis)
+//   sfx/Music/Harbour.ogg    music tracks for the playlist (Vorbis)
 //   sfx/Music/Lighthouse.ogg
+//   sfx/Music/Arrival.ogg    a short tune for arriving somewhere (a location's first visit)
 //
 // Everything is computed from fixed seeds, so each run writes the same sounds.
 #include "UXMWriter.h"
@@ -134,6 +136,34 @@ std::vector<float> Chime(int Rate) {
   return S;
 }
 
+// Surf: noise filtered down to a rumble and a hiss, rising and falling with two swells whose
+// periods divide the length. The tail is faded into the head, so that the sound loops seamlessly.
+std::vector<float> Sea(int Rate) {
+  const double Seconds = 8;
+  const size_t Length = static_cast<size_t>(Seconds * Rate), Fade = static_cast<size_t>(Rate / 2);
+  std::vector<float> S(Length + Fade);
+  TLcg R(23);
+  double Low = 0, High = 0, Previous = 0;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    const double Noise = R.Unit() * 2 - 1;
+    Low += (Noise - Low) * 0.02;                   // the deep rumble of the water
+    High += (Noise - Previous - High * 0.6) * 0.3; // the hiss of the foam
+    Previous = Noise;
+    const double Swell = std::pow(std::sin(CPi * T / 4), 2),
+                 Ripple = std::pow(std::sin(CPi * T / (8.0 / 3)), 2);
+    const double Wave = 0.25 + 0.55 * Swell + 0.2 * Ripple;
+    S[I] = static_cast<float>(Wave * (2.5 * Low + 0.35 * High * Swell));
+  }
+  for (size_t I = 0; I < Fade; ++I) {
+    const double In = static_cast<double>(I) / Fade;
+    S[I] = static_cast<float>(S[I] * In + S[Length + I] * (1 - In));
+  }
+  S.resize(Length);
+  Normalise(S, 0.6f);
+  return S;
+}
+
 // A calm loop: a bass line and a pentatonic melody over four chords.
 std::vector<float> Track(int Rate, uint32_t Seed, int Root, double Beat, int Bars) {
   const int Chords[4] = {0, 5, 7, 3};
@@ -232,10 +262,13 @@ int main(int Argc, char** Argv) {
     std::fprintf(stderr, "hoe-mksounds: this libsndfile cannot write MP3; Chime.ogg instead\n");
     Ok &= WriteSound((Root / "Chime.ogg").string(), Chime(22050), 22050, Vorbis, 0.6);
   }
+  Ok &= WriteSound((Root / "Sea.ogg").string(), Sea(22050), 22050, Vorbis, 0.4);
   Ok &= WriteSound((Root / "Music" / "Harbour.ogg").string(), Track(22050, 1, 57, 0.5, 8), 22050,
                    Vorbis, 0.9);
   Ok &= WriteSound((Root / "Music" / "Lighthouse.ogg").string(), Track(22050, 2, 50, 0.6, 8), 22050,
                    Vorbis, 0.9);
+  Ok &= WriteSound((Root / "Music" / "Arrival.ogg").string(), Track(22050, 3, 62, 0.3, 4), 22050,
+                   Vorbis, 0.8);
   std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
   Xm << TavernModule();
   Xm.close();

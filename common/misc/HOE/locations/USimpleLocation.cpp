@@ -22,7 +22,13 @@ constexpr int32_t CUnlimZephrins = 2;
 } // namespace
 
 void TSimpleLocation::Publish(TGClassBuilder<TSimpleLocation>& B) {
-  B.Method("FinishReport", &TSimpleLocation::FinishReport);
+  using T = TSimpleLocation;
+  // The location's scripts set these (they are not saved with it).
+  B.Property("WinAni", &T::WinAni, &T::WinAni)
+      .Property("WinSpeech", &T::WinSpeech, &T::WinSpeech)
+      .Property("NextLoc", &T::NextLoc, &T::NextLoc)
+      .Property("WelcomeSpeech", &T::WelcomeSpeech, &T::WelcomeSpeech)
+      .Method("FinishReport", &T::FinishReport);
 }
 
 void TSimpleLocation::Activate() {

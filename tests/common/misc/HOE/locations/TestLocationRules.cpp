@@ -308,3 +308,26 @@ TEST_F(LocationRules, AtmosphereObjectsMoveAtRandomAndMissingOnesAreDropped) {
 }
 
 } // namespace
+
+namespace {
+
+// A simple location's welcome, win line and way on are set by its own scripts.
+TEST_F(LocationRules, ASimpleLocationsScriptsSetItsLinesAndTheWayOn) {
+  auto* L = ObjectCast<TSimpleLocation>(World.Load(
+      R"(<Location ID="Cove" Class="TSimpleLocation" OnActivate="CurrentLocation.WelcomeSpeech = 'Hello'; CurrentLocation.WinSpeech = 'Done'; CurrentLocation.NextLoc = 'Pier.loc'"/>)"));
+  World.Enter(L);
+  EXPECT_TRUE(World.ScriptErrors.empty()) << World.ScriptErrors.front();
+  EXPECT_EQ(L->WelcomeSpeech, "Hello");
+  EXPECT_EQ(L->NextLoc, "Pier.loc");
+  EXPECT_EQ(World.Eval("CurrentLocation.WinSpeech").ToString(), "Done");
+  World.Eval("CurrentLocation.FinishReport()");
+  EXPECT_TRUE(L->FinishReported());
+  TGObjectPtr<TGXMLNode> Flow(L->MC()->SaveToXML());
+  const std::string Text = Flow->SaveToString(0);
+  EXPECT_NE(Text.find("Hello"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Done"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("GameScreen.FadeToLocation(&quot;Pier.loc&quot;);"), std::string::npos)
+      << Text;
+}
+
+} // namespace

@@ -20,8 +20,8 @@ TEST(DemoSounds, EveryFileLoadsAndSounds) {
   Library->SetErrorCallback(
       [](const std::string& URL, const std::string& Msg) { ADD_FAILURE() << URL << ": " << Msg; });
   Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
-  for (const char* URL : {"Click.wav", "PickUp.ogg", "Chime.mp3", "Tavern.xm", "Music\\Harbour.ogg",
-                          "Music\\Lighthouse.ogg"}) {
+  for (const char* URL : {"Click.wav", "PickUp.ogg", "Chime.mp3", "Sea.ogg", "Tavern.xm",
+                          "Music\\Harbour.ogg", "Music\\Lighthouse.ogg", "Music\\Arrival.ogg"}) {
     SCOPED_TRACE(URL);
     auto* Sound = dynamic_cast<TGAudio*>(Library->GetResourceEx(URL, false));
     ASSERT_NE(Sound, nullptr);
@@ -32,8 +32,8 @@ TEST(DemoSounds, EveryFileLoadsAndSounds) {
     EXPECT_GT(R.Level(0, R.Frames()), 0.005);
     AD->StopMusic();
   }
-  // The playlist finds both music tracks.
+  // The playlist finds the music tracks.
   TGObjectPtr<TPlayList> List(New<TPlayList>(nullptr, Library.get()));
-  EXPECT_EQ(List->List().Count(), 2);
+  EXPECT_EQ(List->List().Count(), 3);
   EXPECT_GE(List->List().IndexOf("Music\\Harbour.ogg"), 0);
 }
