@@ -78,6 +78,8 @@ public:
   virtual void FadeToLocation(const std::string& URL) { (void)URL; }
   // Closes the windows above the screen and the screen itself (the player leaves the game).
   virtual void ExitGame() {}
+  // The score multiplier of the next pick: 2 within the combo time of the previous pick.
+  virtual int BonusFactor() const { return 1; }
 };
 
 // The play screen that exists now, or none.
