@@ -242,6 +242,7 @@ void TGameScreen::Destroy() {
   if (PlayScreen() == this) {
     SetPlayScreen(nullptr);
   }
+  FreeGotoLocationWindow();
   if (App) {
     App->SetSystemCursorVisible(true);
   }
@@ -1130,7 +1131,7 @@ void TGameScreen::KeyDown(uint16_t Key) {
   } else if (Key == 'X' && Cheats) {
     ResetCursor(false);
   } else if (Key == VK_F5 && Cheats) {
-    ShowGotoLocationWindow(*this);
+    ShowGotoLocationWindow();
   } else if (Key == VK_F9) {
     ODS("The text-fit checks belong to the language tools");
   } else if (TBaseFlowState* Flow = MainFlowState(L)) {

@@ -509,6 +509,17 @@ void TGApp::PresentLastFrame() {
   FFrameIsDrawn = false;
 }
 
+void TGApp::RedrawWindows() {
+  if (FInDrawing || FWindowStack.empty()) {
+    return;
+  }
+  std::vector<TGWindow*> Windows(FWindowStack.begin() +
+                                     static_cast<std::ptrdiff_t>(LowestWindowToDraw()),
+                                 FWindowStack.end());
+  DrawWindows(Windows);
+  PresentLastFrame();
+}
+
 void TGApp::RestoreWindowedMode() {
   try {
     if (FullScreen()) {

@@ -147,6 +147,9 @@ class TGApp : public TGAppPlugin, public IGWindowHost {
 
   // Presents a drawn frame and takes a pending screenshot.
   void PresentLastFrame();
+  // Draws the shown windows as they are now and presents them, without updating anything: a
+  // long task on the main thread shows its progress this way.
+  void RedrawWindows();
   // Leaves full screen so that error messages are never hidden behind it.
   void RestoreWindowedMode();
   // Pauses or resumes the audio device.
