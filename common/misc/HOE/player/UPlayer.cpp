@@ -544,22 +544,6 @@ std::vector<std::string>& Arguments() {
   return Args;
 }
 
-// A copy of the node, or a new empty one of that name.
-TGXMLNode* CopyOrEmpty(const TGXMLNode* Node, std::string_view Name) {
-  auto* Copy = new TGXMLNode(Name);
-  if (Node) {
-    Node->AssignTo(Copy);
-  }
-  return Copy;
-}
-
-void ReplaceNode(TGXMLNode*& Field, TGXMLNode* Node) {
-  if (Field) {
-    Field->Free();
-  }
-  Field = Node;
-}
-
 const TGXMLNode* FirstChild(const TGXMLNode* Node, std::string_view Name) {
   TGXMLCollection* C = Node->GetChilds(Name);
   return C->GetCount() > 0 ? C->GetItem(0) : nullptr;
@@ -578,7 +562,7 @@ const std::vector<std::string>& ProgramArguments() {
 TPlayer::TPlayer(TGObject* AOwner)
     : TBasePlayer(AOwner)
     , FBriefInfo(new TBriefPlayerInfo(this)) {
-  FSpeechLog = new TGXMLNode("SpeechLog");
+  FSpeechLog = new TSpeechLog(this);
   // With game data the current profile is the game data's; without (viewers, tests) the first.
   if (!CurrentPlayer && !GameData) {
     CurrentPlayer = this;
@@ -673,7 +657,7 @@ void TPlayer::Load(const std::function<void()>& ACallback) {
   if (Loaded()) {
     return;
   }
-  FSpeechQueue = new TGXMLNode("SpeechQueue");
+  FSpeechQueue = new TSpeechQueue(this);
   FPlayList = new TPlayList(this, Library());
   FWorldReset = false;
   try {
@@ -717,14 +701,25 @@ void TPlayer::LoadFromXML(const TGXMLNode* Node) {
   const int32_t Cliffhanger = Node->GetIntAttrDef("CliffhangerTime", 0);
   const bool CliffhangerDone = Node->GetBoolAttrDef("CliffhangerPlayed", false);
 
+  TGObjectPtr<TSpeechLog> Log(new TSpeechLog(nullptr));
+  if (const TGXMLNode* L = FirstChild(Node, "SpeechLog")) {
+    Log->LoadFromXML(L);
+  }
+  // Loading adds to the queue as it stands.
+  TGObjectPtr<TSpeechQueue> Queue(new TSpeechQueue(nullptr));
+  Queue->Assign(FSpeechQueue);
+  if (const TGXMLNode* Q = FirstChild(Node, "SpeechQueue")) {
+    Queue->LoadFromXML(Q);
+  }
+
   TBasePlayer::LoadFromXML(Node);
-  TGObjectPtr<TGXMLNode> Log(CopyOrEmpty(FirstChild(Node, "SpeechLog"), "SpeechLog"));
-  TGObjectPtr<TGXMLNode> Queue(CopyOrEmpty(FirstChild(Node, "SpeechQueue"), "SpeechQueue"));
   if (const TGXMLNode* List = FirstChild(Node, "PlayList"); List && FPlayList) {
     FPlayList->LoadFromXML(List);
   }
-  ReplaceNode(FSpeechLog, Log.release());
-  ReplaceNode(FSpeechQueue, Queue.release());
+  Log->AssignTo(FSpeechLog);
+  if (FSpeechQueue) {
+    Queue->AssignTo(FSpeechQueue);
+  }
   ScannerTipShown = TipShown;
   RorvikAvail = Rorvik;
   TovanAvail = Tovan;
@@ -739,8 +734,8 @@ void TPlayer::LoadFromXML(const TGXMLNode* Node) {
 
 TGXMLNode* TPlayer::SaveToXML() {
   TGObjectPtr<TGXMLNode> Node(TBasePlayer::SaveToXML());
-  Node->AddNode(CopyOrEmpty(FSpeechLog, "SpeechLog"));
-  Node->AddNode(CopyOrEmpty(FSpeechQueue, "SpeechQueue"));
+  Node->AddNode(FSpeechLog->SaveToXML());
+  Node->AddNode(FSpeechQueue ? FSpeechQueue->SaveToXML() : new TGXMLNode("SpeechQueue"));
   Node->SetStrAttr("Name", Name());
   Node->SetBoolAttr("ScannerTipShown", ScannerTipShown);
   Node->SetBoolAttr("RorvikAvail", RorvikAvail);

@@ -13,6 +13,8 @@
 #include "player/UBriefPlayerInfo.h"
 #include "player/UCollections.h"
 #include "player/UProfileFiles.h"
+#include "player/USpeech.h"
+#include "player/USpeechLog.h"
 
 #include <functional>
 #include <memory>
@@ -249,6 +251,10 @@ class TPlayer : public TBasePlayer {
   TMuseumItems* MuseumItems() const { return FBriefInfo->MuseumItems(); }
   TCollectedZephrinsManager* CollectedZephrins() const { return FBriefInfo->CollectedZephrins(); }
   TPlayList* PlayList() const { return FPlayList; }
+  // The lines waiting to be said (while the profile is loaded; none otherwise), and every line
+  // said so far.
+  TSpeechQueue* SpeechQueue() const { return FSpeechQueue; }
+  TSpeechLog* SpeechLog() const { return FSpeechLog; }
   int32_t TakenZephrinCount() const { return FBriefInfo->TakenZephrinCount; }
   void SetTakenZephrinCount(int32_t Value) { FBriefInfo->TakenZephrinCount = Value; }
   bool ZephrinModeUnlocked() const { return FBriefInfo->ZephrinModeUnlocked; }
@@ -337,8 +343,8 @@ private:
   std::vector<TGameState> FGameState;
   double FSessionPlayTime = 0;
   TGAudioState* FLoopedSfxState = nullptr;
-  TGXMLNode* FSpeechLog = nullptr;   // owned
-  TGXMLNode* FSpeechQueue = nullptr; // owned
+  TSpeechLog* FSpeechLog = nullptr;     // owned
+  TSpeechQueue* FSpeechQueue = nullptr; // owned, while loaded
   // Resetting a finished game: the next save starts the game anew.
   bool FResetting = false;
   // Reset while loaded: until the next load only the brief information is saved.

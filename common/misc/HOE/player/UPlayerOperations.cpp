@@ -87,8 +87,10 @@ void TPlayer::Publish(TGClassBuilder<TPlayer>& B) {
       .Property("OskelinAvail", &TPlayer::OskelinAvail, &TPlayer::OskelinAvail)
       .Property("MirelAvail", &TPlayer::MirelAvail, &TPlayer::MirelAvail)
       .Property("ScannerTipShown", &TPlayer::ScannerTipShown, &TPlayer::ScannerTipShown)
+      .Property("SpeechQueue", &TPlayer::SpeechQueue)
       .Property("PlayList", &TPlayer::PlayList)
       .Property("MuseumItems", &TPlayer::MuseumItems)
+      .Property("SpeechLog", &TPlayer::SpeechLog)
       .Property("TakenZephrinCount", &TPlayer::TakenZephrinCount, &TPlayer::SetTakenZephrinCount)
       .Property("ZephrinModeUnlocked", &TPlayer::ZephrinModeUnlocked,
                 &TPlayer::SetZephrinModeUnlocked)
