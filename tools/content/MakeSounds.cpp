@@ -8,6 +8,11 @@
 //   sfx/Music/Harbour.ogg    music tracks for the playlist (Vorbis)
 //   sfx/Music/Lighthouse.ogg
 //   sfx/Music/Arrival.ogg    a short tune for arriving somewhere (a location's first visit)
+//   sfx/UI/Beep.ogg          the tick of a chapter text typed letter by letter
+//   sfx/UI/GameScreen/Fault.ogg        a click that found nothing (a dull knock)
+//   sfx/UI/GameScreen/BPItemClick.ogg  a click on the list of things to find (a wooden tick)
+//   sfx/UI/GameScreen/UseHint.ogg      the hint's lightning (a crackle and a rising shimmer)
+//   sfx/UI/GameScreen/ScannerOut.ogg   the broken scanner asked to look (static falling away)
 //
 // Everything is computed from fixed seeds, so each run writes the same sounds.
 #include "UXMWriter.h"
@@ -164,6 +169,97 @@ std::vector<float> Sea(int Rate) {
   return S;
 }
 
+// A short soft tick at 1.3 kHz, quiet enough to repeat ten times a second.
+std::vector<float> Beep(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.05));
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    const double Env = std::min(1.0, T / 0.002) * std::exp(-T * 90);
+    S[I] = static_cast<float>(Env * std::sin(2 * CPi * 1320 * T));
+  }
+  Normalise(S, 0.45f);
+  return S;
+}
+
+// A dull knock: a low tone sliding down under a thud of filtered noise.
+std::vector<float> Fault(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.28));
+  TLcg R(31);
+  double Phase = 0, Low = 0;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    Phase += 2 * CPi * (170 - 60 * T / 0.28) / Rate;
+    Low += (R.Unit() * 2 - 1 - Low) * 0.08;
+    const double Tone = std::sin(Phase) + 0.3 * std::sin(3 * Phase);
+    S[I] = static_cast<float>(std::min(1.0, T / 0.004) *
+                              (std::exp(-T * 14) * Tone + std::exp(-T * 40) * 3 * Low));
+  }
+  Normalise(S, 0.7f);
+  return S;
+}
+
+// A wooden tick: a burst of bright noise and two short pings a fifth apart.
+std::vector<float> ItemClick(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.12));
+  TLcg R(41);
+  double Previous = 0;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    const double Noise = R.Unit() * 2 - 1;
+    const double High = Noise - Previous;
+    Previous = Noise;
+    S[I] = static_cast<float>(std::exp(-T * 260) * 0.5 * High);
+  }
+  AddTone(S, Rate, 0.0, 0.1, 1760, 0.5, 70, 0.2);
+  AddTone(S, Rate, 0.025, 0.09, 2640, 0.3, 80, 0.1);
+  Normalise(S, 0.7f);
+  return S;
+}
+
+// The lightning: a crackle of noise in uneven bursts, then a shimmer gliding up an octave and a
+// half with a small bell at its top.
+std::vector<float> UseHint(int Rate) {
+  const double Seconds = 0.8;
+  std::vector<float> S(static_cast<size_t>(Rate * Seconds));
+  TLcg R(53);
+  double Gate = 0, Phase = 0;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    if (I % static_cast<size_t>(Rate / 180) == 0) {
+      Gate = R.Unit() < 0.55 ? R.Unit() : 0.0; // the crackle's bursts
+    }
+    const double Crackle = (R.Unit() * 2 - 1) * Gate * std::exp(-T * 7);
+    const double Hz = 520 * std::pow(2.0, 1.5 * std::min(1.0, T / 0.5));
+    Phase += 2 * CPi * Hz * (1 + 0.01 * std::sin(2 * CPi * 9 * T)) / Rate;
+    const double Glide = std::sin(CPi * std::min(1.0, T / Seconds)) * 0.35 *
+                         (std::sin(Phase) + 0.3 * std::sin(2 * Phase));
+    S[I] = static_cast<float>(0.6 * Crackle + Glide);
+  }
+  AddTone(S, Rate, 0.45, 0.35, NoteHz(91), 0.35, 8, 0.4);
+  Normalise(S, 0.75f);
+  return S;
+}
+
+// The scanner out of order: a blip falling from 1.2 kHz to 300 Hz, chopped by static.
+std::vector<float> ScannerOut(int Rate) {
+  const double Seconds = 0.36;
+  std::vector<float> S(static_cast<size_t>(Rate * Seconds));
+  TLcg R(67);
+  double Phase = 0, Gate = 1;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    if (I % static_cast<size_t>(Rate / 60) == 0) {
+      Gate = R.Below(3) == 0 ? 0.2 : 1.0;
+    }
+    Phase += 2 * CPi * (1200 * std::pow(0.25, T / Seconds)) / Rate;
+    const double Env = std::min(1.0, T / 0.005) * (1 - T / Seconds);
+    const double Static = (R.Unit() * 2 - 1) * 0.35;
+    S[I] = static_cast<float>(Env * (Gate * std::sin(Phase) + Static * (1.2 - Gate)));
+  }
+  Normalise(S, 0.6f);
+  return S;
+}
+
 // A calm loop: a bass line and a pentatonic melody over four chords.
 std::vector<float> Track(int Rate, uint32_t Seed, int Root, double Beat, int Bars) {
   const int Chords[4] = {0, 5, 7, 3};
@@ -239,18 +335,20 @@ int main(int Argc, char** Argv) {
   if (Argc != 2 || std::strcmp(Argv[1], "--help") == 0 || std::strcmp(Argv[1], "-h") == 0) {
     std::fprintf(Argc == 2 ? stdout : stderr,
                  "Usage: hoe-mksounds CONTENT_FOLDER\n"
-                 "Writes the demo's sounds into CONTENT_FOLDER/sfx and its music into\n"
-                 "CONTENT_FOLDER/sfx/Music.\n");
+                 "Writes the demo's sounds into CONTENT_FOLDER/sfx (those of the play screen\n"
+                 "into CONTENT_FOLDER/sfx/UI) and its music into CONTENT_FOLDER/sfx/Music.\n");
     return Argc == 2 ? 0 : 2;
   }
   namespace fs = std::filesystem;
   fs::path Root = fs::path(Argv[1]) / "sfx";
   std::error_code Ec;
-  fs::create_directories(Root / "Music", Ec);
-  if (Ec) {
-    std::fprintf(stderr, "hoe-mksounds: cannot create %s: %s\n", (Root / "Music").c_str(),
-                 Ec.message().c_str());
-    return 1;
+  for (const fs::path& Folder : {Root / "Music", Root / "UI" / "GameScreen"}) {
+    fs::create_directories(Folder, Ec);
+    if (Ec) {
+      std::fprintf(stderr, "hoe-mksounds: cannot create %s: %s\n", Folder.c_str(),
+                   Ec.message().c_str());
+      return 1;
+    }
   }
   const int Vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
   bool Ok = true;
@@ -269,6 +367,12 @@ int main(int Argc, char** Argv) {
                    Vorbis, 0.9);
   Ok &= WriteSound((Root / "Music" / "Arrival.ogg").string(), Track(22050, 3, 62, 0.3, 4), 22050,
                    Vorbis, 0.8);
+  const fs::path Screen = Root / "UI" / "GameScreen";
+  Ok &= WriteSound((Root / "UI" / "Beep.ogg").string(), Beep(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "Fault.ogg").string(), Fault(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "BPItemClick.ogg").string(), ItemClick(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "UseHint.ogg").string(), UseHint(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "ScannerOut.ogg").string(), ScannerOut(22050), 22050, Vorbis, 0.6);
   std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
   Xm << TavernModule();
   Xm.close();

@@ -13,5 +13,6 @@ while read -r NAME FILE SIZE; do
 done <<LIST
 System DejaVuSans.ttf 13
 Text DejaVuSans.ttf 18
+Panel DejaVuSans.ttf 14
 Title DejaVuSerif-Bold.ttf 32
 LIST
