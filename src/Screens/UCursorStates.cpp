@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <set>
 
 G_IMPLEMENT_CLASS(TBaseCursorState)
 G_IMPLEMENT_CLASS(TPointerCursorState)
@@ -52,7 +53,11 @@ TGGraphic* CursorGraphic(const std::string& URL) {
     ODS("Cursor " + URL + ": " + E.what());
     return nullptr;
   }
-  ODS("Cursor graphic not found: " + URL);
+  // The pointer asks every frame: a missing graphic is reported once.
+  static std::set<std::string> Reported;
+  if (Reported.insert(URL).second) {
+    ODS("Cursor graphic not found: " + URL);
+  }
   return nullptr;
 }
 

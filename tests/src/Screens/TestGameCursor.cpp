@@ -223,6 +223,10 @@ TEST_F(GameCursorTest, TheHeldPictureIsCentredOnTheHotSpotByItsOpaquePixels) {
   Frame(TGameObjectCursorState::StaticClass(), Object("Ghost", "Test\\Ghost.png"));
   EXPECT_FLOAT_EQ(Obj->X()->GetRealValue(0), HX);
   EXPECT_FLOAT_EQ(Obj->Y()->GetRealValue(0), HY);
+  // The application showed this cursor already: its copy is made anew, with the new place.
+  Drawn = AppCursor();
+  ASSERT_TRUE(Drawn);
+  EXPECT_FLOAT_EQ(TryObjectCast<TGMovie>(Drawn->GetChannel(1))->X()->GetRealValue(0), HX);
 }
 
 TEST_F(GameCursorTest, ObjectsThatAreTheirOwnCursorOrHaveNoPictureAreHandled) {
