@@ -335,6 +335,15 @@ TEST_F(GameScreenContent, TheWindowsAroundThePlayScreenHaveTheirWidgets) {
     EXPECT_FALSE(Next->Visible()) << "Next shows only while a second tip waits";
   }
 
+  // The location's own tips window: "Close" takes the place of "Next" with the last tip.
+  TGObjectPtr<TGWindow> TipsEx = LoadWindow("TipsWindowEx.win");
+  Expect<TGPicture>(TipsEx.get(), "Background\\Text");
+  auto* NextEx = Expect<TGButton>(TipsEx.get(), "Background\\Next");
+  auto* CloseEx = Expect<TGButton>(TipsEx.get(), "Background\\Close");
+  if (NextEx && CloseEx) {
+    EXPECT_NE(NextEx->Visible(), CloseEx->Visible());
+  }
+
   TGObjectPtr<TGWindow> Tutorial = LoadWindow("TutorialWindow.win");
   Expect<TGLabel>(Tutorial.get(), "Text");
   Expect<TGButton>(Tutorial.get(), "BtnOk");
