@@ -1,8 +1,11 @@
 #include "sfs/USFSCommon.h"
 
+#include "base/UGDateTime.h"
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -381,6 +384,17 @@ int64_t FileTimeToUnix(int64_t FileTime) {
 }
 
 int64_t NowFileTime() {
+  // A recorded or replayed run dates its entries by its own clock (the recording's start plus
+  // the game time), so that the replay writes the archives the recorded run wrote.
+  if (DateTimeSourceReplaced()) {
+    const double Local = (PreciseNow() - 25569.0) * 86400.0; // local time, seconds from 1970
+    const double Whole = std::floor(Local);
+    const time_t T = static_cast<time_t>(Whole);
+    struct tm Tm {};
+    gmtime_r(&T, &Tm);
+    Tm.tm_isdst = -1;
+    return UnixToFileTime(static_cast<int64_t>(mktime(&Tm))) + std::llround((Local - Whole) * 1e7);
+  }
   using namespace std::chrono;
   int64_t Us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
   return Us * 10 + FileTimeUnixOffset;

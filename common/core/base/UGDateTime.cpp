@@ -64,6 +64,11 @@ void SetDateTimeSource(std::function<TGDateTime()> NewSource) {
   Source() = std::move(NewSource);
 }
 
+bool DateTimeSourceReplaced() {
+  std::lock_guard<std::mutex> Guard(SourceLock());
+  return static_cast<bool>(Source());
+}
+
 int64_t DateTimeAsInt64(TGDateTime Value) {
   int64_t Bits = 0;
   std::memcpy(&Bits, &Value, sizeof Bits);

@@ -12,6 +12,8 @@ using TGDateTime = double;
 TGDateTime PreciseNow();
 // Replaces the clock (none: the system's local time again).
 void SetDateTimeSource(std::function<TGDateTime()> Source);
+// Whether a replaced clock is in force (a recorded or replayed run).
+bool DateTimeSourceReplaced();
 // The system's local date-time.
 TGDateTime SystemNow();
 
