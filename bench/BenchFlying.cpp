@@ -132,9 +132,22 @@ void BM_FlightsFrame(benchmark::State& State) {
     }
   }
   State.counters["flights"] = CFlights;
+  State.counters["draw_calls"] = GD->DIPCalls();
   W.Control->FinishAll();
 }
 BENCHMARK(BM_FlightsFrame)->Unit(benchmark::kMicrosecond);
+
+// The frame around the flights alone (begin, clear, end, present), for comparison.
+void BM_EmptyFrame(benchmark::State& State) {
+  World();
+  for (auto _ : State) {
+    GD->BeginScene();
+    GD->Erase(0);
+    GD->EndScene();
+    GD->Present();
+  }
+}
+BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond);
 
 // The update alone.
 void BM_FlightsUpdate(benchmark::State& State) {
