@@ -187,18 +187,6 @@ TEST_F(SpeechBubble, SizesItselfToTheTextInTiles) {
   EXPECT_EQ(Bubble->Height(), 32);
 }
 
-TEST_F(SpeechBubble, MeasuresTheTranslatedTextInTheLayoutsFont) {
-  Say("$#SPEECH#Perfect! All done here.$", dN, {400, 300});
-  TGText* T = Bubble->TextLabel()->Text();
-  ASSERT_TRUE(T->Font());
-  float W = 0;
-  float H = 0;
-  T->GetDefaultExtent(W, H, 250);
-  EXPECT_EQ(Bubble->XSegs(), SpeechBubbleTiles(W, H).X);
-  EXPECT_EQ(Bubble->YSegs(), SpeechBubbleTiles(W, H).Y);
-  EXPECT_GE(Bubble->YSegs(), 2); // a line of the demo font is 21 pixels high
-}
-
 // --- Fading
 // ----------------------------------------------------------------------------------------
 
@@ -348,15 +336,6 @@ TEST_F(SpeechBubble, DrawsItsTiledFrameHeadless) {
   EXPECT_EQ(Row(15, 15, 24), std::string(24, 'W'));
   EXPECT_EQ(Row(17, 15, 24), std::string(24, 'W'));
   EXPECT_EQ(uint32_t(PixelAt(20, 18)) & 0xFFFFFF, uint32_t(Fill) & 0xFFFFFF);
-}
-
-TEST_F(SpeechBubble, DrawsNothingWhileClear) {
-  UseBlockFont();
-  Say("bbbbbbbb", dE, {15 - 36, 15 + 24});
-  Bubble->DrawTree();
-  for (const TGColor C : Screen()) {
-    ASSERT_EQ(uint32_t(C) & 0xFFFFFF, 0u);
-  }
 }
 
 TEST_F(SpeechBubble, TextureCoordinatesAboveOneRepeatThePicture) {
