@@ -81,7 +81,7 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
   }
   StartGameData(Log);
   First = New<TStartWindow>();
-  First->SetFrameLimit(Options.Frames);
+  App->SetFrameLimit(Options.Frames);
   return First;
 }
 
@@ -103,9 +103,10 @@ int main(int Argc, char** Argv) {
     Game.reset();
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
-    const int64_t Frames = First ? First->Frames() : 0;
+    const int64_t Frames = App ? App->FramesRun() : 0;
+    const double GameSeconds = App ? App->GameSecondsRun() : 0;
     std::fprintf(stderr, "hoe: %lld frames in %.2f s (%.1f per second of game time)\n",
                  static_cast<long long>(Frames), Seconds,
-                 First && First->GameSeconds() > 0 ? Frames / First->GameSeconds() : 0.0);
+                 GameSeconds > 0 ? Frames / GameSeconds : 0.0);
   });
 }

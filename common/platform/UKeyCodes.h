@@ -42,6 +42,7 @@ constexpr std::uint16_t VK_F5 = 0x74;
 constexpr std::uint16_t VK_F6 = 0x75;
 constexpr std::uint16_t VK_F7 = 0x76;
 constexpr std::uint16_t VK_F8 = 0x77;
+constexpr std::uint16_t VK_F9 = 0x78;
 constexpr std::uint16_t VK_F10 = 0x79;
 constexpr std::uint16_t VK_F12 = 0x7B;
 constexpr std::uint16_t VK_NUMLOCK = 0x90;

@@ -50,8 +50,7 @@ void TBlackScreen::UpdateTree(float DeltaTime) {
   if (ConfigurationFlag("FastUpdate")) {
     DeltaTime *= 3;
   }
-  if (CurrentPlayer && CurrentPlayer->Cheats() && App && App->GetKey(17) &&
-      App->GetKey(16)) {
+  if (CurrentPlayer && CurrentPlayer->Cheats() && App && App->GetKey(17) && App->GetKey(16)) {
     DeltaTime *= 5;
   }
   inherited::UpdateTree(DeltaTime);

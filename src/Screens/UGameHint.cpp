@@ -305,8 +305,8 @@ void TGameHint::HintObjectManual(TGameObject* AObject) {
     Sound();
     AObject->SetClue("");
     // The list entry of a clue made plain shines once (not the first entry).
-    std::vector<TGameObject*> Listed = CurrentPlayer ? CurrentPlayer->InventoryItemObjects()
-                                                     : std::vector<TGameObject*>{};
+    std::vector<TGameObject*> Listed =
+        CurrentPlayer ? CurrentPlayer->InventoryItemObjects() : std::vector<TGameObject*>{};
     int Position = -1;
     for (int I = 0; I < static_cast<int>(Listed.size()); ++I) {
       if (Listed[static_cast<size_t>(I)] == AObject) {

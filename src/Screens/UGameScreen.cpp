@@ -16,6 +16,7 @@
 #include "Screens/USpeechBubbleDialog.h"
 #include "Screens/UTipsWindow.h"
 #include "Screens/UTutorialWindow.h"
+#include "animation/UGLiveText.h"
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
 #include "base/UGDebug.h"
@@ -190,8 +191,8 @@ void TGameScreen::WireWidgets() {
       Menu->OnClick = TGNotifyEvent(this, &TGameScreen::OnMenuClick);
     }
   }
-  for (const char* Name :
-       {"GameInterface\\AvatarVessa", "GameInterface\\AvatarButtler", "GameInterface\\AvatarTobrel"}) {
+  for (const char* Name : {"GameInterface\\AvatarVessa", "GameInterface\\AvatarButtler",
+                           "GameInterface\\AvatarTobrel"}) {
     if (TGWidget* Avatar = FindWidget(Name)) {
       Avatar->SetAllowMouse(true);
     }
@@ -214,7 +215,7 @@ void TGameScreen::RegisterOwnSpeechPositions() {
   TGWidget* Avatar = FindWidget("GameInterface\\AvatarVessa");
   const TGRectFloat R = Avatar ? Avatar->ScreenRect() : TGRectFloat{};
   for (const char* ID : {"Zari", "Tobrel"}) {
-    FSpeechPositionRegistry->Register(ID, R.Left, R.Top, spoNorthWest, this);
+    FSpeechPositionRegistry->RegisterSpeechPosition(this, ID, {R.Left, R.Top}, dNW);
   }
 }
 
@@ -258,7 +259,7 @@ void TGameScreen::Publish(TGClassBuilder<TGameScreen>& B) {
       .Property("IsVisible", &TGameScreen::IsVisible)
       .Property("DrawingDisabled", &TGameScreen::DrawingDisabled, &TGameScreen::SetDrawingDisabled)
       .Property("HintsCount", &TGameScreen::HintsCount, &TGameScreen::SetHintsCount)
-      .Property("MusicManager", &TGameScreen::MusicManager)
+      .Property("MusicManager", &TGameScreen::OwnMusicManager)
       .Property("IsOnTop", &TGameScreen::IsOnTop)
       .Property("MenuButtonVisible", &TGameScreen::MenuButtonVisible,
                 &TGameScreen::SetMenuButtonVisible)
@@ -396,8 +397,8 @@ void TGameScreen::SetActiveLocation(TLocation* Value) {
 }
 
 void TGameScreen::MaintainActiveLocation() {
-  auto* Wanted = CurrentPlayer ? TryObjectCast<TLocation>(CurrentPlayer->CurrentLocation())
-                               : nullptr;
+  auto* Wanted =
+      CurrentPlayer ? TryObjectCast<TLocation>(CurrentPlayer->CurrentLocation()) : nullptr;
   if (Wanted != ActiveLocation()) {
     SetActiveLocation(Wanted);
   }
@@ -426,7 +427,7 @@ void TGameScreen::BeforeLocationSwitch() {
 
 void TGameScreen::AfterLocationSwitch(TBaseLocation* Location) {
   if (auto* L = TryObjectCast<TLocation>(Location); L && !L->GameAvatar.empty()) {
-    FAvatarHelper->SetAvatarURL("Avatars\\" + L->GameAvatar);
+    FAvatarHelper->SetAvatarURL(L->GameAvatar);
   }
   CorrectHints();
 }
@@ -623,8 +624,8 @@ void TGameScreen::FadeOutFromScript() {
 
 void TGameScreen::Say(const std::string& PositionID, const std::string& Text,
                       const std::string& Script) {
-  CurrentPlayer->SpeechLog()->Add(Text);
-  CurrentPlayer->SpeechQueue()->Add(TSpeechCue{PositionID, Text, Script});
+  CurrentPlayer->SpeechLog()->AddSpeech(Text);
+  CurrentPlayer->SpeechQueue()->AddCue(PositionID, Text, Script);
 }
 
 void TGameScreen::CloseSpeech() {
@@ -640,20 +641,20 @@ void TGameScreen::RegisterSpeechPosition(const std::string& ID, float X, float Y
                                          int32_t Orientation) {
   // Positions a location registers go with it.
   TGObject* Owner = ActiveLocation() ? static_cast<TGObject*>(ActiveLocation()) : this;
-  FSpeechPositionRegistry->Register(ID, X, Y, static_cast<TSpeechPositionOrientation>(Orientation),
-                                    Owner);
+  FSpeechPositionRegistry->RegisterSpeechPosition(
+      Owner, ID, {X, Y}, static_cast<TGDirection>(std::clamp<int32_t>(Orientation, dN, dNW)));
 }
 
 // The next line shows in the bubble; a line whose position nobody registered waits at the head
 // of the queue (and is reported once) while the rest of the frame runs on.
 bool TGameScreen::ShowNextSpeech() {
   TSpeechQueue* Queue = CurrentPlayer->SpeechQueue();
-  if (!Queue || Queue->Empty() || FSpeechDialog->Visible()) {
+  TSpeechCue Cue;
+  if (!Queue || FSpeechDialog->Visible() || !Queue->Peek(Cue)) {
     return true;
   }
-  const TSpeechCue& Cue = Queue->Front();
-  const TSpeechPosition* Position = FSpeechPositionRegistry->Find(Cue.PositionID);
-  if (!Position) {
+  const int32_t Index = FSpeechPositionRegistry->IndexOf(Cue.PositionID);
+  if (Index < 0) {
     if (!FSpeechPositionMissingLogged) {
       ODS("Speech position \"%s\" is not registered: the line \"%s\" waits", Cue.PositionID,
           Cue.Text);
@@ -662,21 +663,40 @@ bool TGameScreen::ShowNextSpeech() {
     return false;
   }
   FSpeechPositionMissingLogged = false;
-  FSpeechDialog->ShowCue(*Position, Cue.Text);
+  const TSpeechPositionDesc Position = FSpeechPositionRegistry->GetItem(Index);
+  FSpeechDialog->SetOrientation(Position.Orientation);
+  FSpeechDialog->SetRootPosition(Position.RootPosition);
+  FSpeechDialog->SetText(Cue.Text);
+  KeepSpeechOnScreen();
+  FSpeechDialog->ShowSpeech();
   Queue->Pop();
   // Drawn over everything else of the screen.
   Move(IndexOf(FSpeechDialog), Count() - 1);
   return true;
 }
 
+// An anchor near the screen's edge would put the bubble partly off the screen: it turns to the
+// other side of its anchor instead.
+void TGameScreen::KeepSpeechOnScreen() {
+  const TGRectFloat R = FSpeechDialog->ScreenRect();
+  const float ScreenWidth = WindowHost ? static_cast<float>(WindowHost->ScreenSize().X) : Width();
+  const TGDirection D = FSpeechDialog->Orientation();
+  if (R.Left < 0 && (D == dNW || D == dW || D == dSW)) {
+    FSpeechDialog->SetOrientation(D == dNW ? dNE : D == dW ? dE : dSE);
+  } else if (R.Right > ScreenWidth && (D == dNE || D == dE || D == dSE)) {
+    FSpeechDialog->SetOrientation(D == dNE ? dNW : D == dE ? dW : dSW);
+  }
+}
+
+// The line just read runs its script. (Taking the next queued cue instead would drop that line
+// unseen and run its script for the wrong line.)
 void TGameScreen::OnSpeechClose(TGObject* Sender) {
   (void)Sender;
   TSpeechQueue* Queue = CurrentPlayer ? CurrentPlayer->SpeechQueue() : nullptr;
-  if (!Queue || Queue->Empty()) {
+  if (!Queue) {
     return;
   }
-  const std::string Script = Queue->Front().Script;
-  Queue->Pop();
+  const std::string Script = Queue->LastSpeech().Script;
   if (!Script.empty() && ScriptProcessor) {
     TGVariant Ignored;
     ScriptProcessor->Eval(Script, Ignored);
@@ -709,8 +729,11 @@ void TGameScreen::ShowCliffhanger() {
 }
 
 void TGameScreen::OpenInGameMenu() {
-  // The journal's menu comes with the journal; until then Esc only puts the tool down.
-  ODS("The in-game menu is not part of this game yet");
+  // Until the game has its in-game menu, the menu's one way out is taken at once: the screen
+  // fades out and closes, which saves the profile, and the screen below comes back.
+  if (FadeState() == fwsNone) {
+    FadeOut(true, true, nullptr);
+  }
 }
 
 void TGameScreen::OpenPDALog() {

@@ -142,6 +142,7 @@ class TGameScreen : public TBaseGameScreen, public IPlayScreen {
   void QueueAnimation(const std::string& URL) override;
   TFadeWindow* Window() override { return this; }
   TMusicManager* MusicManager() override { return FMusicManager; }
+  TMusicManager* OwnMusicManager() const { return FMusicManager; }
   void ResetScanner() override;
   void ClearAnimationsQueue() override;
   void HintObject(TGameObject* AObject) override;
@@ -176,6 +177,7 @@ private:
   void WriteDebug(const std::string& S);
   // The bubble shows the next line when its position is known; false when it is not.
   bool ShowNextSpeech();
+  void KeepSpeechOnScreen();
   void UpdateUI();
   void UpdateGoal();
   void UpdateBirds();

@@ -34,6 +34,10 @@ G_IMPLEMENT_CLASS(TSwitchToLocationGameScreenState)
 
 namespace {
 
+bool ContainsPoint(const TGRectFloat& R, const TGFlatVector& P) {
+  return P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
+}
+
 constexpr int32_t CHintSelectingLevel = 20;
 constexpr const char* CHintSelectingGoal = "$#GOAL#Click an item in the list.$";
 constexpr const char* CFaultSound = "UI\\GameScreen\\Fault.ogg";
@@ -157,9 +161,9 @@ void TCommonGameScreenState::MouseDown(int Button) {
     // A click while a line is shown closes the bubble; a click on the bubble does nothing else.
     TSpeechBubbleDialog* Bubble = S->SpeechDialog();
     const bool WasShown = Bubble && Bubble->Visible();
-    const bool OnBubble = WasShown && Bubble->ContainsScreenPoint(S->MousePosition());
+    const bool OnBubble = WasShown && ContainsPoint(Bubble->ScreenRect(), S->MousePosition());
     if (WasShown) {
-      Bubble->HideAtOnce();
+      Bubble->QuickHide(); // the line counts as read: its script runs
     }
     if (OnBubble) {
       return;

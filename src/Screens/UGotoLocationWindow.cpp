@@ -6,9 +6,9 @@
 #include "flow/UPlayScreen.h"
 #include "io/UGFileSystem.h"
 #include "io/UGFileUtils.h"
+#include "locations/UBaseLocation.h"
 #include "player/UConfigManager.h"
 #include "player/UPlayer.h"
-#include "locations/UBaseLocation.h"
 #include "resources/UGResourceLibrary.h"
 #include "text/UGFont.h"
 #include "widgets/UGButton.h"
@@ -140,8 +140,9 @@ const std::string& TGotoLocationList::LineCaption(int32_t Index) const {
 void TGotoLocationWindow::AfterConstruction() {
   inherited::AfterConstruction();
   TGResourceLibrary* Library = MainResourceLibrary();
-  if (auto* Template =
-          Library ? TryObjectCast<TGWindow>(Library->GetResourceEx(CTemplateURL, false)) : nullptr) {
+  if (auto* Template = Library
+                           ? TryObjectCast<TGWindow>(Library->GetResourceEx(CTemplateURL, false))
+                           : nullptr) {
     LoadFromTemplate(Template);
   }
   FListLabel = TryObjectCast<TGLabel>(FindWidget("List"));

@@ -41,7 +41,7 @@ public:
 private:
   int32_t IndexOfEntry(const std::string& Name) const;
 
-  std::vector<TEntry> FEntries;   // from the list file and the files found, in that order
+  std::vector<TEntry> FEntries;    // from the list file and the files found, in that order
   std::vector<std::string> FLines; // the entry names of the files found, in the order found
 };
 

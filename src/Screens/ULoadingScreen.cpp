@@ -4,9 +4,9 @@
 #include "app/UGApp.h"
 #include "base/UGError.h"
 #include "inventory/UInventory.h"
+#include "io/UGFileSystem.h"
 #include "player/UPlayer.h"
 #include "resources/UGResourceLibrary.h"
-#include "io/UGFileSystem.h"
 #include "widgets/UGProgressBar.h"
 
 #include <algorithm>
@@ -40,8 +40,9 @@ int32_t LocationFileCount(TGResourceLibrary* Library) {
 void TLoadingScreen::AfterConstruction() {
   inherited::AfterConstruction();
   TGResourceLibrary* Library = MainResourceLibrary();
-  if (auto* Template =
-          Library ? TryObjectCast<TGWindow>(Library->GetResourceEx(CTemplateURL, false)) : nullptr) {
+  if (auto* Template = Library
+                           ? TryObjectCast<TGWindow>(Library->GetResourceEx(CTemplateURL, false))
+                           : nullptr) {
     LoadFromTemplate(Template);
   }
   // Without its window the screen still builds the game, only nothing moves meanwhile.
@@ -93,7 +94,7 @@ void TLoadingScreen::Build() {
       Library->GetResourceEx("PDAScreen.win", false);
     }
     Step();
-    auto* Screen = new TGameScreen(nullptr, [this](int, int) { Step(); });
+    auto* Screen = New<TGameScreen>(nullptr, TGameScreen::TSyncProc([this](int, int) { Step(); }));
     FScreen = Screen;
     Screen->InitGameScripts();
     CurrentPlayer->InitGameScripts();

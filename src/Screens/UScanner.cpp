@@ -156,8 +156,8 @@ void TScanner::SetObject(TGameObject* Obj) {
   }
   if (Obj && Obj->Clue().empty()) {
     ++FUseCounter;
-    if (auto* L = TryObjectCast<TLocation>(CurrentPlayer ? CurrentPlayer->CurrentLocation()
-                                                         : nullptr)) {
+    if (auto* L =
+            TryObjectCast<TLocation>(CurrentPlayer ? CurrentPlayer->CurrentLocation() : nullptr)) {
       L->ScannerUsed = true;
     }
   }
@@ -172,8 +172,8 @@ void TScanner::SetObject(TGameObject* Obj) {
   }
   FreeGfx();
   if (Obj) {
-    TGGraphic* Shown = Obj->Clue().empty() ? Obj->Gfx()
-                                           : TryObjectCast<TGGraphic>(Resource(CClueURL));
+    TGGraphic* Shown =
+        Obj->Clue().empty() ? Obj->Gfx() : TryObjectCast<TGGraphic>(Resource(CClueURL));
     if (Shown) {
       FGfx = static_cast<TGGraphic*>(CloneObject(*Shown, this));
     }
@@ -189,10 +189,9 @@ void TScanner::SetObject(TGameObject* Obj) {
 void TScanner::ComputeCentre() {
   FObjCenter = Middle(FObject);
   // An object behind others: the scanner measures against the first hider still in the way.
-  const TGameObjectCollection* Objects =
-      CurrentPlayer && CurrentPlayer->CurrentLocation()
-          ? CurrentPlayer->CurrentLocation()->Objects()
-          : nullptr;
+  const TGameObjectCollection* Objects = CurrentPlayer && CurrentPlayer->CurrentLocation()
+                                             ? CurrentPlayer->CurrentLocation()->Objects()
+                                             : nullptr;
   if (Objects) {
     std::vector<std::string> Hiders;
     SplitString(FObject->HiddenBy(), ',', Hiders);
@@ -324,7 +323,8 @@ void TScanner::Update(float Interval) {
     return;
   }
   TGColor C = Channel->Color()->GetColorValue(Time);
-  C.A = static_cast<uint8_t>(std::clamp(Channel->Alpha()->GetRealValue(Time) * 255.0f, 0.0f, 255.0f));
+  C.A =
+      static_cast<uint8_t>(std::clamp(Channel->Alpha()->GetRealValue(Time) * 255.0f, 0.0f, 255.0f));
   FCurrColor = C;
 }
 

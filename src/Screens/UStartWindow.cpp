@@ -1,6 +1,7 @@
 #include "Screens/UStartWindow.h"
 
-#include "Screens/ULocationView.h"
+#include "Screens/UGameScreen.h"
+#include "Screens/ULoadingScreen.h"
 #include "app/UGApp.h"
 #include "base/UGError.h"
 #include "base/UGFormat.h"
@@ -80,10 +81,8 @@ int32_t TStartWindow::StoryPageCount() const {
 }
 
 void TStartWindow::UpdateTree(float DeltaTime) {
-  ++FFrames;
-  FGameSeconds += DeltaTime;
   inherited::UpdateTree(DeltaTime);
-  if ((FFrameLimit > 0 && FFrames >= FFrameLimit) || AppIsClosing) {
+  if (AppIsClosing) {
     SetVisible(false); // hiding the bottom window ends the program
   }
 }
@@ -131,15 +130,15 @@ void TStartWindow::AfterFadeOut() {
 }
 
 void TStartWindow::ShowHarbour() {
-  TGObjectPtr<TLocationView> View(New<TLocationView>());
-  try {
-    View->Open(CHarbourURL);
-  } catch (const EGException& E) {
-    // A broken demo location leaves the start screen as it was.
-    ShowMessageBox("Hidden Harbour", E.Message(), TMessageBoxKind::Error);
+  // The profile's game, built behind the loading screen, runs modally until it is left; then
+  // this screen fades in again. A world that cannot be built leaves the start screen as it was.
+  std::string Error;
+  TGObjectPtr<TGameScreen> Screen(TLoadingScreen::BuildGameScreen(Error));
+  if (!Screen) {
+    ShowMessageBox("Hidden Harbour", Error, TMessageBoxKind::Error);
     return;
   }
-  View->ShowModal();
+  Screen->FadeInModal(false, nullptr);
 }
 
 void TStartWindow::OnLightsClick(TGObject*) {

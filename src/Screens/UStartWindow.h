@@ -22,10 +22,6 @@ class TStartWindow : public TFadeWindow {
   // Copies the template, finds the widgets, assigns the handlers and starts the fade-in.
   void AfterConstruction() override;
 
-  // For the host's --frames: 0 runs until closed.
-  void SetFrameLimit(int64_t Value) { FFrameLimit = Value; }
-  int64_t Frames() const { return FFrames; }
-  double GameSeconds() const { return FGameSeconds; }
   // Steps of the progress bar, and the page of the story shown.
   float Cargo() const;
   int32_t StoryPage() const;
@@ -67,7 +63,4 @@ private:
   TGButton* FNextPage = nullptr;
   TGButton* FLighthouse = nullptr;
   TAction FAction = aNone;
-  int64_t FFrameLimit = 0;
-  int64_t FFrames = 0;
-  double FGameSeconds = 0;
 };

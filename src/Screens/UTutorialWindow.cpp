@@ -10,8 +10,8 @@ G_IMPLEMENT_CLASS(TTutorialWindow)
 void TTutorialWindow::AfterConstruction() {
   inherited::AfterConstruction();
   TGResourceLibrary* Library = MainResourceLibrary();
-  auto* Template = Library ? TryObjectCast<TGWindow>(Library->GetResource("TutorialWindow.win"))
-                           : nullptr;
+  auto* Template =
+      Library ? TryObjectCast<TGWindow>(Library->GetResource("TutorialWindow.win")) : nullptr;
   if (Template) {
     LoadFromTemplate(Template);
   }

@@ -359,6 +359,11 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
         W->UpdateTree(FInterval);
       }
     }
+    ++FFramesRun;
+    FGameSecondsRun += FInterval;
+    if (FFrameLimit > 0 && FFramesRun >= FFrameLimit && Application) {
+      Application->Terminate();
+    }
     PresentLastFrame();
     if (DrawFailure) {
       std::rethrow_exception(DrawFailure);
@@ -513,9 +518,8 @@ void TGApp::RedrawWindows() {
   if (FInDrawing || FWindowStack.empty()) {
     return;
   }
-  std::vector<TGWindow*> Windows(FWindowStack.begin() +
-                                     static_cast<std::ptrdiff_t>(LowestWindowToDraw()),
-                                 FWindowStack.end());
+  std::vector<TGWindow*> Windows(
+      FWindowStack.begin() + static_cast<std::ptrdiff_t>(LowestWindowToDraw()), FWindowStack.end());
   DrawWindows(Windows);
   PresentLastFrame();
 }

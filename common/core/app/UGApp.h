@@ -147,6 +147,11 @@ class TGApp : public TGAppPlugin, public IGWindowHost {
 
   // Presents a drawn frame and takes a pending screenshot.
   void PresentLastFrame();
+  // Frames run so far and their game time; with a limit above 0 the program ends after that
+  // many frames, whichever window is shown.
+  int64_t FramesRun() const { return FFramesRun; }
+  double GameSecondsRun() const { return FGameSecondsRun; }
+  void SetFrameLimit(int64_t Value) { FFrameLimit = Value; }
   // Draws the shown windows as they are now and presents them, without updating anything: a
   // long task on the main thread shows its progress this way.
   void RedrawWindows();
@@ -201,6 +206,9 @@ private:
   bool FAppActive = false;
   bool FInDrawing = false;
   bool FFrameIsDrawn = false;
+  int64_t FFramesRun = 0;
+  double FGameSecondsRun = 0;
+  int64_t FFrameLimit = 0;
   float FAverageFPS = 90;
   float FInterval = 0;
   int64_t FTickCount = 0;

@@ -496,8 +496,9 @@ void TLocation::CursorChange(int AOldState, int ANewState, TGameObject* AOldObje
   (void)AOldObject;
   (void)ANewObject;
   FGoal->SetGoal(CLevelTool, "");
-  // The cursor state of a game object under the mouse, as the play screen numbers it.
-  constexpr int CGameObjectCursorState = 1;
+  // The cursor state of a game object under the mouse that shows the object's own cursor, as the
+  // play screen numbers its states (pointer 0 ... walk 10).
+  constexpr int CGameObjectCursorState = 9;
   IPlayScreen* S = Screen();
   if (ANewState == CGameObjectCursorState && S &&
       SameText(S->CursorGraphicURL(), "Cursors\\Zoom.ani") &&
