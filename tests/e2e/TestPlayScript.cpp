@@ -162,8 +162,8 @@ TEST(PlayScript, WidgetCentresAddTheEnclosingOffsets) {
 
 TEST(PlayScript, ObjectCentresTurnAboutThePivot) {
   // The shell lies straight; the anchor is turned 8 degrees back about its top-left corner.
-  EXPECT_EQ(ObjectCentre(HOE_CONTENT, "Harbour.loc", "Shell"), (TScreenPoint{271, 556}));
-  EXPECT_EQ(ObjectCentre(HOE_CONTENT, "loc\\Harbour.loc", "anchor"), (TScreenPoint{232, 482}));
+  EXPECT_EQ(ObjectCentre(HOE_CONTENT, "Harbour.loc", "Shell"), (TScreenPoint{303, 457}));
+  EXPECT_EQ(ObjectCentre(HOE_CONTENT, "loc\\Harbour.loc", "anchor"), (TScreenPoint{248, 438}));
 
   TTempDir Content("hoe-content");
   WriteFile(Content.Path() / "loc" / "Turns.loc",

@@ -10,79 +10,83 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
-// The first page of the harbour: the quay's things dealt onto it, then the old key, which goes
-// into the hand when it is found.
-const char* const CFirstPage[] = {"Anchor",    "Bottle",    "Shell",    "Starfish1",
-                                  "Starfish2", "Starfish3", "NetFloat", "RopeCoil"};
+// The harbour's things a page can list: the quay's things of the first page (six of them are
+// dealt onto it beside the old key), then those of the second. The script clicks them all in
+// rounds; a click on a thing the page does not list only misses.
+const char* const CFirstPage[] = {"Key",       "Anchor",    "Bottle",    "Shell",   "Starfish1",
+                                  "Starfish2", "Starfish3", "NetFloat",  "RopeCoil"};
+const char* const CSecondPage[] = {"Pearl", "Compass", "Map", "Lantern", "Fish", "Bucket", "Feather"};
 
-// Fades in, opens the harbour from the start screen, finds the first page, puts the key down,
-// leaves the harbour and quits from the start screen.
+// Fades in, goes to the harbour, finds the first page, takes the old key from the tools and
+// opens the sea chest with it, finds the second page (the pearl was in the chest, the gull's
+// feather lies on the quay by now), and waits for the harbour to fade to the lighthouse; then
+// Esc leaves the game (saving it) and quits from the start screen.
 TPlayScript HarbourScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(0.6).ClickWidget("Demo\\Start.win", "RightPanel\\OpenHarbour").Wait(1.2);
-  for (const char* ID : CFirstPage) {
-    Script.ClickObject("Harbour.loc", ID).Wait(0.2);
+  Script.Wait(0.6).ClickWidget("Demo\\Start.win", "RightPanel\\OpenHarbour").Wait(4.0);
+  for (int Round = 0; Round < 2; ++Round) {
+    for (const char* ID : CFirstPage) {
+      Script.ClickObject("Harbour.loc", ID).Wait(0.5);
+    }
   }
-  Script.ClickObject("Harbour.loc", "Key").Wait(0.3);
-  Script.Key(VK_ESCAPE).Wait(0.2); // the key back out of the hand
-  Script.Key(VK_ESCAPE).Wait(1.0); // the harbour closes, the start screen fades in
+  Script.Wait(2.0).ClickWidget("GameScreen.win", "GameInterface\\BackPackTools\\Item01").Wait(0.5);
+  Script.ClickObject("Harbour.loc", "ChestLid").Wait(2.0);
+  for (int Round = 0; Round < 2; ++Round) {
+    for (const char* ID : CSecondPage) {
+      Script.ClickObject("Harbour.loc", ID).Wait(0.5);
+    }
+  }
+  Script.Wait(8.0);
+  Script.Key(VK_ESCAPE).Wait(2.0); // the game fades out and is saved; the start screen comes back
   Script.Key(VK_ESCAPE).Wait(2.0); // the start screen fades out and the program ends
   return Script;
 }
 
 } // namespace
 
-TEST(PlayThrough, HarbourThingsFoundByIDAndTheProfileReplaysToTheSameBytes) {
+TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
   TPlayground Play(HOE_PROGRAM);
   const TPlayScript Script = HarbourScript();
   const TPlayResult Run = Play.Play(Script, "harbour.rec");
   ASSERT_FALSE(Run.TimedOut) << Run.Output;
   ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
 
-  // Each click found the thing it aimed at, in the order of the script.
-  int Found = 0;
-  for (const char* ID : CFirstPage) {
-    ++Found;
-    EXPECT_TRUE(Run.Contains("Found " + std::string(ID) + " (" + std::to_string(Found) + " found)"))
-        << ID << "\n"
-        << Run.Output;
-  }
-  EXPECT_TRUE(Run.Contains("Found Key (9 found)")) << Run.Output;
-  EXPECT_TRUE(Run.Contains("Items page 2 of 2")) << Run.Output;
-
-  // The profile list: the first start made the default profile, in the harbour, dated by the
-  // recording's clock.
+  // The first start made the default profile; the harbour is done and the game went on to the
+  // lighthouse, where the profile now is.
   const TGameDataReader Data(Run.DataFolder, Run.ProgramFolder);
   ASSERT_TRUE(Data.HasProfileList());
   ASSERT_EQ(Data.ProfileFiles(), std::vector<std::string>{"Profile01.plr"});
   const TProfileReader Profile = Data.Profile("Profile01.plr");
-  EXPECT_TRUE(Profile.Sound());
   const std::vector<std::string> Entries = Profile.Entries();
-  EXPECT_NE(std::find(Entries.begin(), Entries.end(), "Brief.cfg"), Entries.end());
+  EXPECT_NE(std::find(Entries.begin(), Entries.end(), "loc\\Harbour.loc"), Entries.end());
   const auto Brief = Profile.Brief();
   EXPECT_EQ(Brief->PlayerName, "Zarnika");
-  EXPECT_EQ(Brief->LocationURL, "Harbour.loc");
-  EXPECT_FALSE(Brief->GUID.empty());
+  EXPECT_EQ(Brief->LocationURL, "Lighthouse.loc") << Run.Output;
+  // Sixteen things of 100 points or more, some in combos, and the two finish bonuses.
+  EXPECT_GE(Brief->Score, 16 * 100 + 2 * 5000) << Run.Output;
   const TGDateTime Start = EncodeDateTime(2024, 6, 1, 18, 0, 0);
   EXPECT_GE(Brief->CreationTime, Start);
   EXPECT_LE(Brief->CreationTime, Start + Script.Seconds() / 86400);
-  EXPECT_TRUE(Data.ProfileOf("Zarnika").has_value());
   EXPECT_FALSE(Data.Alerts().has_value());
+  // The switch recorded the result in the high scores.
+  EXPECT_TRUE(Data.HasHighScores());
   const std::string Bytes = Profile.Bytes(), Checksum = Profile.ChecksumBytes();
   ASSERT_FALSE(Bytes.empty());
-  EXPECT_EQ(Checksum.size(), 4u);
 
-  // A second replay starts from the recording's data again and saves the same bytes.
-  const TPlayResult Again = Play.Replay("harbour.rec");
-  ASSERT_EQ(Again.ExitCode, 0) << Again.Output;
-  const TGameDataReader Replayed(Again.DataFolder, Again.ProgramFolder);
-  ASSERT_EQ(Replayed.ProfileFiles(), std::vector<std::string>{"Profile01.plr"});
-  EXPECT_TRUE(Replayed.Profile("Profile01.plr").Bytes() == Bytes)
-      << "the replay saved other profile bytes";
-  EXPECT_EQ(Replayed.Profile("Profile01.plr").ChecksumBytes(), Checksum);
+  // Every replay starts from the recording's data again and saves the same bytes.
+  for (int Replay = 0; Replay < 2; ++Replay) {
+    const TPlayResult Again = Play.Replay("harbour.rec");
+    ASSERT_EQ(Again.ExitCode, 0) << Again.Output;
+    const TGameDataReader Replayed(Again.DataFolder, Again.ProgramFolder);
+    ASSERT_EQ(Replayed.ProfileFiles(), std::vector<std::string>{"Profile01.plr"});
+    EXPECT_TRUE(Replayed.Profile("Profile01.plr").Bytes() == Bytes)
+        << "replay " << Replay + 1 << " saved other profile bytes";
+    EXPECT_EQ(Replayed.Profile("Profile01.plr").ChecksumBytes(), Checksum);
+  }
 }
 
 // The playground's flags are its own: a new profile starts where "StartLoc" says, and every
@@ -128,4 +132,8 @@ TEST(PlayThrough, ARunLeftGoingLiveIsStoppedByItsTimeLimit) {
   Options.TimeoutSeconds = 4;
   const TPlayResult Run = Play.Play(Script, "short.rec", Options);
   EXPECT_TRUE(Run.TimedOut) << Run.ExitCode << "\n" << Run.Output;
+}
+TEST(PlayThrough, DISABLED_DumpHarbourScript) {
+  std::ofstream("/tmp/harbour.rec", std::ios::binary) << HarbourScript().Text();
+  std::printf("frames %d\n", HarbourScript().FrameCount());
 }

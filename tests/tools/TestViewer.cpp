@@ -222,7 +222,7 @@ TEST(ViewerLocations, PlaysLocationsAndReportsBrokenOnes) {
     Shot->LoadFromStream(In);
     ASSERT_EQ(Shot->Width(), 800);
     // The sea chest's brass lock, and the line of objects to find along the bottom.
-    const TGColor Lock = PixelOf(*Shot, 369, 496), Status = PixelOf(*Shot, 4, 596);
+    const TGColor Lock = PixelOf(*Shot, 381, 434), Status = PixelOf(*Shot, 4, 596);
     EXPECT_GT(Lock.R, 150) << std::hex << uint32_t(Lock);
     EXPECT_LT(Lock.B, Lock.R - 60) << std::hex << uint32_t(Lock);
     EXPECT_LT(Status.R + Status.G + Status.B, 120) << std::hex << uint32_t(Status);

@@ -359,8 +359,12 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
         W->UpdateTree(FInterval);
       }
     }
-    ++FFramesRun;
-    FGameSecondsRun += FInterval;
+    // A frame that opened a modal window ends after the frames of that window; once the limit
+    // has ended the program it is not counted again.
+    if (!(Application && Application->Terminated())) {
+      ++FFramesRun;
+      FGameSecondsRun += FInterval;
+    }
     if (FFrameLimit > 0 && FFramesRun >= FFrameLimit && Application) {
       Application->Terminate();
     }
