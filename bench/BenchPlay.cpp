@@ -21,9 +21,9 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <unistd.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -50,7 +50,8 @@ struct TWorld {
     Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
     SetMainResourceLibrary(Library.get());
     Framework = std::make_unique<TGameFrameworkScope>();
-    Profiles = std::filesystem::temp_directory_path() / ("hoe-bench-play-" + std::to_string(::getpid()));
+    Profiles =
+        std::filesystem::temp_directory_path() / ("hoe-bench-play-" + std::to_string(::getpid()));
     std::filesystem::create_directories(Profiles);
     Player.reset(TPlayer::CreateBlank(nullptr, "Bench", Profiles.string()));
     Player->BriefInfo()->LocationURL = "Harbour.loc";

@@ -10,16 +10,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
 // The harbour's things a page can list: the quay's things of the first page (six of them are
 // dealt onto it beside the old key), then those of the second. The script clicks them all in
 // rounds; a click on a thing the page does not list only misses.
-const char* const CFirstPage[] = {"Key",       "Anchor",    "Bottle",    "Shell",   "Starfish1",
-                                  "Starfish2", "Starfish3", "NetFloat",  "RopeCoil"};
-const char* const CSecondPage[] = {"Pearl", "Compass", "Map", "Lantern", "Fish", "Bucket", "Feather"};
+const char* const CFirstPage[] = {"Key",       "Anchor",    "Bottle",   "Shell",   "Starfish1",
+                                  "Starfish2", "Starfish3", "NetFloat", "RopeCoil"};
+const char* const CSecondPage[] = {"Pearl", "Compass", "Map",    "Lantern",
+                                   "Fish",  "Bucket",  "Feather"};
 
 // Fades in, goes to the harbour, finds the first page, takes the old key from the tools and
 // opens the sea chest with it, finds the second page (the pearl was in the chest, the gull's
@@ -132,8 +132,4 @@ TEST(PlayThrough, ARunLeftGoingLiveIsStoppedByItsTimeLimit) {
   Options.TimeoutSeconds = 4;
   const TPlayResult Run = Play.Play(Script, "short.rec", Options);
   EXPECT_TRUE(Run.TimedOut) << Run.ExitCode << "\n" << Run.Output;
-}
-TEST(PlayThrough, DISABLED_DumpHarbourScript) {
-  std::ofstream("/tmp/harbour.rec", std::ios::binary) << HarbourScript().Text();
-  std::printf("frames %d\n", HarbourScript().FrameCount());
 }
