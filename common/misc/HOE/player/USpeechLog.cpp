@@ -1,5 +1,6 @@
 #include "player/USpeechLog.h"
 
+#include "base/UGDebug.h"
 #include "base/UGError.h"
 #include "base/UGFormat.h"
 #include "base/UGStrUtils.h"
@@ -24,6 +25,17 @@ uint32_t SpeechLogDateToStored(TGDateTime DateTime) {
                              {FloatToStr(DateTime)}));
   }
   return static_cast<uint32_t>(Ticks);
+}
+
+// A line said while the clock is set outside the stored form's years is kept at the nearer end
+// of them: a wrong clock must not make the profile impossible to save.
+uint32_t StoredDateOf(TGDateTime DateTime) {
+  try {
+    return SpeechLogDateToStored(DateTime);
+  } catch (const ERangeError& E) {
+    ODS("%s; it is saved as the nearest date that can be", E.Message());
+    return DateTime > CSpeechLogEpoch ? std::numeric_limits<uint32_t>::max() : 0;
+  }
 }
 
 TGDateTime StoredToSpeechLogDate(uint32_t Value) {
@@ -112,7 +124,7 @@ TGXMLNode* TSpeechLog::SaveToXML() const {
     C->SetStrAttr("LocationName", Item->LocationName);
     C->SetStrAttr("Text", Item->Text);
     C->SetStrAttr("ThumbnailURL", Item->ThumbnailURL);
-    C->SetLongwordAttr("DateTime", SpeechLogDateToStored(Item->DateTime));
+    C->SetLongwordAttr("DateTime", StoredDateOf(Item->DateTime));
   }
   return Node.release();
 }

@@ -251,12 +251,20 @@ TEST_F(SpeechLogTest, IsSavedAndLoadedWithItsDatesInTheStoredForm) {
   EXPECT_EQ(Back->GetItem(0)->DateTime, CSpeechLogEpoch);
 }
 
-TEST_F(SpeechLogTest, ADateThatCannotBeStoredFailsTheSave) {
+TEST_F(SpeechLogTest, ADateThatCannotBeStoredIsSavedAtTheNearestEnd) {
   {
     TFixedClock Clock(EncodeDateTime(1980, 1, 1, 0, 0, 0));
     Log->AddSpeech("$Too early$");
   }
-  EXPECT_THROW(TGObjectPtr<TGXMLNode>(Log->SaveToXML()), ERangeError);
+  {
+    TFixedClock Clock(EncodeDateTime(2080, 1, 1, 0, 0, 0));
+    Log->AddSpeech("$Too late$");
+  }
+  TGObjectPtr<TGXMLNode> Node(Log->SaveToXML());
+  const TGXMLCollection* Items = Node->GetChilds("Item");
+  ASSERT_EQ(Items->GetCount(), 2);
+  EXPECT_EQ(Items->GetItem(0)->GetStrAttr("DateTime"), "0");
+  EXPECT_EQ(Items->GetItem(1)->GetStrAttr("DateTime"), "4294967295");
 }
 
 // --- With the profile ----------------------------------------------------------------------------
