@@ -4,7 +4,6 @@
 #include "base/UGDebug.h"
 #include "base/UGStrUtils.h"
 #include "flow/UPlayScreen.h"
-#include "io/UGFileSystem.h"
 #include "io/UGFileUtils.h"
 #include "locations/UBaseLocation.h"
 #include "player/UConfigManager.h"
@@ -22,7 +21,6 @@ G_IMPLEMENT_CLASS(TGotoLocationWindow)
 namespace {
 
 constexpr const char* CDefaultStartLocation = "00_Intro_00.loc";
-constexpr int32_t CFindAttributes = 0x27; // read-only, hidden, system, archive
 
 std::string Trimmed(std::string S) {
   while (!S.empty() && (S.back() == '\r' || S.back() == ' ' || S.back() == '\t')) {
@@ -100,16 +98,8 @@ void TGotoLocationList::Load(const std::string& ListFile, TGResourceLibrary* Lib
       ODS("%s cannot be read: %s", ListFile, E.what());
     }
   }
-  if (TGFileSystem* FS = Library ? Library->FileSystem() : nullptr) {
-    TGSearchRec F;
-    if (FS->FindFirst("loc\\*.loc", CFindAttributes, F) == 0) {
-      do {
-        if (!(F.Attr & faDirectory)) {
-          AddLocationFile(F.Name);
-        }
-      } while (FS->FindNext(F) == 0);
-    }
-    FS->FindClose(F);
+  for (const std::string& Name : FindLocationFiles(Library)) {
+    AddLocationFile(Name);
   }
   try {
     WriteFile(ListFile, ListText());

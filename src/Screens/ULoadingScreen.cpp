@@ -4,7 +4,6 @@
 #include "app/UGApp.h"
 #include "base/UGError.h"
 #include "inventory/UInventory.h"
-#include "io/UGFileSystem.h"
 #include "player/UPlayer.h"
 #include "resources/UGResourceLibrary.h"
 #include "widgets/UGProgressBar.h"
@@ -13,29 +12,6 @@
 #include <utility>
 
 G_IMPLEMENT_CLASS(TLoadingScreen)
-
-namespace {
-
-// The locations the player's world is built from: one progress step each.
-int32_t LocationFileCount(TGResourceLibrary* Library) {
-  TGFileSystem* FS = Library ? Library->FileSystem() : nullptr;
-  if (!FS) {
-    return 0;
-  }
-  int32_t Count = 0;
-  TGSearchRec F;
-  if (FS->FindFirst("loc\\*.loc", 0x27 /* read-only, hidden, system, archive */, F) == 0) {
-    do {
-      if (!(F.Attr & faDirectory)) {
-        ++Count;
-      }
-    } while (FS->FindNext(F) == 0);
-  }
-  FS->FindClose(F);
-  return Count;
-}
-
-} // namespace
 
 void TLoadingScreen::AfterConstruction() {
   inherited::AfterConstruction();
@@ -49,7 +25,7 @@ void TLoadingScreen::AfterConstruction() {
   FBar = TryObjectCast<TGProgressBar>(FindWidget("Bar"));
   if (FBar) {
     FBar->SetMin(0);
-    FBar->SetMax(static_cast<float>(LocationFileCount(Library) + 2));
+    FBar->SetMax(static_cast<float>(FindLocationFiles(Library).size() + 2));
     FBar->SetPosition(0);
   }
 }

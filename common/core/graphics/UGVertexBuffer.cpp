@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstring>
 
 G_IMPLEMENT_CLASS(TGVertexBuffer)
@@ -57,8 +58,12 @@ uint32_t EnsureBufferObject(uint32_t& Name, uint64_t& Generation, GLenum Target,
 
 // After a write lock: the written bytes go to the buffer object (all of them when the object is
 // new or out of date). Without a device they wait for the first use.
+// WrittenHigh is how far any lock has written so far: beyond it the buffer holds nothing a draw
+// may read.
 void UploadLocked(uint32_t& Name, uint64_t& Generation, GLenum Target,
-                  const std::vector<uint8_t>& Data, bool& UploadAll, int32_t Size) {
+                  const std::vector<uint8_t>& Data, bool& UploadAll, int32_t Size,
+                  int32_t& WrittenHigh) {
+  WrittenHigh = std::max(WrittenHigh, Size);
   if (!GD || !GD->Initialized()) {
     UploadAll = true;
     return;
@@ -68,10 +73,14 @@ void UploadLocked(uint32_t& Name, uint64_t& Generation, GLenum Target,
     return;
   }
   glBindBuffer(Target, Name);
-  if (static_cast<size_t>(Size) == Data.size())
+  if (static_cast<size_t>(Size) == Data.size()) {
     glBufferData(Target, Size, Data.data(), GL_DYNAMIC_DRAW); // lets OpenGL drop the old copy
-  else if (Size > 0)
-    glBufferSubData(Target, 0, Size, Data.data());
+  } else if (Size > 0) {
+    // New storage, then what any lock has written: writing into storage that queued draws still
+    // read would make the driver copy the whole buffer on every lock.
+    glBufferData(Target, static_cast<GLsizeiptr>(Data.size()), nullptr, GL_DYNAMIC_DRAW);
+    glBufferSubData(Target, 0, WrittenHigh, Data.data());
+  }
   GD->CheckGLError();
 }
 
@@ -117,12 +126,14 @@ void TGVertexBuffer::SetLength(int32_t Value) {
   Changing();
   FLength = Value < 0 ? 0 : Value;
   FData.assign(static_cast<size_t>(FLength) * static_cast<size_t>(FStride), 0);
+  FWrittenHigh = 0;
 }
 
 void TGVertexBuffer::SetStride(int32_t Value) {
   Changing();
   FStride = Value < 0 ? 0 : Value;
   FData.assign(static_cast<size_t>(FLength) * static_cast<size_t>(FStride), 0);
+  FWrittenHigh = 0;
 }
 
 void TGVertexBuffer::SetFormat(uint32_t Value) {
@@ -157,7 +168,8 @@ void TGVertexBuffer::Unlock() {
     throw Error();
   FLocked = false;
   if (!FIsSysMem && FLockDesc.LockMode != lmReadOnly)
-    UploadLocked(FD3DVertexBuffer, FGeneration, GL_ARRAY_BUFFER, FData, FUploadAll, FLockDesc.Size);
+    UploadLocked(FD3DVertexBuffer, FGeneration, GL_ARRAY_BUFFER, FData, FUploadAll, FLockDesc.Size,
+                 FWrittenHigh);
 }
 
 uint32_t TGVertexBuffer::GetD3DVertexBuffer() {
@@ -210,6 +222,7 @@ void TGIndexBuffer::SetLength(int32_t Value) {
   Changing();
   FLength = Value < 0 ? 0 : Value;
   FData.assign(static_cast<size_t>(FLength) * 2, 0);
+  FWrittenHigh = 0;
 }
 
 void TGIndexBuffer::SetIsSysMem(bool Value) {
@@ -239,7 +252,7 @@ void TGIndexBuffer::Unlock() {
   FLocked = false;
   if (!FIsSysMem && FLockDesc.LockMode != lmReadOnly)
     UploadLocked(FD3DIndexBuffer, FGeneration, GL_ELEMENT_ARRAY_BUFFER, FData, FUploadAll,
-                 FLockDesc.Size);
+                 FLockDesc.Size, FWrittenHigh);
 }
 
 uint32_t TGIndexBuffer::GetD3DIndexBuffer() {

@@ -53,7 +53,8 @@ private:
   TGBufferLockDesc FLockDesc;
   uint32_t FD3DVertexBuffer = 0;
   uint64_t FGeneration = 0;
-  bool FUploadAll = true; // the buffer object misses more than the last lock wrote
+  bool FUploadAll = true;   // the buffer object misses more than the last lock wrote
+  int32_t FWrittenHigh = 0; // bytes from the start that some lock has written
   std::vector<uint8_t> FData;
 };
 
@@ -89,5 +90,6 @@ private:
   uint32_t FD3DIndexBuffer = 0;
   uint64_t FGeneration = 0;
   bool FUploadAll = true;
+  int32_t FWrittenHigh = 0;
   std::vector<uint8_t> FData;
 };

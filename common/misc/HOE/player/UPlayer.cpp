@@ -361,21 +361,11 @@ void TBasePlayer::Load(const std::function<void()>& ACallback) {
 
 void TBasePlayer::LoadLocations(const std::function<void()>& ACallback) {
   TGResourceLibrary* Lib = Library();
-  TGFileSystem* FS = Lib ? Lib->FileSystem() : nullptr;
-  if (!FS) {
+  if (!Lib || !Lib->FileSystem()) {
     throw Error("No game data to load the locations from");
   }
   // Sorted, so that every machine builds the world in the same order.
-  std::vector<std::string> Names;
-  TGSearchRec F;
-  if (FS->FindFirst("loc\\*.loc", CFindAttributes, F) == 0) {
-    do {
-      if (!(F.Attr & faDirectory)) {
-        Names.push_back(F.Name);
-      }
-    } while (FS->FindNext(F) == 0);
-  }
-  FS->FindClose(F);
+  std::vector<std::string> Names = FindLocationFiles(Lib);
   std::sort(Names.begin(), Names.end(),
             [](const std::string& A, const std::string& B) { return UpperCase(A) < UpperCase(B); });
   for (const std::string& Name : Names) {
@@ -550,6 +540,24 @@ const TGXMLNode* FirstChild(const TGXMLNode* Node, std::string_view Name) {
 }
 
 } // namespace
+
+std::vector<std::string> FindLocationFiles(TGResourceLibrary* Library) {
+  std::vector<std::string> Names;
+  TGFileSystem* FS = Library ? Library->FileSystem() : nullptr;
+  if (!FS) {
+    return Names;
+  }
+  TGSearchRec F;
+  if (FS->FindFirst("loc\\*.loc", CFindAttributes, F) == 0) {
+    do {
+      if (!(F.Attr & faDirectory)) {
+        Names.push_back(F.Name);
+      }
+    } while (FS->FindNext(F) == 0);
+  }
+  FS->FindClose(F);
+  return Names;
+}
 
 void SetProgramArguments(std::vector<std::string> Args) {
   Arguments() = std::move(Args);

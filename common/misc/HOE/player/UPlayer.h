@@ -354,6 +354,10 @@ private:
 // The profile being played, or none.
 extern TPlayer* CurrentPlayer;
 
+// The location files of the game data ("loc\\*.loc", file names only), in the order the file
+// system gives them; none without game data.
+std::vector<std::string> FindLocationFiles(TGResourceLibrary* Library);
+
 // The program's command line ("-startloc" is read from it).
 void SetProgramArguments(std::vector<std::string> Args);
 const std::vector<std::string>& ProgramArguments();
