@@ -34,6 +34,21 @@ constexpr const char* CLightningURL = "UI\\GameWindow\\Lightning.ani";
 constexpr const char* CSparkURL = "Game\\HintObject.ani";
 constexpr const char* CHighlightURL = "Game\\GameObjHighlight.ani";
 constexpr const char* CClueEffectURL = "Game\\SumerMegaAmazingFX.ani";
+constexpr int CListEntries = 8;
+
+// The index of the items' group that holds the object, or -1.
+int ItemsGroupIndexOf(const TGameObject* AObject) {
+  TItemsCollection* Items = CurrentPlayer ? CurrentPlayer->Inventory()->Items() : nullptr;
+  for (int G = 0; Items && G < Items->Count(); ++G) {
+    TBaseItemArray* Group = Items->Group(G);
+    for (int I = 0; I < Group->Count(); ++I) {
+      if (Group->ItemByIndex(I) == AObject) {
+        return G;
+      }
+    }
+  }
+  return -1;
+}
 
 TLocation* CurrentHintLocation() {
   return CurrentPlayer ? TryObjectCast<TLocation>(CurrentPlayer->CurrentLocation()) : nullptr;
@@ -304,17 +319,12 @@ void TGameHint::HintObjectManual(TGameObject* AObject) {
   if (!AObject->Clue().empty()) {
     Sound();
     AObject->SetClue("");
-    // The list entry of a clue made plain shines once (not the first entry).
-    std::vector<TGameObject*> Listed =
-        CurrentPlayer ? CurrentPlayer->InventoryItemObjects() : std::vector<TGameObject*>{};
-    int Position = -1;
-    for (int I = 0; I < static_cast<int>(Listed.size()); ++I) {
-      if (Listed[static_cast<size_t>(I)] == AObject) {
-        Position = I;
-      }
-    }
-    if (Position > 0 && FGameScreen) {
-      const std::string Path = "GameInterface\\BackPackItems\\Item" + IdxToStr(Position + 1);
+    // The list entry of a clue made plain shines once. Entry i shows the items' group i, so the
+    // entry is found by the object's group (every entry, the first one too), and only the eight
+    // entries there are can shine.
+    const int Slot = ItemsGroupIndexOf(AObject);
+    if (Slot >= 0 && Slot < CListEntries && FGameScreen) {
+      const std::string Path = "GameInterface\\BackPackItems\\Item" + IdxToStr(Slot + 1);
       if (TGWidget* Entry = FGameScreen->FindWidget(Path)) {
         if (TGGraphic* Effect = CloneAnimation(CClueEffectURL)) {
           Entry->Graphics()->SetRemoveFinished(true);

@@ -7,6 +7,7 @@
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
 #include "Screens/UFlyingControl.h"
+#include "Screens/UGameHint.h"
 #include "Screens/UGameScreen.h"
 #include "Screens/UGameScreenStates.h"
 #include "Screens/USpeechBubbleDialog.h"
@@ -222,4 +223,19 @@ TEST_F(GameScreenTest, ASwitchFadesOutSavesAndFadesIn) {
   TGObjectPtr<TPlayer> Saved(TPlayer::CreateFromProfile(nullptr, Player->ProfileFileName()));
   EXPECT_EQ(Saved->LocationURL(), "Lighthouse.loc");
   EXPECT_EQ(Saved->Score(), 100);
+}
+
+TEST_F(GameScreenTest, AClueHintShinesOnTheEntryOfItsGroupTheFirstOneToo) {
+  TItemsCollection* Items = Player->Inventory()->Items();
+  ASSERT_GT(Items->Count(), 1);
+  TGameObject* First = Items->Group(0)->ItemByIndex(0);
+  First->SetClue("$Something to guess$");
+  TGWidget* Entry = Screen->FindWidget("GameInterface\\BackPackItems\\Item01");
+  ASSERT_TRUE(Entry);
+  const int Before = Entry->Graphics()->Count();
+  Screen->Hint()->HintObjectManual(First);
+  EXPECT_TRUE(First->Clue().empty());
+  EXPECT_EQ(Entry->Graphics()->Count(), Before + 1);
+  EXPECT_EQ(Screen->FindWidget("GameInterface\\BackPackItems\\Item02")->Graphics()->Count(),
+            Before);
 }
