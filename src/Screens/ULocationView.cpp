@@ -80,10 +80,16 @@ class TLocationViewScripting : public TGObject {
       Screen->FadeToLocation(URL);
     }
   }
+  void ResetCursor(bool ReturnToInventory) {
+    if (Screen) {
+      Screen->ResetCursor(ReturnToInventory);
+    }
+  }
   void GameOver() { ODS("The game is over"); }
 
   static void Publish(TGClassBuilder<TLocationViewScripting>& B) {
     B.Method("FadeToLocation", &TLocationViewScripting::FadeToLocation, {"URL"})
+        .Method("ResetCursor", &TLocationViewScripting::ResetCursor, {"ReturnToInventory"})
         .Method("GameOver", &TLocationViewScripting::GameOver);
   }
 };

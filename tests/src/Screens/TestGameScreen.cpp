@@ -223,6 +223,10 @@ TEST_F(GameScreenTest, ASwitchFadesOutSavesAndFadesIn) {
   TGObjectPtr<TPlayer> Saved(TPlayer::CreateFromProfile(nullptr, Player->ProfileFileName()));
   EXPECT_EQ(Saved->LocationURL(), "Lighthouse.loc");
   EXPECT_EQ(Saved->Score(), 100);
+  // Reading another profile object and letting it go leaves the world being played alone.
+  Saved.reset();
+  EXPECT_TRUE(World.Obj("Bottle"));
+  EXPECT_EQ(Screen->ActiveLocation()->ID, "Lighthouse");
 }
 
 TEST_F(GameScreenTest, AClueHintShinesOnTheEntryOfItsGroupTheFirstOneToo) {

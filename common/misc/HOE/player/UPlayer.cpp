@@ -484,10 +484,13 @@ void TBasePlayer::SwitchToLocation(const std::string& ALocationURL) {
 
 void TBasePlayer::UnloadWorld() {
   const bool WasLoaded = FLoaded;
+  // A profile that never built (or began to build) the world must leave the one being played
+  // alone: the object collector is shared by every profile of the list.
+  const bool OwnsWorld = FLoaded || FIsLoading || FLocationsList.Count() > 0;
   FIsLoading = false;
   SetCursor(nullptr);
   // The collector owns the player's own objects and lets go of the others.
-  if (GameObjectCollector) {
+  if (GameObjectCollector && OwnsWorld) {
     GameObjectCollector->Clear();
   }
   std::vector<TBaseLocation*> Locations;
