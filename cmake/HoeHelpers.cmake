@@ -33,11 +33,16 @@ function(hoe_sources)
   endforeach()
 endfunction()
 
-# hoe_test(NAME SOURCES... DEPS ...): one GoogleTest program, its tests discovered when ctest runs.
+# hoe_test(NAME SOURCES... DEPS ... [TIMEOUT SECONDS]): one GoogleTest program, its tests discovered
+# when ctest runs; TIMEOUT for programs whose tests play whole recorded games.
 # With GRAPHICS the program draws through Mesa, whose leaks cannot be told apart (see
 # tests/support/SanitizerDefaultsGraphics.cpp), and has the headless device fixture.
 function(hoe_test name)
-  cmake_parse_arguments(ARG "GRAPHICS" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GRAPHICS" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  set(timeout)
+  if(ARG_TIMEOUT)
+    set(timeout TIMEOUT ${ARG_TIMEOUT})
+  endif()
   if(ARG_GRAPHICS)
     set(defaults ${CMAKE_SOURCE_DIR}/tests/support/SanitizerDefaultsGraphics.cpp
                  ${CMAKE_SOURCE_DIR}/tests/support/HeadlessDevice.cpp)
@@ -48,7 +53,7 @@ function(hoe_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} hoe_test_support GTest::gtest
                                         GTest::gtest_main hoe_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "HOE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+    PROPERTIES ENVIRONMENT "HOE_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data" ${timeout})
 endfunction()
 
 # hoe_bench(NAME SOURCES... DEPS ...): one Google Benchmark program.
