@@ -2,6 +2,7 @@
 
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
+#include "base/UGStrUtils.h"
 #include "object/UGClassBuilder.h"
 #include "player/UConfigManager.h"
 #include "player/UPlayer.h"
@@ -14,6 +15,18 @@ G_IMPLEMENT_CLASS(TBlackScreen)
 namespace {
 
 constexpr float CLetterTime = 0.1f;
+
+// The bytes of the first Letters characters of UTF-8 Text (a letter is a whole code point, so
+// an accented letter never shows half typed).
+size_t BytesOfLetters(const std::string& Text, int32_t Letters) {
+  size_t I = 0;
+  for (int32_t N = 0; I < Text.size(); ++I) {
+    if ((static_cast<unsigned char>(Text[I]) & 0xC0) != 0x80 && N++ == Letters) {
+      break;
+    }
+  }
+  return I;
+}
 
 } // namespace
 
@@ -34,10 +47,10 @@ void TBlackScreen::Update(float DeltaTime) {
   FTimer += DeltaTime;
   const auto L = static_cast<int32_t>(FTimer / CLetterTime);
   if (L > FOldL) {
-    if (static_cast<int32_t>(FText.size()) < L) {
+    if (static_cast<int32_t>(UTF8Length(FText)) < L) {
       Hide();
     } else {
-      GetLabel("Label")->SetData(FText.substr(0, static_cast<size_t>(L)));
+      GetLabel("Label")->SetData(FText.substr(0, BytesOfLetters(FText, L)));
       if (AD) {
         AD->PlaySfx("UI\\Beep.ogg", false);
       }

@@ -6,6 +6,7 @@
 // out, saves and fades in.
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
+#include "Screens/UBlackScreen.h"
 #include "Screens/UFlyingControl.h"
 #include "Screens/UGameHint.h"
 #include "Screens/UGameScreen.h"
@@ -242,4 +243,23 @@ TEST_F(GameScreenTest, AClueHintShinesOnTheEntryOfItsGroupTheFirstOneToo) {
   EXPECT_EQ(Entry->Graphics()->Count(), Before + 1);
   EXPECT_EQ(Screen->FindWidget("GameInterface\\BackPackItems\\Item02")->Graphics()->Count(),
             Before);
+}
+
+TEST_F(GameScreenTest, TheBlackScreenTypesWholeLettersAndClosesWhenDone) {
+  TGObjectPtr<TBlackScreen> Black(New<TBlackScreen>());
+  Black->SetText("\xC3\x89t\xC3\xA9"); // "Été": three letters in five bytes
+  Black->SetVisible(true);
+  TGLabel* Label = Black->GetLabel("Label");
+  Black->UpdateTree(0.1f);
+  EXPECT_EQ(Label->Data(), "\xC3\x89");
+  Black->UpdateTree(0.1f);
+  EXPECT_EQ(Label->Data(), "\xC3\x89t");
+  Black->UpdateTree(0.1f);
+  EXPECT_EQ(Label->Data(), "\xC3\x89t\xC3\xA9");
+  EXPECT_TRUE(Black->Visible());
+  for (int Frame = 0; Frame < 30 && Black->Visible(); ++Frame) {
+    Black->UpdateTree(0.1f);
+  }
+  EXPECT_FALSE(Black->Visible());
+  EXPECT_EQ(Label->Data(), "\xC3\x89t\xC3\xA9");
 }
