@@ -5,6 +5,7 @@
 #include "HeadlessScreen.h"
 #include "Screens/UFlyingControl.h"
 #include "Screens/UGameScreen.h"
+#include "TestWindowHost.h"
 #include "app/UGClassTables.h"
 #include "drawables/UGSprite.h"
 #include "graphics/UGGraphicsDevice.h"
@@ -16,7 +17,6 @@
 #include "player/UPlayer.h"
 #include "resources/UGResourceLibrary.h"
 #include "script/UScriptProcessor.h"
-#include "widgets/UGWindowHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,17 +31,6 @@ namespace {
 constexpr int CFlights = 10;
 constexpr float CFrame = 1.0f / 90;
 
-class THost : public IGWindowHost {
-public:
-  const TGPoint& MousePos() const override { return Mouse; }
-  bool ButtonHeld(int) const override { return false; }
-  TGPoint ScreenSize() const override { return {CScreenWidth, CScreenHeight}; }
-  TGWindow* GetTopWindow() const override { return Top; }
-  void Show(TGWindow*) override {}
-  TGPoint Mouse{400, 300};
-  TGWindow* Top = nullptr;
-};
-
 struct TWorld {
   TWorld() {
     RegisterEngineClasses();
@@ -55,7 +44,7 @@ struct TWorld {
     std::filesystem::create_directories(Profiles);
     Player.reset(TPlayer::CreateBlank(nullptr, "Bench", Profiles.string()));
     Player->BriefInfo()->LocationURL = "Harbour.loc";
-    WindowHost = &Host;
+    Host.Mouse = {400, 300};
     Screen.reset(New<TGameScreen>(nullptr));
     Host.Top = Screen.get();
     Screen->InitGameScripts();
@@ -78,7 +67,6 @@ struct TWorld {
   }
   ~TWorld() {
     Screen.reset();
-    WindowHost = nullptr;
     Player.reset();
     Framework.reset();
     SetMainResourceLibrary(nullptr);
@@ -96,7 +84,7 @@ struct TWorld {
   }
 
   THeadlessScreen Display{CScreenWidth, CScreenHeight}; // first: the device outlives the rest
-  THost Host;
+  TTestWindowHost Host;
   std::filesystem::path Profiles;
   TGObjectPtr<TScriptProcessor> Scripts;
   TGObjectPtr<TGResourceLibrary> Library;

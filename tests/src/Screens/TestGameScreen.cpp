@@ -13,6 +13,7 @@
 #include "Screens/UGameScreenStates.h"
 #include "Screens/USpeechBubbleDialog.h"
 #include "TempDir.h"
+#include "TestWindowHost.h"
 #include "inventory/UInventory.h"
 #include "io/UGFileUtils.h"
 #include "locations/UBaseLocation.h"
@@ -22,7 +23,6 @@
 #include "player/UPlayer.h"
 #include "player/USpeech.h"
 #include "widgets/UGLabel.h"
-#include "widgets/UGWindowHost.h"
 
 #include <gtest/gtest.h>
 
@@ -32,18 +32,6 @@
 
 namespace {
 
-// The mouse where the test puts it, an 800 x 600 screen, and the play screen on top.
-class TTestHost : public IGWindowHost {
-public:
-  const TGPoint& MousePos() const override { return Mouse; }
-  bool ButtonHeld(int) const override { return false; }
-  TGPoint ScreenSize() const override { return {800, 600}; }
-  TGWindow* GetTopWindow() const override { return Top; }
-  void Show(TGWindow*) override {}
-  TGPoint Mouse{};
-  TGWindow* Top = nullptr;
-};
-
 class GameScreenTest : public THeadlessSceneTest {
 protected:
   void SetUp() override {
@@ -52,8 +40,6 @@ protected:
     Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
     Player->BriefInfo()->LocationURL = "Harbour.loc";
     ASSERT_EQ(CurrentPlayer, Player.get());
-    OldHost = WindowHost;
-    WindowHost = &Host;
     Screen.reset(New<TGameScreen>(nullptr));
     Host.Top = Screen.get();
     Screen->InitGameScripts();
@@ -68,7 +54,6 @@ protected:
   }
   void TearDown() override {
     Screen.reset();
-    WindowHost = OldHost;
     Player.reset();
     World.Stop();
     THeadlessSceneTest::TearDown();
@@ -133,8 +118,7 @@ protected:
   TLocationWorld World;
   TTempDir Profiles{"hoe-game-screen"};
   TGObjectPtr<TPlayer> Player;
-  TTestHost Host;
-  IGWindowHost* OldHost = nullptr;
+  TTestWindowHost Host;
   TGObjectPtr<TGameScreen> Screen;
   TBaseLocation* L = nullptr;
 };

@@ -5,11 +5,11 @@
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
 #include "Screens/USpeechBubbleDialog.h"
+#include "TestWindowHost.h"
 #include "graphics/UGBitmap.h"
 #include "text/UGText.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGLabel.h"
-#include "widgets/UGWindowHost.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +17,6 @@
 #include <string>
 
 namespace {
-
-// The mouse where a test puts it; nothing held, nothing shown.
-class TTestHost : public IGWindowHost {
-public:
-  TGPoint Mouse{};
-  const TGPoint& MousePos() const override { return Mouse; }
-  bool ButtonHeld(int Button) const override {
-    (void)Button;
-    return false;
-  }
-  TGPoint ScreenSize() const override { return {800, 600}; }
-  TGWindow* GetTopWindow() const override { return nullptr; }
-  void Show(TGWindow* Window) override { (void)Window; }
-};
 
 // Reaches the quad drawing of the balloon.
 struct TTiler : TSpeechBubbleDialog {
@@ -46,14 +32,12 @@ protected:
     THeadlessSceneTest::SetUp();
     World.Start(HOE_CONTENT, false);
     Block = std::make_unique<TBlockFont>();
-    WindowHost = &Host;
     Bubble.reset(New<TSpeechBubbleDialog>());
     Bubble->OnClose = TGNotifyEvent(&Counter, &TCounter::Closed);
   }
   void TearDown() override {
     Bubble.reset();
     Block.reset();
-    WindowHost = nullptr;
     World.Stop();
     THeadlessSceneTest::TearDown();
   }
@@ -88,7 +72,7 @@ protected:
   };
 
   TLocationWorld World;
-  TTestHost Host;
+  TTestWindowHost Host;
   std::unique_ptr<TBlockFont> Block;
   TCounter Counter;
   TGObjectPtr<TSpeechBubbleDialog> Bubble;
