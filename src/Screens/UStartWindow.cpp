@@ -7,6 +7,7 @@
 #include "base/UGFormat.h"
 #include "object/UGClassBuilder.h"
 #include "platform/UHostServices.h"
+#include "resources/UGLangDictionary.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGCheckBox.h"
 #include "widgets/UGLabel.h"
@@ -154,7 +155,7 @@ void TStartWindow::ShowCargo() {
   const float Range = FProgress->Max() - FProgress->Min();
   const int Percent =
       Range > 0 ? static_cast<int>(std::lround((Cargo() - FProgress->Min()) / Range * 100)) : 0;
-  FProgressCaption->SetData(Format("Cargo loaded: %d%%", {Percent}));
+  FProgressCaption->SetData(TranslateFormat("$Cargo loaded: %d%%$", {Percent}));
   const bool Full = Percent >= 100;
   FLoad->SetEnabled(!Full);
   // Sailing to the lighthouse needs a full hold.
@@ -165,7 +166,7 @@ void TStartWindow::ShowPage(int32_t Page) {
   const int32_t Count = StoryPageCount();
   Page = std::clamp(Page, 0, Count - 1);
   FStory->SetDrawingPage(Page);
-  FPageNumber->SetData(Format("Page %d of %d", {Page + 1, Count}));
+  FPageNumber->SetData(TranslateFormat("$Page %d of %d$", {Page + 1, Count}));
   FPreviousPage->SetEnabled(Page > 0);
   FNextPage->SetEnabled(Page < Count - 1);
 }

@@ -1,5 +1,6 @@
 #include "base/UGFormat.h"
 
+#include "base/UGDebug.h"
 #include "base/UGError.h"
 
 #include <charconv>
@@ -245,4 +246,80 @@ std::string Format(std::string_view Fmt, std::initializer_list<TGFormatArg> Args
     Out += Piece;
   }
   return Out;
+}
+
+namespace {
+
+// Reads a run of digits at Fmt[I]; false when the number passes CMaxFormatWidth.
+bool SkipSmallNumber(std::string_view Fmt, size_t& I) {
+  int N = 0;
+  while (I < Fmt.size() && Fmt[I] >= '0' && Fmt[I] <= '9') {
+    N = N * 10 + (Fmt[I++] - '0');
+    if (N > CMaxFormatWidth) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ArgSuits(char Conv, TGFormatArg::TKind Kind) {
+  switch (Conv) {
+  case 'd':
+  case 'u':
+  case 'x':
+  case 'X':
+    return Kind == TGFormatArg::akInt || Kind == TGFormatArg::akUInt;
+  case 'f':
+  case 'n':
+  case 'e':
+  case 'g':
+    return Kind != TGFormatArg::akString;
+  case 's':
+    return Kind == TGFormatArg::akString;
+  default:
+    return false;
+  }
+}
+
+} // namespace
+
+bool FormatMatches(std::string_view Fmt, std::initializer_list<TGFormatArg> Args) {
+  auto Arg = Args.begin();
+  size_t I = 0;
+  while (I < Fmt.size()) {
+    if (Fmt[I++] != '%') {
+      continue;
+    }
+    if (I < Fmt.size() && Fmt[I] == '%') {
+      ++I;
+      continue;
+    }
+    if (I < Fmt.size() && Fmt[I] == '-') {
+      ++I;
+    }
+    if (!SkipSmallNumber(Fmt, I)) {
+      return false;
+    }
+    if (I < Fmt.size() && Fmt[I] == '.') {
+      ++I;
+      if (!SkipSmallNumber(Fmt, I)) {
+        return false;
+      }
+    }
+    if (I >= Fmt.size() || Arg == Args.end() || !ArgSuits(Fmt[I], Arg->Kind())) {
+      return false;
+    }
+    ++I;
+    ++Arg;
+  }
+  return Arg == Args.end();
+}
+
+std::string FormatChecked(std::string_view Fmt, std::initializer_list<TGFormatArg> Args) {
+  if (!FormatMatches(Fmt, Args)) {
+    ODS("Text \"" + std::string(Fmt) + "\" does not match its " + std::to_string(Args.size()) +
+        " argument(s) and is shown as it stands");
+    return std::string(Fmt);
+  }
+  return Format(Fmt, Args);
 }

@@ -60,6 +60,14 @@ private:
 // argument, raises EConvertError with "Format '%s' invalid or incompatible with argument".
 std::string Format(std::string_view Fmt, std::initializer_list<TGFormatArg> Args);
 
+// Whether Fmt takes exactly Args: as many conversions as arguments, each of a kind its argument
+// suits, known conversions only, widths and precisions up to CMaxFormatWidth.
+constexpr int CMaxFormatWidth = 64;
+bool FormatMatches(std::string_view Fmt, std::initializer_list<TGFormatArg> Args);
+// Format for texts that come from outside the program (translations, content): a text that
+// does not match its arguments is logged and returned as it stands, never formatted.
+std::string FormatChecked(std::string_view Fmt, std::initializer_list<TGFormatArg> Args);
+
 // The shortest decimal text of V (up to 15 significant digits), '.' as separator, exponent as
 // "E" with its sign only when negative ("1E20", "1.5E-7"), as the engine writes floats into text.
 std::string FloatToStr(double V);

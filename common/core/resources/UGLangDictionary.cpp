@@ -250,3 +250,7 @@ std::string TGLangDictionary::GetString(std::string_view Text) const {
   }
   return Out;
 }
+
+std::string TranslateFormat(std::string_view Key, std::initializer_list<TGFormatArg> Args) {
+  return FormatChecked(LangDictionary().GetString(Key), Args);
+}

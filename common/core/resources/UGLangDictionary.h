@@ -4,9 +4,11 @@
 // from the "Dictionary.csv" of each depository, later files merged into earlier ones.
 #pragma once
 
+#include "base/UGFormat.h"
 #include "io/UGStream.h"
 #include "object/UGObject.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -72,3 +74,7 @@ private:
 
 // The program's dictionary, made on first use.
 TGLangDictionary& LangDictionary();
+
+// Key translated, then used as the format of Args: a translation whose conversions do not match
+// the arguments is shown without substitution (and logged), never formatted.
+std::string TranslateFormat(std::string_view Key, std::initializer_list<TGFormatArg> Args);

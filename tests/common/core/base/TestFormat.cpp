@@ -37,3 +37,20 @@ TEST(Format, FloatText) {
   EXPECT_EQ(FloatToStr(0.000001), "1E-6");
   EXPECT_EQ(FloatToStrG(2.5, 6), "2.5");
 }
+
+// Texts from outside the program never reach the formatter unless they take exactly the
+// arguments given; otherwise they show as they stand.
+TEST(Format, CheckedFormatsShowMismatchedTextsAsTheyStand) {
+  EXPECT_EQ(FormatChecked("%d of %d", {2, 5}), "2 of 5");
+  EXPECT_EQ(FormatChecked("%-4s|%.3d|100%%", {"ab", 7}), "ab  |007|100%");
+  EXPECT_EQ(FormatChecked("%s of %d", {2, 5}), "%s of %d");       // wrong kind
+  EXPECT_EQ(FormatChecked("%d of %d %d", {2, 5}), "%d of %d %d"); // too few arguments
+  EXPECT_EQ(FormatChecked("of %d", {2, 5}), "of %d");          // one dropped: not silently shifted
+  EXPECT_EQ(FormatChecked("%n%p", {1, 2}), "%n%p");            // printf's dangerous ones
+  EXPECT_EQ(FormatChecked("%999999999d", {1}), "%999999999d"); // no giant padding
+  EXPECT_EQ(FormatChecked("%.65f", {1.0}), "%.65f");
+  EXPECT_EQ(FormatChecked("ends in %", {}), "ends in %");
+  EXPECT_EQ(FormatChecked("%64d", {1}).size(), 64u);
+  EXPECT_TRUE(FormatMatches("%0.6g %x", {1.5, 3u}));
+  EXPECT_FALSE(FormatMatches("%d", {1.5}));
+}

@@ -87,3 +87,19 @@ TEST(LangDictionary, LaterFilesMergeIntoEarlierOnes) {
   EXPECT_THROW(Merge(D, ""), EGException);
   EXPECT_EQ(D.GetCount(), 3);
 }
+
+// A translation used as a format: one that matches its arguments is formatted, a faulty one
+// shows as it stands.
+TEST(LangDictionary, TranslatedFormatsAreChecked) {
+  TGLangDictionary& D = LangDictionary();
+  const std::string Language = D.CurrentLanguage();
+  Merge(D, "Caption;ENG;GER\n"
+           "Page %d of %d;Page %d of %d;Seite %d von %d\n"
+           "Cargo %d%%;Cargo %d%%;Ladung %s\n");
+  D.SetCurrentLanguage("GER");
+  EXPECT_EQ(TranslateFormat("$Page %d of %d$", {1, 3}), "Seite 1 von 3");
+  EXPECT_EQ(TranslateFormat("$Cargo %d%%$", {50}), "Ladung %s");
+  EXPECT_EQ(TranslateFormat("$Not in the dictionary: %d$", {7}), "Not in the dictionary: 7");
+  D.SetCurrentLanguage(Language);
+  EXPECT_EQ(TranslateFormat("$Cargo %d%%$", {50}), "Cargo 50%");
+}
