@@ -31,6 +31,15 @@ void TTipsWindow::AfterConstruction() {
   if (auto* Next = TryObjectCast<TGButton>(FindWidget(NextURL()))) {
     Next->OnClick = TGNotifyEvent(this, &TTipsWindow::OnNextClick);
   }
+  // A layout may give the player a button of its own to put the tips away.
+  if (auto* CloseButton = TryObjectCast<TGButton>(FindWidget(CloseURL()))) {
+    CloseButton->OnClick = TGNotifyEvent(this, &TTipsWindow::OnCloseClick);
+  }
+}
+
+void TTipsWindow::OnCloseClick(TGObject* Sender) {
+  (void)Sender;
+  Close();
 }
 
 void TTipsWindow::Publish(TGClassBuilder<TTipsWindow>& B) {

@@ -37,12 +37,16 @@ class TTipsWindow : public TGWindow {
   void DeactivateItem();
   void OnNextClick(TGObject* Sender);
   void Close();
+  // The layout's "Close" button, where it has one.
+  virtual void OnCloseClick(TGObject* Sender);
   TGNotifyEvent OnClose;
 
   virtual void UpdateNextState();
   virtual void LoadWindow();
   virtual std::string NextURL() const { return "Next"; }
   virtual std::string TextURL() const { return "Text"; }
+  // The optional button that closes the window.
+  virtual std::string CloseURL() const { return "Close"; }
 
   void Update(float DeltaTime) override;
 
