@@ -46,6 +46,18 @@ TLocation* ActiveLocationOf(const TBaseGameScreen* S) {
   return S ? S->ActiveLocation() : nullptr;
 }
 
+// A window the screen shows over the location (the tips) under the point; the speech bubble has
+// rules of its own.
+bool OnOwnWindow(const TGameScreen* S, const TGFlatVector& P) {
+  for (int32_t I = 0; I < S->Count(); ++I) {
+    auto* W = TryObjectCast<TGWindow>(S->GetItem(I));
+    if (W && W != S->SpeechDialog() && W->Visible() && ContainsPoint(W->ScreenRect(), P)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 } // namespace
 
 // --- The base ------------------------------------------------------------------------------------
@@ -148,6 +160,10 @@ void TCommonGameScreenState::MouseDown(int Button) {
   TLocation* L = ActiveLocationOf(S);
   if (!S) {
     inherited::MouseDown(Button);
+    return;
+  }
+  // Its own buttons have taken the click: it reaches neither the objects below nor the checks.
+  if (OnOwnWindow(S, S->MousePosition())) {
     return;
   }
   const TPointDispositionType Where = S->MouseDisposition();

@@ -86,15 +86,57 @@ class TLocationViewScripting : public TGObject {
     }
   }
   void GameOver() { ODS("The game is over"); }
+  // The view shows no speech bubbles: an anchor is only noted.
+  void RegisterSpeechPosition(const std::string& ID, float X, float Y, int32_t Orientation) {
+    ODS("Speech position %s at (%g, %g), orientation %d", ID, X, Y, Orientation);
+  }
 
   static void Publish(TGClassBuilder<TLocationViewScripting>& B) {
     B.Method("FadeToLocation", &TLocationViewScripting::FadeToLocation, {"URL"})
         .Method("ResetCursor", &TLocationViewScripting::ResetCursor, {"ReturnToInventory"})
-        .Method("GameOver", &TLocationViewScripting::GameOver);
+        .Method("GameOver", &TLocationViewScripting::GameOver)
+        .Method("RegisterSpeechPosition", &TLocationViewScripting::RegisterSpeechPosition,
+                {"ID", "X", "Y", "Orientation"});
   }
 };
 
 G_IMPLEMENT_CLASS(TLocationViewScripting)
+
+// What scripts reach as "Tips" while the view is open: the tips queued are counted and noted,
+// none is shown.
+class TLocationViewTips : public TGObject {
+  G_CLASS(TLocationViewTips, TGObject)
+  explicit TLocationViewTips(TGObject* AOwner = nullptr)
+      : TGObject(AOwner) {}
+
+  int32_t Queued = 0;
+  bool Shown = false;
+
+  void Push(const std::string& AText, int32_t AUserData) {
+    ODS("Tip %s (%d)", AText, AUserData);
+    ++Queued;
+  }
+  void Replace(const std::string& AText, int32_t AUserData) {
+    Clear();
+    Push(AText, AUserData);
+  }
+  void Clear() { Queued = 0; }
+  void Close() { Shown = false; }
+  int32_t Count() const { return Queued; }
+  bool Visible() const { return Shown; }
+  void SetVisible(bool Value) { Shown = Value; }
+
+  static void Publish(TGClassBuilder<TLocationViewTips>& B) {
+    B.Method("Push", &TLocationViewTips::Push, {"AText", "AUserData"})
+        .Method("Replace", &TLocationViewTips::Replace, {"AText", "AUserData"})
+        .Method("Clear", &TLocationViewTips::Clear)
+        .Method("Close", &TLocationViewTips::Close)
+        .Property("Count", &TLocationViewTips::Count)
+        .Property("Visible", &TLocationViewTips::Visible, &TLocationViewTips::SetVisible);
+  }
+};
+
+G_IMPLEMENT_CLASS(TLocationViewTips)
 
 // The play screen's part for the view alone: no panel, no flights, no score. Flights land in
 // the next frame, as a flight of no length would.
@@ -330,6 +372,7 @@ TLocationView::TLocationView(TGObject* AOwner)
   auto* Scripting = new TLocationViewScripting();
   Scripting->Screen = FScreen.get();
   FScripting = Scripting;
+  FTipsScripting = new TLocationViewTips();
 }
 
 TLocationView::~TLocationView() = default;
@@ -341,6 +384,7 @@ void TLocationView::Destroy() {
   FreeAndNil(FMusic);
   FreeAndNil(FPlayList);
   FreeAndNil(FScripting);
+  FreeAndNil(FTipsScripting);
   inherited::Destroy();
 }
 
@@ -379,6 +423,7 @@ void TLocationView::Open(const std::string& URL) {
       ScriptProcessor->AddCode(FLocation->Script);
     }
     ScriptProcessor->AddObject("GameScreen", FScripting, true, nullptr);
+    ScriptProcessor->AddObject("Tips", FTipsScripting, true, nullptr);
   }
   CurrentPlayer->SetCurrentLocation(FLocation);
   // As a switch to it does: the objects to find are dealt into the pages.

@@ -8,11 +8,11 @@
 // open, a stand-in of its own answers what the framework asks of a play screen, doing the least
 // that keeps the location sound: a picked object leaves the location at once and is counted, a
 // picked tool goes into the hand (T takes the next one, a right click puts it down), lines to be
-// said are written to the diagnostic output, page turns move to the next items page and list its
-// objects in the player's inventory (the status line shows them as the panel would: a group as
-// one line, a clue instead of a caption), the location's music plays through a music manager of
-// the view's own, and a script's "GameScreen.FadeToLocation" opens the location named at the next
-// frame.
+// said, speech anchors and tips are written to the diagnostic output, page turns move to the next
+// items page and list its objects in the player's inventory (the status line shows them as the
+// panel would: a group as one line, a clue instead of a caption), the location's music plays
+// through a music manager of the view's own, and a script's "GameScreen.FadeToLocation" opens the
+// location named at the next frame.
 #pragma once
 
 #include "Screens/UFramedWindow.h"
@@ -90,11 +90,12 @@ private:
   TGameObject* FHighlighted = nullptr;
   TGFlatVector FMouse{-1, -1};
   double FPendingMilliseconds = 0;
-  TGSymbol* FHeldSymbol = nullptr; // owned: the held object drawn at the mouse
-  TGText* FStatus = nullptr;       // owned; none without the content's text font
-  TPlayList* FPlayList = nullptr;  // owned, made with the first location
-  TMusicManager* FMusic = nullptr; // owned, as FPlayList
-  TGObject* FScripting = nullptr;  // owned: "GameScreen" in scripts
+  TGSymbol* FHeldSymbol = nullptr;    // owned: the held object drawn at the mouse
+  TGText* FStatus = nullptr;          // owned; none without the content's text font
+  TPlayList* FPlayList = nullptr;     // owned, made with the first location
+  TMusicManager* FMusic = nullptr;    // owned, as FPlayList
+  TGObject* FScripting = nullptr;     // owned: "GameScreen" in scripts
+  TGObject* FTipsScripting = nullptr; // owned: "Tips" in scripts
   std::string FNextURL;
   bool FNextPending = false;
 };

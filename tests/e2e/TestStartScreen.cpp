@@ -167,12 +167,12 @@ TEST_F(StartScreen, EscAndTheQuitButtonFadeOutAndEndTheProgram) {
 }
 
 // "To the harbour" fades out into the profile's game, built behind the loading screen: the play
-// screen shows the harbour with its panel. Esc there fades the game out (saving it) and the start
-// screen fades in again.
+// screen types the chapter's text on black, then shows the harbour with its panel. Esc there
+// fades the game out (saving it) and the start screen fades in again.
 TEST_F(StartScreen, HarbourGameOpensModallyAndComesBack) {
   TScript Script(Header);
-  Script.Frames(30).Click(500, 458).Frames(150).Key(27).Frames(200);
-  for (const int Frames : {150, 330}) {
+  Script.Frames(30).Click(500, 458).Frames(420).Key(27).Frames(200);
+  for (const int Frames : {450, 630}) {
     const std::string Picture = Scratch("shot.png");
     std::string Out;
     ASSERT_EQ(Play(Script, "--frames " + std::to_string(Frames) + " --screenshot " + Picture, Out),
@@ -183,7 +183,7 @@ TEST_F(StartScreen, HarbourGameOpensModallyAndComesBack) {
     TGFileStream In(Picture, fmOpenRead);
     Shot->LoadFromStream(In);
     const TGColor Quit = Shot->ScanLine(540)[640];
-    if (Frames == 150) {
+    if (Frames == 450) {
       // The panel's blue menu button at the right, its dark tools drawer where the start
       // screen has its Quit button.
       const TGColor Menu = Shot->ScanLine(577)[740];

@@ -606,6 +606,62 @@ TGObjectPtr<TGBitmap> DrawStarfish() {
   return C.ToBitmap();
 }
 
+// --- The fisherman, 90 x 120: seen from behind, sitting on the edge of the quay in his oilskins
+// and sou'wester, his rod out over the bay and the line down into the water ---------------------
+
+TGObjectPtr<TGBitmap> DrawFisherman() {
+  TCanvas C(90, 120);
+  const TRGB Coat{0.16, 0.3, 0.26}, CoatDark{0.07, 0.14, 0.12}, Hat{0.93, 0.72, 0.16};
+  const TRGB HatDark{0.6, 0.42, 0.08}, Skin{0.78, 0.55, 0.42};
+  // The sun sets to his left: that side is lit warm.
+  auto Sunlit = [](TRGB Base, double X) { return Lit(Base, 1.25 - 0.55 * X / 90); };
+  // The rod, from his hands up over the water, and the line hanging from its tip.
+  C.Line({36, 76}, {4, 6}, 2.6, WoodDark);
+  C.Line({35.4, 75}, {4.4, 7}, 1.1, WoodLight);
+  C.Line({4, 6}, {5, 60}, 0.7, TRGB{0.85, 0.85, 0.8}, 0.7);
+  C.Line({5, 60}, {7, 100}, 0.7, TRGB{0.85, 0.85, 0.8}, 0.45);
+  // His shadow on the stones.
+  C.Ellipse(46, 113, 31, 4.5, TRGB{0, 0, 0}, 0.45);
+  // The coat: broad shoulders, spread out on the quay where he sits.
+  C.OutlinedPolygon({{27, 56}, {63, 56}, {71, 112}, {19, 112}}, Coat, CoatDark, 1.4);
+  C.Shape(
+      20, 56, 71, 112,
+      [](double X, double Y) {
+        const double T = (Y - 56) / 56;
+        return Y >= 57 && Y <= 111 && X >= 28 - 8 * T && X <= 62 + 8 * T;
+      },
+      [&](double X, double Y) {
+        const bool Seam = std::abs(X - 45) < 0.8 && Y > 64;
+        const double Fold = 0.92 + 0.08 * std::sin(X * 0.45 + Y * 0.05);
+        return Lit(Sunlit(Seam ? CoatDark : Coat, X), Fold);
+      });
+  // His right arm reaching forward to the rod.
+  C.Line({30, 60}, {33, 76}, 8, CoatDark);
+  C.Line({30, 60}, {33, 75}, 6, Sunlit(Coat, 30));
+  C.Disc(35, 77, 3.2, Skin);
+  // The collar, the back of his neck and the hat with its long brim at the back.
+  C.Ellipse(45, 56, 13, 4, CoatDark);
+  C.Rect(40, 44, 50, 54, Skin);
+  C.PolygonShaded({{29, 39}, {61, 39}, {66, 51}, {24, 51}},
+                  [&](double X, double) { return Sunlit(HatDark, X); });
+  C.EllipseShaded(45, 38, 18, 5, [&](double X, double) { return Sunlit(Hat, X); });
+  C.EllipseShaded(45, 30, 10.5, 9.5,
+                  [&](double X, double Y) { return Sunlit(Mix(Hat, HatDark, (Y - 22) / 40), X); });
+  C.Line({35, 36}, {55, 36}, 1, HatDark);
+  return C.ToBitmap();
+}
+
+// --- A lightning bolt, 26 x 34, the sign of a hint to earn ---------------------------------------
+
+TGObjectPtr<TGBitmap> DrawHintBolt() {
+  TCanvas C(26, 34);
+  const std::vector<TPoint> Bolt{{16, 1}, {4, 19}, {12, 19}, {8, 33}, {22, 13}, {14, 13}, {19, 1}};
+  C.Disc(13, 17, 12.5, TRGB{1, 0.9, 0.5}, 0.22);
+  C.OutlinedPolygon(Bolt, TRGB{1, 0.84, 0.25}, BrassDark, 1.3);
+  C.Line({15.5, 4}, {7.5, 17}, 1.2, TRGB{1, 0.97, 0.8}, 0.8);
+  return C.ToBitmap();
+}
+
 } // namespace
 
 std::vector<THarbourPicture> DrawHarbourObjects() {
@@ -639,5 +695,7 @@ std::vector<THarbourPicture> DrawHarbourObjects() {
   Add("GullSitting.png", DrawPerchedGull(false));
   Add("GullStretching.png", DrawPerchedGull(true));
   Add("Starfish.png", DrawStarfish());
+  Add("Fisherman.png", DrawFisherman());
+  Add("HintBolt.png", DrawHintBolt());
   return Pictures;
 }

@@ -1,7 +1,8 @@
 // The pictures of the demo location's objects (the quay at dusk, "Harbour.loc"): the quay and its
 // furniture, the boat, the buoy, the chest closed and open, the gull in two wing beats, the
-// pennant's flutter and the perched gull, and the things to find (the starfish among them). Each is
-// drawn with straight alpha around its shape.
+// pennant's flutter and the perched gull, the fisherman on the quay's edge, the things to find (the
+// starfish among them) and the lightning bolt that earns a hint. Each is drawn with straight alpha
+// around its shape.
 #pragma once
 
 #include "graphics/UGBitmap.h"

@@ -1,6 +1,8 @@
 // The play screen over the demo harbour, in the test process: a blank profile starting in the
-// harbour, frames of 20 ms, and the mouse of a host of the test's own. Helpers click on objects
-// the way a player reaches them and read the panel's entries.
+// harbour, frames of 20 ms, and the mouse of a host of the test's own. The first visit's opening
+// (the chapter's text on black, the tip, the first lines) is played through as a player lets it
+// pass, unless a fixture keeps it to look at. Helpers click on objects the way a player reaches
+// them and read the panel's entries.
 #pragma once
 
 #include "HeadlessDevice.h"
@@ -11,8 +13,11 @@
 #include "Screens/UGameScreen.h"
 #include "Screens/UGameScreenStates.h"
 #include "Screens/USpeechBubbleDialog.h"
+#include "Screens/UTipsWindow.h"
 #include "TempDir.h"
 #include "TestWindowHost.h"
+#include "flow/UBriefingStates.h"
+#include "flow/UFlowChannel.h"
 #include "inventory/UInventory.h"
 #include "io/UGFileUtils.h"
 #include "locations/UBaseLocation.h"
@@ -42,12 +47,38 @@ protected:
     Screen->InitGameScripts();
     Player->InitGameScripts();
     Player->Inventory()->InitGameScripts();
-    // The fade-in, the first visit's tune and lines: then the harbour takes clicks.
-    Play(6000);
-    ReadAllLines();
+    Play(20);
     L = Screen->ActiveLocation();
     ASSERT_TRUE(L);
     ASSERT_EQ(L->ID, "Harbour");
+    if (!KeepArrival) {
+      PlayArrival();
+    }
+  }
+  // The first visit's opening as a player lets it pass: the chapter's text typed on black, the
+  // fade-in, the tune and the gull's flight; the tip put away with its button and the lines
+  // read. Then the harbour takes clicks.
+  void PlayArrival() {
+    for (int T = 0; T < 30000 && InBriefing(); T += 20) {
+      Play(20);
+    }
+    Play(6000);
+    if (TTipsWindow* W = Tips(); W && W->Visible()) {
+      ClickWidget(W->FindWidget(W->CloseURL()));
+    }
+    ReadAllLines();
+  }
+  bool InBriefing() const {
+    return !L->MC()->Empty() && TryObjectCast<TBlackScreenBriefingState>(L->MC()->Peek());
+  }
+  // The screen's own tips window.
+  TTipsWindow* Tips() const {
+    for (int32_t I = 0; I < Screen->Count(); ++I) {
+      if (auto* W = TryObjectCast<TTipsWindow>(Screen->GetItem(I))) {
+        return W;
+      }
+    }
+    return nullptr;
   }
   void TearDown() override {
     Screen.reset();
@@ -73,6 +104,12 @@ protected:
     Screen->MouseDown(mbLeft);
     Screen->MouseUp(mbLeft);
     Play(20);
+  }
+  // A click in the middle of a widget of the screen.
+  void ClickWidget(const TGWidget* W) {
+    ASSERT_TRUE(W);
+    const TGRectFloat R = W->ScreenRect();
+    ClickAt({std::floor((R.Left + R.Right) / 2), std::floor((R.Top + R.Bottom) / 2)});
   }
   // A click on the object once the lines said so far are read (a click on a line only closes it).
   void ClickOn(const std::string& ID) {
@@ -118,4 +155,7 @@ protected:
   TTestWindowHost Host;
   TGObjectPtr<TGameScreen> Screen;
   TBaseLocation* L = nullptr;
+  // Set by a fixture that looks at the first visit's opening itself: SetUp then leaves the
+  // harbour as the first frame has it.
+  bool KeepArrival = false;
 };

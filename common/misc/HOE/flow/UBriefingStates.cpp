@@ -9,6 +9,7 @@
 #include "locations/ULocation.h"
 #include "math/UGMathUtils.h"
 #include "object/UGClassBuilder.h"
+#include "resources/UGLangDictionary.h"
 #include "widgets/UFadeWindow.h"
 #include "widgets/UGLabel.h"
 
@@ -29,6 +30,18 @@ size_t CodePointLength(std::string_view S) {
   return std::min(N, S.size());
 }
 
+// The child the fade layer goes after so that Text stays above it: the one before Text (the
+// layer itself left out). A label that is no direct child of the window, or has no child before
+// it, is faded with the rest.
+TGWidget* WidgetBelow(TFadeWindow* Window, TGLabel* Text) {
+  for (int32_t I = Window->IndexOf(Text) - 1; I >= 0; --I) {
+    if (Window->GetItem(I) != Window->FadeWidget()) {
+      return Window->GetItem(I);
+    }
+  }
+  return Text;
+}
+
 } // namespace
 
 TGLabel* TBlackScreenBriefingState::Label() const {
@@ -37,9 +50,11 @@ TGLabel* TBlackScreenBriefingState::Label() const {
   return Window ? TryObjectCast<TGLabel>(Window->FindWidget("ChapterText")) : nullptr;
 }
 
+// A key ("$HarbourChapter$") is typed as its translation, letter by letter: typed as it stands,
+// its first letters would show the key's own name.
 std::string TBlackScreenBriefingState::BriefingText() const {
   auto* L = TryObjectCast<TLocation>(TBaseCommonGameState::LocationOf(this));
-  return L ? L->BlackScreenBriefingText : std::string();
+  return L ? LangDictionary().GetString(L->BlackScreenBriefingText) : std::string();
 }
 
 void TBlackScreenBriefingState::Initialize() {
@@ -53,7 +68,8 @@ void TBlackScreenBriefingState::Initialize() {
   }
   Window->SetFadeState(fwsCustom);
   Window->SetFadeValue(0);
-  Window->SetLastFadedWidget(Text);
+  // The black layer covers the screen below the label, the label stays above it.
+  Window->SetLastFadedWidget(WidgetBelow(Window, Text));
   Text->SetColor(0xFFFFFFFF);
   Text->SetData("");
   Text->SetVisible(true);
@@ -85,7 +101,7 @@ void TBlackScreenBriefingState::Finalize() {
   TFadeWindow* Window = Screen ? Screen->Window() : nullptr;
   TGLabel* Text = Label();
   if (Window) {
-    Window->FadeIn(false, false, Text);
+    Window->FadeIn(false, false, Text ? WidgetBelow(Window, Text) : nullptr);
   }
   TBaseLocation* L = TBaseCommonGameState::LocationOf(this);
   if (L && Text) {
