@@ -1,7 +1,8 @@
 // Scripted plays of the whole program: the start screen, "To the harbour", the harbour's things
-// clicked by their IDs, and what the runs leave in a fresh data folder: the profile list made
-// at start, the same bytes from every replay of one recording, and the developer flags of the
-// playground.
+// clicked by their IDs, its tip, lines, hint and tool used through the screen's widgets, and
+// what the runs leave in a fresh data folder: the profile list made at start, the lines said,
+// the hints and the state of the harbour in the profile, the same bytes from every replay of one
+// recording, and the developer flags of the playground.
 #include "GameDataReader.h"
 #include "PlayScript.h"
 #include "platform/UKeyCodes.h"
@@ -21,13 +22,33 @@ const char* const CFirstPage[] = {"Key",       "Anchor",    "Bottle",   "Shell",
 const char* const CSecondPage[] = {"Pearl", "Compass", "Map",    "Lantern",
                                    "Fish",  "Bucket",  "Feather"};
 
-// Fades in, goes to the harbour, finds the first page, takes the old key from the tools and
-// opens the sea chest with it, finds the second page (the pearl was in the chest, the gull's
-// feather lies on the quay by now), and waits for the harbour to fade to the lighthouse; then
-// Esc leaves the game (saving it) and quits from the start screen.
+// The lines the script has said in the harbour, in the order said: the heroine's arrival, the
+// fisherman's two, and hers on the things found, the chest opened and the quay done.
+const char* const CLinesSaid[] = {"$HarbourArrival$",        "$HarbourFishermanEvening$",
+                                  "$HarbourFishermanChest$", "$HarbourBottleMessage$",
+                                  "$HarbourChestOpened$",    "$HarbourMapFound$",
+                                  "$HarbourAllFound$"};
+
+// A point in the fisherman's bubbles: they stand over his hat, their lower edge on his anchor,
+// and a click in them reads them.
+constexpr TScreenPoint CFishermanBubble{585, 332};
+
+// Fades in, goes to the harbour and waits while the chapter's text is typed on black; puts the
+// tip away with its button; has the fisherman say his two lines, closing each bubble with a
+// click; takes the lightning bolt from the post (a second hint) and spends a hint on the first
+// entry of the list; finds the first page, takes the old key from the tools and opens the sea
+// chest with it, finds the second page (the pearl was in the chest, the gull's feather lies on
+// the quay by now), and waits for the harbour to fade to the lighthouse; then Esc leaves the game
+// (saving it) and quits from the start screen.
 TPlayScript HarbourScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(0.6).ClickWidget("Demo\\Start.win", "RightPanel\\OpenHarbour").Wait(4.0);
+  Script.Wait(0.6).ClickWidget("Demo\\Start.win", "RightPanel\\OpenHarbour").Wait(10.0);
+  Script.ClickWidget("TipsWindow.win", "Close").Wait(0.5);
+  Script.ClickObject("Harbour.loc", "Fisherman").Wait(1.0);
+  Script.Click(CFishermanBubble).Wait(1.0).Click(CFishermanBubble).Wait(0.5);
+  Script.ClickObject("Harbour.loc", "HintBolt").Wait(2.0);
+  Script.ClickWidget("GameScreen.win", "GameInterface\\Hint").Wait(0.5);
+  Script.ClickWidget("GameScreen.win", "GameInterface\\BackPackItems\\Item01\\Label").Wait(2.0);
   for (int Round = 0; Round < 2; ++Round) {
     for (const char* ID : CFirstPage) {
       Script.ClickObject("Harbour.loc", ID).Wait(0.5);
@@ -44,6 +65,26 @@ TPlayScript HarbourScript() {
   Script.Key(VK_ESCAPE).Wait(2.0); // the game fades out and is saved; the start screen comes back
   Script.Key(VK_ESCAPE).Wait(2.0); // the start screen fades out and the program ends
   return Script;
+}
+
+// The object of the saved location with that ID, or none.
+const TGXMLNode* SavedObject(const TGXMLNode& Location, const std::string& ID) {
+  for (const TGXMLNode* Obj : *Location.GetChilds("Object")) {
+    if (Obj->GetStrAttrDef("ID", "") == ID) {
+      return Obj;
+    }
+  }
+  return nullptr;
+}
+
+// The value of a dynamic property kept with a saved location.
+std::string SavedProperty(const TGXMLNode& Location, const std::string& Name) {
+  for (const TGXMLNode* P : *Location.GetChilds("DynProperty")) {
+    if (P->GetStrAttrDef("Name", "") == Name) {
+      return P->GetStrAttrDef("Value", "");
+    }
+  }
+  return "(none)";
 }
 
 } // namespace
@@ -66,8 +107,49 @@ TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
   const auto Brief = Profile.Brief();
   EXPECT_EQ(Brief->PlayerName, "Zarnika");
   EXPECT_EQ(Brief->LocationURL, "Lighthouse.loc") << Run.Output;
-  // Sixteen things of 100 points or more, some in combos, and the two finish bonuses.
-  EXPECT_GE(Brief->Score, 16 * 100 + 2 * 5000) << Run.Output;
+  // Sixteen things of 100 points or more, some in combos (the hinted one counts 50), and the
+  // finish bonus for the scanner left alone; a hint was used.
+  EXPECT_GE(Brief->Score, 15 * 100 + 50 + 5000) << Run.Output;
+
+  // Every line said is in the log, in the order said, where it was said (the last one is the
+  // lighthouse's welcome), the fisherman's once each.
+  TGObjectPtr<TGXMLNode> Player = Profile.XML("Player.cfg");
+  std::vector<std::string> Said, Where;
+  for (const TGXMLNode* Log : *Player->GetChilds("SpeechLog")) {
+    for (const TGXMLNode* Item : *Log->GetChilds("Item")) {
+      Said.push_back(Item->GetStrAttrDef("Text", ""));
+      Where.push_back(Item->GetStrAttrDef("LocationName", ""));
+    }
+  }
+  auto Next = Said.begin();
+  for (const char* Line : CLinesSaid) {
+    Next = std::find(Next, Said.end(), Line);
+    ASSERT_NE(Next, Said.end()) << Line << " is not in the log, or out of order";
+    EXPECT_EQ(Where[static_cast<size_t>(Next - Said.begin())], "Harbour") << Line;
+  }
+  ASSERT_FALSE(Said.empty());
+  EXPECT_EQ(Said.back(), "$LighthouseWelcome$");
+  EXPECT_EQ(Where.back(), "Lighthouse");
+  EXPECT_EQ(std::count(Said.begin(), Said.end(), "$HarbourFishermanEvening$"), 1);
+  EXPECT_EQ(std::count(Said.begin(), Said.end(), "$HarbourFishermanChest$"), 1);
+  // The bolt left the post and gave a second hint, the hint spent took one: one is left, and
+  // the harbour knows a hint was used.
+  EXPECT_EQ(Brief->HintsCount, 1);
+  TGObjectPtr<TGXMLNode> Harbour = Profile.XML("loc\\Harbour.loc");
+  EXPECT_EQ(SavedObject(*Harbour, "HintBolt"), nullptr);
+  EXPECT_TRUE(Harbour->GetBoolAttrDef("HintUsed", false));
+  // The key opened the chest: the lid is gone, the open chest shows, the pearl under the lid
+  // was found.
+  const TGXMLNode* Lid = SavedObject(*Harbour, "ChestLid");
+  const TGXMLNode* Open = SavedObject(*Harbour, "ChestOpen");
+  ASSERT_TRUE(Lid && Open) << Harbour->SaveToString(2);
+  EXPECT_FALSE(Lid->GetBoolAttrDef("Visible", true));
+  EXPECT_FALSE(Lid->GetBoolAttrDef("HotSpot", false));
+  EXPECT_TRUE(Open->GetBoolAttrDef("Visible", true));
+  EXPECT_EQ(SavedObject(*Harbour, "Pearl"), nullptr) << "the pearl is in the inventory";
+  // The tip was shown and the fisherman has spoken, for good.
+  EXPECT_EQ(SavedProperty(*Harbour, "TipShown"), "True");
+  EXPECT_EQ(SavedProperty(*Harbour, "FishermanSpoke"), "True");
   const TGDateTime Start = EncodeDateTime(2024, 6, 1, 18, 0, 0);
   EXPECT_GE(Brief->CreationTime, Start);
   EXPECT_LE(Brief->CreationTime, Start + Script.Seconds() / 86400);

@@ -189,8 +189,14 @@ TEST_F(HarbourArrival, TheFishermanSaysHisTwoLinesOnceAtHisAnchorAndTheyAreLogge
     TSpeechLogItem* Last = Player->SpeechLog()->GetItem(Player->SpeechLog()->Count() - 1);
     EXPECT_EQ(Last->Text, Line);
     EXPECT_EQ(Last->LocationName, "Harbour");
-    // Read with a click on the bubble: it closes, and the next line follows.
-    ClickAt({std::floor((R.Left + R.Right) / 2), std::floor((R.Top + R.Bottom) / 2)});
+    // Read with a click on the bubble, the button held for a few frames as a player holds it:
+    // it closes, and the next line follows (the release does not close it unread).
+    Host.Mouse = {static_cast<int>((R.Left + R.Right) / 2),
+                  static_cast<int>((R.Top + R.Bottom) / 2)};
+    Play(20);
+    Screen->MouseDown(mbLeft);
+    Play(100);
+    Screen->MouseUp(mbLeft);
     Play(400);
   }
   EXPECT_FALSE(Bubble->Visible());
