@@ -42,6 +42,16 @@ protected:
     Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
     Player->BriefInfo()->LocationURL = "Harbour.loc";
     ASSERT_EQ(CurrentPlayer, Player.get());
+    OpenScreen();
+    if (HasFatalFailure()) {
+      return;
+    }
+    if (!KeepArrival) {
+      PlayArrival();
+    }
+  }
+  // The play screen over the current player's game, one frame in: the harbour is active.
+  void OpenScreen() {
     Screen.reset(New<TGameScreen>(nullptr));
     Host.Top = Screen.get();
     Screen->InitGameScripts();
@@ -51,9 +61,6 @@ protected:
     L = Screen->ActiveLocation();
     ASSERT_TRUE(L);
     ASSERT_EQ(L->ID, "Harbour");
-    if (!KeepArrival) {
-      PlayArrival();
-    }
   }
   // The first visit's opening as a player lets it pass: the chapter's text typed on black, the
   // fade-in, the tune and the gull's flight; the tip put away with its button and the lines

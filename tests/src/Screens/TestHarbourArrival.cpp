@@ -39,15 +39,7 @@ protected:
     Player.reset();
     Player.reset(TPlayer::CreateFromProfile(nullptr, File));
     ASSERT_EQ(CurrentPlayer, Player.get());
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Harbour");
+    OpenScreen();
   }
   // Pixels of the top left corner of the device, where the sky of the harbour is drawn (the
   // chapter's text lies far below it).
