@@ -214,6 +214,41 @@ TEST_F(PanelTest, TheDrawerOpensForAHiddenObjectUnlessTheLocationKeepsItClosed) 
   EXPECT_FALSE(Open->Visible());
 }
 
+TEST_F(PanelTest, ToolIconsFollowTheToolsCarriedTheFirstEightOnly) {
+  TToolsCollection* Tools = Player->Inventory()->Tools();
+  Tools->Clear();
+  std::vector<TGameObject*> Carried;
+  for (int I = 0; I < L->Objects()->Count() && Carried.size() < 9; ++I) {
+    TGameObject* Obj = L->Objects()->Items(I);
+    if (Obj && Obj->GroupID().empty()) {
+      Carried.push_back(Obj);
+      Tools->Add(Obj, true);
+    }
+  }
+  ASSERT_EQ(Tools->Count(), 9);
+  TryObjectCast<TLocation>(L)->KeepToolsOpened = true;
+  Play(1000);
+  auto Icon = [&](int Slot) {
+    return Widget("GameInterface\\BackPackTools\\Item0" + std::to_string(Slot + 1));
+  };
+  for (int Slot = 0; Slot < 8; ++Slot) {
+    EXPECT_TRUE(Icon(Slot)->Visible()) << Slot;
+  }
+  // Tools used up or dropped leave their icons.
+  for (size_t I = 2; I < Carried.size(); ++I) {
+    Tools->Remove(Carried[I]);
+  }
+  Play(40);
+  EXPECT_TRUE(Icon(1)->Visible());
+  EXPECT_FALSE(Icon(2)->Visible());
+  // A click on an empty slot does nothing.
+  Screen->InventoryHelper()->ToolMouseDown(5);
+  EXPECT_EQ(Tools->Count(), 2);
+  Tools->Clear();
+  Play(40);
+  EXPECT_FALSE(Icon(0)->Visible());
+}
+
 // ---------------------------------------------------------------------------------------------
 // The hint.
 
