@@ -145,6 +145,8 @@ constexpr uint32_t CSpriteVertexFormat = 322;
 TGSpriteBatch::TGSpriteBatch(TGObject* AOwner)
     : TGObject(AOwner) {
   FVB = new TGVertexBuffer(nullptr, CSpriteVertexFormat, 6 * CCapacity, sizeof(TSpriteVertex));
+  // Each flush writes and draws its own sprites only: a flush of one sprite uploads one sprite.
+  FVB->SetDiscardOnLock(true);
 }
 
 void TGSpriteBatch::Destroy() {

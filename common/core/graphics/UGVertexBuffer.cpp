@@ -59,11 +59,11 @@ uint32_t EnsureBufferObject(uint32_t& Name, uint64_t& Generation, GLenum Target,
 // After a write lock: the written bytes go to the buffer object (all of them when the object is
 // new or out of date). Without a device they wait for the first use.
 // WrittenHigh is how far any lock has written so far: beyond it the buffer holds nothing a draw
-// may read.
+// may read. Discard: only this lock's bytes count, and the new storage holds just them.
 void UploadLocked(uint32_t& Name, uint64_t& Generation, GLenum Target,
                   const std::vector<uint8_t>& Data, bool& UploadAll, int32_t Size,
-                  int32_t& WrittenHigh) {
-  WrittenHigh = std::max(WrittenHigh, Size);
+                  int32_t& WrittenHigh, bool Discard = false) {
+  WrittenHigh = Discard ? Size : std::max(WrittenHigh, Size);
   if (!GD || !GD->Initialized()) {
     UploadAll = true;
     return;
@@ -73,7 +73,7 @@ void UploadLocked(uint32_t& Name, uint64_t& Generation, GLenum Target,
     return;
   }
   glBindBuffer(Target, Name);
-  if (static_cast<size_t>(Size) == Data.size()) {
+  if (static_cast<size_t>(Size) == Data.size() || (Discard && Size > 0)) {
     glBufferData(Target, Size, Data.data(), GL_DYNAMIC_DRAW); // lets OpenGL drop the old copy
   } else if (Size > 0) {
     // New storage, then what any lock has written: writing into storage that queued draws still
@@ -169,7 +169,7 @@ void TGVertexBuffer::Unlock() {
   FLocked = false;
   if (!FIsSysMem && FLockDesc.LockMode != lmReadOnly)
     UploadLocked(FD3DVertexBuffer, FGeneration, GL_ARRAY_BUFFER, FData, FUploadAll, FLockDesc.Size,
-                 FWrittenHigh);
+                 FWrittenHigh, FDiscardOnLock);
 }
 
 uint32_t TGVertexBuffer::GetD3DVertexBuffer() {

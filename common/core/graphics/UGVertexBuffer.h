@@ -28,6 +28,11 @@ class TGVertexBuffer : public TGObject {
   void SetIsSysMem(bool Value);
   bool Locked() const { return FLocked; }
   const TGBufferLockDesc& LockDesc() const { return FLockDesc; }
+  // When set, each write lock replaces the buffer's content: the buffer object gets new storage
+  // holding only the vertices of the last lock, and a draw may read no further. For buffers
+  // filled anew before each draw, which then copy no more than they wrote.
+  bool DiscardOnLock() const { return FDiscardOnLock; }
+  void SetDiscardOnLock(bool Value) { FDiscardOnLock = Value; }
 
   // The first Count vertices (all for 0). Reading needs a buffer in system memory.
   void* Lock(int32_t Count, TGLockMode Mode);
@@ -50,6 +55,7 @@ private:
   uint32_t FFormat = 0;
   bool FLocked = false;
   bool FIsSysMem = false;
+  bool FDiscardOnLock = false;
   TGBufferLockDesc FLockDesc;
   uint32_t FD3DVertexBuffer = 0;
   uint64_t FGeneration = 0;

@@ -8,6 +8,7 @@
 #include "platform/UGLContext.h"
 #include "platform/UHostWindow.h"
 
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -240,6 +241,56 @@ TEST_F(GraphicsDevice, BufferLocking) {
 
   EXPECT_EQ(VertexSize(1602), 64);
   EXPECT_EQ(VertexSize(3), 0);
+}
+
+// A buffer that keeps what earlier locks wrote, and one that keeps only the last lock: both
+// draw what was written last; only the first still has the second triangle of the earlier lock.
+TEST_F(GraphicsDevice, PartialLocksKeepOrDiscardEarlierVertices) {
+  struct TColored {
+    float X, Y, Z;
+    uint32_t Color;
+  };
+  auto Fill = [](TGVertexBuffer* VB, int Triangles, uint32_t Color) {
+    auto* V = static_cast<TColored*>(VB->Lock(3 * Triangles, lmWriteOnly));
+    // Triangle 0 over (0, 0)-(8, 8), triangle 1 over (16, 0)-(24, 8).
+    for (int T = 0; T < Triangles; ++T) {
+      const auto X = static_cast<float>(16 * T);
+      V[3 * T] = {X, 0, 0, Color};
+      V[3 * T + 1] = {X + 8, 0, 0, Color};
+      V[3 * T + 2] = {X, 8, 0, Color};
+    }
+    VB->Unlock();
+  };
+  auto StorageSize = [](TGVertexBuffer* VB) {
+    GLint Size = 0;
+    glBindBuffer(GL_ARRAY_BUFFER, VB->GetD3DVertexBuffer());
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &Size);
+    return Size;
+  };
+  GD->SetTextureState(0, tsDiffuse);
+  for (bool Discard : {false, true}) {
+    SCOPED_TRACE(Discard ? "discarding" : "keeping");
+    TGObjectPtr<TGVertexBuffer> VB(new TGVertexBuffer(nullptr, 66, 6, 16));
+    VB->SetDiscardOnLock(Discard);
+    EXPECT_EQ(VB->DiscardOnLock(), Discard);
+    GD->SetVertexBuffer(VB.get());
+    Fill(VB.get(), 2, 0xFFFF0000u);
+    Fill(VB.get(), 2, 0xFFFF0000u); // the second lock of the whole buffer
+    EXPECT_EQ(StorageSize(VB.get()), 96);
+    Fill(VB.get(), 1, 0xFF00FF00u);
+    EXPECT_EQ(StorageSize(VB.get()), Discard ? 48 : 96);
+    GD->Erase(0xFF000000u);
+    GD->DrawTriangleList(1);
+    ExpectNear(Pixel(1, 1), 0xFF00FF00u, 0);
+    if (!Discard) {
+      GD->Erase(0xFF000000u);
+      GD->DrawTriangleList(2);
+      ExpectNear(Pixel(1, 1), 0xFF00FF00u, 0);
+      ExpectNear(Pixel(17, 1), 0xFFFF0000u, 0);
+    }
+    GD->SetVertexBuffer(nullptr);
+  }
+  GD->SetTextureState(0, tsTexture);
 }
 
 TEST_F(GraphicsDevice, TextureSizesAndCharges) {
