@@ -2,6 +2,7 @@
 
 #include "base/UGError.h"
 #include "base/UGStrUtils.h"
+#include "xml/UGXMLArena.h"
 
 #include <algorithm>
 #include <cmath>
@@ -206,7 +207,7 @@ TGXMLAttributeList::TGXMLAttributeList(TGXMLAttributeList&& Other) noexcept
 
 TGXMLAttributeList& TGXMLAttributeList::operator=(TGXMLAttributeList&& Other) noexcept {
   if (this != &Other) {
-    ::operator delete(FBlock);
+    XMLFree(FBlock);
     FBlock = Other.FBlock;
     Other.FBlock = nullptr;
   }
@@ -214,7 +215,7 @@ TGXMLAttributeList& TGXMLAttributeList::operator=(TGXMLAttributeList&& Other) no
 }
 
 TGXMLAttributeList::~TGXMLAttributeList() {
-  ::operator delete(FBlock);
+  XMLFree(FBlock);
 }
 
 int TGXMLAttributeList::Count() const {
@@ -266,15 +267,16 @@ bool TGXMLAttributeList::Inside(std::string_view Bytes) const {
          std::less<const char*>()(Bytes.data(), End);
 }
 
-void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded, const TGXMLAttributeList* From) {
+void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded, const TGXMLAttributeList* From,
+                              TGXMLArena* Arena) {
   if (!From) {
     From = this;
   }
   uint32_t OldCount = From->FBlock ? From->Header()->Count : 0;
   uint32_t Capacity = std::max({Count, OldCount, 1u});
   uint32_t CharsCapacity = CheckedSize(std::max<size_t>(CharsNeeded, 16));
-  char* Block =
-      static_cast<char*>(::operator new(HeaderSize + sizeof(TRecord) * Capacity + CharsCapacity));
+  char* Block = static_cast<char*>(
+      XMLAllocate(HeaderSize + sizeof(TRecord) * Capacity + CharsCapacity, Arena));
   THeader* H = reinterpret_cast<THeader*>(Block);
   *H = THeader{OldCount, Capacity, 0, CharsCapacity, 0};
   // Copy the records, packing the bytes they point to.
@@ -288,12 +290,12 @@ void TGXMLAttributeList::Grow(uint32_t Count, size_t CharsNeeded, const TGXMLAtt
     To[I] = R;
   }
   if (From == this) {
-    ::operator delete(FBlock);
+    XMLFree(FBlock);
   }
   FBlock = Block;
 }
 
-void TGXMLAttributeList::Reserve(int Count, size_t CharsMore) {
+void TGXMLAttributeList::Reserve(int Count, size_t CharsMore, TGXMLArena* Arena) {
   uint32_t Have = FBlock ? Header()->Count : 0;
   uint32_t Want = Have + static_cast<uint32_t>(std::max(Count, 0));
   if (FBlock && Want <= Header()->Capacity &&
@@ -301,7 +303,7 @@ void TGXMLAttributeList::Reserve(int Count, size_t CharsMore) {
     return;
   }
   size_t Live = FBlock ? Header()->CharsUsed - Header()->CharsGarbage : 0;
-  Grow(Want, Live + CharsMore);
+  Grow(Want, Live + CharsMore, nullptr, Arena);
 }
 
 uint32_t TGXMLAttributeList::Room(size_t Size) {
@@ -413,6 +415,6 @@ void TGXMLAttributeList::Remove(int Index) {
 }
 
 void TGXMLAttributeList::Clear() {
-  ::operator delete(FBlock);
+  XMLFree(FBlock);
   FBlock = nullptr;
 }

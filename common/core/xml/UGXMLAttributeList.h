@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string_view>
 
+class TGXMLArena;
+
 enum TGXMLAttributeType {
   atString = 0,
   atFloat = 1,
@@ -73,8 +75,9 @@ public:
           const TGXMLNativeValue& Native);
   void Remove(int Index);
   void Clear();
-  // Room for Count more attributes with Chars more bytes of names and texts.
-  void Reserve(int Count, size_t Chars);
+  // Room for Count more attributes with Chars more bytes of names and texts; a new block is
+  // taken from Arena when one is given.
+  void Reserve(int Count, size_t Chars, TGXMLArena* Arena = nullptr);
 
 private:
   struct THeader;
@@ -85,8 +88,9 @@ private:
   char* Chars() const;
   const TRecord& Record(int Index) const;
   // A new block with room for at least Count records and Chars bytes, holding the attributes of
-  // From (this list when none) with their bytes packed.
-  void Grow(uint32_t Count, size_t Chars, const TGXMLAttributeList* From = nullptr);
+  // From (this list when none) with their bytes packed, taken from Arena when one is given.
+  void Grow(uint32_t Count, size_t Chars, const TGXMLAttributeList* From = nullptr,
+            TGXMLArena* Arena = nullptr);
   // Whether the bytes lie in the block.
   bool Inside(std::string_view Bytes) const;
   // Takes Size bytes at the end of the character area, growing it when needed; their offset.

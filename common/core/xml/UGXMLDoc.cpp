@@ -2,6 +2,7 @@
 
 #include "base/UGError.h"
 #include "base/UGThread.h"
+#include "xml/UGXMLArena.h"
 #include "xml/UGXMLNode.h"
 
 #include <algorithm>
@@ -96,6 +97,9 @@ struct TFrame {
 struct TBuilder {
   XML_Parser Parser = nullptr;
   TGXMLNode* Root = nullptr;
+  // Holds the objects below the root, made with the first of them; sized from the document.
+  TGXMLArena* Arena = nullptr;
+  size_t DocumentSize = 0;
   std::vector<TFrame> Stack;
   std::string Pending;
   // The names and values of the element being started.
@@ -157,12 +161,16 @@ struct TBuilder {
         return;
       }
       Parent.Mode = cmElements;
+      if (!Arena) {
+        // The tree's objects take about twice the bytes of their markup.
+        Arena = new TGXMLArena(2 * DocumentSize);
+      }
       TGXMLCollection* Collection = Parent.Last;
       if (!Collection || Collection->Tag() != Local) {
-        Collection = Parent.Node->ChildsForLoading(Local);
+        Collection = Parent.Node->ChildsForLoading(Local, Arena);
         Parent.Last = Collection;
       }
-      Node = new TGXMLNode(Collection, Local);
+      Node = new (Arena) TGXMLNode(Collection, Local);
       Collection->Add(Node);
     }
     if (*Attributes) {
@@ -193,7 +201,7 @@ struct TBuilder {
       Names[I + 1] = std::string_view(Attributes[I + 1]);
       Chars += Names[I].size() + Names[I + 1].size();
     }
-    Node->ReserveAttributes(static_cast<int>(Count), Chars);
+    Node->ReserveAttributes(static_cast<int>(Count), Chars, Arena);
     for (size_t I = 0; I < 2 * Count; I += 2) {
       if (Prefixed) {
         Node->SetLoadedAttribute(LocalName(Names[I]), Names[I + 1]);
@@ -301,6 +309,17 @@ void TGXMLDoc::Load(TGXMLNode& Root, std::string_view Data) {
   Builder.Stack.reserve(32);
   Builder.Parser = P;
   Builder.Root = &Root;
+  Builder.DocumentSize = Data.size();
+  // The loader's hold on the arena ends with the load, however it ends; the objects made hold
+  // it from then on.
+  struct TArenaHold {
+    TGXMLArena*& Arena;
+    ~TArenaHold() {
+      if (Arena) {
+        Arena->Release();
+      }
+    }
+  } ArenaHold{Builder.Arena};
   Root.Clear();
   Root.TextForLoading().clear();
   XML_SetUserData(P, &Builder);

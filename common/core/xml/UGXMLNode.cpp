@@ -3,6 +3,7 @@
 #include "base/UGFormat.h"
 #include "base/UGStrUtils.h"
 #include "object/UGClassBuilder.h"
+#include "xml/UGXMLArena.h"
 #include "xml/UGXMLDoc.h"
 
 #include <algorithm>
@@ -19,6 +20,34 @@ TGXMLCollection* EmptyXMLCollection() {
   // Lives for the whole run; callers may iterate it but never add to it.
   static TGXMLCollection* Empty = new TGXMLCollection(nullptr, "");
   return Empty;
+}
+
+// --- Memory ------------------------------------------------------------------------------------
+
+void* TGXMLNode::operator new(size_t Size) {
+  return XMLAllocate(Size, nullptr);
+}
+void* TGXMLNode::operator new(size_t Size, TGXMLArena* Arena) {
+  return XMLAllocate(Size, Arena);
+}
+void TGXMLNode::operator delete(void* Memory) noexcept {
+  XMLFree(Memory);
+}
+void TGXMLNode::operator delete(void* Memory, TGXMLArena*) noexcept {
+  XMLFree(Memory);
+}
+
+void* TGXMLCollection::operator new(size_t Size) {
+  return XMLAllocate(Size, nullptr);
+}
+void* TGXMLCollection::operator new(size_t Size, TGXMLArena* Arena) {
+  return XMLAllocate(Size, Arena);
+}
+void TGXMLCollection::operator delete(void* Memory) noexcept {
+  XMLFree(Memory);
+}
+void TGXMLCollection::operator delete(void* Memory, TGXMLArena*) noexcept {
+  XMLFree(Memory);
 }
 
 // --- Collections -------------------------------------------------------------------------------
@@ -188,11 +217,11 @@ TGXMLCollection* TGXMLNode::FindChilds(std::string_view AName) const {
   return nullptr;
 }
 
-TGXMLCollection* TGXMLNode::ChildsForLoading(std::string_view AName) {
+TGXMLCollection* TGXMLNode::ChildsForLoading(std::string_view AName, TGXMLArena* Arena) {
   if (TGXMLCollection* Found = FindChilds(AName)) {
     return Found;
   }
-  TGXMLCollection* C = new TGXMLCollection(this, AName);
+  TGXMLCollection* C = new (Arena) TGXMLCollection(this, AName);
   FChilds.push_back(C);
   return C;
 }

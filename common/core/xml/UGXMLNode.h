@@ -61,6 +61,7 @@ private:
   TGXMLNativeValue FNative{};
 };
 
+class TGXMLArena;
 class TGXMLCollection;
 
 // The process-wide empty collection returned for names without children.
@@ -81,6 +82,12 @@ class TGXMLNode : public TGClonableObject {
   explicit TGXMLNode(TGObject* AOwner = nullptr);
   // A node with that name owned by AOwner.
   TGXMLNode(TGObject* AOwner, std::string_view AName);
+
+  // Nodes live on the heap, or in the arena of the document they were read from (new (Arena)).
+  static void* operator new(size_t Size);
+  static void* operator new(size_t Size, TGXMLArena* Arena);
+  static void operator delete(void* Memory) noexcept;
+  static void operator delete(void* Memory, TGXMLArena* Arena) noexcept;
 
   const std::string& Name() const { return FName; }
   void SetName(std::string_view Value) { FName = Value; }
@@ -151,16 +158,20 @@ class TGXMLNode : public TGClonableObject {
   void SaveToStream(TGStream& Stream) const;
   void SaveToFile(const std::string& FileName) const;
 
-  // Used by the document loader while it builds the tree.
-  TGXMLCollection* ChildsForLoading(std::string_view AName);
+  // Used by the document loader while it builds the tree; a new collection is taken from Arena
+  // when one is given.
+  TGXMLCollection* ChildsForLoading(std::string_view AName, TGXMLArena* Arena = nullptr);
   // Sets the text of an attribute read from a file, adding the attribute when it is new.
   void SetLoadedAttribute(std::string_view AName, std::string_view Value);
   // Appends an attribute read from a file whose name is known to be new on this node.
   void AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
     FAttributes.AppendText(AName, Value);
   }
-  // Room for Count more attributes whose names and texts take Chars bytes.
-  void ReserveAttributes(int Count, size_t Chars) { FAttributes.Reserve(Count, Chars); }
+  // Room for Count more attributes whose names and texts take Chars bytes, taken from Arena when
+  // one is given.
+  void ReserveAttributes(int Count, size_t Chars, TGXMLArena* Arena = nullptr) {
+    FAttributes.Reserve(Count, Chars, Arena);
+  }
   std::string& TextForLoading() { return FText; }
 
 protected:
@@ -193,6 +204,12 @@ class TGXMLCollection : public TGClonableCollection {
   TGXMLCollection(TGObject* AOwner, std::string_view ATag)
       : TGClonableCollection(AOwner)
       , FTag(ATag) {}
+
+  // Like nodes, collections live on the heap or in the arena of their document.
+  static void* operator new(size_t Size);
+  static void* operator new(size_t Size, TGXMLArena* Arena);
+  static void operator delete(void* Memory) noexcept;
+  static void operator delete(void* Memory, TGXMLArena* Arena) noexcept;
 
   const std::string& Tag() const { return FTag; }
   void SetTag(std::string_view Value) { FTag = Value; }

@@ -1,5 +1,6 @@
 #include "base/UGError.h"
 #include "base/UGThread.h"
+#include "xml/UGXMLArena.h"
 #include "xml/UGXMLDoc.h"
 #include "xml/UGXMLNode.h"
 
@@ -193,4 +194,89 @@ TEST(XMLReading, FilesRoundTrip) {
   EXPECT_EQ(Back->SaveToString(), N->SaveToString());
   EXPECT_EQ(Back->GetChilds("Note")->GetItem(0)->Text(), "two\r\nlines");
   EXPECT_THROW(Back->LoadFromFile(Name + ".missing"), EFOpenError);
+}
+
+TEST(XMLReading, ReadNodesHoldTheirDocumentsArenaWhereverTheyGo) {
+  auto N = Parse("<r a='1'><x k='v'><y/></x><x/><z>text</z></r>");
+  // The root is the caller's; everything below it comes from one arena, which counts it all:
+  // the collections x, y and z, the nodes x, y, x and z, and the attributes of the first x.
+  EXPECT_EQ(XMLArenaOf(N.get()), nullptr);
+  TGXMLNode* X = N->GetChilds("x")->GetItem(0);
+  TGXMLArena* A = XMLArenaOf(X);
+  ASSERT_NE(A, nullptr);
+  EXPECT_EQ(XMLArenaOf(N->GetChilds("x")), A);
+  EXPECT_EQ(XMLArenaOf(X->GetChilds("y")->GetItem(0)), A);
+  EXPECT_EQ(A->References(), 8u);
+
+  // A node moved to another tree keeps its part of the arena after its document is freed.
+  TGObjectPtr<TGXMLNode> Other(new TGXMLNode("other"));
+  Other->AddNode(X);
+  EXPECT_EQ(XMLArenaOf(Other->GetChilds("x")), nullptr);
+  N.reset();
+  EXPECT_EQ(A->References(), 4u);
+  EXPECT_EQ(X->GetStrAttr("k"), "v");
+  EXPECT_EQ(X->GetChilds("y")->GetCount(), 1);
+  EXPECT_EQ(Other->SaveToString(0),
+            "<other>\r\n  <x k=\"v\">\r\n    <y/>\r\n  </x>\r\n</other>\r\n");
+
+  // Attributes that outgrow their block move to the heap; copies and new children are made
+  // there too.
+  X->SetStrAttr("k", "a value far longer than the block read from the document had room for");
+  EXPECT_EQ(A->References(), 3u);
+  TGObjectPtr<TGXMLNode> Copy(static_cast<TGXMLNode*>(X->Clone(nullptr)));
+  EXPECT_EQ(XMLArenaOf(Copy.get()), nullptr);
+  EXPECT_EQ(XMLArenaOf(X->AddChild("new")), nullptr);
+  EXPECT_EQ(A->References(), 3u);
+  // The last of them frees the arena.
+  Other.reset();
+  EXPECT_EQ(Copy->GetChilds("y")->GetCount(), 1);
+}
+
+TEST(XMLReading, WhatAFailedReadLeftHoldsTheArenaUntilFreedOrReadAgain) {
+  TGObjectPtr<TGXMLNode> N(new TGXMLNode("Unset"));
+  EXPECT_THROW(N->LoadFromString("<r><a x='1'/><b><c/></b><d"), EXMLParseError);
+  ASSERT_EQ(N->GetChilds("b")->GetCount(), 1);
+  TGXMLArena* A = XMLArenaOf(N->GetChilds("a")->GetItem(0));
+  ASSERT_NE(A, nullptr);
+  // The collections a, b and c, the nodes a, b and c, and the attributes of a.
+  EXPECT_EQ(A->References(), 7u);
+  N->LoadFromString("<r><e/></r>");
+  EXPECT_NE(XMLArenaOf(N->GetChilds("e")->GetItem(0)), nullptr);
+  EXPECT_EQ(N->GetChildsCount(), 1);
+  // A document without children makes no arena.
+  N->LoadFromString("<r a='1'/>");
+  EXPECT_EQ(N->GetChildsCount(), 0);
+}
+
+TEST(XMLReading, ArenaTakesManyObjectsAndLeavesLargeOnesToTheHeap) {
+  auto* A = new TGXMLArena(0); // the smallest first chunk, so that many follow
+  TGObjectPtr<TGXMLNode> Root(new (A) TGXMLNode("r"));
+  EXPECT_EQ(XMLArenaOf(Root.get()), A);
+  for (int I = 0; I < 500; ++I) {
+    TGXMLNode* Child = Root->AddNode(new (A) TGXMLNode("n"));
+    Child->SetIntAttr("i", I);
+  }
+  void* Large = XMLAllocate(100000, A);
+  EXPECT_EQ(XMLArenaOf(Large), nullptr);
+  void* Small = XMLAllocate(10, A);
+  EXPECT_EQ(XMLArenaOf(Small), A);
+  EXPECT_EQ(A->References(), 503u); // the maker, the nodes and the small block
+  XMLFree(Large);
+  XMLFree(Small);
+  A->Release();
+  EXPECT_EQ(A->References(), 501u);
+  // No object overlaps another.
+  TGXMLCollection* Items = Root->GetChilds("n");
+  ASSERT_EQ(Items->GetCount(), 500);
+  for (int I = 0; I < 500; ++I) {
+    EXPECT_EQ(Items->GetItem(I)->GetIntAttr("i"), I);
+    EXPECT_EQ(Items->GetItem(I)->Name(), "n");
+  }
+  // Freeing some in the middle changes nothing for the others.
+  for (int I = 0; I < 250; ++I) {
+    Items->Remove(Items->GetItem(0));
+  }
+  EXPECT_EQ(A->References(), 251u);
+  EXPECT_EQ(Items->GetItem(0)->GetIntAttr("i"), 250);
+  Root.reset();
 }
