@@ -160,6 +160,30 @@ constexpr size_t HeaderSize = 20;
 // Names and texts of one node together; far beyond any document the engine reads.
 constexpr size_t MaxChars = (size_t{1} << 29) - 1;
 
+// Copies Size bytes. Names and texts read from files are mostly a few bytes long: those are
+// copied here in two overlapping moves of at most eight bytes, without calling memcpy.
+void CopyBytes(char* To, const char* From, size_t Size) {
+  if (Size > 16) {
+    std::memcpy(To, From, Size);
+  } else if (Size >= 8) {
+    uint64_t First, Last;
+    std::memcpy(&First, From, 8);
+    std::memcpy(&Last, From + Size - 8, 8);
+    std::memcpy(To, &First, 8);
+    std::memcpy(To + Size - 8, &Last, 8);
+  } else if (Size >= 4) {
+    uint32_t First, Last;
+    std::memcpy(&First, From, 4);
+    std::memcpy(&Last, From + Size - 4, 4);
+    std::memcpy(To, &First, 4);
+    std::memcpy(To + Size - 4, &Last, 4);
+  } else {
+    for (size_t I = 0; I < Size; ++I) {
+      To[I] = From[I];
+    }
+  }
+}
+
 uint32_t CheckedSize(size_t Size) {
   if (Size > MaxChars) {
     throw Error("XML attributes are too large");
@@ -356,6 +380,48 @@ void TGXMLAttributeList::AppendText(std::string_view Name, std::string_view Text
     std::memcpy(C + Name.size(), Text.data(), Text.size());
   }
   H->CharsUsed += static_cast<uint32_t>(Size);
+}
+
+void TGXMLAttributeList::AppendLoaded(const std::string_view* Pairs, size_t Count,
+                                      TGXMLArena* Arena) {
+  if (Count == 0) {
+    return;
+  }
+  size_t Size = 0;
+  bool Moves = false;
+  for (size_t I = 0; I < 2 * Count; ++I) {
+    Size += Pairs[I].size();
+  }
+  // A node being read has no block yet.
+  for (size_t I = 0; FBlock && I < 2 * Count; ++I) {
+    Moves = Moves || Inside(Pairs[I]);
+  }
+  if (Moves) {
+    // Growing the block would lose them: one by one, with copies where needed.
+    for (size_t I = 0; I < Count; ++I) {
+      AppendText(Pairs[2 * I], Pairs[2 * I + 1]);
+    }
+    return;
+  }
+  Reserve(static_cast<int>(CheckedSize(Count)), Size, Arena);
+  THeader* H = Header();
+  TRecord* R = Records() + H->Count;
+  char* C = Chars();
+  uint32_t Used = H->CharsUsed;
+  for (size_t I = 0; I < Count; ++I) {
+    std::string_view Name = Pairs[2 * I];
+    std::string_view Text = Pairs[2 * I + 1];
+    R[I].Offset = Used;
+    R[I].NameSize = static_cast<uint32_t>(Name.size());
+    R[I].TextSize = static_cast<uint32_t>(Text.size());
+    R[I].Type = atString;
+    CopyBytes(C + Used, Name.data(), Name.size());
+    Used += static_cast<uint32_t>(Name.size());
+    CopyBytes(C + Used, Text.data(), Text.size());
+    Used += static_cast<uint32_t>(Text.size());
+  }
+  H->Count += static_cast<uint32_t>(Count);
+  H->CharsUsed = Used;
 }
 
 void TGXMLAttributeList::SetValue(int Index, std::string_view Text, TGXMLAttributeType Type,

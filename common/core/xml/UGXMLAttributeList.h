@@ -68,6 +68,10 @@ public:
   int Append(std::string_view Name);
   // Appends an attribute with its text, the way a reader fills a new node.
   void AppendText(std::string_view Name, std::string_view Text);
+  // Appends Count attributes read from a file: Pairs holds each one's name and then its text.
+  // The names are not checked against each other or the others. The block grows once, to the
+  // exact size, and is then taken from Arena when one is given.
+  void AppendLoaded(const std::string_view* Pairs, size_t Count, TGXMLArena* Arena = nullptr);
   void SetValue(int Index, std::string_view Text, TGXMLAttributeType Type,
                 const TGXMLNativeValue& Native);
   // Sets the attribute of that name, appending it when absent; its index.

@@ -149,7 +149,14 @@ struct TBuilder {
     if (MixedContent) {
       return;
     }
-    std::string_view Local = LocalName(Name);
+    // Element names are short: measured by hand, looking for a prefix on the way.
+    const char* End = Name;
+    bool Prefixed = false;
+    for (; *End; ++End) {
+      Prefixed |= *End == ':';
+    }
+    std::string_view Whole(Name, static_cast<size_t>(End - Name));
+    std::string_view Local = Prefixed ? LocalName(Whole) : Whole;
     TGXMLNode* Node = nullptr;
     if (Stack.empty()) {
       Node = Root;
@@ -171,7 +178,8 @@ struct TBuilder {
         Parent.Last = Collection;
       }
       Node = new (Arena) TGXMLNode(Collection, Local);
-      Collection->Add(Node);
+      // Not the shared empty collection, which TGXMLCollection::Add guards against.
+      Collection->TGCollection::Add(Node);
     }
     if (*Attributes) {
       AddAttributes(Node, Attributes);
@@ -189,7 +197,6 @@ struct TBuilder {
     if (Names.size() < 2 * Count) {
       Names.resize(2 * Count);
     }
-    size_t Chars = 0;
     bool Prefixed = false;
     for (size_t I = 0; I < 2 * Count; I += 2) {
       // Names are short: measured by hand, looking for a prefix on the way.
@@ -199,15 +206,18 @@ struct TBuilder {
       }
       Names[I] = std::string_view(Attributes[I], static_cast<size_t>(End - Attributes[I]));
       Names[I + 1] = std::string_view(Attributes[I + 1]);
-      Chars += Names[I].size() + Names[I + 1].size();
+    }
+    if (!Prefixed) {
+      Node->AppendLoadedAttributes(Names.data(), Count, Arena);
+      return;
+    }
+    size_t Chars = 0;
+    for (size_t I = 0; I < 2 * Count; ++I) {
+      Chars += Names[I].size();
     }
     Node->ReserveAttributes(static_cast<int>(Count), Chars, Arena);
     for (size_t I = 0; I < 2 * Count; I += 2) {
-      if (Prefixed) {
-        Node->SetLoadedAttribute(LocalName(Names[I]), Names[I + 1]);
-      } else {
-        Node->AppendLoadedAttribute(Names[I], Names[I + 1]);
-      }
+      Node->SetLoadedAttribute(LocalName(Names[I]), Names[I + 1]);
     }
   }
 

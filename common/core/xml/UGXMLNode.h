@@ -163,9 +163,12 @@ class TGXMLNode : public TGClonableObject {
   TGXMLCollection* ChildsForLoading(std::string_view AName, TGXMLArena* Arena = nullptr);
   // Sets the text of an attribute read from a file, adding the attribute when it is new.
   void SetLoadedAttribute(std::string_view AName, std::string_view Value);
-  // Appends an attribute read from a file whose name is known to be new on this node.
-  void AppendLoadedAttribute(std::string_view AName, std::string_view Value) {
-    FAttributes.AppendText(AName, Value);
+  // Appends Count attributes read from a file whose names are known to be new on this node:
+  // Pairs holds each one's name and then its text. Their block is taken from Arena when one is
+  // given.
+  void AppendLoadedAttributes(const std::string_view* Pairs, size_t Count,
+                              TGXMLArena* Arena = nullptr) {
+    FAttributes.AppendLoaded(Pairs, Count, Arena);
   }
   // Room for Count more attributes whose names and texts take Chars bytes, taken from Arena when
   // one is given.

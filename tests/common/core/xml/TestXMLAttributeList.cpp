@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,6 +71,45 @@ TEST(XMLAttributeList, TextsTakenFromTheListItselfSurviveGrowth) {
   std::string Longer = std::string(L.Text(1)) + std::string(L.Text(1));
   L.SetValue(1, Longer, atString, NoNative());
   EXPECT_EQ(L.Text(1), Longer);
+}
+
+TEST(XMLAttributeList, AttributesReadAtOnceAppendInOrder) {
+  TGXMLAttributeList L;
+  L.AppendLoaded(nullptr, 0);
+  EXPECT_TRUE(L.Empty());
+  std::string_view Read[] = {"a", "1", "bb", "", "c", "three"};
+  L.AppendLoaded(Read, 3);
+  EXPECT_EQ(Dump(L), "a=1;bb=;c=three;");
+  EXPECT_EQ(L.Find("c"), 2);
+  // After others, and with names and texts that are views of the list itself.
+  std::string_view More[] = {L.Name(1).substr(0, 1), L.Text(2), "d", "4"};
+  L.AppendLoaded(More, 2);
+  EXPECT_EQ(Dump(L), "a=1;bb=;c=three;b=three;d=4;");
+  // The exact block still takes changes.
+  L.SetValue(1, "now a longer text", atString, NoNative());
+  L.Put("e", "5", atString, NoNative());
+  EXPECT_EQ(Dump(L), "a=1;bb=now a longer text;c=three;b=three;d=4;e=5;");
+}
+
+TEST(XMLAttributeList, AttributesReadAtOnceKeepEveryLength) {
+  // Names and texts of each length up to beyond the short ones, which are copied by hand.
+  std::vector<std::string> Names, Texts;
+  for (size_t Size = 1; Size <= 40; ++Size) {
+    Names.push_back(std::string(Size, 'N') + std::to_string(Size));
+    Texts.push_back(std::string(Size - 1, static_cast<char>('a' + Size % 26)));
+  }
+  std::vector<std::string_view> Pairs;
+  for (size_t I = 0; I < Names.size(); ++I) {
+    Pairs.push_back(Names[I]);
+    Pairs.push_back(Texts[I]);
+  }
+  TGXMLAttributeList L;
+  L.AppendLoaded(Pairs.data(), Names.size());
+  ASSERT_EQ(L.Count(), 40);
+  for (int I = 0; I < 40; ++I) {
+    EXPECT_EQ(L.Name(I), Names[static_cast<size_t>(I)]);
+    EXPECT_EQ(L.Text(I), Texts[static_cast<size_t>(I)]);
+  }
 }
 
 TEST(XMLAttributeList, CopiesAreDeepAndKeepNativeValues) {
