@@ -71,6 +71,38 @@ std::string SlotWidget(int32_t Slot, const char* Child) {
          (Child ? std::string("\\") + Child : std::string());
 }
 
+// The paths of the objects list's labels and checks, made once: they are looked up every frame.
+const std::string& SlotChildPath(int32_t Slot, bool Check) {
+  static const std::vector<std::string> Paths = [] {
+    std::vector<std::string> P;
+    for (int32_t I = 0; I < CSlots; ++I) {
+      P.push_back(SlotWidget(I, "Label"));
+      P.push_back(SlotWidget(I, "Check"));
+    }
+    return P;
+  }();
+  return Paths[static_cast<size_t>(Slot * 2 + (Check ? 1 : 0))];
+}
+
+// Whether W still sits at Path below Root, names compared as FindWidget compares them.
+bool SitsAt(const TGWidget* Root, const TGWidget* W, std::string_view Path) {
+  for (;;) {
+    const size_t Sep = Path.rfind('\\');
+    const std::string_view Name = Sep == std::string_view::npos ? Path : Path.substr(Sep + 1);
+    if (!SameText(W->Name(), Name)) {
+      return false;
+    }
+    W = W->Parent();
+    if (Sep == std::string_view::npos) {
+      return W == Root;
+    }
+    if (!W) {
+      return false;
+    }
+    Path = Path.substr(0, Sep);
+  }
+}
+
 // "ComboTime" of "Scoring.cfg": the milliseconds within which the next pick scores double.
 int32_t ComboTime() {
   TGResourceLibrary* Library = MainResourceLibrary();
@@ -209,6 +241,31 @@ void TGameScreen::WireWidgets() {
     Tool->OnMouseEnter = TGNotifyEvent(this, &TGameScreen::OnToolSlotEnter);
     Tool->OnMouseLeave = TGNotifyEvent(this, &TGameScreen::OnToolSlotLeave);
   }
+}
+
+TGWidget* TGameScreen::CachedWidget(std::string_view Path) {
+  if (auto It = FWidgetCache.find(Path); It != FWidgetCache.end()) {
+    if (SitsAt(this, It->second, Path)) {
+      return It->second;
+    }
+    FWidgetCache.erase(It); // moved or renamed: looked up afresh
+  }
+  TGWidget* W = FindWidget(Path);
+  if (!W) {
+    return nullptr;
+  }
+  if (FWatchedWidgets.insert(W).second) {
+    Subscribe(TGNotification(W, &TGObject::NotifyDestroy),
+              TGNotifyEvent(this, &TGameScreen::OnCachedWidgetDestroy));
+  }
+  FWidgetCache.emplace(std::string(Path), W);
+  return W;
+}
+
+void TGameScreen::OnCachedWidgetDestroy(TGObject* Sender) {
+  // Paths through the destroyed widget are gone, and another widget may come to its address.
+  FWatchedWidgets.erase(Sender);
+  FWidgetCache.clear();
 }
 
 void TGameScreen::RegisterOwnSpeechPositions() {
@@ -437,14 +494,14 @@ void TGameScreen::AfterLocationSwitch(TBaseLocation* Location) {
 TPointDispositionType TGameScreen::GetDispositionAt(const TGFlatVector& Point) {
   const TGPoint P{static_cast<int32_t>(Point.X), static_cast<int32_t>(Point.Y)};
   auto Hits = [this, &P](const char* Path) {
-    TGWidget* W = FindWidget(Path);
+    TGWidget* W = CachedWidget(Path);
     return W && W->GlobalVisible() && W->Hit(W->ScreenToParent(P), true, false);
   };
   if (!Hits("GameInterface") && !Hits("GoalHidden") && !Hits("Goal")) {
     return pdtLocation;
   }
   auto Inside = [this, &P](const char* Path) {
-    TGWidget* W = FindWidget(Path);
+    TGWidget* W = CachedWidget(Path);
     return W && W->ScreenRectContains(P);
   };
   if (Inside("GameInterface\\BackPackItems")) {
@@ -1004,8 +1061,8 @@ void TGameScreen::UpdateUI() {
   UpdateScore();
   UpdateTimer();
   UpdateItemLabels();
-  TGWidget* Items = FindWidget("GameInterface\\BackPackItems");
-  TGWidget* Secret = FindWidget("GameInterface\\SecretItem");
+  TGWidget* Items = CachedWidget("GameInterface\\BackPackItems");
+  TGWidget* Secret = CachedWidget("GameInterface\\SecretItem");
   if (Items && Secret && Items->State() == wsDefault && Secret->State() == wsDefault &&
       Items->Visible() && Secret->Visible()) {
     Secret->SetVisible(false); // the list wins over the secret-item line
@@ -1036,7 +1093,8 @@ void TGameScreen::UpdateBirds() {
   TLocation* L = ActiveLocation();
   const int32_t Taken = L ? L->TakenZephrinCount : 0;
   for (int32_t Threshold = 1; Threshold <= 2; ++Threshold) {
-    TGWidget* Bird = FindWidget(Format("GameInterface\\Zephrin%.2d", {int64_t{Threshold}}));
+    TGWidget* Bird =
+        CachedWidget(Threshold == 1 ? "GameInterface\\Zephrin01" : "GameInterface\\Zephrin02");
     if (!Bird || Bird->State() != wsDefault) {
       continue;
     }
@@ -1049,7 +1107,7 @@ void TGameScreen::UpdateBirds() {
 }
 
 void TGameScreen::UpdateScore() {
-  if (auto* Score = TryObjectCast<TGLabel>(FindWidget("GameInterface\\Score"))) {
+  if (auto* Score = TryObjectCast<TGLabel>(CachedWidget("GameInterface\\Score"))) {
     const int32_t S = CurrentPlayer->Score();
     Score->SetData(S == 0 ? std::string() : IntToStrSeparatedEx(S, "$,$"));
   }
@@ -1061,11 +1119,11 @@ void TGameScreen::UpdateTimer() {
   const TGameDifficulty Difficulty = CurrentPlayer->GameDifficulty();
   const bool Shown = URL.starts_with("5") || Difficulty == gdAdventurer;
   for (const char* Name : {"GameInterface\\Time", "GameInterface\\TimeIco"}) {
-    if (TGWidget* W = FindWidget(Name)) {
+    if (TGWidget* W = CachedWidget(Name)) {
       W->SetVisible(Shown);
     }
   }
-  auto* Time = TryObjectCast<TGLabel>(FindWidget("GameInterface\\Time"));
+  auto* Time = TryObjectCast<TGLabel>(CachedWidget("GameInterface\\Time"));
   if (!Time) {
     return;
   }
@@ -1086,8 +1144,8 @@ void TGameScreen::UpdateTimer() {
 void TGameScreen::UpdateItemLabels() {
   TGWidget* Over = OverWidget();
   for (int32_t Slot = 0; Slot < CSlots; ++Slot) {
-    TGWidget* Label = FindWidget(SlotWidget(Slot, "Label"));
-    TGWidget* Check = FindWidget(SlotWidget(Slot, "Check"));
+    TGWidget* Label = CachedWidget(SlotChildPath(Slot, false));
+    TGWidget* Check = CachedWidget(SlotChildPath(Slot, true));
     if (Label && Label == Over && Check && !Check->Visible() && FHintSelecting) {
       Label->SetColor(TGColor(static_cast<uint32_t>(-256))); // opaque yellow
     }

@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 class TAnimationsQueue;
 class TClickSequenceChecker;
@@ -101,6 +104,11 @@ class TGameScreen : public TBaseGameScreen, public IPlayScreen {
   void MaintainActiveLocation();
   // Registers "Tips" and "GameScreen" with the scripts.
   void InitGameScripts();
+  // FindWidget for the paths the screen and its helpers look up every frame. A widget found is
+  // remembered, and given again while it still sits at that path (by name, up to this screen);
+  // when any remembered widget is destroyed, everything remembered is forgotten. A path that
+  // finds nothing is looked up again each time.
+  TGWidget* CachedWidget(std::string_view Path);
 
   // --- The screen's parts of the play ------------------------------------------------------
   bool FlyToInventoryEx(TGameObject* AObject, const TFlightFinishEvent& AOnFinish) override;
@@ -162,6 +170,7 @@ protected:
 
 private:
   void ProgressProc(int Current, int Total);
+  void OnCachedWidgetDestroy(TGObject* Sender);
   void WireWidgets();
   void RegisterOwnSpeechPositions();
   void OnMenuClick(TGObject* Sender);
@@ -214,6 +223,12 @@ private:
   TSpeechBubbleDialog* FSpeechDialog = nullptr; // a child
   TTipsWindow* FTips = nullptr;                 // a child
   bool FSpeechPositionMissingLogged = false;
+  struct TPathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view S) const { return std::hash<std::string_view>{}(S); }
+  };
+  std::unordered_map<std::string, TGWidget*, TPathHash, std::equal_to<>> FWidgetCache;
+  std::unordered_set<const TGObject*> FWatchedWidgets; // their destruction clears the cache
 };
 
 // The play screen that exists now, or none.

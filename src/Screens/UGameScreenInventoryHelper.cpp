@@ -47,19 +47,41 @@ constexpr const char* CToolsClosed = "GameInterface\\BackPackToolsClosed";
 // Fewer objects left than this and the drawer also opens for objects hidden behind others.
 constexpr int32_t CFewItemsLeft = 16;
 
-TGWidget* ScreenWidget(const std::string& Path) {
+// The screen keeps what it found: these are looked up every frame.
+TGWidget* ScreenWidget(std::string_view Path) {
   TGameScreen* S = CurrentGameScreen();
-  return S ? S->FindWidget(Path) : nullptr;
+  return S ? S->CachedWidget(Path) : nullptr;
 }
 
-std::string SlotPath(int32_t Slot, const char* Child) {
-  return Format("GameInterface\\BackPackItems\\Item%.2d", {int64_t{Slot + 1}}) +
-         (Child ? std::string("\\") + Child : std::string());
+// The paths of a slot of the objects list (its child Label or Check, or the slot itself) and of
+// the drawer, made once.
+const std::string& SlotPath(int32_t Slot, const char* Child) {
+  static const std::vector<std::string> Paths = [] {
+    std::vector<std::string> P;
+    for (int32_t I = 0; I < CSlots; ++I) {
+      const std::string Item = Format("GameInterface\\BackPackItems\\Item%.2d", {int64_t{I + 1}});
+      P.push_back(Item);
+      P.push_back(Item + "\\Label");
+      P.push_back(Item + "\\Check");
+    }
+    return P;
+  }();
+  const size_t Kind = !Child ? 0 : std::string_view(Child) == "Label" ? 1 : 2;
+  return Paths[static_cast<size_t>(Slot) * 3 + Kind];
 }
 
-std::string ToolPath(int32_t Slot) {
-  return Format("GameInterface\\BackPackTools\\Item%.2d", {int64_t{Slot + 1}});
+const std::string& ToolPath(int32_t Slot) {
+  static const std::vector<std::string> Paths = [] {
+    std::vector<std::string> P;
+    for (int32_t I = 0; I < CSlots; ++I) {
+      P.push_back(Format("GameInterface\\BackPackTools\\Item%.2d", {int64_t{I + 1}}));
+    }
+    return P;
+  }();
+  return Paths[static_cast<size_t>(Slot)];
 }
+
+constexpr const char* CSecretItemLabel = "GameInterface\\SecretItem\\Label";
 
 TItemsCollection* ItemsList() {
   return CurrentPlayer ? CurrentPlayer->Inventory()->Items() : nullptr;
@@ -70,7 +92,7 @@ TLocation* ActiveLocation() {
   return S ? S->ActiveLocation() : nullptr;
 }
 
-void SetVisible(const std::string& Path, bool Value) {
+void SetVisible(std::string_view Path, bool Value) {
   if (TGWidget* W = ScreenWidget(Path)) {
     W->SetVisible(Value);
   }
@@ -194,8 +216,7 @@ void TGameScreenInventoryHelper::MasterUpdateUI() {
   if (Kind == ikClue) {
     Kind = ikOrdinary;
   }
-  TweakItemLabel(ScreenWidget(std::string(CSecretItem) + "\\Label"), Kind,
-                 GetNotTakenItemsText(Group));
+  TweakItemLabel(ScreenWidget(CSecretItemLabel), Kind, GetNotTakenItemsText(Group));
 }
 
 void TStaticItemsState::ItemMouseDown(int32_t Index) {
