@@ -99,8 +99,10 @@ void TGAnimation::Destroy() {
 void TGAnimation::OwnedObjectDestroying(TGObject* Obj) {
   // A channel freed by someone else leaves the list.
   auto It = std::find(FChannels.begin(), FChannels.end(), Obj);
-  if (It != FChannels.end())
+  if (It != FChannels.end()) {
     FChannels.erase(It);
+    TermTimesChanged();
+  }
   if (Obj == FSpeedEnv)
     FSpeedEnv = nullptr;
   inherited::OwnedObjectDestroying(Obj);
@@ -119,6 +121,7 @@ void TGAnimation::Insert(int32_t Index, TGChannel* Channel) {
     return;
   Channel->SetOwner(this);
   FChannels.insert(FChannels.begin() + Index, Channel);
+  TermTimesChanged();
   ChannelAdded(Channel);
 }
 
@@ -127,6 +130,7 @@ void TGAnimation::Remove(TGChannel* Channel) {
   if (I < 0)
     return;
   FChannels.erase(FChannels.begin() + I);
+  TermTimesChanged();
   ChannelRemoved(Channel);
   Channel->Free();
 }
@@ -136,6 +140,7 @@ void TGAnimation::Extract(TGChannel* Channel) {
   if (I < 0)
     return;
   FChannels.erase(FChannels.begin() + I);
+  TermTimesChanged();
   Channel->SetOwner(nullptr);
   ChannelRemoved(Channel);
 }
@@ -219,10 +224,14 @@ void TGAnimation::SetElapsedTime(int32_t T) {
 }
 
 int32_t TGAnimation::GetTotalTime() const {
-  int32_t Result = 0;
-  for (const TGChannel* C : FChannels)
-    Result = std::max(Result, C->TotalTime());
-  return Result;
+  if (FTotalTimeGeneration != TermTimesGeneration) {
+    int32_t Result = 0;
+    for (const TGChannel* C : FChannels)
+      Result = std::max(Result, C->TotalTime());
+    FTotalTime = Result;
+    FTotalTimeGeneration = TermTimesGeneration;
+  }
+  return FTotalTime;
 }
 
 void TGAnimation::SetInternalLoop(const TGAnimationInternalLoop& Value) {

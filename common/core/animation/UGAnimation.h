@@ -121,6 +121,9 @@ private:
   float FSpeed = 1;
   TGMathScript* FSpeedEnv = nullptr; // owned
   bool FLooped = false;
+  // GetTotalTime as made in TermTimesGeneration FTotalTimeGeneration.
+  mutable int32_t FTotalTime = 0;
+  mutable uint64_t FTotalTimeGeneration = 0;
 };
 
 // The first channel of Animation captioned exactly Name (case counts), or none.

@@ -166,10 +166,16 @@ void TGChannel::SetElapsedTime(int32_t T) {
 }
 
 int32_t TGChannel::TotalTime() const {
-  int32_t Result = 0;
-  for (const TGVarSeq* S : FSeqs)
-    Result = std::max(Result, S->TotalTime());
-  return Result;
+  // Every update of the animation asks for it: it is made again only after some term came or
+  // went somewhere.
+  if (FTotalTimeGeneration != TermTimesGeneration) {
+    int32_t Result = 0;
+    for (const TGVarSeq* S : FSeqs)
+      Result = std::max(Result, S->TotalTime());
+    FTotalTime = Result;
+    FTotalTimeGeneration = TermTimesGeneration;
+  }
+  return FTotalTime;
 }
 
 TGChannel* TGChannel::Clone() const {
@@ -204,6 +210,7 @@ TGVarSeq* TGChannel::FindSeq(std::string_view Name) const {
 void TGChannel::AddSeq(TGVarSeq* Seq) {
   Seq->SetOwner(this);
   FSeqs.push_back(Seq);
+  TermTimesChanged();
 }
 
 void TGChannel::RegisterClass(TGClass AClass) {

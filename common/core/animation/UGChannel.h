@@ -134,6 +134,10 @@ protected:
   std::vector<TGVarSeq*> FSeqs; // owned, in registration order
   int32_t FElapsedTime = 0;
   bool FIsMask = false;
+
+private:
+  mutable int32_t FTotalTime = 0;
+  mutable uint64_t FTotalTimeGeneration = 0; // the TermTimesGeneration FTotalTime was made in
 };
 
 // The placed channel: where its content is, how it is turned, scaled and tinted.

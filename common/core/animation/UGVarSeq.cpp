@@ -28,6 +28,8 @@ G_IMPLEMENT_CLASS(TGIntegerEnv)
 G_IMPLEMENT_CLASS(TGColorEnv)
 G_IMPLEMENT_CLASS(TGResourceSeq)
 
+uint64_t TermTimesGeneration = 1;
+
 namespace {
 
 // The smallest encoding of one term of a float envelope: an integer value (tag and one byte)
@@ -159,10 +161,12 @@ void TGVarSeq::GetValue(int32_t Time, TGVariant& Value) const {
 
 void TGVarSeq::StoreTerm(int32_t Time, const TGVariant& Value) {
   auto It = std::lower_bound(FTerms.begin(), FTerms.end(), Time, TermTimeLess);
-  if (It != FTerms.end() && It->Time == Time)
+  if (It != FTerms.end() && It->Time == Time) {
     It->Value = Value;
-  else
+  } else {
     FTerms.insert(It, TGVarTerm{Time, Value});
+    TermTimesChanged();
+  }
 }
 
 void TGVarSeq::SetValue(int32_t Time, const TGVariant& Value) {
@@ -171,6 +175,7 @@ void TGVarSeq::SetValue(int32_t Time, const TGVariant& Value) {
 
 void TGVarSeq::Clear() {
   FTerms.clear();
+  TermTimesChanged();
 }
 
 template <class F>
@@ -203,6 +208,7 @@ void TGVarSeq::RemoveTerm(int Index) {
   if (Index < 0 || Index >= GetCount())
     return;
   FTerms.erase(FTerms.begin() + Index);
+  TermTimesChanged();
 }
 
 void TGVarSeq::LoadFromBinary(TGResourceLibrary* Context, TGReader& Reader) {
@@ -339,6 +345,7 @@ void TGRealEnv::LoadFromBinary(TGResourceLibrary* Context, TGReader& Reader) {
     Terms.push_back(TGVarTerm{Time, TGVariant(Reader.ReadSingle())});
   }
   FTerms = std::move(Terms);
+  TermTimesChanged();
 }
 
 void TGRealEnv::SaveToBinary(TGWriter& Writer) const {
@@ -505,6 +512,7 @@ bool TGResourceSeq::HasReferenceTo(const TGResource* Resource) const {
 void TGResourceSeq::Clear() {
   std::vector<TGVarTerm> Old;
   Old.swap(FTerms);
+  TermTimesChanged();
   for (const TGVarTerm& T : Old)
     Drop(ResourceOf(T.Value));
 }

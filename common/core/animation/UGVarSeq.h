@@ -28,6 +28,14 @@ struct TGVarTerm {
 // The time after the last term: a sequence has no active term from here on.
 constexpr int32_t CVarSeqEndOfTime = 0x3FFFFFFF;
 
+// Advances whenever a term is added to or removed from any sequence, or a sequence or channel
+// joins or leaves its owner: the only ways a last-key time, and a total made of them, changes.
+// Channels and animations keep their total time until it moves (it starts at 1).
+extern uint64_t TermTimesGeneration;
+inline void TermTimesChanged() {
+  ++TermTimesGeneration;
+}
+
 class TGVarSeq : public TGObject {
   G_CLASS(TGVarSeq, TGObject)
 public:

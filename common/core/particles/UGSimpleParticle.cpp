@@ -172,6 +172,7 @@ void TGSimpleParticleSharedDataSeq::SetValue(int32_t Time, const TGVariant& Valu
 void TGSimpleParticleSharedDataSeq::Clear() {
   std::vector<TGVarTerm> Old;
   Old.swap(FTerms);
+  TermTimesChanged();
   for (const TGVarTerm& T : Old) {
     TGSimpleParticleSharedData::Release(DataOf(T.Value));
   }

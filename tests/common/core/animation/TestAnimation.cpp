@@ -240,6 +240,55 @@ TEST(AnimationClock, LoopsAndInnerLoops) {
   EXPECT_EQ(B->InternalLoopCounter(), 2000000000 - 501);
 }
 
+// The total is kept between updates: every way a key or a channel comes or goes moves it.
+TEST(AnimationClock, TotalTimeFollowsKeysAndChannels) {
+  TGObjectPtr<TGAnimation> A = TimedAnimation(1000);
+  auto* C = static_cast<TGSceneChannel*>(A->GetChannel(0));
+  A->SetLooped(true);
+  EXPECT_EQ(A->TotalTime(), 1000);
+  C->Y()->SetRealValue(1500, 1); // a key after the last one
+  EXPECT_EQ(C->TotalTime(), 1500);
+  EXPECT_EQ(A->TotalTime(), 1500);
+  A->SetElapsedTime(1200); // looping goes by the new total
+  EXPECT_EQ(A->ElapsedTime(), 1200);
+  C->Y()->SetRealValue(1500, 2); // a new value at the same time changes nothing
+  EXPECT_EQ(A->TotalTime(), 1500);
+  C->Y()->RemoveTerm(0);
+  EXPECT_EQ(A->TotalTime(), 1000);
+  A->SetElapsedTime(1200);
+  EXPECT_EQ(A->ElapsedTime(), 200);
+  C->Color()->SetColorValue(3000, TGColor(0x102030u)); // through the colour's own envelopes
+  EXPECT_EQ(A->TotalTime(), 3000);
+  C->Color()->Clear();
+  C->X()->Clear();
+  EXPECT_EQ(C->TotalTime(), 0);
+  EXPECT_EQ(A->TotalTime(), 0);
+
+  // Channels joining, leaving and being freed.
+  TGObjectPtr<TGAnimation> B = TimedAnimation(700);
+  TGChannel* Long = B->GetChannel(0);
+  B->Extract(Long);
+  EXPECT_EQ(B->TotalTime(), 0);
+  A->Add(Long);
+  EXPECT_EQ(A->TotalTime(), 700);
+  auto* Later = TGChannel::Create<TGSceneChannel>(A.get());
+  Later->X()->SetRealValue(900, 0);
+  EXPECT_EQ(A->TotalTime(), 900);
+  Later->Free();
+  EXPECT_EQ(A->TotalTime(), 700);
+  A->Remove(Long);
+  EXPECT_EQ(A->TotalTime(), 0);
+
+  // Keys read from a file.
+  TGObjectPtr<TGAnimation> L = LoadAni(R"(<Animation OriginX="0" OriginY="0" Width="0" Height="0">)"
+                                       R"(<Channel ClassId="SceneChannel" Caption="" )"
+                                       R"(Visible="True"><X><Term T="250" Value="1"/></X>)"
+                                       R"(</Channel></Animation>)");
+  EXPECT_EQ(L->TotalTime(), 250);
+  L->GetChannel(0)->FindSeq("X")->SetValue(400, TGVariant(2.0f));
+  EXPECT_EQ(L->TotalTime(), 400);
+}
+
 TEST(AnimationClock, InnerLoopOfOneInstantHoldsTheClock) {
   TGObjectPtr<TGAnimation> A = TimedAnimation(1000);
   A->SetInternalLoop(TGAnimationInternalLoop::Make(true, 400, 400));
