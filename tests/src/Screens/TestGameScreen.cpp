@@ -128,3 +128,29 @@ TEST_F(GameScreenTest, TheBlackScreenTypesWholeLettersAndClosesWhenDone) {
   EXPECT_FALSE(Black->Visible());
   EXPECT_EQ(Label->Data(), "\xC3\x89t\xC3\xA9");
 }
+
+// The panel widgets the screen remembers stay those the tree holds: a renamed widget is no
+// longer found under its old path, a destroyed one is never handed out, and the frame goes on
+// drawing and updating the panel without it.
+TEST_F(GameScreenTest, RememberedPanelWidgetsFollowTheTree) {
+  TGWidget* Score = Screen->FindWidget("GameInterface\\Score");
+  ASSERT_TRUE(Score);
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Score"), Score);
+  EXPECT_EQ(Screen->CachedWidget("gameinterface\\SCORE"), Score); // as FindWidget compares
+  Score->SetName("Points");
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Score"), nullptr);
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Points"), Score);
+  Score->SetName("Score");
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Score"), Score);
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\NoSuchWidget"), nullptr);
+
+  TGWidget* Bird = Screen->CachedWidget("GameInterface\\Zephrin01");
+  TGWidget* Label = Screen->CachedWidget("GameInterface\\BackPackItems\\Item01\\Label");
+  ASSERT_TRUE(Bird);
+  ASSERT_TRUE(Label);
+  Bird->Free();
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Zephrin01"), nullptr);
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\BackPackItems\\Item01\\Label"), Label);
+  Play(200);
+  EXPECT_EQ(Screen->CachedWidget("GameInterface\\Score"), Score);
+}
