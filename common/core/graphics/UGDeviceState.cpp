@@ -259,6 +259,10 @@ void TGDeviceState::AssignTo(TGObject* Dest) const {
     inherited::AssignTo(Dest);
     return;
   }
+  CopyTo(D);
+}
+
+void TGDeviceState::CopyTo(TGDeviceState* D) const {
   const TGDeviceStateMask M = D->FMask;
   if (M.Contains(bTexture0) || M.Contains(bTextures)) {
     const int Last = M.Contains(bTextures) ? CTextureStages - 1 : 0;

@@ -546,7 +546,7 @@ void TGGraphicsDevice::PushState(TGDeviceStateMask AMask) {
     throw Error("Stack overflow");
   TGDeviceState* S = FStateStack[FStateStackSize];
   S->SetMask(AMask);
-  S->Assign(this);
+  CopyTo(S); // every push and pop of a frame's drawing: no cast on the way
   ++FStateStackSize;
 }
 
@@ -556,7 +556,7 @@ void TGGraphicsDevice::PopState() {
   --FStateStackSize;
   TGDeviceState* S = FStateStack[FStateStackSize];
   FMask = S->Mask();
-  Assign(S);
+  S->CopyTo(this);
 }
 
 void TGGraphicsDevice::ForgetObject(const TGObject* Obj) {

@@ -266,6 +266,8 @@ class TGDeviceState : public TGBaseDeviceState {
   explicit TGDeviceState(TGObject* AOwner = nullptr);
 
   void AssignTo(TGObject* Dest) const override;
+  // AssignTo for a destination known to be a state: the groups in Dest's mask.
+  void CopyTo(TGDeviceState* Dest) const;
 
   TGTexture* GetTexture(int Stage) const { return FTextures[CheckStage(Stage)]; }
   void SetTexture(int Stage, TGTexture* Value);
