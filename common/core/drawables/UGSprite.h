@@ -75,7 +75,8 @@ class TGSpriteBatch : public TGObject {
   G_CLASS(TGSpriteBatch, TGObject)
   explicit TGSpriteBatch(TGObject* AOwner = nullptr);
 
-  static constexpr int32_t CCapacity = 100;
+  // Sprites of one draw at most: a long text of one font goes out in one draw.
+  static constexpr int32_t CCapacity = 512;
 
   void Add(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBlending Blending, TGColor Color,
            TGTexture* Texture);

@@ -76,15 +76,15 @@ TEST_F(Sprites, PivotScaleAndTintPlaceThePicture) {
   EXPECT_EQ(uint32_t(P[15 * CWidth + 23]) & 0xFFFFFF, 0u);
 }
 
-TEST_F(Sprites, BatchDrawsUpToAHundredQuadsPerCall) {
+TEST_F(Sprites, BatchDrawsUpToItsCapacityPerCall) {
   TGObjectPtr<TGSprite> A = FlatSprite(3, 3, 0xFF00FF00);
   TGObjectPtr<TGSprite> B = FlatSprite(3, 5, 0xFF0000FF);
   int Before = GD->DIPCalls();
   TGSprite::BeginBatch();
-  for (int I = 0; I < 150; ++I) {
+  for (int I = 0; I < TGSpriteBatch::CCapacity + 50; ++I) {
     A->Draw(MatTranslation(static_cast<float>(I % 60), 0, 0), 0xFFFFFFFF, bNone);
   }
-  EXPECT_EQ(GD->DIPCalls() - Before, 1); // the first hundred went when the batch was full
+  EXPECT_EQ(GD->DIPCalls() - Before, 1); // the first ones went when the batch was full
   TGSprite::EndBatch();
   EXPECT_EQ(GD->DIPCalls() - Before, 2);
 
