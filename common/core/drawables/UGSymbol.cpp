@@ -73,12 +73,22 @@ void TGSymbol::OnGraphicDestroy(TGObject* Sender) {
 }
 
 void TGSymbol::SetMatrix(const TGMatrix& M) {
-  FMatrix = M;
-  // A matrix that cannot be inverted (scale 0) squeezes the instance to nothing: never hit.
-  FInvertible = MatrixInverse(M, FInvMatrix);
-  if (!FInvertible) {
-    FInvMatrix = MatIdentity;
+  if (std::memcmp(&M, &FMatrix, sizeof(TGMatrix)) != 0) {
+    FMatrix = M;
+    FInverseValid = false;
   }
+}
+
+const TGMatrix& TGSymbol::InvMatrix() const {
+  if (!FInverseValid) {
+    // A matrix that cannot be inverted (scale 0) squeezes the instance to nothing: never hit.
+    FInvertible = MatrixInverse(FMatrix, FInvMatrix);
+    if (!FInvertible) {
+      FInvMatrix = MatIdentity;
+    }
+    FInverseValid = true;
+  }
+  return FInvMatrix;
 }
 
 void TGSymbol::SetTransform(float X, float Y, float PivotX, float PivotY, float RotationZ,
@@ -94,10 +104,14 @@ TGParticleSystem* TGSymbol::GetParticleSystem() {
 }
 
 bool TGSymbol::Hit(const TGVector& Point) {
-  if (!FInstance || !FInvertible) {
+  if (!FInstance) {
     return false;
   }
-  return FInstance->Hit(Point * FInvMatrix);
+  const TGMatrix& Inverse = InvMatrix();
+  if (!FInvertible) {
+    return false;
+  }
+  return FInstance->Hit(Point * Inverse);
 }
 
 bool TGSymbol::IsFinished() {

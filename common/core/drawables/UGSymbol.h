@@ -24,8 +24,9 @@ class TGSymbol : public TGGraphic {
   TGSpriteGrayscaleMode Grayscale() const { return FGrayscale; }
   void SetGrayscale(TGSpriteGrayscaleMode Value) { FGrayscale = Value; }
   const TGMatrix& Matrix() const { return FMatrix; }
-  const TGMatrix& InvMatrix() const { return FInvMatrix; }
-  // Stores M and its inverse (none when M cannot be inverted).
+  // The inverse of Matrix (the identity when it cannot be inverted), made when first asked for
+  // after a change: symbols are placed every frame, hit tested seldom.
+  const TGMatrix& InvMatrix() const;
   void SetMatrix(const TGMatrix& M);
   // The matrix TGGraphic::Draw builds from the same arguments, about the symbol's extent.
   void SetTransform(float X, float Y, float PivotX, float PivotY, float RotationZ, float ScalingX,
@@ -59,8 +60,9 @@ private:
   bool FInheritParticles = true;
   TGParticleSystem* FParticleSystem = nullptr; // owned
   TGMatrix FMatrix = MatIdentity;
-  TGMatrix FInvMatrix = MatIdentity;
-  bool FInvertible = true;
+  mutable TGMatrix FInvMatrix = MatIdentity;
+  mutable bool FInvertible = true;
+  mutable bool FInverseValid = true;
   TGColor FColor = 0xFFFFFFFF;
   TGTextureFilter FTextureFilter = tfParent;
   TGBlending FBlending = bParent;

@@ -224,6 +224,11 @@ TEST_F(Sprites, SymbolHitsThroughItsPlacement) {
   Symbol->SetTransform(50, 50, 0, 0, 0, 0, 1);
   EXPECT_FALSE(Symbol->Hit(TGVector{50, 50, 0}));
   EXPECT_FALSE(Symbol->Hit(TGVector{0.5f, 0.5f, 0}));
+  // The inverse is made when asked for: after the singular placement it follows the new one.
+  Symbol->SetTransform(100, 50, 0, 0, 0, 1, 1);
+  EXPECT_FLOAT_EQ(Symbol->InvMatrix().M[3][0], -100);
+  EXPECT_FLOAT_EQ(Symbol->InvMatrix().M[3][1], -50);
+  EXPECT_TRUE(Symbol->Hit(TGVector{110, 55, 0}));
 }
 
 TEST_F(Sprites, SymbolKeepsItsInstanceForTheSameGraphic) {
