@@ -22,6 +22,7 @@
 #include "base/UGDebug.h"
 #include "base/UGStrUtils.h"
 #include "drawables/UGParticle.h"
+#include "drawables/UGSprite.h"
 #include "flow/UCommonGameState.h"
 #include "flow/UFlowChannel.h"
 #include "graphics/UGGraphicsDevice.h"
@@ -1158,11 +1159,21 @@ void TGameScreen::DrawTree() {
   if (FDrawingDisabled) {
     return;
   }
-  inherited::DrawTree();
-  FParticleSystem->Draw();
-  FHint->Draw();
-  FScanner->Draw();
-  FAnimationsQueue->Draw();
+  // One batch over the whole screen: pictures of one texture page drawn one after another go
+  // out in one draw, whatever lies between them in the tree (the device draws the queued ones
+  // before anything else is drawn or a state they depend on changes).
+  TGSprite::BeginBatch();
+  try {
+    inherited::DrawTree();
+    FParticleSystem->Draw();
+    FHint->Draw();
+    FScanner->Draw();
+    FAnimationsQueue->Draw();
+  } catch (...) {
+    TGSprite::EndBatch();
+    throw;
+  }
+  TGSprite::EndBatch();
 }
 
 void TGameScreen::QueueAnimation(const std::string& URL) {

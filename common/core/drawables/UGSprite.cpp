@@ -150,6 +150,9 @@ TGSpriteBatch::TGSpriteBatch(TGObject* AOwner)
 }
 
 void TGSpriteBatch::Destroy() {
+  if (GD && GD->PendingDrawing() == this) {
+    GD->SetPendingDrawing(nullptr);
+  }
   if (TGSprite::Batch == this) {
     TGSprite::Batch = nullptr;
     TGSprite::FBatchCounter = 0;
@@ -223,16 +226,25 @@ void TGSpriteBatch::Append(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBl
     }
   }
   FSprites[FSpriteCount++] = TEntry{Rect, UV, Matrix, Color};
+  if (FSpriteCount == 1 && GD) {
+    GD->SetPendingDrawing(this);
+  }
 }
 
 void TGSpriteBatch::OnTextureDestroy(TGObject* Sender) {
   if (Sender == FTexture) {
     FTexture = nullptr;
     FSpriteCount = 0;
+    if (GD && GD->PendingDrawing() == this) {
+      GD->SetPendingDrawing(nullptr);
+    }
   }
 }
 
 void TGSpriteBatch::Flush() {
+  if (GD && GD->PendingDrawing() == this) {
+    GD->SetPendingDrawing(nullptr);
+  }
   if (!FTexture || FSpriteCount == 0) {
     return;
   }
@@ -258,10 +270,27 @@ void TGSpriteBatch::Flush() {
   }
   FVB->Unlock();
 
-  GD->PushState(TGDeviceStateMask{bMatrix, bTexture0, bBlending, bVertexBuffer});
+  // The states the sprites carry are set for the draw and put back one by one, not through the
+  // state stack: the device may have the batch drawn in the middle of a pop.
   const bool Lighting = GD->Lighting();
+  const TGMatrix World = GD->GetMatrixByType(mWorld);
+  const TGBlending Blending = GD->Blending();
+  TGTexture* const Bound = GD->GetTexture(0);
+  const TGTextureState Stage0 = GD->TextureState(0);
+  TGVertexBuffer* const Buffer = GD->VertexBuffer();
   auto* Managed = dynamic_cast<TGManagedTexture*>(Texture);
   const bool WasGrayscaled = Managed && Managed->ApplyGrayscaled;
+  auto Restore = [&] {
+    if (Managed) {
+      Managed->ApplyGrayscaled = WasGrayscaled;
+    }
+    GD->SetVertexBuffer(Buffer);
+    GD->SetTextureState(0, Stage0);
+    GD->SetTexture(0, Bound);
+    GD->SetBlending(Blending);
+    GD->SetMatrixByType(mWorld, World);
+    GD->SetLighting(Lighting);
+  };
   try {
     GD->SetLighting(false);
     GD->SetMatrixByType(mWorld, MatIdentity);
@@ -271,9 +300,8 @@ void TGSpriteBatch::Flush() {
     if (Managed && FGrayscale) {
       Managed->ApplyGrayscaled = true;
     }
-    const bool Bound = GD->GetTexture(0) == Texture;
     GD->SetTexture(0, Texture);
-    if (Bound) {
+    if (Bound == Texture) {
       Texture->D3DApply(0); // the page or grey version may differ from the last binding
     }
     if (Managed) {
@@ -285,13 +313,8 @@ void TGSpriteBatch::Flush() {
     GD->SetVertexBuffer(FVB);
     GD->DrawTriangleList(Count * 2);
   } catch (...) {
-    if (Managed) {
-      Managed->ApplyGrayscaled = WasGrayscaled;
-    }
-    GD->SetLighting(Lighting);
-    GD->PopState();
+    Restore();
     throw;
   }
-  GD->SetLighting(Lighting);
-  GD->PopState();
+  Restore();
 }

@@ -71,7 +71,10 @@ extern TGSpriteGrayscaleMode GrayscaleMode;
 // When set, sprite drawing leaves stage 0's texture combination as the caller set it.
 extern bool UseParentTextureState;
 
-class TGSpriteBatch : public TGObject {
+// Sprites queued to go out in one draw per picture or page. While it holds sprites it is the
+// device's pending drawing: anything else drawn, and any change of a state the sprites depend on,
+// draws them first, so that a batch may stay open across drawing of any kind.
+class TGSpriteBatch : public TGObject, public IGPendingDrawing {
   G_CLASS(TGSpriteBatch, TGObject)
   explicit TGSpriteBatch(TGObject* AOwner = nullptr);
 
@@ -83,6 +86,7 @@ class TGSpriteBatch : public TGObject {
   void AddGrayscaled(const TGRectFloat& Rect, const TGMatrix& Matrix, TGBlending Blending,
                      TGColor Color, TGTexture* Texture);
   void Flush();
+  void DrawPending() override { Flush(); }
   int32_t SpriteCount() const { return FSpriteCount; }
 
 protected:

@@ -52,6 +52,8 @@ int TGDeviceState::CheckLight(int Index) {
 void TGDeviceState::SetTexture(int Stage, TGTexture* Value) {
   CheckStage(Stage);
   const bool Apply = Check(FTextures[Stage], Value);
+  if (Apply)
+    StateChanging(siTexture, Stage);
   FTextures[Stage] = Value;
   if (Apply)
     ApplyState(siTexture, Stage);
@@ -60,6 +62,8 @@ void TGDeviceState::SetTexture(int Stage, TGTexture* Value) {
 void TGDeviceState::SetTextureFilter(int Stage, TGTextureFilter Value) {
   CheckStage(Stage);
   const bool Apply = Check(FTextureFilters[Stage], Value);
+  if (Apply)
+    StateChanging(siTextureFilter, Stage);
   FTextureFilters[Stage] = Value;
   if (Apply)
     ApplyState(siTextureFilter, Stage);
@@ -68,6 +72,8 @@ void TGDeviceState::SetTextureFilter(int Stage, TGTextureFilter Value) {
 void TGDeviceState::SetTextureState(int Stage, TGTextureState Value) {
   CheckStage(Stage);
   const bool Apply = Check(FTextureStates[Stage], Value);
+  if (Apply)
+    StateChanging(siTextureState, Stage);
   FTextureStates[Stage] = Value;
   if (Apply)
     ApplyState(siTextureState, Stage);
@@ -75,6 +81,8 @@ void TGDeviceState::SetTextureState(int Stage, TGTextureState Value) {
 
 void TGDeviceState::SetRenderTarget(TGTexture* Value) {
   const bool Apply = Check(FRenderTarget, Value);
+  if (Apply)
+    StateChanging(siRenderTarget, 0);
   FRenderTarget = Value;
   if (Apply)
     ApplyState(siRenderTarget, 0);
@@ -82,6 +90,8 @@ void TGDeviceState::SetRenderTarget(TGTexture* Value) {
 
 void TGDeviceState::SetRenderTargetSurface(TGRenderTargetSurface* Value) {
   const bool Apply = Check(FRenderTargetSurface, Value);
+  if (Apply)
+    StateChanging(siRenderTarget, 1);
   FRenderTargetSurface = Value;
   if (Apply)
     ApplyState(siRenderTarget, 1);
@@ -89,6 +99,8 @@ void TGDeviceState::SetRenderTargetSurface(TGRenderTargetSurface* Value) {
 
 void TGDeviceState::SetViewport(const TGViewport& Value) {
   const bool Apply = CheckMem(&FViewport, &Value, sizeof(TGViewport));
+  if (Apply)
+    StateChanging(siViewport, 0);
   FViewport = Value;
   if (Apply)
     ApplyState(siViewport, 0);
@@ -98,6 +110,8 @@ void TGDeviceState::SetBlending(TGBlending Value) {
   const bool Apply = Check(FBlending, Value);
   if (Apply && Value == bParent)
     throw Error(); // the callers resolve "as the parent" before it reaches the device
+  if (Apply)
+    StateChanging(siBlending, 0);
   FBlending = Value;
   if (Apply)
     ApplyState(siBlending, 0);
@@ -105,6 +119,8 @@ void TGDeviceState::SetBlending(TGBlending Value) {
 
 void TGDeviceState::SetPointSize(float Value) {
   const bool Apply = Check(FPointSize, Value);
+  if (Apply)
+    StateChanging(siPointSize, 0);
   FPointSize = Value;
   if (Apply)
     ApplyState(siPointSize, 0);
@@ -112,6 +128,8 @@ void TGDeviceState::SetPointSize(float Value) {
 
 void TGDeviceState::SetVertexBuffer(TGVertexBuffer* Value) {
   const bool Apply = Check(FVertexBuffer, Value);
+  if (Apply)
+    StateChanging(siVertexBuffer, 0);
   FVertexBuffer = Value;
   if (Apply)
     ApplyState(siVertexBuffer, 0);
@@ -119,6 +137,8 @@ void TGDeviceState::SetVertexBuffer(TGVertexBuffer* Value) {
 
 void TGDeviceState::SetIndexBuffer(TGIndexBuffer* Value) {
   const bool Apply = Check(FIndexBuffer, Value);
+  if (Apply)
+    StateChanging(siIndexBuffer, 0);
   FIndexBuffer = Value;
   if (Apply)
     ApplyState(siIndexBuffer, 0);
@@ -126,6 +146,8 @@ void TGDeviceState::SetIndexBuffer(TGIndexBuffer* Value) {
 
 void TGDeviceState::SetDiffuseMaterialSource(TGMaterialColorSource Value) {
   const bool Apply = Check(FDiffuseMaterialSource, Value);
+  if (Apply)
+    StateChanging(siMaterialSource, 0);
   FDiffuseMaterialSource = Value;
   if (Apply)
     ApplyState(siMaterialSource, 0);
@@ -133,6 +155,8 @@ void TGDeviceState::SetDiffuseMaterialSource(TGMaterialColorSource Value) {
 
 void TGDeviceState::SetSpecularMaterialSource(TGMaterialColorSource Value) {
   const bool Apply = Check(FSpecularMaterialSource, Value);
+  if (Apply)
+    StateChanging(siMaterialSource, 1);
   FSpecularMaterialSource = Value;
   if (Apply)
     ApplyState(siMaterialSource, 1);
@@ -140,6 +164,8 @@ void TGDeviceState::SetSpecularMaterialSource(TGMaterialColorSource Value) {
 
 void TGDeviceState::SetMaterial(const TGMaterial& Value) {
   const bool Apply = CheckMem(&FMaterial, &Value, sizeof(TGMaterial));
+  if (Apply)
+    StateChanging(siMaterial, 0);
   FMaterial = Value;
   if (Apply)
     ApplyState(siMaterial, 0);
@@ -154,6 +180,8 @@ void TGDeviceState::SetMaterialDiffuse(TGColor Value) {
 void TGDeviceState::SetLight(int Index, const TGLight& Value) {
   CheckLight(Index);
   const bool Apply = CheckMem(&FLights[Index], &Value, sizeof(TGLight));
+  if (Apply)
+    StateChanging(siLight, Index);
   FLights[Index] = Value;
   if (Apply)
     ApplyState(siLight, Index);
@@ -162,6 +190,8 @@ void TGDeviceState::SetLight(int Index, const TGLight& Value) {
 void TGDeviceState::SetLightEnable(int Index, bool Value) {
   CheckLight(Index);
   const bool Apply = Check(FLightEnable[Index], Value);
+  if (Apply)
+    StateChanging(siLightEnable, Index);
   FLightEnable[Index] = Value;
   if (Apply)
     ApplyState(siLightEnable, Index);
@@ -170,6 +200,8 @@ void TGDeviceState::SetLightEnable(int Index, bool Value) {
 #define G_BOOL_SETTER(TName, TField, TItem)                                                        \
   void TGDeviceState::Set##TName(bool Value) {                                                     \
     const bool Apply = Check(TField, Value);                                                       \
+    if (Apply)                                                                                     \
+      StateChanging(TItem, 0);                                                                     \
     TField = Value;                                                                                \
     if (Apply)                                                                                     \
       ApplyState(TItem, 0);                                                                        \
@@ -187,6 +219,8 @@ G_BOOL_SETTER(MultiSampleAntialias, FMultiSampleAntialias, siMultiSampleAntialia
 
 void TGDeviceState::SetAlphaRef(int32_t Value) {
   const bool Apply = Check(FAlphaRef, Value);
+  if (Apply)
+    StateChanging(siAlphaFunc, 0);
   FAlphaRef = Value;
   if (Apply)
     ApplyState(siAlphaFunc, 0);
@@ -194,6 +228,8 @@ void TGDeviceState::SetAlphaRef(int32_t Value) {
 
 void TGDeviceState::SetAlphaFunc(TGCmpFunc Value) {
   const bool Apply = Check(FAlphaFunc, Value);
+  if (Apply)
+    StateChanging(siAlphaFunc, 0);
   FAlphaFunc = Value;
   if (Apply)
     ApplyState(siAlphaFunc, 0);
@@ -201,6 +237,8 @@ void TGDeviceState::SetAlphaFunc(TGCmpFunc Value) {
 
 void TGDeviceState::SetCullMode(TGCullMode Value) {
   const bool Apply = Check(FCullMode, Value);
+  if (Apply)
+    StateChanging(siCullMode, 0);
   FCullMode = Value;
   if (Apply)
     ApplyState(siCullMode, 0);
@@ -208,6 +246,8 @@ void TGDeviceState::SetCullMode(TGCullMode Value) {
 
 void TGDeviceState::SetShadeMode(TGShadeMode Value) {
   const bool Apply = Check(FShadeMode, Value);
+  if (Apply)
+    StateChanging(siShadeMode, 0);
   FShadeMode = Value;
   if (Apply)
     ApplyState(siShadeMode, 0);
@@ -215,6 +255,8 @@ void TGDeviceState::SetShadeMode(TGShadeMode Value) {
 
 void TGDeviceState::SetFillMode(TGFillMode Value) {
   const bool Apply = Check(FFillMode, Value);
+  if (Apply)
+    StateChanging(siFillMode, 0);
   FFillMode = Value;
   if (Apply)
     ApplyState(siFillMode, 0);
@@ -222,6 +264,8 @@ void TGDeviceState::SetFillMode(TGFillMode Value) {
 
 void TGDeviceState::SetConstantColor(TGColor Value) {
   const bool Apply = Check(FConstantColor, Value);
+  if (Apply)
+    StateChanging(siConstantColor, 0);
   FConstantColor = Value;
   if (Apply)
     ApplyState(siConstantColor, 0);
@@ -231,6 +275,8 @@ void TGDeviceState::SetMatrixByType(TGMatrixType Type, const TGMatrix& Value) {
   if (Type < mProjection || Type > mWorld)
     throw ERangeError(Format("Matrix type %d out of range", {TGFormatArg(static_cast<int>(Type))}));
   const bool Apply = CheckMem(&FMatrixes[Type], &Value, sizeof(TGMatrix));
+  if (Apply)
+    StateChanging(siMatrix, Type);
   FMatrixes[Type] = Value;
   if (Apply)
     ApplyState(siMatrix, Type);

@@ -204,6 +204,7 @@ TGGraphicsDevice::TGGraphicsDevice(TGObject* AOwner)
 TGGraphicsDevice::~TGGraphicsDevice() = default;
 
 void TGGraphicsDevice::Destroy() {
+  FPending = nullptr; // whatever was held back goes with the device
   FreeAndNil(FCommonRT);
   FManagedTexturesStorage.reset();
   // Everything that holds OpenGL objects lets them go while the context still lives.
@@ -398,6 +399,7 @@ void TGGraphicsDevice::SwitchDisplayModes() {
 void TGGraphicsDevice::Reset() {
   if (!FContext)
     return;
+  DrawPending();
   if (FManagedTexturesStorage)
     FManagedTexturesStorage->InvalidateDeviceObjects();
   FDefaultPoolTextureLocker->InvalidateDeviceObjects();
@@ -409,6 +411,7 @@ void TGGraphicsDevice::Reset() {
 }
 
 void TGGraphicsDevice::RenewState() {
+  DrawPending();
   FForce = true;
   const TGDeviceStateMask Old = FMask;
   try {
@@ -444,6 +447,7 @@ bool TGGraphicsDevice::BeginScene() {
 }
 
 void TGGraphicsDevice::EndScene() {
+  DrawPending();
   if (!FBeginSceneCalled)
     return;
   FBeginSceneCalled = false;
@@ -463,6 +467,7 @@ void TGGraphicsDevice::CountFrame(uint32_t Now) {
 void TGGraphicsDevice::Present() {
   if (!FContext)
     return;
+  DrawPending();
   if (FWindow && FWindow->IsHeadless()) {
     // Nobody can see a headless window, and the back buffer, which screenshots read, already
     // holds the frame. Copying it to the window would cost the software renderer a full-screen
@@ -509,6 +514,7 @@ void TGGraphicsDevice::Present() {
 void TGGraphicsDevice::Erase(TGColor Color) {
   if (!FContext)
     throw Error("The graphics device is not initialized");
+  DrawPending();
   float C[4];
   Color.ToFloats(C);
   glEnable(GL_SCISSOR_TEST); // Direct3D clears the viewport only
@@ -612,6 +618,7 @@ TGIndexBuffer* TGGraphicsDevice::CommonIndexBuffer(int32_t Length) {
 void TGGraphicsDevice::PrepareDraw(bool Indexed) {
   if (!FContext)
     throw Error("The graphics device is not initialized");
+  DrawPending(); // what was held back lies under this draw
   TGVertexBuffer* VB = FVertexBuffer;
   if (!VB || VB->Locked() || VB->Stride() <= 0)
     D3DAssert(D3DERR_INVALIDCALL);
@@ -761,6 +768,7 @@ bool TGGraphicsDevice::CreateScreenshotPixels(std::vector<TGColor>& Pixels) {
   Pixels.clear();
   if (FMultiSampling || !FContext)
     return false;
+  DrawPending();
   Pixels.resize(static_cast<size_t>(FWidth) * FHeight);
   DrainGLErrors();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, FGL->BackFramebuffer);
@@ -820,6 +828,7 @@ void TGGraphicsDevice::BindTexture(int Stage, uint32_t Texture, float ScaleX, fl
 }
 
 void TGGraphicsDevice::BindTextureForUpdate(uint32_t Texture) {
+  DrawPending(); // pixels about to change may be those of a sprite held back
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, Texture);
 }
@@ -897,6 +906,39 @@ uint32_t TGGraphicsDevice::CreateFramebuffer(uint32_t Texture, uint32_t Renderbu
 
 // Applying states --------------------------------------------------------------------------------
 
+void TGGraphicsDevice::DrawPending() {
+  if (IGPendingDrawing* P = FPending) {
+    FPending = nullptr;
+    P->DrawPending();
+  }
+}
+
+void TGGraphicsDevice::StateChanging(TStateItem Item, int Index) {
+  if (!FPending)
+    return;
+  switch (Item) {
+  case siTexture:
+    if (Index == 0)
+      return;
+    break;
+  case siMatrix:
+    if (Index == mWorld)
+      return;
+    break;
+  case siBlending:
+  case siMaterial:
+  case siLighting:
+  case siVertexBuffer:
+  case siIndexBuffer:
+    return; // carried by the pending drawing
+  case siTextureFilter:
+    return; // ApplyState knows whether OpenGL's filter changes
+  default:
+    break;
+  }
+  DrawPending();
+}
+
 void TGGraphicsDevice::ApplyState(TStateItem Item, int Index) {
   if (!FContext)
     return; // stored; Initialize applies everything
@@ -912,6 +954,8 @@ void TGGraphicsDevice::ApplyState(TStateItem Item, int Index) {
     const TGTextureFilter F = FTextureFilters[Index];
     if (F == tfParent || Index >= FGL->Units)
       break;
+    if (FGL->UnitFilter[Index] != F)
+      DrawPending(); // drawn with the filter it was queued with
     FGL->UnitFilter[Index] = F;
     const GLint Filter = F == tfLinear ? GL_LINEAR : GL_NEAREST;
     glActiveTexture(GL_TEXTURE0 + Index);
@@ -1239,6 +1283,7 @@ void TGGraphicsDevice::ApplyColorMaterial() {
 void TGGraphicsDevice::EnableCameraSpaceTexCoords(int Stage, const TGMatrix& TexMatrix) {
   if (!Initialized() || Stage < 0 || Stage >= FGL->Units)
     return;
+  DrawPending();
   glActiveTexture(GL_TEXTURE0 + Stage);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -1267,6 +1312,7 @@ void TGGraphicsDevice::EnableCameraSpaceTexCoords(int Stage, const TGMatrix& Tex
 void TGGraphicsDevice::DisableCameraSpaceTexCoords(int Stage) {
   if (!Initialized() || Stage < 0 || Stage >= FGL->Units)
     return;
+  DrawPending();
   glActiveTexture(GL_TEXTURE0 + Stage);
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);

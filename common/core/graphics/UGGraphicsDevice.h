@@ -388,6 +388,12 @@ protected:
     (void)Item;
     (void)Index;
   }
+  // Called before the stored value of an item that ApplyState will send changes (the old value
+  // still stored); nothing here.
+  virtual void StateChanging(TStateItem Item, int Index) {
+    (void)Item;
+    (void)Index;
+  }
 
   static int CheckStage(int Stage);
   static int CheckLight(int Index);
@@ -423,6 +429,20 @@ protected:
   TGDeviceStateMask FMask;
   TGIndexBuffer* FIndexBuffer = nullptr;
   TGColor FConstantColor = 0xFFFFFFFFu;
+};
+
+// Drawing held back to go out in one draw: the sprite batch, while it holds sprites. The device
+// has it drawn before anything could come between it and the target: any other draw, a clear,
+// a present, a read-back or upload of pixels, and a change of a state it does not carry itself.
+// It carries its own world matrix, stage 0 texture, blending, material colour, lighting and
+// buffers, and sets them only while it draws.
+class IGPendingDrawing {
+public:
+  // Draws what is held back; the device has already forgotten it as pending.
+  virtual void DrawPending() = 0;
+
+protected:
+  ~IGPendingDrawing() = default;
 };
 
 // The device -------------------------------------------------------------------------------------
@@ -552,11 +572,18 @@ class TGGraphicsDevice : public TGDeviceState {
   // Forgets Obj in the device's states and in the saved ones.
   void ForgetObject(const TGObject* Obj);
 
+  // What is held back to be drawn (none by default); DrawPending draws it now.
+  IGPendingDrawing* PendingDrawing() const { return FPending; }
+  void SetPendingDrawing(IGPendingDrawing* Value) { FPending = Value; }
+  void DrawPending();
+
 protected:
   // Defined where the OpenGL objects are complete (also for the classes built on the device).
   ~TGGraphicsDevice() override;
   void Destroy() override;
   void ApplyState(TStateItem Item, int Index) override;
+  // The pending drawing is drawn before a state it does not carry changes.
+  void StateChanging(TStateItem Item, int Index) override;
 
 private:
   struct TGL;
@@ -600,6 +627,7 @@ private:
   int32_t FMemoryUsage = 0;
 
   int64_t FStateCalls = 0;
+  IGPendingDrawing* FPending = nullptr;
   std::unique_ptr<TGLContext> FContext;
   std::unique_ptr<TGL> FGL; // OpenGL objects and the state OpenGL holds beside the cache
   uint64_t FContextGeneration = 0;

@@ -435,6 +435,7 @@ void TGRenderTargetSurface::ReadPixels(std::vector<TGColor>& Pixels) {
   const uint32_t F = D3DSurface();
   if (!F)
     return;
+  GD->DrawPending();
   GLint Old = 0;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &Old);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, F);

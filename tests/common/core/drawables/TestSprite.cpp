@@ -202,6 +202,38 @@ TEST_F(Sprites, PicturesDrawAgainAfterADeviceReset) {
   EXPECT_EQ(uint32_t(Screen()[3 * CWidth + 3]), 0xFF3060C0u);
 }
 
+// An open batch may span drawing of any kind: what is queued is drawn before anything else is,
+// and before a state it depends on changes, so the picture comes out as if drawn at once.
+TEST_F(Sprites, AnOpenBatchDrawsItsSpritesBeforeAnythingComesBetween) {
+  TGObjectPtr<TGSprite> A = FlatSprite(4, 4, 0xFF00FF00);
+  GD->Erase(TGColor(0xFF000000));
+  TGSprite::BeginBatch();
+  A->Draw(MatTranslation(0, 0, 0), 0xFFFFFFFF, bNone);
+  EXPECT_EQ(GD->PendingDrawing(), TGSprite::Batch);
+  GD->DrawRect(0xFFFF0000u, 2, 0, 6, 4); // over the right half of the queued sprite
+  EXPECT_EQ(GD->PendingDrawing(), nullptr);
+  // Queued before culling starts that would take its triangles: drawn at once.
+  int Before = GD->DIPCalls();
+  A->Draw(MatTranslation(8, 0, 0), 0xFFFFFFFF, bNone);
+  GD->SetCullMode(cmCCW);
+  EXPECT_EQ(GD->DIPCalls(), Before + 1);
+  GD->SetCullMode(cmNone);
+  // States the sprites carry themselves, and a filter OpenGL already has, keep them queued.
+  Before = GD->DIPCalls();
+  A->Draw(MatTranslation(12, 0, 0), 0xFFFFFFFF, bNone);
+  GD->PushState(TGDeviceStateMask{bMatrix, bMaterial, bTexture0, bBlending});
+  GD->SetMatrixByType(mWorld, MatTranslation(1, 1, 0));
+  GD->SetMaterialDiffuse(0x80FFFFFFu);
+  GD->SetBlending(bAdd);
+  GD->SetTextureFilter(0, tfParent);
+  GD->PopState();
+  A->Draw(MatTranslation(16, 0, 0), 0xFFFFFFFF, bNone);
+  EXPECT_EQ(GD->DIPCalls(), Before);
+  TGSprite::EndBatch();
+  EXPECT_EQ(GD->DIPCalls(), Before + 1);
+  EXPECT_EQ(Row(1, 0, 20), "GGRRRR..GGGGGGGGGGGG");
+}
+
 // Symbols -----------------------------------------------------------------------------------------
 
 TEST_F(Sprites, SymbolHitsThroughItsPlacement) {
