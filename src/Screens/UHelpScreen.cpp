@@ -1,0 +1,37 @@
+#include "Screens/UHelpScreen.h"
+
+#include "Screens/UInfoScreenSupport.h"
+#include "audio/UGAudio.h"
+#include "object/UGClassBuilder.h"
+
+G_IMPLEMENT_CLASS(THelpScreen)
+
+void THelpScreen::AfterConstruction() {
+  inherited::AfterConstruction();
+  InfoScreen::LoadTemplate(*this, CTemplateURL);
+  GetWidget(CBackURL)->OnMouseDown = TGMouseEvent(this, &THelpScreen::OnBackMouseDown);
+}
+
+void THelpScreen::Update(float DeltaTime) {
+  inherited::Update(DeltaTime);
+  InfoScreen::CloseWhenQuitting(*this);
+}
+
+void THelpScreen::ApplicationActivate() {
+  inherited::ApplicationActivate();
+  if (AD) {
+    AD->SetPaused(false);
+  }
+}
+
+void THelpScreen::ApplicationDeactivate() {
+  inherited::ApplicationDeactivate();
+  if (AD) {
+    AD->SetPaused(true);
+  }
+}
+
+void THelpScreen::OnBackMouseDown(int Button) {
+  (void)Button;
+  InfoScreen::Close(*this);
+}
