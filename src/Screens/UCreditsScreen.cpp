@@ -10,9 +10,10 @@ G_IMPLEMENT_CLASS(TCreditsScreen)
 void TCreditsScreen::AfterConstruction() {
   inherited::AfterConstruction();
   InfoScreen::LoadTemplate(*this, CTemplateURL);
-  // The plain pointer over the whole screen; without the picture the program's cursor stays.
-  if (TGResourceLibrary* Library = MainResourceLibrary()) {
-    SetCursor(TryObjectCast<TGGraphic>(Library->GetResourceEx(CCursorURL, false)));
+  // The plain pointer over the whole screen; without the picture the window file's cursor stays.
+  if (auto* Pointer =
+          TryObjectCast<TGGraphic>(MainResourceLibrary()->GetResourceEx(CCursorURL, false))) {
+    SetCursor(Pointer);
   }
   GetWidget(CBackURL)->OnMouseDown = TGMouseEvent(this, &TCreditsScreen::OnBackMouseDown);
 }
