@@ -8,11 +8,13 @@
 //   sfx/Music/Harbour.ogg    music tracks for the playlist (Vorbis)
 //   sfx/Music/Lighthouse.ogg
 //   sfx/Music/Arrival.ogg    a short tune for arriving somewhere (a location's first visit)
+//   sfx/Music/Lumo2Title.ogg the main menu's title tune: a slow waltz that loops without a seam
 //   sfx/UI/Beep.ogg          the tick of a chapter text typed letter by letter
 //   sfx/UI/GameScreen/Fault.ogg        a click that found nothing (a dull knock)
 //   sfx/UI/GameScreen/BPItemClick.ogg  a click on the list of things to find (a wooden tick)
 //   sfx/UI/GameScreen/UseHint.ogg      the hint's lightning (a crackle and a rising shimmer)
 //   sfx/UI/GameScreen/ScannerOut.ogg   the broken scanner asked to look (static falling away)
+//   sfx/UI/GameScreen/PickupObj.ogg    a light pick-up pling (the menu plays it at a new volume)
 //
 // Everything is computed from fixed seeds, so each run writes the same sounds.
 #include "UXMWriter.h"
@@ -20,6 +22,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -284,6 +287,53 @@ std::vector<float> Track(int Rate, uint32_t Seed, int Root, double Beat, int Bar
   return S;
 }
 
+// The title tune: a waltz in D over sixteen bars of three beats, melody, bass and chord tones
+// written out by hand. Tones that ring past the end are folded back onto the start, so the
+// loop has no seam.
+std::vector<float> TitleTune(int Rate) {
+  constexpr double Beat = 0.42;
+  constexpr int Bars = 16;
+  // One melody note per beat (0: a rest), MIDI numbers.
+  const int Melody[Bars][3] = {{74, 0, 76},  {78, 0, 0},  {76, 74, 73}, {74, 0, 0},
+                               {71, 0, 73},  {74, 0, 78}, {76, 0, 0},   {0, 0, 69},
+                               {74, 0, 76},  {78, 0, 81}, {83, 81, 78}, {76, 0, 0},
+                               {79, 78, 76}, {74, 0, 73}, {74, 0, 0},   {0, 0, 0}};
+  // The root of each bar's chord.
+  const int Roots[Bars] = {50, 50, 45, 50, 47, 47, 43, 45, 50, 50, 47, 45, 43, 45, 50, 45};
+  const auto Length = static_cast<size_t>(Bars * 3 * Beat * Rate);
+  std::vector<float> Ring(Length + static_cast<size_t>(4 * Rate));
+  for (int Bar = 0; Bar < Bars; ++Bar) {
+    const double Start = Bar * 3 * Beat;
+    const int Root = Roots[Bar];
+    const int Third = Root == 47 ? 3 : 4; // B minor; the others are major
+    AddTone(Ring, Rate, Start, 3 * Beat, NoteHz(Root - 12), 0.42, 1.4, 0.25);
+    for (int B = 1; B < 3; ++B) {
+      AddTone(Ring, Rate, Start + B * Beat, Beat, NoteHz(Root + Third), 0.12, 3.5, 0.3);
+      AddTone(Ring, Rate, Start + B * Beat, Beat, NoteHz(Root + 7), 0.12, 3.5, 0.3);
+    }
+    for (int B = 0; B < 3; ++B) {
+      if (Melody[Bar][B] != 0) {
+        AddTone(Ring, Rate, Start + B * Beat, 2.5 * Beat, NoteHz(Melody[Bar][B]), 0.3, 2.2, 0.55);
+      }
+    }
+  }
+  std::vector<float> S(Ring.begin(), Ring.begin() + static_cast<std::ptrdiff_t>(Length));
+  for (size_t I = Length; I < Ring.size(); ++I) {
+    S[(I - Length) % Length] += Ring[I];
+  }
+  Normalise(S, 0.7f);
+  return S;
+}
+
+// A light pling, two bright notes a fifth apart.
+std::vector<float> PickupObj(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.35));
+  AddTone(S, Rate, 0, 0.3, NoteHz(88), 0.5, 12, 0.4);
+  AddTone(S, Rate, 0.05, 0.3, NoteHz(95), 0.4, 14, 0.3);
+  Normalise(S, 0.7f);
+  return S;
+}
+
 std::string TavernModule() {
   XMWriter::TModule M;
   M.Name = "Tavern";
@@ -367,12 +417,15 @@ int main(int Argc, char** Argv) {
                    Vorbis, 0.9);
   Ok &= WriteSound((Root / "Music" / "Arrival.ogg").string(), Track(22050, 3, 62, 0.3, 4), 22050,
                    Vorbis, 0.8);
+  Ok &= WriteSound((Root / "Music" / "Lumo2Title.ogg").string(), TitleTune(22050), 22050, Vorbis,
+                   0.9);
   const fs::path Screen = Root / "UI" / "GameScreen";
   Ok &= WriteSound((Root / "UI" / "Beep.ogg").string(), Beep(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "Fault.ogg").string(), Fault(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "BPItemClick.ogg").string(), ItemClick(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "UseHint.ogg").string(), UseHint(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "ScannerOut.ogg").string(), ScannerOut(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "PickupObj.ogg").string(), PickupObj(22050), 22050, Vorbis, 0.6);
   std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
   Xm << TavernModule();
   Xm.close();
