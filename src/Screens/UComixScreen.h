@@ -15,6 +15,7 @@
 
 class TGAnimation;
 class TGMovie;
+class TGPicture;
 
 enum TComixFadingFlag { cfFirst = 0, cfLast = 1, cfPlayFirst = 2, cfPlayLast = 3 };
 
@@ -122,7 +123,9 @@ private:
   void UpdateLivePictures(float DeltaTime);
   void UpdateFades(float DeltaTime);
   void HoldAt(int32_t StopTime, bool Full);
-  void ShowWidget(const char* Name, bool Visible);
+  // Step 6 and 7 of a frame: the end of the comic and of its fade-out.
+  void UpdateEnd();
+  void CentreOnScreen();
 
   bool FPaused = false;
   bool FSkipped = false;
@@ -135,4 +138,9 @@ private:
   TGAnimation* FAnimation = nullptr; // owned
   bool FAnyTimeClick = true;
   bool FFullStopped = false;
+  // Children of the window, found once the template is loaded.
+  TGPicture* FComixArea = nullptr;
+  TGWidget* FSkip = nullptr;
+  TGWidget* FContinue = nullptr;
+  TGWidget* FContinueFlash = nullptr;
 };
