@@ -406,7 +406,11 @@ TEST_F(MainMenuTest, EscapeSavesTheOptionsLikeOkAndDoesNothingInTheMainPanel) {
   Click("Menu\\Main\\BtnOptions");
   Click("Menu\\Options\\Sound\\Right");
   Click("Menu\\Options\\Sound\\Right");
-  Key(VK_ESCAPE);
+  Menu->KeyDown(VK_ESCAPE);
+  // The window ignores input while the panels change, then takes it again.
+  EXPECT_FALSE(Menu->Enabled());
+  Play(400);
+  EXPECT_TRUE(Menu->Enabled());
   EXPECT_EQ(State(), MenuStates({mmsMainMenu}));
   EXPECT_FALSE(Shown("Menu\\Options"));
   EXPECT_TRUE(Shown("Menu\\Main"));
