@@ -3,6 +3,7 @@
 #include "player/UPlayer.h"
 
 #include "Locations/UGameClasses.h"
+#include "Screens/UProgramScreens.h"
 #include "UApp.h"
 #include "UStartupLog.h"
 #include "app/UGApp.h"
@@ -156,6 +157,7 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     Params.NoCache = !Options.Cache;
     RegisterEngineClasses();
     RegisterGameClasses();
+    RegisterScreenClasses();
     SetProgramArguments(Options.Args);
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
@@ -169,10 +171,18 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     return 1;
   }
 
+  const auto Started = std::chrono::steady_clock::now();
   Loop.Run();
   if (AfterLoop) {
     AfterLoop();
   }
+  const double Seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
+  const double GameSeconds = App ? App->GameSecondsRun() : 0;
+  const int64_t Frames = App ? App->FramesRun() : 0;
+  std::fprintf(stderr, "%s: %lld frames in %.2f s (%.1f per second of game time)\n", Program,
+               static_cast<long long>(Frames), Seconds,
+               GameSeconds > 0 ? static_cast<double>(Frames) / GameSeconds : 0.0);
 
   if (!Options.Screenshot.empty()) {
     try {

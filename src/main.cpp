@@ -4,22 +4,19 @@
 // takes --headless (no window on screen), --frames N (quit after N frames), --screenshot FILE
 // (the last frame as PNG at exit) and --resources PATH (where the content is). With no display
 // it runs headless by itself.
-#include "Screens/UStartWindow.h"
+#include "Screens/UMainMenuScreen.h"
 #include "UApp.h"
+#include "UGameStart.h"
 #include "UHostMain.h"
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
+#include "base/UGError.h"
 #include "graphics/UGGraphicsDevice.h"
-#include "player/UGameData.h"
-#include "player/UPlayList.h"
-#include "player/UPlayer.h"
+#include "player/UConfigManager.h"
 #include "resources/UGConfig.h"
 #include "resources/UGLangDictionary.h"
 #include "resources/UGResourceLibrary.h"
 #include "xml/UGXMLNode.h"
-
-#include <chrono>
-#include <cstdio>
 
 namespace {
 
@@ -33,26 +30,6 @@ constexpr const char* CHelp =
     "  -nosound            no sound\n"
     "  -t [-url SCRIPT]    playtest mode\n"
     "  --help              this text\n";
-
-TStartWindow* First = nullptr;
-// The profiles: found (or the first one made) before the first screen shows.
-TGObjectPtr<TGameData> Game;
-
-void StartGameData(TGAbstractStartupLog& Log) {
-  try {
-    Game.reset(new TGameData(nullptr));
-    Game->SetStartupLog(&Log);
-    Game->Initialize();
-    if (TPlayer* P = Game->GetCurrentPlayer()) {
-      Log.Info("Profile \"" + P->Name() + "\" in " + P->ProfileFileName() + " (" +
-               std::to_string(Game->Players()->GetCount()) + " in all)");
-    }
-  } catch (const std::exception& E) {
-    // The demo screens need no profile: the game goes on without one.
-    Log.Error(std::string("The profiles cannot be read: ") + E.what());
-    Game.reset();
-  }
-}
 
 TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Options) {
   if (TGConfig* Welcome =
@@ -68,21 +45,23 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
     GD->SetMemoryLimit(0x3000000);
   }
   if (AD) {
-    // Configuration flags silence music or sounds; the demo's first track plays meanwhile.
+    // Configuration flags silence music or sounds.
     if (ConfigurationFlag("NoMusic")) {
       AD->SetMusicVolume(0);
     }
     if (ConfigurationFlag("NoSound")) {
       AD->SetSoundVolume(0);
     }
-    if (App->ResourceLib()->IndexOf("Music\\Harbour.ogg") >= 0) {
-      AD->PlayMusicEx("Music\\Harbour.ogg", true, 0, 100, 0);
-    }
   }
-  StartGameData(Log);
-  First = New<TStartWindow>();
+  // The menu lists the profiles and plays the current one: without them there is no game.
+  try {
+    StartGame(Log);
+  } catch (const std::exception& E) {
+    throw Error("The profiles cannot be read: %s", std::string(E.what()));
+  }
   App->SetFrameLimit(Options.Frames);
-  return First;
+  // The bottom window: the splash plays over it first, and the program ends when it hides.
+  return New<TMainMenuScreen>();
 }
 
 } // namespace
@@ -98,15 +77,5 @@ int main(int Argc, char** Argv) {
   Params.Height = 600;
   Params.NoPreload = true;
   Params.AppClass = &TApp::Make;
-  const auto Started = std::chrono::steady_clock::now();
-  return RunHost("hoe", Options, Params, &CreateFirstWindow, [&Started] {
-    Game.reset();
-    const double Seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
-    const int64_t Frames = App ? App->FramesRun() : 0;
-    const double GameSeconds = App ? App->GameSecondsRun() : 0;
-    std::fprintf(stderr, "hoe: %lld frames in %.2f s (%.1f per second of game time)\n",
-                 static_cast<long long>(Frames), Seconds,
-                 GameSeconds > 0 ? Frames / GameSeconds : 0.0);
-  });
+  return RunHost("hoe", Options, Params, &CreateFirstWindow, &StopGame);
 }

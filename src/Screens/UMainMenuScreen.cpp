@@ -9,6 +9,7 @@
 #include "Screens/USplashScreen.h"
 #include "animation/UGAnimation.h"
 #include "app/UGApp.h"
+#include "app/UGApplication.h"
 #include "audio/UGAudio.h"
 #include "base/UGDebug.h"
 #include "base/UGError.h"
@@ -720,6 +721,11 @@ void TMainMenuScreen::FirstFrame() {
     } catch (const std::exception& E) {
       ODS("%s: the splash screen cannot be shown: %s", CUnit, E.what());
     }
+  }
+  // The program may have been told to end while the logos played (a quit request, the frame
+  // limit): then no game starts behind them.
+  if (Application && Application->Terminated()) {
+    return;
   }
   // A profile made at this start plays at once, without the menu.
   if (CurrentPlayer && CurrentPlayer->IsBlank()) {

@@ -33,16 +33,27 @@ const char* const CLinesSaid[] = {"$HarbourArrival$",        "$HarbourFishermanE
 // and a click in them reads them.
 constexpr TScreenPoint CFishermanBubble{585, 332};
 
-// Fades in, goes to the harbour and waits while the chapter's text is typed on black; puts the
+// Exit and Yes in the main menu; a played default profile is asked for its name first: Name
+// typed after its own, and Enter.
+void QuitNamingAs(TPlayScript& Script, const std::string& Name) {
+  Script.ClickWidget("MainMenuScreen.win", "Menu\\Main\\BtnExit").Wait(0.6);
+  Script.ClickWidget("MainMenuScreen.win", "Menu\\Confirmation\\BtnYes").Wait(1.0);
+  Script.Type(Name).Key(VK_RETURN).Wait(1.5);
+}
+
+// Starts the first profile's game at once (no logos in this playground) and waits while the
+// chapter's text is typed on black; puts the
 // tip away with its button; has the fisherman say his two lines, closing each bubble with a
 // click; takes the lightning bolt from the post (a second hint) and spends a hint on the first
 // entry of the list; finds the first page, takes the old key from the tools and opens the sea
 // chest with it, finds the second page (the pearl was in the chest, the gull's feather lies on
-// the quay by now), and waits for the harbour to fade to the lighthouse; then Esc leaves the game
-// (saving it) and quits from the start screen.
+// the quay by now; the second round's clicks, once the quay is done, move the comic of the
+// crossing on to its end), and waits for the harbour to fade to the lighthouse; then Esc leaves the
+// game (saving it) for the main menu, where Exit and Yes ask for the played default profile's name,
+// which Enter keeps as it stands.
 TPlayScript HarbourScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(0.6).ClickWidget("Demo\\Start.win", "RightPanel\\OpenHarbour").Wait(10.0);
+  Script.Wait(10.6);
   Script.ClickWidget("TipsWindow.win", "Close").Wait(0.5);
   Script.ClickObject("Harbour.loc", "Fisherman").Wait(1.0);
   Script.Click(CFishermanBubble).Wait(1.0).Click(CFishermanBubble).Wait(0.5);
@@ -62,8 +73,8 @@ TPlayScript HarbourScript() {
     }
   }
   Script.Wait(8.0);
-  Script.Key(VK_ESCAPE).Wait(2.0); // the game fades out and is saved; the start screen comes back
-  Script.Key(VK_ESCAPE).Wait(2.0); // the start screen fades out and the program ends
+  Script.Key(VK_ESCAPE).Wait(2.5); // the game fades out and is saved; the menu comes back
+  QuitNamingAs(Script, "");
   return Script;
 }
 
@@ -91,6 +102,7 @@ std::string SavedProperty(const TGXMLNode& Location, const std::string& Name) {
 
 TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
   TPlayground Play(HOE_PROGRAM);
+  Play.SetFlag("NoSplash");
   const TPlayScript Script = HarbourScript();
   const TPlayResult Run = Play.Play(Script, "harbour.rec");
   ASSERT_FALSE(Run.TimedOut) << Run.Output;
@@ -154,8 +166,11 @@ TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
   EXPECT_GE(Brief->CreationTime, Start);
   EXPECT_LE(Brief->CreationTime, Start + Script.Seconds() / 86400);
   EXPECT_FALSE(Data.Alerts().has_value());
-  // The switch recorded the result in the high scores.
-  EXPECT_TRUE(Data.HasHighScores());
+  // The switch recorded the result in the high scores, under the player's name.
+  const std::vector<THighScoreLine> Scores = Data.HighScores();
+  EXPECT_TRUE(std::any_of(Scores.begin(), Scores.end(), [](const THighScoreLine& L) {
+    return L.Player == "Zarnika" && L.Scores >= 15 * 100 + 50;
+  })) << Run.Output;
   const std::string Bytes = Profile.Bytes(), Checksum = Profile.ChecksumBytes();
   ASSERT_FALSE(Bytes.empty());
 
@@ -173,18 +188,21 @@ TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
 
 // The playground's flags are its own: a new profile starts where "StartLoc" says, and every
 // replay makes it with the same bytes. A profile brought in as the start data is found instead
-// of a new one being made.
+// of a new one being made, and the menu shows at once (it is no blank profile to be played).
 TEST(PlayThrough, FlagsAndStartDataOfThePlayground) {
   TPlayground Play(HOE_PROGRAM);
   Play.SetFlag("StartLoc", "Lighthouse.loc");
+  Play.SetFlag("NoSplash");
   TPlayScript Quit(HOE_CONTENT);
-  Quit.Wait(0.5).Key(VK_ESCAPE).Wait(1.5);
+  Quit.Wait(3.0).Key(VK_ESCAPE).Wait(2.5);
+  QuitNamingAs(Quit, "");
   const TPlayResult Run = Play.Play(Quit, "quit.rec");
   ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
   const TGameDataReader Data(Run.DataFolder);
   ASSERT_EQ(Data.ProfileFiles(), std::vector<std::string>{"Profile01.plr"});
   EXPECT_EQ(Data.Profile("Profile01.plr").Brief()->LocationURL, "Lighthouse.loc");
   const std::string Made = Data.Profile("Profile01.plr").Bytes();
+  const std::string MadeWorld = Data.Profile("Profile01.plr").Entry("Player.cfg");
   // Replayed again, the archive's entries are dated by the recording's clock too.
   ASSERT_EQ(Play.Replay("quit.rec").ExitCode, 0);
   EXPECT_TRUE(Data.Profile("Profile01.plr").Bytes() == Made) << "the replay saved other bytes";
@@ -195,13 +213,17 @@ TEST(PlayThrough, FlagsAndStartDataOfThePlayground) {
   fs::copy(Run.DataFolder, Saved, fs::copy_options::recursive);
   Play.ClearFlag("StartLoc");
   TPlayScript Again(HOE_CONTENT);
-  Again.StartFrom(Saved).Wait(0.5).Key(VK_ESCAPE).Wait(1.5);
+  Again.StartFrom(Saved).Wait(1.0);
+  QuitNamingAs(Again, "");
   const TPlayResult Second = Play.Play(Again, "again.rec");
   ASSERT_EQ(Second.ExitCode, 0) << Second.Output;
   const TGameDataReader After(Second.DataFolder);
   ASSERT_EQ(After.ProfileFiles(), std::vector<std::string>{"Profile01.plr"});
   EXPECT_EQ(After.Profile("Profile01.plr").Brief()->LocationURL, "Lighthouse.loc");
-  EXPECT_TRUE(After.Profile("Profile01.plr").Bytes() == Made);
+  // The quit from the menu wrote the brief information again (its time of saving); the game
+  // inside is untouched.
+  EXPECT_TRUE(After.Profile("Profile01.plr").Sound());
+  EXPECT_EQ(After.Profile("Profile01.plr").Entry("Player.cfg"), MadeWorld);
 }
 
 // A recording that ends with the program still running leaves it to live input, which never

@@ -1,6 +1,7 @@
-// The program's start screen driven by input: a playback file written here (frames of 17 ms
-// with mouse and key commands between them) is replayed headless, and the last frame and the
-// run's length show what the widgets did.
+// The widgets' demo screen, as authors reach it through the viewer ("hoe-view TStartWindow"),
+// driven by input: a playback file written here (frames of 17 ms with mouse and key commands
+// between them) is replayed headless, and the last frame and the run's length show what the
+// widgets did.
 #include "ProgramRunner.h"
 #include "graphics/UGBitmap.h"
 #include "io/UGStream.h"
@@ -71,7 +72,8 @@ protected:
     fs::remove_all(Data);
     // One recorded frame gives the header and the folder playback files are read from.
     std::string Out;
-    ASSERT_EQ(RunProgram(HOE_PROGRAM, "--frames 1 -r -file header.rec", Out, Env()), 0) << Out;
+    ASSERT_EQ(RunProgram(HOE_VIEWER, "TStartWindow --frames 1 -r -file header.rec", Out, Env()), 0)
+        << Out;
     for (const auto& Entry : fs::recursive_directory_iterator(Data)) {
       if (Entry.path().filename() == "header.rec") {
         Folder = Entry.path().parent_path();
@@ -89,13 +91,13 @@ protected:
   // Plays the script; the exit code, with the output in Out.
   int Play(const TScript& Script, const std::string& Options, std::string& Out) {
     std::ofstream(Folder / "script.rec", std::ios::binary) << Script.Text();
-    return RunProgram(HOE_PROGRAM, Options + " -p -file script.rec", Out, Env());
+    return RunProgram(HOE_VIEWER, "TStartWindow " + Options + " -p -file script.rec", Out, Env());
   }
   // The frames the run lasted, from its closing report.
   static int FramesRun(const std::string& Out) {
     const size_t End = Out.find(" frames in ");
-    const size_t At = End == std::string::npos ? End : Out.rfind("hoe: ", End);
-    return At == std::string::npos ? -1 : std::atoi(Out.c_str() + At + 5);
+    const size_t At = End == std::string::npos ? End : Out.rfind("hoe-view: ", End);
+    return At == std::string::npos ? -1 : std::atoi(Out.c_str() + At + 10);
   }
 
   std::string Data;

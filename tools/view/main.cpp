@@ -5,6 +5,7 @@
 // With --screenshot it writes the last frame after N frames (1 unless given) and exits.
 #include "Screens/ULocationView.h"
 #include "UApp.h"
+#include "UGameStart.h"
 #include "UHostMain.h"
 #include "UViewerWindow.h"
 #include "app/UGApp.h"
@@ -20,6 +21,8 @@
 #include "widgets/UGWindow.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,12 +33,15 @@ constexpr const char* CHelp =
     "                      window file shown as the top window, e.g. Demo\\Start.win, or a\n"
     "                      3D model (.x, .xmdl, .bx) turning slowly, e.g. Models\\Tower.x, a\n"
     "                      scene (.sce) through its first camera, e.g. Models\\Harbour.sce, or\n"
-    "                      a location file played, e.g. Harbour.loc (a path below loc\\)\n"
+    "                      a location file played, e.g. Harbour.loc (a path below loc\\), or\n"
+    "                      a screen of the game by its class over the player's profiles,\n"
+    "                      e.g. TStartWindow (the widgets' demo) or TCreditsScreen\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder (default Resources.sfs)\n"
     "  --headless          run without a window on screen (automatic without a display)\n"
     "  --frames N          quit after N frames (1 with --screenshot)\n"
     "  --screenshot FILE   write the last frame to FILE (.png or .jpg) at exit\n"
     "  --cache             read pictures through the conversion cache\n"
+    "  -p -file REC        replay the recording REC (as the game does)\n"
     "  --help              this text\n";
 
 std::string ViewedURL;
@@ -88,6 +94,14 @@ TGWindow* CreateViewer(TGAbstractStartupLog& Log, const THostOptions& Options) {
   GD->SetDefaultClearColor(TGColor(0xFF000000));
   // The resource alone: the overlay's changing figures would make every picture differ.
   App->SetShowDebugInfo(false);
+  if (TGClass Screen = FindClass(ViewedURL);
+      Screen && Screen->InheritsFrom(TGWindow::StaticClass())) {
+    // A screen of the game runs as in the game, over the profiles of the data folder.
+    StartGame(Log);
+    Log.Info("Showing the screen " + ViewedURL);
+    App->SetFrameLimit(Options.Frames);
+    return ObjectCast<TGWindow>(Screen->CreateInstance(nullptr));
+  }
   if (SameText(ExtractFileExt(ViewedURL), ".win")) {
     // A window file is shown as the game shows it: a copy of its tree is the top window, with
     // hover, presses and focus working (the game's handlers are not part of the file).
@@ -133,12 +147,23 @@ int main(int Argc, char** Argv) {
   if (!ParseHostOptions("hoe-view", CHelp, Argc, Argv, Options, ExitCode)) {
     return ExitCode;
   }
-  if (Options.Args.size() != 1) {
+  // The URL is the one argument that is neither a switch nor a switch's value; the game's own
+  // switches (-p -file REC) go on to the host.
+  std::vector<std::string> Rest;
+  for (size_t I = 0; I < Options.Args.size(); ++I) {
+    const std::string& A = Options.Args[I];
+    const bool Value = I > 0 && (Options.Args[I - 1] == "-file" || Options.Args[I - 1] == "-url");
+    if (A.empty() || A.front() == '-' || Value || !ViewedURL.empty()) {
+      Rest.push_back(A);
+    } else {
+      ViewedURL = A;
+    }
+  }
+  if (ViewedURL.empty()) {
     std::fputs(CHelp, stderr);
     return 2;
   }
-  ViewedURL = Options.Args.front();
-  Options.Args.clear();
+  Options.Args = Rest;
   if (!Options.Screenshot.empty() && Options.Frames == 0) {
     Options.Frames = 1;
   }
@@ -147,5 +172,5 @@ int main(int Argc, char** Argv) {
   Params.Height = 600;
   Params.NoPreload = true;
   Params.AppClass = &TApp::Make;
-  return RunHost("hoe-view", Options, Params, &CreateViewer);
+  return RunHost("hoe-view", Options, Params, &CreateViewer, &StopGame);
 }
