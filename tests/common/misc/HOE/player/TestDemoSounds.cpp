@@ -21,7 +21,8 @@ TEST(DemoSounds, EveryFileLoadsAndSounds) {
       [](const std::string& URL, const std::string& Msg) { ADD_FAILURE() << URL << ": " << Msg; });
   Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
   for (const char* URL : {"Click.wav", "PickUp.ogg", "Chime.mp3", "Sea.ogg", "Tavern.xm",
-                          "Music\\Harbour.ogg", "Music\\Lighthouse.ogg", "Music\\Arrival.ogg"}) {
+                          "Music\\Harbour.ogg", "Music\\Lighthouse.ogg", "Music\\Arrival.ogg",
+                          "Music\\Lumo2Title.ogg", "UI\\GameScreen\\PickupObj.ogg"}) {
     SCOPED_TRACE(URL);
     auto* Sound = dynamic_cast<TGAudio*>(Library->GetResourceEx(URL, false));
     ASSERT_NE(Sound, nullptr);
@@ -32,8 +33,9 @@ TEST(DemoSounds, EveryFileLoadsAndSounds) {
     EXPECT_GT(R.Level(0, R.Frames()), 0.005);
     AD->StopMusic();
   }
-  // The playlist finds the music tracks.
+  // The playlist finds the music tracks, the menu's title tune among them.
   TGObjectPtr<TPlayList> List(New<TPlayList>(nullptr, Library.get()));
-  EXPECT_EQ(List->List().Count(), 3);
+  EXPECT_EQ(List->List().Count(), 4);
   EXPECT_GE(List->List().IndexOf("Music\\Harbour.ogg"), 0);
+  EXPECT_GE(List->List().IndexOf("Music\\Lumo2Title.ogg"), 0);
 }
