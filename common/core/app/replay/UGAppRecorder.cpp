@@ -216,9 +216,16 @@ void TGAppRecorder::DblClick() {
 
 void TGAppRecorder::Draw(int64_t TickCount, bool& Success) {
   SetReplayClockTime(TickCount);
+  // The frame's line goes first: a window shown modally from this frame records its own frames
+  // after it, in the order a replay reads them (written after the frame, it would follow them,
+  // and the replay would run every frame from there one tick late). A frame that was not drawn
+  // takes its line back, unless lines of such nested frames follow it.
+  const int64_t Before = FFile ? FFile->Position() : 0;
+  StoreCommand("Draw", int32_t(TickCount));
+  const int64_t After = FFile ? FFile->Position() : 0;
   inherited::Draw(TickCount, Success);
-  if (Success) {
-    StoreCommand("Draw", int32_t(TickCount));
+  if (!Success && FFile && FFile->Position() == After) {
+    FFile->SetSize(Before);
   }
 }
 

@@ -18,11 +18,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Runs inside the sink's frames: a window shown modally from a frame runs frames of its own.
+std::function<void(int64_t)> NestedFrames;
 
 // The end of the chain: writes down every call it gets.
 class TSinkPlugin : public TGAppPlugin {
@@ -48,6 +52,9 @@ class TSinkPlugin : public TGAppPlugin {
     Calls.push_back("Draw " + std::to_string(Tick));
     // What the game would write into a save at this frame.
     Stamps.push_back(std::to_string(DateTimeAsInt64(PreciseNow())) + " " + NewGuid());
+    if (NestedFrames) {
+      NestedFrames(Tick);
+    }
   }
   void Idle(int64_t Tick) override { Calls.push_back("Idle " + std::to_string(Tick)); }
   std::vector<std::string> Calls;
@@ -251,6 +258,32 @@ TEST_F(RecordingTest, RecordsEveryCallAndReplaysItTheSame) {
 
 // The dates and identifiers a recorded run reads are those its replay reads: the recording's
 // start plus the game time, and GUIDs from the seeded generator.
+// A frame that shows a window modally is written before the modal window's frames, in the order
+// a replay reads them; a frame not drawn around them keeps its line, one alone takes it back.
+TEST_F(RecordingTest, AFrameComesBeforeTheFramesOfAWindowItShowsModally) {
+  const std::string File = Folder + "/modal.rec";
+  Record(File, [](TGAppRecorder& R) {
+    NestedFrames = [&R](int64_t Tick) {
+      bool Drawn = false;
+      if (Tick == 10 || Tick == 51) {
+        R.Draw(Tick / 10 * 10 + 10, Drawn);
+        R.Draw(Tick / 10 * 10 + 20, Drawn);
+      }
+    };
+    bool Drawn = false;
+    R.Draw(10, Drawn);
+    R.Draw(41, Drawn); // not drawn, nothing nested: no line
+    R.Draw(51, Drawn); // not drawn, but frames ran inside it
+    R.Draw(80, Drawn);
+  });
+  NestedFrames = nullptr;
+  const std::string Text = ReadText(File);
+  const size_t Frames = Text.find("Draw ");
+  ASSERT_NE(Frames, std::string::npos) << Text;
+  EXPECT_EQ(Text.substr(Frames),
+            "Draw 10\r\nDraw 20\r\nDraw 30\r\nDraw 51\r\nDraw 60\r\nDraw 70\r\nDraw 80\r\n");
+}
+
 TEST_F(RecordingTest, AReplayReadsTheDatesAndGuidsOfTheRecordedRun) {
   const std::string File = Folder + "/dates.rec";
   std::vector<std::string> Live;
