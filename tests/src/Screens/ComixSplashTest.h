@@ -7,9 +7,11 @@
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
 #include "TempDir.h"
+#include "TestProgram.h"
 #include "TestWindowHost.h"
 #include "animation/UGAnimation.h"
 #include "animation/UGLivePicture.h"
+#include "app/UGApp.h"
 #include "io/UGFileUtils.h"
 #include "io/UGNativeFileSystem.h"
 #include "widgets/UGWindow.h"
@@ -17,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,4 +100,47 @@ protected:
 
 private:
   std::filesystem::path FWasFolder;
+};
+
+// A bare application object over the headless device with an 800 x 600 bottom window; frames come
+// from the message loop's idle turns, 20 ms apart, each after the test's OnFrame step. A window
+// that never ends stops the loop after MaxFrames, which fails the test, not the run.
+class TModalApp {
+protected:
+  void StartApp(const char* Name, int MaxFrames) {
+    Program = std::make_unique<TTestProgram>(Name);
+    Program->Frame();
+    TGAppParams Params;
+    Params.Width = 800;
+    Params.Height = 600;
+    TheApp.reset(New<TGApp>(Params));
+    Bottom.reset(New<TGWindow>());
+    Bottom->SetWidth(800);
+    Bottom->SetHeight(600);
+    TheApp->Show(Bottom.get());
+    Program->Loop().OnIdle = [this, MaxFrames](bool& Done) {
+      Done = false;
+      if (OnFrame) {
+        OnFrame();
+      }
+      Tick += 20;
+      bool Drawn = false;
+      App->Draw(Tick, Drawn);
+      if (++Frames > MaxFrames) {
+        Program->Loop().Terminate();
+      }
+    };
+  }
+  void StopApp() {
+    Bottom.reset();
+    TheApp.reset();
+    Program.reset();
+  }
+
+  std::unique_ptr<TTestProgram> Program;
+  TGObjectPtr<TGApp> TheApp;
+  TGObjectPtr<TGWindow> Bottom;
+  std::function<void()> OnFrame;
+  int64_t Tick = 0;
+  int Frames = 0;
 };

@@ -451,49 +451,18 @@ TEST_F(ComixTest, SprayStillFlyingWhenTheComicGoesDiesWithItAndReachesNoOtherSys
 
 namespace {
 
-// A bare application object over the headless device with a bottom window; frames come from the
-// message loop's idle turns, 20 ms apart, and each frame may run a step of the test first.
-class ComixAppTest : public ComixTest {
+// Comics shown modally over a bare application (TModalApp).
+class ComixAppTest : public ComixTest, protected TModalApp {
 protected:
   void SetUp() override {
     ComixTest::SetUp();
-    Program = std::make_unique<TTestProgram>("Comix Test");
-    Program->Frame();
-    TGAppParams Params;
-    Params.Width = 800;
-    Params.Height = 600;
-    TheApp.reset(New<TGApp>(Params));
-    Bottom.reset(New<TGWindow>());
-    Bottom->SetWidth(800);
-    Bottom->SetHeight(600);
-    TheApp->Show(Bottom.get());
-    Program->Loop().OnIdle = [this](bool& Done) {
-      Done = false;
-      if (OnFrame) {
-        OnFrame();
-      }
-      Tick += 20;
-      bool Drawn = false;
-      App->Draw(Tick, Drawn);
-      if (++Frames > 10000) {
-        Program->Loop().Terminate(); // a comic that never ends fails the test, not the run
-      }
-    };
+    StartApp("Comix Test", 10000);
   }
   void TearDown() override {
     Screen.reset();
-    Bottom.reset();
-    TheApp.reset();
-    Program.reset();
+    StopApp();
     ComixTest::TearDown();
   }
-
-  std::unique_ptr<TTestProgram> Program;
-  TGObjectPtr<TGApp> TheApp;
-  TGObjectPtr<TGWindow> Bottom;
-  std::function<void()> OnFrame;
-  int64_t Tick = 0;
-  int Frames = 0;
 };
 
 } // namespace

@@ -210,42 +210,17 @@ TEST_F(SplashTest, BothDemoLogoSequencesLoadAndPlayToTheirEnd) {
 
 namespace {
 
-// A bare application object over the headless device, its frames from the message loop's idle
-// turns, 20 ms apart; a bottom window under the splash.
-class SplashAppTest : public SplashTest {
+// The splash shown modally over a bare application (TModalApp).
+class SplashAppTest : public SplashTest, protected TModalApp {
 protected:
   void SetUp() override {
     SplashTest::SetUp();
-    Program = std::make_unique<TTestProgram>("Splash Test");
-    Program->Frame();
-    TGAppParams Params;
-    Params.Width = 800;
-    Params.Height = 600;
-    TheApp.reset(New<TGApp>(Params));
-    Bottom.reset(New<TGWindow>());
-    TheApp->Show(Bottom.get());
-    Program->Loop().OnIdle = [this](bool& Done) {
-      Done = false;
-      Tick += 20;
-      bool Drawn = false;
-      App->Draw(Tick, Drawn);
-      if (++Frames > 5000) {
-        Program->Loop().Terminate();
-      }
-    };
+    StartApp("Splash Test", 5000);
   }
   void TearDown() override {
-    Bottom.reset();
-    TheApp.reset();
-    Program.reset();
+    StopApp();
     SplashTest::TearDown();
   }
-
-  std::unique_ptr<TTestProgram> Program;
-  TGObjectPtr<TGApp> TheApp;
-  TGObjectPtr<TGWindow> Bottom;
-  int64_t Tick = 0;
-  int Frames = 0;
 };
 
 } // namespace
