@@ -5,7 +5,12 @@
 #include "Screens/UHelpScreen.h"
 #include "Screens/UHighScoresScreen.h"
 #include "Screens/UMainMenuScreen.h"
+#include "Screens/UMapScreen.h"
+#include "Screens/UMapUnlimHOScreen.h"
+#include "Screens/UMuseumScreen.h"
+#include "Screens/UPDAMenuWindow.h"
 #include "Screens/USplashScreen.h"
+#include "Screens/UStageCompletionScreen.h"
 #include "Screens/UStartWindow.h"
 #include "base/UGDebug.h"
 #include "object/UGClass.h"
@@ -26,29 +31,30 @@ bool TProgramScreens::PlayComix(const std::string& URL, int Fading, bool AnyTime
 }
 
 void TProgramScreens::PlayMapScreen() {
-  ODS("The map screen is not part of this game yet");
+  TGWidget::CreateShowAndFree(TMapScreen::StaticClass());
 }
 
 void TProgramScreens::ShowMuseum() {
-  ODS("The museum is not part of this game yet");
+  TMuseumScreen::ShowMuseum();
 }
 
 void TProgramScreens::ShowCredits() {
   TGWidget::CreateShowAndFree(TCreditsScreen::StaticClass());
 }
 
-void TProgramScreens::PlayBriefing(const std::string& Text, const std::string&) {
-  ODS("No journal shows the briefing \"%s\" yet", Text);
+void TProgramScreens::PlayBriefing(const std::string& Text, const std::string& Avatar) {
+  TPDAMenuWindow::ShowBriefing(Text, Avatar, false);
 }
 
-bool TProgramScreens::ShowStageCompletion(const std::string& ShowWidget, bool, const TSCSStats&) {
-  ODS("No stage completion screen shows \"%s\" yet", ShowWidget);
-  return false;
+bool TProgramScreens::ShowStageCompletion(const std::string& ShowWidget, bool SkipAnim,
+                                          const TSCSStats& Stats) {
+  return TStageCompletionScreen::MyShow(ShowWidget, SkipAnim, Stats);
 }
 
 void RegisterScreenClasses() {
-  RegisterClasses({TMainMenuScreen::StaticClass(), TSplashScreen::StaticClass(),
-                   TComixScreen::StaticClass(), TCreditsScreen::StaticClass(),
-                   THelpScreen::StaticClass(), THighScoresScreen::StaticClass(),
-                   TStartWindow::StaticClass()});
+  RegisterClasses(
+      {TMainMenuScreen::StaticClass(), TSplashScreen::StaticClass(), TComixScreen::StaticClass(),
+       TCreditsScreen::StaticClass(), THelpScreen::StaticClass(), THighScoresScreen::StaticClass(),
+       TStartWindow::StaticClass(), TMapScreen::StaticClass(), TMapUnlimHOScreen::StaticClass(),
+       TMuseumScreen::StaticClass(), TPDAMenuWindow::StaticClass()});
 }

@@ -1,6 +1,6 @@
-// The program's side of the player's screen operations: the comics, the credits and the screens
-// that later land (the map, the museum, the journal's briefing, the stage completion) as the
-// player's scripts and the play screen ask for them. One instance serves the whole run.
+// The program's side of the player's screen operations: the comics, the credits, the story map,
+// the museum, the journal's briefing and the stage completion, as the player's scripts and the
+// play screen ask for them. One instance serves the whole run.
 #pragma once
 
 #include "player/UPlayer.h"

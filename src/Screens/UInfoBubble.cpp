@@ -1,0 +1,1 @@
+#include "Screens/UInfoBubble.h"

@@ -1,0 +1,3 @@
+#include "Screens/UMapScreen.h"
+
+G_IMPLEMENT_CLASS(TMapScreen)

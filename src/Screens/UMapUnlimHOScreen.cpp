@@ -1,0 +1,3 @@
+#include "Screens/UMapUnlimHOScreen.h"
+
+G_IMPLEMENT_CLASS(TMapUnlimHOScreen)
