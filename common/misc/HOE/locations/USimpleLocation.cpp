@@ -75,7 +75,11 @@ void TSimpleLocation::FinishReport() {
   if (!WinSpeech.empty()) {
     Main->AddSpeechCue("Zari", WinSpeech);
   }
-  Main->AddScript("GameScreen.FadeToLocation(" + ScriptString(NextLoc) + ");");
+  // A location without a next one stays where it is: its own scripts say what follows (a
+  // chapter's last location shows the stage's end); fading to no location would fail.
+  if (!NextLoc.empty()) {
+    Main->AddScript("GameScreen.FadeToLocation(" + ScriptString(NextLoc) + ");");
+  }
 }
 
 void TLocationWithGoalAllItemsCollected::AfterObjectPick(const std::string& AObjID,

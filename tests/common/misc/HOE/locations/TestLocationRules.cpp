@@ -291,6 +291,18 @@ TEST_F(LocationRules, ALocationFinishesWhenTheLastObjectIsFound) {
             std::string::npos);
 }
 
+// A last location (no next one) finishes where it is: no fade to an empty location is queued,
+// which would fail when it ran.
+TEST_F(LocationRules, ALastLocationFinishesWithoutAFade) {
+  auto* L = ObjectCast<TLocationWithGoalAllItemsCollected>(World.Load(DockXML()));
+  World.Enter(L);
+  L->NextLoc.clear();
+  L->FinishReport();
+  ASSERT_TRUE(L->FinishReported());
+  TGObjectPtr<TGXMLNode> Flow(L->MC()->SaveToXML());
+  EXPECT_EQ(Flow->SaveToString(0).find("FadeToLocation"), std::string::npos);
+}
+
 TEST_F(LocationRules, AtmosphereObjectsMoveAtRandomAndMissingOnesAreDropped) {
   World.File("gfx/Flap.ani", R"(<Animation OriginX="0" OriginY="0" Width="4" Height="4">
     <Channel ClassId="LivePicture" Caption="p" Visible="True"><X><Term T="0" Value="0"/><Term T="300" Value="1"/></X></Channel></Animation>)");
