@@ -15,6 +15,8 @@
 //   sfx/UI/GameScreen/UseHint.ogg      the hint's lightning (a crackle and a rising shimmer)
 //   sfx/UI/GameScreen/ScannerOut.ogg   the broken scanner asked to look (static falling away)
 //   sfx/UI/GameScreen/PickupObj.ogg    a light pick-up pling (the menu plays it at a new volume)
+//   sfx/UI/GameScreen/JingleEndLevel.ogg  the end of a chapter: a rising fanfare on a bright chord
+//   sfx/UI/GameScreen/StatsTrack.ogg      the score sheet's and the museum's calm loop
 //
 // Everything is computed from fixed seeds, so each run writes the same sounds.
 #include "UXMWriter.h"
@@ -334,6 +336,28 @@ std::vector<float> PickupObj(int Rate) {
   return S;
 }
 
+// The end of a chapter: an arpeggio climbs to a held major chord that rings out.
+std::vector<float> JingleEndLevel(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 3.2));
+  const int Rising[] = {60, 64, 67, 72, 76};
+  for (int I = 0; I < 5; ++I) {
+    AddTone(S, Rate, I * 0.13, 0.6, NoteHz(Rising[I]), 0.3, 5, 0.6);
+  }
+  for (int Note : {72, 76, 79, 84}) {
+    AddTone(S, Rate, 0.7, 2.5, NoteHz(Note), 0.22, 1.6, 0.5);
+  }
+  AddTone(S, Rate, 0.7, 2.5, NoteHz(48), 0.35, 1.2, 0.3);
+  Normalise(S, 0.7f);
+  return S;
+}
+
+// The score sheet's track: a slower and lower variation of the playlist's calm loops.
+std::vector<float> StatsTrack(int Rate) {
+  std::vector<float> S = Track(Rate, 4, 53, 0.55, 8);
+  Normalise(S, 0.6f);
+  return S;
+}
+
 std::string TavernModule() {
   XMWriter::TModule M;
   M.Name = "Tavern";
@@ -426,6 +450,9 @@ int main(int Argc, char** Argv) {
   Ok &= WriteSound((Screen / "UseHint.ogg").string(), UseHint(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "ScannerOut.ogg").string(), ScannerOut(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "PickupObj.ogg").string(), PickupObj(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Screen / "JingleEndLevel.ogg").string(), JingleEndLevel(22050), 22050, Vorbis,
+                   0.6);
+  Ok &= WriteSound((Screen / "StatsTrack.ogg").string(), StatsTrack(22050), 22050, Vorbis, 0.6);
   std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
   Xm << TavernModule();
   Xm.close();
