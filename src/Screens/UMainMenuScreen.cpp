@@ -5,6 +5,7 @@
 #include "Screens/UHelpScreen.h"
 #include "Screens/UHighScoresScreen.h"
 #include "Screens/ULoadingScreen.h"
+#include "Screens/UMapUnlimHOScreen.h"
 #include "Screens/UPlayerNames.h"
 #include "Screens/USplashScreen.h"
 #include "animation/UGAnimation.h"
@@ -904,8 +905,7 @@ void TMainMenuScreen::OpenScreen(TAfterFadeAction Action) {
     TFadeWindow::CreateFadeAndFree(THighScoresScreen::StaticClass(), false);
     break;
   case afaHiddenObjectsMode:
-    ODS("%s: the unlimited hidden-object mode's map screen (TMapUnlimHOScreen) is not there yet",
-        CUnit);
+    TFadeWindow::CreateFadeAndFree(TMapUnlimHOScreen::StaticClass(), false);
     break;
   default:
     break;
