@@ -16,8 +16,10 @@
 #include "app/UGApp.h"
 #include "drawables/UGSymbol.h"
 #include "io/UGNativeFileSystem.h"
+#include "io/UGStream.h"
 #include "player/UCollections.h"
 #include "player/UPlayer.h"
+#include "resources/UGLangDictionary.h"
 #include "widgets/UGButton.h"
 #include "widgets/UGLabel.h"
 #include "widgets/UGPicture.h"
@@ -26,6 +28,7 @@
 
 #include <cmath>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -566,6 +569,56 @@ TEST_F(UnlimMapTest, TheShotOfALocationReplacesItsFirstLetterAndDropsTheExtensio
   EXPECT_EQ(TMapUnlimHOScreen::LocShotURL("Harbour.loc"), "UI\\MapScreen\\LocShots\\0arbour.png");
   EXPECT_EQ(TMapUnlimHOScreen::GetLocCaption("Missing.loc"), "");
   EXPECT_EQ(TMapUnlimHOScreen::WidgetToLocURL(nullptr), "");
+}
+
+// --- The demo's texts ---------------------------------------------------------------------------
+
+// The dictionary keys a text names ("$Key$").
+void CollectKeys(const std::string& Text, std::set<std::string>& Keys) {
+  for (size_t Open = Text.find('$'); Open != std::string::npos;) {
+    const size_t Close = Text.find('$', Open + 1);
+    if (Close == std::string::npos) {
+      break;
+    }
+    Keys.insert(Text.substr(Open + 1, Close - Open - 1));
+    Open = Text.find('$', Close + 1);
+  }
+}
+
+void CollectWidgetKeys(const TGWidget* W, std::set<std::string>& Keys) {
+  if (auto* L = TryObjectCast<TGLabel>(W)) {
+    CollectKeys(L->Data(), Keys);
+  } else if (auto* B = TryObjectCast<TGButton>(W)) {
+    CollectKeys(B->Caption(), Keys);
+  }
+  for (const TGWidget* Child : W->Children()) {
+    CollectWidgetKeys(Child, Keys);
+  }
+}
+
+TEST_F(UnlimMapTest, EveryTextOfTheMapsIsInTheDictionary) {
+  TGObjectPtr<TGLangDictionary> Dictionary(new TGLangDictionary(nullptr));
+  TGFileStream Csv(std::string(HOE_CONTENT) + "/Dictionary.csv", fmOpenRead);
+  Dictionary->Load(Csv);
+  std::set<std::string> Known;
+  for (int I = 0; I < Dictionary->GetCount(); ++I) {
+    Known.insert(Dictionary->GetKey(I));
+  }
+  std::set<std::string> Keys;
+  Open();
+  OpenUnlim();
+  CollectWidgetKeys(Map.get(), Keys);
+  CollectWidgetKeys(Unlim.get(), Keys);
+  for (const char* Tool : TMapScreen::CToolsName) {
+    const std::string Path = Tool;
+    CollectKeys(TMapScreen::GetToolCaption(Path.substr(Path.rfind('\\') + 1)), Keys);
+  }
+  CollectKeys(TMapScreen::GetToolCaption("Other"), Keys);
+  CollectKeys("$Page %d$$Record Score: %s$$Record Time: %s$", Keys);
+  EXPECT_GE(Keys.size(), 25u);
+  for (const std::string& Key : Keys) {
+    EXPECT_TRUE(Known.count(Key)) << Key;
+  }
 }
 
 } // namespace
