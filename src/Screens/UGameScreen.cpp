@@ -12,6 +12,7 @@
 #include "Screens/UGameScreenInventoryHelper.h"
 #include "Screens/UGameScreenStates.h"
 #include "Screens/UGotoLocationWindow.h"
+#include "Screens/UPDAMenuWindow.h"
 #include "Screens/UScanner.h"
 #include "Screens/USpeechBubbleDialog.h"
 #include "Screens/UTipsWindow.h"
@@ -337,6 +338,8 @@ void TGameScreen::Publish(TGClassBuilder<TGameScreen>& B) {
       .Method("MuseumAction", &TGameScreen::MuseumAction, {"AObj"})
       .Method("LevelComplete", &TGameScreen::LevelComplete)
       .Method("OpenPDALog", &TGameScreen::OpenPDALog)
+      .Method("ShowBrief", &TGameScreen::ShowBrief, {"Avatar", "Text", "ASendingPicture"})
+      .Method("ShowPDAMovie", &TGameScreen::ShowPDAMovie, {"WidgetNames"})
       .Method("ShowTutorial", &TGameScreen::ShowTutorial, {"Text"})
       .Method("ShowBlackScreen", &TGameScreen::ShowBlackScreen, {"Text"})
       .Method("ShowComix", &TGameScreen::ShowComix, {"URL", "Fading", "Skipping"})
@@ -787,11 +790,7 @@ void TGameScreen::ShowCliffhanger() {
 }
 
 void TGameScreen::OpenInGameMenu() {
-  // Until the game has its in-game menu, the menu's one way out is taken at once: the screen
-  // fades out and closes, which saves the profile, and the screen below comes back.
-  if (FadeState() == fwsNone) {
-    FadeOut(true, true, nullptr);
-  }
+  TPDAMenuWindow::ShowMenu(false);
 }
 
 void TGameScreen::OpenPDALog() {
@@ -799,7 +798,16 @@ void TGameScreen::OpenPDALog() {
     return;
   }
   ResetCursor(true);
-  OpenInGameMenu();
+  TPDAMenuWindow::ShowMenu(true);
+}
+
+void TGameScreen::ShowBrief(const std::string& Avatar, const std::string& Text,
+                            bool ASendingPicture) {
+  TPDAMenuWindow::ShowBriefing(Text, Avatar, ASendingPicture);
+}
+
+void TGameScreen::ShowPDAMovie(const std::string& WidgetNames) {
+  TPDAMenuWindow::ShowMovie(WidgetNames, false);
 }
 
 void TGameScreen::ExitGame() {
@@ -954,6 +962,13 @@ void TGameScreen::Update(float DeltaTime) {
       UpdateCursor();
       FFirstUpdate = false;
     }
+    return;
+  }
+  // A quit request is confirmed on the device; a confirmed quit leaves the game for the main
+  // menu, which ends the program (the device leaves by itself; this covers a device that could
+  // not be shown).
+  if (TPDAMenuWindow::AnswerQuitRequest() && AppIsClosing && Visible() && State() == wsDefault) {
+    ExitGame();
     return;
   }
   UpdateChapterTime(DeltaTime);
@@ -1239,7 +1254,7 @@ void TGameScreen::AfterFadeIn() {
 }
 
 void TGameScreen::ApplicationDeactivate() {
-  // The game pauses under the in-game menu once that exists; the flag keeps playing on.
+  // The game pauses under the in-game menu; the flag keeps playing on.
   if (!ConfigurationFlag("NoPauseOnDeactivate") && IsOnTop()) {
     ResetCursor(true);
     OpenInGameMenu();
@@ -1248,5 +1263,10 @@ void TGameScreen::ApplicationDeactivate() {
 }
 
 void TGameScreen::ApplicationActivate() {
+  // The pause taken when the program lost the focus ends as the menu's Back button ends it.
+  if (auto* Menu =
+          TryObjectCast<TPDAMenuWindow>(WindowHost ? WindowHost->GetTopWindow() : nullptr)) {
+    Menu->Back();
+  }
   inherited::ApplicationActivate();
 }

@@ -101,6 +101,9 @@ class TGameScreen : public TBaseGameScreen, public IPlayScreen {
   bool IsGameOver() const { return FIsGameOver; }
   void FadeOutFromScript();
   void OpenPDALog();
+  // A briefing of the speaker key Avatar, and a movie of the device's pictures.
+  void ShowBrief(const std::string& Avatar, const std::string& Text, bool ASendingPicture);
+  void ShowPDAMovie(const std::string& WidgetNames);
   void MaintainActiveLocation();
   // Registers "Tips" and "GameScreen" with the scripts.
   void InitGameScripts();

@@ -1,5 +1,6 @@
 #include "Screens/UTipsWindow.h"
 
+#include "Screens/UPDAMenuWindow.h"
 #include "app/UGApp.h"
 #include "drawables/UGGraphic.h"
 #include "object/UGClassBuilder.h"
@@ -133,4 +134,6 @@ void TTipsWindow::Update(float DeltaTime) {
       Picture->SetGfx(G);
     }
   }
+  // A quit request is confirmed here as on the play screen.
+  TPDAMenuWindow::AnswerQuitRequest();
 }

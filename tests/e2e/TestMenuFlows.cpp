@@ -32,10 +32,12 @@ void Prepare(TPlayground& Play, bool Logos) {
 }
 
 // The first start of a fresh data folder: the blank profile's game starts by itself (after
-// the logos when they play); Esc leaves it (saving it) and the menu fades in.
+// the logos when they play); Esc opens the device, whose main-menu button leaves the game
+// (saving it), and the menu fades in.
 TPlayScript FirstStart(double Logos = 0) {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(Logos + 4.0).Key(VK_ESCAPE).Wait(2.5);
+  Script.Wait(Logos + 4.0).Key(VK_ESCAPE).Wait(1.5);
+  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
   return Script;
 }
 

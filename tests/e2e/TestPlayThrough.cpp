@@ -73,7 +73,9 @@ TPlayScript HarbourScript() {
     }
   }
   Script.Wait(8.0);
-  Script.Key(VK_ESCAPE).Wait(2.5); // the game fades out and is saved; the menu comes back
+  // The device's main-menu button: the game is left and saved; the menu comes back.
+  Script.Key(VK_ESCAPE).Wait(1.5);
+  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
   QuitNamingAs(Script, "");
   return Script;
 }
@@ -194,7 +196,8 @@ TEST(PlayThrough, FlagsAndStartDataOfThePlayground) {
   Play.SetFlag("StartLoc", "Lighthouse.loc");
   Play.SetFlag("NoSplash");
   TPlayScript Quit(HOE_CONTENT);
-  Quit.Wait(3.0).Key(VK_ESCAPE).Wait(2.5);
+  Quit.Wait(3.0).Key(VK_ESCAPE).Wait(1.5);
+  Quit.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
   QuitNamingAs(Quit, "");
   const TPlayResult Run = Play.Play(Quit, "quit.rec");
   ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
