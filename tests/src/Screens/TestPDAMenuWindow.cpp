@@ -4,6 +4,7 @@
 // paging; biographies scrolled within their text; the briefing's picture-sending phase; the
 // movie played picture after picture with its stops and Next; and a quit request arriving while
 // the window fades in, answered after the fade.
+#include "ComixSplashTest.h"
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
 #include "Screens/UPDAMenuWindow.h"
@@ -104,6 +105,29 @@ protected:
   TLocationWorld World;
   TTestWindowHost Host;
   TGObjectPtr<TPDAMenuWindow> Window;
+};
+
+// The window's static uses shown modally over a bare application (TModalApp); OnStep acts on the
+// device window on top once it stands still.
+class PDAModalTest : public PDAMenuTest, protected TModalApp {
+protected:
+  void SetUp() override {
+    PDAMenuTest::SetUp();
+    StartApp("PDA Test", 1500);
+    OnFrame = [this] {
+      auto* Top = TryObjectCast<TPDAMenuWindow>(App->GetTopWindow());
+      if (Top && Top->State() == wsDefault && OnStep) {
+        Seen = Top;
+        OnStep(Top);
+      }
+    };
+  }
+  void TearDown() override {
+    StopApp();
+    PDAMenuTest::TearDown();
+  }
+  std::function<void(TPDAMenuWindow*)> OnStep;
+  TPDAMenuWindow* Seen = nullptr;
 };
 
 } // namespace
@@ -562,4 +586,65 @@ TEST_F(PDAMenuTest, AnotherOpenConfirmationLeavesTheAnswerAlone) {
   TPDAMenuWindow::CloseConfirmationMode = false;
   AppIsClosing = false;
   EXPECT_FALSE(TPDAMenuWindow::AnswerQuitRequest());
+}
+
+TEST_F(PDAModalTest, TheQuitConfirmationRunsModallyAndReportsYes) {
+  OnStep = [](TPDAMenuWindow* W) {
+    EXPECT_TRUE(TPDAMenuWindow::CloseConfirmationMode);
+    EXPECT_TRUE(W->FindWidget("Confirmation")->Visible());
+    EXPECT_FALSE(W->FindWidget("Menu")->Visible());
+    if (!W->Hiding()) {
+      W->FindWidget("Confirmation\\BtnYes")->Click();
+    }
+  };
+  AppIsClosing = true;
+  AppCanUnclose = true;
+  EXPECT_TRUE(TPDAMenuWindow::AnswerQuitRequest());
+  EXPECT_TRUE(Seen);
+  EXPECT_LT(TModalApp::Frames, 1500);
+  EXPECT_TRUE(AppIsClosing);
+  EXPECT_FALSE(AppCanUnclose);
+  EXPECT_FALSE(TPDAMenuWindow::CloseConfirmationMode);
+  // The device is gone, and with it the game state it held.
+  EXPECT_NE(Player()->GameState(), gsInGameMenu);
+}
+
+TEST_F(PDAModalTest, TheQuitConfirmationAnsweredNoKeepsTheProgram) {
+  OnStep = [](TPDAMenuWindow* W) { W->KeyDown(VK_ESCAPE); };
+  AppIsClosing = true;
+  AppCanUnclose = true;
+  EXPECT_TRUE(TPDAMenuWindow::AnswerQuitRequest());
+  EXPECT_TRUE(Seen);
+  EXPECT_LT(TModalApp::Frames, 1500);
+  EXPECT_FALSE(AppIsClosing);
+  EXPECT_TRUE(AppCanUnclose);
+}
+
+TEST_F(PDAModalTest, TheMenuOpenedOnTheLogShowsTheNewestLine) {
+  Player()->SpeechLog()->AddSpeech("$First$");
+  Player()->SpeechLog()->AddSpeech("$Last$");
+  std::string Shown;
+  OnStep = [&Shown](TPDAMenuWindow* W) {
+    if (Shown.empty()) {
+      Shown = ObjectCast<TGLabel>(W->FindWidget("Log\\Text"))->Data();
+      EXPECT_FALSE(W->FindWidget("Menu")->Visible());
+    }
+    W->KeyDown(VK_ESCAPE); // the log, then the menu
+  };
+  TPDAMenuWindow::ShowMenu(true);
+  EXPECT_EQ(Shown, "$Last$");
+  EXPECT_LT(TModalApp::Frames, 1500);
+}
+
+TEST_F(PDAModalTest, ABriefingRunsModallyUntilItsButton) {
+  OnStep = [](TPDAMenuWindow* W) {
+    if (!W->SendingPicture()) {
+      W->FindWidget("Briefing\\Back")->Click();
+    }
+  };
+  TPDAMenuWindow::ShowBriefing("$Orders$", "Zari", true);
+  ASSERT_TRUE(Seen);
+  // Two seconds of the picture being sent, in 20 ms frames.
+  EXPECT_GE(TModalApp::Frames, 100);
+  EXPECT_LT(TModalApp::Frames, 1500);
 }
