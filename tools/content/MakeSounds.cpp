@@ -10,6 +10,7 @@
 //   sfx/Music/Arrival.ogg    a short tune for arriving somewhere (a location's first visit)
 //   sfx/Music/Lumo2Title.ogg the main menu's title tune: a slow waltz that loops without a seam
 //   sfx/UI/Beep.ogg          the tick of a chapter text typed letter by letter
+//   sfx/UI/Button.ogg        a soft tap of the journal's buttons (two quick high blips)
 //   sfx/UI/GameScreen/Fault.ogg        a click that found nothing (a dull knock)
 //   sfx/UI/GameScreen/BPItemClick.ogg  a click on the list of things to find (a wooden tick)
 //   sfx/UI/GameScreen/UseHint.ogg      the hint's lightning (a crackle and a rising shimmer)
@@ -183,6 +184,15 @@ std::vector<float> Beep(int Rate) {
     S[I] = static_cast<float>(Env * std::sin(2 * CPi * 1320 * T));
   }
   Normalise(S, 0.45f);
+  return S;
+}
+
+// The journal's buttons: two short blips a fifth apart, like a hand-held device's keys.
+std::vector<float> Button(int Rate) {
+  std::vector<float> S(static_cast<size_t>(Rate * 0.09));
+  AddTone(S, Rate, 0.0, 0.035, NoteHz(88), 0.5, 60, 0.0);
+  AddTone(S, Rate, 0.04, 0.045, NoteHz(95), 0.5, 50, 0.0);
+  Normalise(S, 0.5f);
   return S;
 }
 
@@ -445,6 +455,7 @@ int main(int Argc, char** Argv) {
                    0.9);
   const fs::path Screen = Root / "UI" / "GameScreen";
   Ok &= WriteSound((Root / "UI" / "Beep.ogg").string(), Beep(22050), 22050, Vorbis, 0.6);
+  Ok &= WriteSound((Root / "UI" / "Button.ogg").string(), Button(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "Fault.ogg").string(), Fault(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "BPItemClick.ogg").string(), ItemClick(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "UseHint.ogg").string(), UseHint(22050), 22050, Vorbis, 0.6);
