@@ -170,11 +170,14 @@ TEST_F(StartScreen, EscAndTheQuitButtonFadeOutAndEndTheProgram) {
 
 // "To the harbour" fades out into the profile's game, built behind the loading screen: the play
 // screen types the chapter's text on black, then shows the harbour with its panel. Esc there
-// fades the game out (saving it) and the start screen fades in again.
+// opens the journal, whose "Main menu" leaves the game (saving it), and the start screen fades
+// in again.
 TEST_F(StartScreen, HarbourGameOpensModallyAndComesBack) {
   TScript Script(Header);
-  Script.Frames(30).Click(500, 458).Frames(420).Key(27).Frames(200);
-  for (const int Frames : {450, 630}) {
+  constexpr int CJournalMainMenuX = 400, CJournalMainMenuY = 394;
+  Script.Frames(30).Click(500, 458).Frames(420).Key(27).Frames(120);
+  Script.Click(CJournalMainMenuX, CJournalMainMenuY).Frames(320);
+  for (const int Frames : {450, 860}) {
     const std::string Picture = Scratch("shot.png");
     std::string Out;
     ASSERT_EQ(Play(Script, "--frames " + std::to_string(Frames) + " --screenshot " + Picture, Out),
