@@ -1,0 +1,5 @@
+#include "Locations/MatchGame/UTaskProcessor.h"
+
+#include "object/UGClassBuilder.h"
+
+G_IMPLEMENT_CLASS(TTaskProcessor)
