@@ -19,7 +19,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from make_info_screen_pictures import IVORY, RUBY, circle, polygon, ring, union  # noqa: E402
-from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, mix,  # noqa: E402
+from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, ellipse, mix,  # noqa: E402
                                   panel, rounded_rect, segment, vertical)
 
 GOLD = (0.98, 0.80, 0.32)
@@ -28,12 +28,6 @@ GLASS = (1.0, 0.93, 0.62)
 PAPER = (0.90, 0.84, 0.68)
 STONE = (0.36, 0.38, 0.44)
 WOOD = (0.45, 0.28, 0.14)
-
-
-def ellipse(cx, cy, rx, ry):
-    # An approximate signed distance, good enough for soft edges of moderate eccentricity.
-    return lambda x, y: (math.hypot((x - cx) / rx, (y - cy) / ry) - 1) * min(rx, ry)
-
 
 def lamp_head(c, cx, cy, s):
     """The lighthouse lamp's golden head: a domed cap, a glass lens with bars, a base."""

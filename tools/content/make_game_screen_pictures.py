@@ -26,8 +26,9 @@ import random
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_widget_pictures import (BRASS, BRASS_DARK, LOOKS, NAVY, SEA, Canvas, clamp, mix,  # noqa: E402
-                                  rounded_rect, segment, vertical)
+from make_widget_pictures import (BRASS, BRASS_DARK, LOOKS, NAVY, SEA, Canvas, circle,  # noqa: E402
+                                  clamp, ellipse, mix, polygon, ring, rounded_rect, segment,
+                                  union, vertical)
 
 INK = (0.02, 0.035, 0.07)
 CREAM = (1.0, 0.93, 0.74)
@@ -35,42 +36,6 @@ GOLD = (1.0, 0.82, 0.32)
 
 
 # --- Shapes (signed distances, negative inside) -------------------------------------------------
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ellipse(cx, cy, rx, ry):
-    def dist(x, y):
-        k = math.hypot((x - cx) / rx, (y - cy) / ry)
-        return (k - 1) * min(rx, ry)
-
-    return dist
-
-
-def ring(cx, cy, r, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - width / 2
-
-
-def polygon(points):
-    """Signed distance to a simple polygon (even-odd inside test)."""
-    n = len(points)
-
-    def dist(x, y):
-        best = float("inf")
-        inside = False
-        for i in range(n):
-            ax, ay = points[i]
-            bx, by = points[(i + 1) % n]
-            dx, dy = bx - ax, by - ay
-            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy or 1))
-            best = min(best, math.hypot(x - ax - t * dx, y - ay - t * dy))
-            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
-                inside = not inside
-        return -best if inside else best
-
-    return dist
-
 
 def polyline(points, width):
     parts = [segment(ax, ay, bx, by, width) for (ax, ay), (bx, by) in zip(points, points[1:])]
@@ -87,11 +52,6 @@ def arc(cx, cy, r, width, lower):
         return min(math.hypot(x - ex, y - ey) for ex, ey in ends) - width / 2
 
     return dist
-
-
-def union(*parts):
-    return lambda x, y: min(p(x, y) for p in parts)
-
 
 def intersect(a, b):
     return lambda x, y: max(a(x, y), b(x, y))

@@ -14,46 +14,14 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, clamp, mix,  # noqa: E402
-                                  panel, rounded_rect, segment, vertical)
+from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, circle, clamp,  # noqa: E402
+                                  mix, panel, polygon, ring, rounded_rect, segment, union,
+                                  vertical)
 
 IVORY = (0.96, 0.92, 0.80)
 RUBY = (0.80, 0.20, 0.22)
 EMERALD = (0.22, 0.66, 0.40)
 AMBER = (0.95, 0.68, 0.20)
-
-
-def circle(cx, cy, radius):
-    return lambda x, y: math.hypot(x - cx, y - cy) - radius
-
-
-def ring(cx, cy, radius, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - radius) - width / 2
-
-
-def polygon(points):
-    """Signed distance to a convex or concave polygon (negative inside)."""
-
-    def dist(x, y):
-        d = float("inf")
-        inside = False
-        n = len(points)
-        for i in range(n):
-            ax, ay = points[i]
-            bx, by = points[(i + 1) % n]
-            dx, dy = bx - ax, by - ay
-            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy))
-            d = min(d, math.hypot(x - ax - t * dx, y - ay - t * dy))
-            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
-                inside = not inside
-        return -d if inside else d
-
-    return dist
-
-
-def union(*dists):
-    return lambda x, y: min(d(x, y) for d in dists)
-
 
 def row_stripe():
     # Behind every other row of the table: a faint brass band with soft ends.

@@ -28,8 +28,8 @@ import random
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_widget_pictures import (BRASS, BRASS_DARK, Canvas, clamp, mix,  # noqa: E402
-                                  rounded_rect, segment)
+from make_widget_pictures import (BRASS, BRASS_DARK, Canvas, circle, clamp, mix,  # noqa: E402
+                                  polygon, ring, rounded_rect, segment)
 
 PANEL_W, PANEL_H = 370, 270
 STRIP = 52  # the caption strip's height
@@ -43,38 +43,8 @@ WARM = (1.0, 0.80, 0.40)
 STEEL = (0.55, 0.64, 0.74)
 STEEL_DARK = (0.25, 0.31, 0.40)
 
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ring(cx, cy, r, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - width / 2
-
-
 def box(l, t, r, b):
     return rounded_rect(l, t, r, b, 0.01)
-
-
-def polygon(points):
-    """Signed distance to a simple polygon (negative inside)."""
-
-    def dist(x, y):
-        d = float("inf")
-        inside = False
-        n = len(points)
-        for i in range(n):
-            ax, ay = points[i]
-            bx, by = points[(i + 1) % n]
-            dx, dy = bx - ax, by - ay
-            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy))
-            d = min(d, math.hypot(x - ax - t * dx, y - ay - t * dy))
-            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
-                inside = not inside
-        return -d if inside else d
-
-    return dist
-
 
 def bounds(points, pad=2):
     xs = [p[0] for p in points]

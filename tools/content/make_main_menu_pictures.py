@@ -25,40 +25,11 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_widget_pictures import (BRASS, BRASS_DARK, LOOKS, Canvas, clamp, mix,  # noqa: E402
-                                  rounded_rect, vertical)
+from make_widget_pictures import (BRASS, BRASS_DARK, LOOKS, Canvas, circle, clamp, mix,  # noqa: E402
+                                  polygon, ring, rounded_rect, vertical)
 
 GOLD = (1.0, 0.84, 0.40)
 INK = (0.03, 0.05, 0.10)
-
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def ring(cx, cy, r, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - width / 2
-
-
-def polygon(points):
-    """Signed distance to a simple polygon (even-odd inside test)."""
-    n = len(points)
-
-    def dist(x, y):
-        best = float("inf")
-        inside = False
-        for i in range(n):
-            ax, ay = points[i]
-            bx, by = points[(i + 1) % n]
-            dx, dy = bx - ax, by - ay
-            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy))
-            best = min(best, math.hypot(x - ax - t * dx, y - ay - t * dy))
-            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
-                inside = not inside
-        return -best if inside else best
-
-    return dist
-
 
 def star(cx, cy, outer, inner, points=4, turn=0.0):
     corners = []

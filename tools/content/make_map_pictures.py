@@ -15,8 +15,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, clamp, mix,  # noqa: E402
-                                  rounded_rect, segment, vertical)
+from make_widget_pictures import (BRASS, BRASS_DARK, NAVY, SEA, Canvas, circle, clamp,  # noqa: E402
+                                  mix, polygon, ring, rounded_rect, segment, vertical)
 
 PARCHMENT = (0.90, 0.83, 0.64)
 PARCHMENT_DARK = (0.70, 0.58, 0.38)
@@ -28,35 +28,6 @@ VIAL_COLOURS = [(0.85, 0.30, 0.30), (0.95, 0.62, 0.20), (0.90, 0.85, 0.30), (0.3
                 (0.25, 0.70, 0.85), (0.30, 0.40, 0.90), (0.65, 0.35, 0.85), (0.85, 0.85, 0.90)]
 CHAPTERS = ["Alaska", "Australia", "Greenland", "NewYork", "Morocco", "Alexandria", "Congo",
             "VelgrathLair"]
-
-
-def circle(cx, cy, radius):
-    return lambda x, y: math.hypot(x - cx, y - cy) - radius
-
-
-def ring(cx, cy, radius, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - radius) - width / 2
-
-
-def polygon(points):
-    """Signed distance to a polygon (negative inside)."""
-
-    def dist(x, y):
-        d = float("inf")
-        inside = False
-        n = len(points)
-        for i in range(n):
-            ax, ay = points[i]
-            bx, by = points[(i + 1) % n]
-            dx, dy = bx - ax, by - ay
-            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy))
-            d = min(d, math.hypot(x - ax - t * dx, y - ay - t * dy))
-            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
-                inside = not inside
-        return -d if inside else d
-
-    return dist
-
 
 def land(x, y):
     """Positive on land: a few soft islands and a coast along the left of the chart."""

@@ -95,6 +95,43 @@ def vertical(top_rgb, bottom_rgb, t, b):
     return lambda x, y: mix(top_rgb, bottom_rgb, (y - t) / max(1, b - t))
 
 
+def circle(cx, cy, r):
+    return lambda x, y: math.hypot(x - cx, y - cy) - r
+
+
+def ellipse(cx, cy, rx, ry):
+    """An approximate signed distance, good enough for soft edges of moderate eccentricity."""
+    return lambda x, y: (math.hypot((x - cx) / rx, (y - cy) / ry) - 1) * min(rx, ry)
+
+
+def ring(cx, cy, r, width):
+    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - width / 2
+
+
+def polygon(points):
+    """Signed distance to a simple polygon (negative inside, even-odd inside test)."""
+
+    def dist(x, y):
+        d = float("inf")
+        inside = False
+        n = len(points)
+        for i in range(n):
+            ax, ay = points[i]
+            bx, by = points[(i + 1) % n]
+            dx, dy = bx - ax, by - ay
+            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy))
+            d = min(d, math.hypot(x - ax - t * dx, y - ay - t * dy))
+            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
+                inside = not inside
+        return -d if inside else d
+
+    return dist
+
+
+def union(*parts):
+    return lambda x, y: min(p(x, y) for p in parts)
+
+
 # The palette: deep sea blues with brass edges.
 NAVY = (0.09, 0.16, 0.30)
 SEA = (0.16, 0.36, 0.52)
