@@ -29,7 +29,7 @@ class TBoardActions : public TGObject {
   TBoard* Board() const;
 
   // --- The player's selection ---
-  TCell* SelectedCell() const { return FSelected; }
+  virtual TCell* SelectedCell() const { return FSelected; }
   // Locks the cell and shows its item's selected picture; drops an earlier selection.
   virtual void Select(TCell* Cell);
   // The item shows its static picture again and the cell is unlocked.

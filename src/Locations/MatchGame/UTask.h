@@ -6,10 +6,14 @@
 
 #include "object/UGObject.h"
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 class TBoard;
 class TCell;
+class TGAnimation;
+class TItem;
 class TTaskProcessor;
 
 class TTask : public TGObject {
@@ -30,6 +34,8 @@ class TTask : public TGObject {
   void UnlockCell(TCell* Cell);
   void UnlockCells();
   const std::vector<TCell*>& Cells() const { return FCells; }
+  // Whether this task holds the lock of the cell.
+  bool Holds(const TCell* Cell) const;
   // Unlocks every cell for a moment (last first) and locks them again.
   void Suspend();
   void Revive();
@@ -52,4 +58,26 @@ class TBoardTask : public TTask {
 
   // The processor's board; a failed assertion when the processor belongs to none.
   TBoard* Board() const;
+  // A row whose items must neither fall nor be passed while the task runs, or -1 (a
+  // horizontal chain of explosions keeps its row in place).
+  virtual int32_t BlockedRow() const { return -1; }
+
+protected:
+  // The item shows Animation (owned by the task from now on, in the board widget's pixels) in
+  // place of its picture until the task ends or gives it another one.
+  void Animate(TItem* Item, TGAnimation* Animation);
+  // The item's animation from this task, or none.
+  TGAnimation* AnimationOf(const TItem* Item) const;
+  // Whether the item has no running animation from this task (none counts as ended).
+  bool AnimationEnded(const TItem* Item) const;
+  bool AllAnimationsEnded() const;
+  // Advances every animation the task gave.
+  void AdvanceAnimations(float Seconds);
+  // The item shows its own picture again.
+  void StopAnimation(const TItem* Item);
+  void StopAnimations();
+  void Destroy() override;
+
+private:
+  std::vector<std::pair<const TItem*, TGAnimation*>> FAnimations; // animations owned
 };
