@@ -18,6 +18,9 @@
 //   sfx/UI/GameScreen/PickupObj.ogg    a light pick-up pling (the menu plays it at a new volume)
 //   sfx/UI/GameScreen/JingleEndLevel.ogg  the end of a chapter: a rising fanfare on a bright chord
 //   sfx/UI/GameScreen/StatsTrack.ogg      the score sheet's and the museum's calm loop
+//   sfx/Match/*.ogg          the match-three game: selecting, matching, falling, the stone
+//                            heads, sockets, portals, the hint, the shuffle, the bonuses'
+//                            appearing and exploding, and the level's win and loss
 //
 // Everything is computed from fixed seeds, so each run writes the same sounds.
 #include "UXMWriter.h"
@@ -368,6 +371,251 @@ std::vector<float> StatsTrack(int Rate) {
   return S;
 }
 
+// --- The match-three game ----------------------------------------------------------------------
+
+// A tone gliding from one pitch to another with a plucked envelope, added into the buffer.
+void AddGlide(std::vector<float>& Out, int Rate, double Start, double Seconds, double FromHz,
+              double ToHz, double Level, double Decay) {
+  const size_t From = static_cast<size_t>(Start * Rate);
+  const size_t Count = static_cast<size_t>(Seconds * Rate);
+  double Phase = 0;
+  for (size_t I = 0; I < Count && From + I < Out.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    const double Hz = FromHz * std::pow(ToHz / FromHz, T / Seconds);
+    Phase += 2 * CPi * Hz / Rate;
+    const double Env = std::min(1.0, T / 0.004) * std::exp(-T * Decay) * (1 - T / Seconds);
+    Out[From + I] +=
+        static_cast<float>(Level * Env * (std::sin(Phase) + 0.2 * std::sin(3 * Phase)));
+  }
+}
+
+// Noise through a one-pole low-pass (Smooth near 0: darker), shaped by a decaying envelope.
+void AddNoise(std::vector<float>& Out, int Rate, double Start, double Seconds, double Smooth,
+              double Level, double Decay, uint32_t Seed) {
+  TLcg R(Seed);
+  const size_t From = static_cast<size_t>(Start * Rate);
+  const size_t Count = static_cast<size_t>(Seconds * Rate);
+  double Low = 0;
+  for (size_t I = 0; I < Count && From + I < Out.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    Low += (R.Unit() * 2 - 1 - Low) * Smooth;
+    const double Env = std::min(1.0, T / 0.003) * std::exp(-T * Decay) * (1 - T / Seconds);
+    Out[From + I] += static_cast<float>(Level * Env * Low);
+  }
+}
+
+std::vector<float> Buffer(int Rate, double Seconds) {
+  return std::vector<float>(static_cast<size_t>(Rate * Seconds));
+}
+
+std::vector<float> Finished(std::vector<float> S, float Peak) {
+  Normalise(S, Peak);
+  return S;
+}
+
+// A glass tap as a gem is picked up or put down.
+std::vector<float> GemSelect(int Rate) {
+  auto S = Buffer(Rate, 0.15);
+  AddTone(S, Rate, 0, 0.15, NoteHz(91), 0.5, 40, 0.5);
+  AddNoise(S, Rate, 0, 0.02, 0.6, 0.3, 200, 71);
+  return Finished(S, 0.6f);
+}
+
+// Three gems in a row: a bright three-note chime.
+std::vector<float> MatchChime(int Rate) {
+  auto S = Buffer(Rate, 0.5);
+  const int Notes[] = {79, 83, 86};
+  for (int I = 0; I < 3; ++I) {
+    AddTone(S, Rate, I * 0.045, 0.4, NoteHz(Notes[I]), 0.4, 9, 0.5);
+  }
+  return Finished(S, 0.7f);
+}
+
+// A gem landing in the net: a soft wooden knock.
+std::vector<float> GemFall(int Rate) {
+  auto S = Buffer(Rate, 0.12);
+  AddGlide(S, Rate, 0, 0.12, 420, 260, 0.6, 30);
+  AddNoise(S, Rate, 0, 0.05, 0.15, 0.5, 90, 73);
+  return Finished(S, 0.45f);
+}
+
+// A stone head settling in its socket: a heavy thud and the ring of brass.
+std::vector<float> StoneOnTarget(int Rate) {
+  auto S = Buffer(Rate, 0.9);
+  AddGlide(S, Rate, 0, 0.35, 110, 55, 0.8, 9);
+  AddNoise(S, Rate, 0, 0.2, 0.05, 1.2, 25, 79);
+  AddTone(S, Rate, 0.02, 0.85, NoteHz(69) * 2.76, 0.15, 4, 0.2);
+  AddTone(S, Rate, 0.02, 0.85, NoteHz(69), 0.2, 3.5, 0.3);
+  return Finished(S, 0.8f);
+}
+
+// A cover torn off a cell: a rustle of sailcloth.
+std::vector<float> HiddenCellAppear(int Rate) {
+  auto S = Buffer(Rate, 0.3);
+  AddNoise(S, Rate, 0, 0.3, 0.5, 0.7, 12, 83);
+  AddGlide(S, Rate, 0.05, 0.2, 900, 1500, 0.15, 8);
+  return Finished(S, 0.55f);
+}
+
+// A stone head pulled through a whirlpool: a falling swirl and a rising one.
+std::vector<float> Teleport(int Rate) {
+  auto S = Buffer(Rate, 1.0);
+  AddGlide(S, Rate, 0, 0.5, 900, 200, 0.5, 1);
+  AddGlide(S, Rate, 0.5, 0.5, 200, 900, 0.5, 1);
+  AddNoise(S, Rate, 0, 1.0, 0.08, 0.6, 2, 89);
+  return Finished(S, 0.6f);
+}
+
+// The hint's comet arriving: a shimmer of four quick high notes.
+std::vector<float> HintTwinkle(int Rate) {
+  auto S = Buffer(Rate, 0.6);
+  const int Notes[] = {96, 91, 98, 103};
+  for (int I = 0; I < 4; ++I) {
+    AddTone(S, Rate, I * 0.07, 0.35, NoteHz(Notes[I]), 0.3, 10, 0.3);
+  }
+  return Finished(S, 0.55f);
+}
+
+// The stone head's comet: a rushing whoosh rising to its cell.
+std::vector<float> CubeFlyIn(int Rate) {
+  auto S = Buffer(Rate, 0.8);
+  TLcg R(97);
+  double Low = 0;
+  for (size_t I = 0; I < S.size(); ++I) {
+    const double T = static_cast<double>(I) / Rate;
+    const double Smooth = 0.02 + 0.25 * T / 0.8;
+    Low += (R.Unit() * 2 - 1 - Low) * Smooth;
+    S[I] = static_cast<float>(std::sin(CPi * T / 0.8) * Low);
+  }
+  return Finished(S, 0.6f);
+}
+
+// The stone head set on the board: a low knock and a small bell.
+std::vector<float> CubeAppear(int Rate) {
+  auto S = Buffer(Rate, 0.6);
+  AddGlide(S, Rate, 0, 0.25, 180, 90, 0.7, 14);
+  AddTone(S, Rate, 0.03, 0.55, NoteHz(84), 0.25, 6, 0.4);
+  return Finished(S, 0.7f);
+}
+
+// The gems tossed about: a rattle of many small taps.
+std::vector<float> ShuffleRattle(int Rate) {
+  auto S = Buffer(Rate, 1.0);
+  TLcg R(101);
+  for (int I = 0; I < 28; ++I) {
+    const double At = R.Unit() * 0.9;
+    AddTone(S, Rate, At, 0.08, NoteHz(84 + R.Below(14)), 0.2 + 0.2 * R.Unit(), 50, 0.6);
+  }
+  return Finished(S, 0.6f);
+}
+
+// A socket opened: a key turning in a lock, then a clear note.
+std::vector<float> Unlock(int Rate) {
+  auto S = Buffer(Rate, 0.7);
+  AddNoise(S, Rate, 0, 0.04, 0.7, 0.6, 80, 103);
+  AddNoise(S, Rate, 0.12, 0.05, 0.7, 0.7, 80, 107);
+  AddTone(S, Rate, 0.2, 0.5, NoteHz(86), 0.45, 6, 0.4);
+  return Finished(S, 0.65f);
+}
+
+// A bonus appearing: an upward arpeggio, higher and longer for the rarer bonuses.
+std::vector<float> BonusAppear(int Rate, int Root, int Notes) {
+  auto S = Buffer(Rate, 0.25 + Notes * 0.08);
+  const int Steps[] = {0, 4, 7, 12, 16, 19};
+  for (int I = 0; I < Notes; ++I) {
+    AddTone(S, Rate, I * 0.06, 0.3, NoteHz(Root + Steps[I]), 0.35, 8, 0.6);
+  }
+  return Finished(S, 0.7f);
+}
+
+// A chain loosed along the row: a harpoon's hiss and a crack.
+std::vector<float> LineExplode(int Rate) {
+  auto S = Buffer(Rate, 0.7);
+  AddNoise(S, Rate, 0, 0.6, 0.4, 0.8, 6, 109);
+  AddGlide(S, Rate, 0, 0.5, 1400, 300, 0.4, 3);
+  return Finished(S, 0.75f);
+}
+
+// The cross chains: a boom under the hiss, four ways at once.
+std::vector<float> CrossExplode(int Rate) {
+  auto S = Buffer(Rate, 0.9);
+  AddNoise(S, Rate, 0, 0.8, 0.06, 1.5, 5, 113);
+  AddNoise(S, Rate, 0, 0.6, 0.4, 0.5, 7, 127);
+  AddGlide(S, Rate, 0, 0.7, 1600, 250, 0.35, 2.5);
+  return Finished(S, 0.8f);
+}
+
+// The dice shower: a roll of the die, then a long glittering fall.
+std::vector<float> DiceExplode(int Rate) {
+  auto S = Buffer(Rate, 2.2);
+  TLcg R(131);
+  for (int I = 0; I < 6; ++I) {
+    AddNoise(S, Rate, I * 0.07, 0.04, 0.5, 0.7 - I * 0.08, 90, 137 + I);
+  }
+  for (int I = 0; I < 24; ++I) {
+    AddTone(S, Rate, 1.5 + R.Unit() * 0.6, 0.3, NoteHz(88 + R.Below(16)), 0.25, 12, 0.4);
+  }
+  return Finished(S, 0.75f);
+}
+
+// The level won: a bright fanfare; lost: a falling minor line.
+std::vector<float> LevelComplete(int Rate) {
+  auto S = Buffer(Rate, 2.0);
+  const int Notes[] = {67, 72, 76, 79};
+  for (int I = 0; I < 4; ++I) {
+    AddTone(S, Rate, I * 0.12, 0.5, NoteHz(Notes[I]), 0.3, 5, 0.6);
+  }
+  for (int Note : {72, 76, 79, 84}) {
+    AddTone(S, Rate, 0.5, 1.5, NoteHz(Note), 0.2, 2, 0.5);
+  }
+  return Finished(S, 0.7f);
+}
+
+std::vector<float> LevelFailed(int Rate) {
+  auto S = Buffer(Rate, 1.8);
+  const int Notes[] = {69, 67, 64, 63};
+  for (int I = 0; I < 4; ++I) {
+    AddTone(S, Rate, I * 0.25, 0.8, NoteHz(Notes[I]), 0.35, 3, 0.3);
+  }
+  AddTone(S, Rate, 1.0, 0.8, NoteHz(39), 0.4, 2, 0.2);
+  return Finished(S, 0.65f);
+}
+
+// Writes the match-three game's sounds into Folder.
+bool WriteMatchSounds(const std::filesystem::path& Folder, int Format) {
+  const int Rate = 22050;
+  struct TEntry {
+    const char* Name;
+    std::vector<float> Samples;
+  };
+  const TEntry Entries[] = {
+      {"GemSelect.ogg", GemSelect(Rate)},
+      {"Match.ogg", MatchChime(Rate)},
+      {"GemFall01.ogg", GemFall(Rate)},
+      {"StoneOnTarget.ogg", StoneOnTarget(Rate)},
+      {"HiddenCellAppear.ogg", HiddenCellAppear(Rate)},
+      {"Teleport.ogg", Teleport(Rate)},
+      {"Hint.ogg", HintTwinkle(Rate)},
+      {"CubeFlyIn.ogg", CubeFlyIn(Rate)},
+      {"CubeAppear.ogg", CubeAppear(Rate)},
+      {"Shuffle.ogg", ShuffleRattle(Rate)},
+      {"Unlock02.ogg", Unlock(Rate)},
+      {"LineBonusAppear.ogg", BonusAppear(Rate, 76, 3)},
+      {"CrossBonusAppear.ogg", BonusAppear(Rate, 74, 4)},
+      {"DiceBonusAppear.ogg", BonusAppear(Rate, 72, 6)},
+      {"LineBonusExplode.ogg", LineExplode(Rate)},
+      {"CrossBonusExplode.ogg", CrossExplode(Rate)},
+      {"DiceBonusExplode.ogg", DiceExplode(Rate)},
+      {"LevelComplete.ogg", LevelComplete(Rate)},
+      {"LevelFailed.ogg", LevelFailed(Rate)},
+  };
+  bool Ok = true;
+  for (const TEntry& E : Entries) {
+    Ok &= WriteSound((Folder / E.Name).string(), E.Samples, Rate, Format, 0.6);
+  }
+  return Ok;
+}
+
 std::string TavernModule() {
   XMWriter::TModule M;
   M.Name = "Tavern";
@@ -426,7 +674,7 @@ int main(int Argc, char** Argv) {
   namespace fs = std::filesystem;
   fs::path Root = fs::path(Argv[1]) / "sfx";
   std::error_code Ec;
-  for (const fs::path& Folder : {Root / "Music", Root / "UI" / "GameScreen"}) {
+  for (const fs::path& Folder : {Root / "Music", Root / "UI" / "GameScreen", Root / "Match"}) {
     fs::create_directories(Folder, Ec);
     if (Ec) {
       std::fprintf(stderr, "hoe-mksounds: cannot create %s: %s\n", Folder.c_str(),
@@ -463,6 +711,7 @@ int main(int Argc, char** Argv) {
   Ok &= WriteSound((Screen / "PickupObj.ogg").string(), PickupObj(22050), 22050, Vorbis, 0.6);
   Ok &= WriteSound((Screen / "JingleEndLevel.ogg").string(), JingleEndLevel(22050), 22050, Vorbis,
                    0.6);
+  Ok &= WriteMatchSounds(Root / "Match", Vorbis);
   Ok &= WriteSound((Screen / "StatsTrack.ogg").string(), StatsTrack(22050), 22050, Vorbis, 0.6);
   std::ofstream Xm(Root / "Tavern.xm", std::ios::binary);
   Xm << TavernModule();
