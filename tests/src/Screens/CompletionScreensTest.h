@@ -5,6 +5,7 @@
 
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
+#include "TestWindowHost.h"
 #include "animation/UGAnimation.h"
 #include "app/UGApp.h"
 #include "audio/UGAudio.h"
@@ -21,55 +22,7 @@
 #include <functional>
 #include <string>
 
-class TModalTestHost : public IGWindowHost {
-public:
-  TModalTestHost()
-      : FPrevious(WindowHost) {
-    WindowHost = this;
-  }
-  ~TModalTestHost() { WindowHost = FPrevious; }
-  TModalTestHost(const TModalTestHost&) = delete;
-  TModalTestHost& operator=(const TModalTestHost&) = delete;
-
-  const TGPoint& MousePos() const override { return Mouse; }
-  bool ButtonHeld(int) const override { return false; }
-  TGPoint ScreenSize() const override { return {800, 600}; }
-  TGWindow* GetTopWindow() const override { return Top; }
-  // Frames and Ended tell about the outermost window; a window shown from it (the quit
-  // confirmation) runs its own frames, with OnFrame, inside one of them.
-  void Show(TGWindow* Window) override {
-    TGWindow* Below = Top;
-    Top = Window;
-    ++Shown;
-    const bool Outermost = Depth++ == 0;
-    int Count = 0;
-    while (Window->Visible() && Count < MaxFrames) {
-      if (OnFrame) {
-        OnFrame(Window, Count);
-      }
-      Window->UpdateTree(0.02f);
-      ++Count;
-    }
-    --Depth;
-    if (Outermost) {
-      Frames = Count;
-      Ended = !Window->Visible();
-    }
-    Top = Below;
-  }
-
-  TGPoint Mouse{};
-  TGWindow* Top = nullptr;
-  int MaxFrames = 2000;
-  int Frames = 0;
-  int Shown = 0;
-  int Depth = 0;
-  bool Ended = false;
-  std::function<void(TGWindow*, int)> OnFrame;
-
-private:
-  IGWindowHost* FPrevious;
-};
+using TModalTestHost = TModalWindowHost;
 
 class CompletionScreensTest : public THeadlessSceneTest {
 protected:

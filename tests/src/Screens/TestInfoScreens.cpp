@@ -7,6 +7,7 @@
 #include "Screens/UHelpScreen.h"
 #include "Screens/UHighScoresScreen.h"
 #include "TempDir.h"
+#include "TestWindowHost.h"
 #include "app/UGApp.h"
 #include "app/UGClassTables.h"
 #include "audio/UGAudio.h"
@@ -32,56 +33,6 @@
 #include <vector>
 
 namespace {
-
-// A window host that runs a modal window's frames (20 ms each) until the window hides, at most
-// MaxFrames; OnFrame runs before every frame with the frame's number, as input would arrive.
-class TModalHost : public IGWindowHost {
-public:
-  TModalHost()
-      : FPrevious(WindowHost) {
-    WindowHost = this;
-  }
-  ~TModalHost() { WindowHost = FPrevious; }
-  TModalHost(const TModalHost&) = delete;
-  TModalHost& operator=(const TModalHost&) = delete;
-
-  const TGPoint& MousePos() const override { return Mouse; }
-  bool ButtonHeld(int) const override { return false; }
-  TGPoint ScreenSize() const override { return {800, 600}; }
-  TGWindow* GetTopWindow() const override { return Top; }
-  void Show(TGWindow* Window) override {
-    TGWindow* Below = Top;
-    Top = Window;
-    Frames = 0;
-    while (Window->Visible() && Frames < MaxFrames) {
-      if (OnFrame) {
-        OnFrame(Window, Frames);
-      }
-      Window->UpdateTree(0.02f);
-      ++Frames;
-    }
-    Ended = !Window->Visible();
-    Top = Below;
-  }
-
-  // The mouse on the middle of W, then a frame so the window sees it there.
-  void PointAt(TGWindow* Window, const TGWidget* W) {
-    const TGRectFloat R = W->ScreenRect();
-    Mouse = {static_cast<int>((R.Left + R.Right) / 2), static_cast<int>((R.Top + R.Bottom) / 2)};
-    Window->MouseMove();
-    Window->UpdateTree(0.02f);
-  }
-
-  TGPoint Mouse{};
-  TGWindow* Top = nullptr;
-  int MaxFrames = 400;
-  int Frames = 0;
-  bool Ended = false;
-  std::function<void(TGWindow*, int)> OnFrame;
-
-private:
-  IGWindowHost* FPrevious;
-};
 
 // Runs the frames of a screen made by the test until it hides (at most Frames).
 void RunUntilHidden(TFadeWindow* W, int Frames = 200) {
@@ -133,7 +84,7 @@ protected:
   TGObjectPtr<TGResourceLibrary> Library;
   TTempDir Dir{"hoe-info-screens"};
   TGObjectPtr<TGameData> Data;
-  TModalHost Host;
+  TModalWindowHost Host;
 };
 
 const char* const CCells[] = {"Name", "Score", "Time", "Zephrins"};
