@@ -355,14 +355,14 @@ def bonuses(out):
     out.pictures[line + "Trail.png"] = trail(41, 20)
     out.pictures[cross + "Trail.png"] = trail(22, 22)
     out.animations[line + "Explosion.ani"] = animation(
-        "The trail of a line chain: a flickering streak along the row; the chain keys its place "
-        "and restarts it.",
-        [picture("Trail", ROOT + line + "Trail.png", Blending=3, X=0, Y=0, PivotX=0.5,
-                 PivotY=0.5, Alpha=[(0, 0.9), (120, 0.5), (240, 0.9)])], True, 41, 20)
+        "The trail of a line chain: a flickering streak along the row, its top-left corner on "
+        "the chain's point a quarter cell below the row's top.",
+        [picture("Trail", ROOT + line + "Trail.png", Blending=3, X=0, Y=0,
+                 Alpha=[(0, 0.9), (120, 0.5), (240, 0.9)])], True, 41, 20)
     out.animations[cross + "Explosion.ani"] = animation(
-        "The trail of a cross chain: a flickering spark on the chain's point.",
+        "The trail of a cross chain: a flickering spark hanging from the chain's point.",
         [picture("Trail", ROOT + cross + "Trail.png", Blending=3, X=0, Y=0, PivotX=0.5,
-                 PivotY=0.5, SmoothScaling=True, ScaleX=[(0, 1.0), (120, 1.4), (240, 1.0)],
+                 PivotY=0.0, SmoothScaling=True, ScaleX=[(0, 1.0), (120, 1.4), (240, 1.0)],
                  ScaleY=[(0, 1.0), (120, 1.4), (240, 1.0)],
                  Alpha=[(0, 0.9), (120, 0.5), (240, 0.9)])], True, 22, 22)
     dice = "GameItems\\Bonuses\\Dice\\"
