@@ -94,7 +94,7 @@ void TBoardTask::Animate(TItem* Item, TGAnimation* Animation) {
   StopAnimation(Item);
   Animation->SetOwner(this);
   FAnimations.emplace_back(Item, Animation);
-  if (TTaskProcessor* Processor = TaskProcessor()) {
+  if (TTaskProcessor* Processor = TaskProcessor(); Processor && Item) {
     Processor->SetItemAnimation(Item, Animation);
   }
 }

@@ -1,5 +1,12 @@
 #include "Locations/MatchGame/UTaskProcessor.h"
 
+#include "Locations/MatchGame/UBoard.h"
+#include "Locations/MatchGame/UCell.h"
+#include "Locations/MatchGame/UExplodeTasks.h"
+#include "Locations/MatchGame/UItem.h"
+#include "Locations/MatchGame/ULevelEffectTasks.h"
+#include "Locations/MatchGame/UPackTasks.h"
+#include "Locations/MatchGame/USwapTasks.h"
 #include "Locations/MatchGame/UTask.h"
 #include "object/UGClassBuilder.h"
 
@@ -8,7 +15,10 @@
 G_IMPLEMENT_CLASS(TTaskProcessor)
 
 TTaskProcessor::TTaskProcessor(TGObject* AOwner)
-    : TBoardActions(AOwner) {}
+    : TBoardActions(AOwner) {
+  FPackBoard = new TPackBoardTask(this);
+  new TBloksTask(this);
+}
 
 // --- The task list -----------------------------------------------------------------------------
 
@@ -103,71 +113,116 @@ void TTaskProcessor::ClearItemAnimation(const TItem* Item, const TGAnimation* An
 // --- The board's changes -----------------------------------------------------------------------
 
 TCell* TTaskProcessor::SelectedCell() const {
-  return inherited::SelectedCell();
+  return FSelect && !FSelect->IsFinished() ? FSelect->Cell() : nullptr;
 }
+
 void TTaskProcessor::Select(TCell* Cell) {
-  inherited::Select(Cell);
+  Deselect();
+  if (ItemAs<TSelectableItem>(Cell->Item()) && !Cell->IsLocked()) {
+    FSelect = new TSelectItemTask(this, Cell->RowCol());
+  }
 }
+
 void TTaskProcessor::Deselect() {
-  inherited::Deselect();
+  if (TSelectItemTask* Task = FSelect) {
+    FSelect = nullptr;
+    Task->Free();
+  }
 }
+
 void TTaskProcessor::SuspendSelection() {
-  inherited::SuspendSelection();
+  if (FSelect) {
+    FSelect->Suspend();
+  }
 }
+
 void TTaskProcessor::ReviveSelection() {
-  inherited::ReviveSelection();
+  if (FSelect) {
+    FSelect->Revive();
+  }
 }
+
 bool TTaskProcessor::IsSwapRunning() const {
-  return inherited::IsSwapRunning();
+  return FindTask<TSwapItemsTask>() != nullptr;
 }
+
 bool TTaskProcessor::SwapItems(TRowCol Selected, TRowCol Clicked) {
-  return inherited::SwapItems(Selected, Clicked);
+  TBoard* B = Board();
+  if (!ItemAs<TSelectableItem>(B->GetCell(Selected)->Item()) ||
+      !ItemAs<TSelectableItem>(B->GetCell(Clicked)->Item())) {
+    return false;
+  }
+  new TSwapItemsTask(this, Selected, Clicked);
+  return true;
 }
+
 void TTaskProcessor::ExplodeItems(const std::vector<TCell*>& Cells, TRowCol Bonus1,
                                   TRowCol Bonus2) {
-  inherited::ExplodeItems(Cells, Bonus1, Bonus2);
+  new TExplodeItemsTask(this, Cells, Bonus1, Bonus2);
 }
+
 void TTaskProcessor::ExplodeItem(TCell* Cell, TItem* Replacement) {
-  inherited::ExplodeItem(Cell, Replacement);
+  new TExplodeItemTask(this, Cell, Replacement);
 }
+
 bool TTaskProcessor::IsExplosionLock(const TCell& Cell) const {
-  return inherited::IsExplosionLock(Cell);
+  return Cell.IsLocked() && TryObjectCast<TExplodeItemTask>(Cell.LockedByTask()) != nullptr;
 }
+
 void TTaskProcessor::ArriveBlock(TCell* Cell, int32_t BlockIdx) {
-  inherited::ArriveBlock(Cell, BlockIdx);
+  new TArrivalBlockTask(this, Cell, BlockIdx);
 }
+
 void TTaskProcessor::ShuffleItems() {
-  inherited::ShuffleItems();
+  new TShuffleItemsTask(this);
 }
+
 void TTaskProcessor::TeleportItems(TCell* A, TCell* B) {
-  inherited::TeleportItems(A, B);
+  new TTeleportItemsTask(this, A, B);
 }
+
 void TTaskProcessor::ChangeGemKind(TCell* Cell, int32_t Kind) {
-  inherited::ChangeGemKind(Cell, Kind);
+  new TChangeGemKindTask(this, Cell, Kind);
 }
+
 void TTaskProcessor::ShowHint() {
-  inherited::ShowHint();
+  new THintTask(this);
 }
+
 void TTaskProcessor::EffectOnLevelCompletion(TCell* Cell, int32_t Delay) {
-  inherited::EffectOnLevelCompletion(Cell, Delay);
+  if (Cell->Item()) {
+    new TEffectOnLevelCompletionTask(this, Cell, Delay);
+  }
 }
+
 void TTaskProcessor::EffectOnLevelFailed(TCell* Cell) {
-  inherited::EffectOnLevelFailed(Cell);
+  if (Cell->Item()) {
+    new TEffectOnLevelFailedTask(this, Cell);
+  }
 }
+
 void TTaskProcessor::InitializeBoard() {
-  inherited::InitializeBoard();
+  new TInitializeBoardTask(this);
 }
+
 void TTaskProcessor::Complete() {
-  inherited::Complete();
+  for (TTask* Task : std::vector<TTask*>(FTasks)) {
+    if (auto* Fill = TryObjectCast<TInitializeBoardTask>(Task); Fill && !Fill->IsFinished()) {
+      Fill->Complete();
+    }
+  }
 }
+
 void TTaskProcessor::SelectionEnded(const TSelectItemTask* Task) {
-  if (reinterpret_cast<const TGObject*>(Task) == reinterpret_cast<const TGObject*>(FSelect)) {
+  if (Task == FSelect) {
     FSelect = nullptr;
   }
 }
 
 void TTaskProcessor::Destroy() {
   FClosing = true;
+  FSelect = nullptr;
+  FPackBoard = nullptr;
   while (!FTasks.empty()) {
     TTask* Task = FTasks.back();
     FTasks.pop_back();
