@@ -1,7 +1,9 @@
 // The three bonuses of the match-three board: the line bonus (made by a match of four), the
 // cross bonus (five to ten) and the dice bonus (made when all the blocks are down, and after
 // three line or cross bonuses). Each scores its own points from "MatchGame\Scores.cfg" when it
-// explodes.
+// explodes. On the animated board an exploding line bonus sends explosion chains both ways along
+// its row, a cross bonus also up and down its column, and a dice bonus starts a shower of twenty
+// explosions on gems; on a board whose changes are made at once only the bonus itself explodes.
 #pragma once
 
 #include "Locations/MatchGame/UItem.h"
@@ -13,6 +15,8 @@ class TLineBonus : public TBonusItem {
 
   std::string GetGfxPrefix() const override { return "Game/Match/GameItems/Bonuses/Line/"; }
   int32_t GetExplosionPoints() const override;
+  // Chains in place, left and right.
+  void Explode(TItem* Replacement) override;
 };
 
 class TCrossBonus : public TBonusItem {
@@ -22,6 +26,8 @@ class TCrossBonus : public TBonusItem {
 
   std::string GetGfxPrefix() const override { return "Game/Match/GameItems/Bonuses/Cross/"; }
   int32_t GetExplosionPoints() const override;
+  // Chains in place, left, right, up and down.
+  void Explode(TItem* Replacement) override;
 };
 
 class TDiceBonus : public TBonusItem {
@@ -33,4 +39,9 @@ class TDiceBonus : public TBonusItem {
   // The picture shown over the whole screen when it explodes.
   std::string GetGlobalExplosionGfx() const { return GetGfxPrefix() + "Global.ani"; }
   int32_t GetExplosionPoints() const override;
+  // Shows the global explosion over the match screen and starts the shower from its cell.
+  void Explode(TItem* Replacement) override;
+
+private:
+  void ShowGlobalExplosion() const;
 };
