@@ -13,6 +13,7 @@
 #include "animation/UGLivePicture.h"
 #include "app/UGClassTables.h"
 #include "drawables/UGSymbol.h"
+#include "io/UGNativeFileSystem.h"
 #include "resources/UGResourceLibrary.h"
 #include "widgets/UGPicture.h"
 #include "widgets/UGWidget.h"
@@ -538,6 +539,33 @@ TEST_F(BonusChains, TheDiceShowsItsGlobalExplosionOverTheScreen) {
   EXPECT_EQ(Picture->Top(), -100);
   EXPECT_EQ(Picture->Left(), 0);
   EXPECT_EQ(Picture->Width(), 41);
+}
+
+// --- With the demo's pictures ------------------------------------------------------------------
+
+TEST_F(BonusChains, WithTheDemosPicturesEveryBonusEndsOnABoardAtRest) {
+  SetMainResourceLibrary(nullptr);
+  Library.reset(new TGResourceLibrary(nullptr, true, true));
+  Library->Load(new TGNativeFileSystem(nullptr, HOE_CONTENT), nullptr, rdtCommon, 0);
+  SetMainResourceLibrary(Library.get());
+  MakeScreen();
+  DrawBoard(Rules.Board(), QuietBoard());
+  DrawBoard(Rules.Board(), {"", "_L________", "", "", "_____C____", "", "", "________D_"});
+  Explode(1, 1);
+  Explode(4, 5);
+  Explode(7, 8);
+  int Frames = 0;
+  for (; Frames < 1000 && !Rules.Board().IsStill(); ++Frames) {
+    Frame();
+  }
+  EXPECT_TRUE(Rules.Board().IsStill());
+  EXPECT_TRUE(ItemsWhereTheyBelong(Rules.Board()));
+  EXPECT_EQ(Pool->FreeLineCount(), Pool->LineCount());
+  EXPECT_EQ(Pool->FreeCrossCount(), Pool->CrossCount());
+  TCellSet Cleared = Join(Join(RowCells(1), RowCells(4)), Column(5));
+  for (auto Cell : Cleared) {
+    EXPECT_EQ(ExplodedSet().count(Cell), 1u) << Cell.first << "," << Cell.second;
+  }
 }
 
 } // namespace
