@@ -1,9 +1,11 @@
 #include "Locations/UGameClasses.h"
 
+#include "Locations/MatchGame/UMatchGame.h"
 #include "Locations/MatchGame/UMatchGameClasses.h"
 #include "Locations/UPuzzleGameLocation.h"
 #include "flow/UFlowState.h"
 #include "locations/UGameFramework.h"
+#include "locations/ULocationClassRegistry.h"
 
 #include <algorithm>
 
@@ -21,5 +23,7 @@ void RegisterGameClasses() {
   StartGameFramework();
   // The puzzle module's interactive state follows the framework's flow states.
   RegisterOnce(FlowStateClassRegistry(), TCommonPuzzleGameState::StaticClass());
+  // Location files name the match-three location "TMatchGame".
+  LocationClassRegistry().Add(TMatchGame::StaticClass());
   RegisterMatchGameClasses();
 }

@@ -5,10 +5,13 @@
 #include "Locations/MatchGame/UBonusItems.h"
 #include "Locations/MatchGame/UCell.h"
 #include "Locations/MatchGame/UItem.h"
+#include "Locations/MatchGame/UMatchScreen.h"
+#include "Locations/MatchGame/UMatchStates.h"
 #include "Locations/MatchGame/UTriggerEffects.h"
 #include "base/UGRandom.h"
 #include "base/UGStrUtils.h"
 #include "object/UGClassBuilder.h"
+#include "player/UPlayer.h"
 #include "xml/UGXMLNode.h"
 
 #include <algorithm>
@@ -50,10 +53,16 @@ TGameLogic::TGameLogic(TGObject* AOwner, int32_t ALevel, TGXMLNode* ALevelXML,
     , FScore(Info.Score)
     , FCurrentScore(static_cast<float>(Info.Score))
     , FIsRunPlay(Info.IsRunPlay)
-    , FIsAfterFailed(Info.IsAfterFailed) {}
+    , FIsAfterFailed(Info.IsAfterFailed)
+    , FScreen(dynamic_cast<TMatchScreen*>(AOwner)) {
+  if (TGWidget* Panel = BoardPanel()) {
+    Panel->SetVisible(false);
+  }
+}
 
 void TGameLogic::AfterConstruction() {
   inherited::AfterConstruction();
+  FStateQueue = new Match3::TStateQueue(this);
   if (FLevelXML) {
     LoadFromXML(*FLevelXML);
   }
@@ -288,32 +297,84 @@ void TGameLogic::UpdateScore(float Seconds) {
 
 // --- The level's course ------------------------------------------------------------------------
 
+TGWidget* TGameLogic::BoardPanel() const {
+  return FScreen ? FScreen->BoardPanel() : nullptr;
+}
+
+Match3::TState* TGameLogic::State() const {
+  return FStateQueue ? FStateQueue->State() : nullptr;
+}
+
+bool TGameLogic::IsPlaying() const {
+  Match3::TState* S = State();
+  return S && !S->IsFinished() && S->InheritsFrom(Match3::TPlayState::StaticClass());
+}
+
+void TGameLogic::EndPlay() {
+  if (IsPlaying()) {
+    State()->Finish();
+  }
+}
+
+bool TGameLogic::IsCheatsEnabled() const {
+  return CurrentPlayer && CurrentPlayer->Cheats();
+}
+
 void TGameLogic::Update(float Seconds) {
   FPlayTimer += Seconds;
-  FBoard->Update(Seconds);
-  if (FIsPlaying) {
-    Play(Seconds);
+  TGWidget* Panel = BoardPanel();
+  if (!FScreen || (Panel && Panel->Visible())) {
+    FBoard->Update(Seconds);
   }
+  FStateQueue->Update(Seconds);
   UpdateBlocks();
   UpdateScore(Seconds);
 }
 
 void TGameLogic::DoStartLevel() {
   FPlayTimer = 0;
-  FTimeLine.Position = FInitTimeLinePosition;
+  if (FScreen) {
+    new Match3::TShowTimeLineState(FStateQueue);
+    new Match3::TTimeLineState(FStateQueue, FInitTimeLinePosition);
+    new Match3::TInitializeBoardState(FStateQueue);
+  } else {
+    FTimeLine.Position = FInitTimeLinePosition;
+  }
   DoPlay();
 }
 
 void TGameLogic::DoPlay() {
-  FIsPlaying = true;
   FIsLevelCompleted = false;
   FNoMovesTimer = 0;
+  new Match3::TPlayState(FStateQueue);
+}
+
+// Each state goes in front of the next playing state; the playing state that was running is
+// replaced by a new one behind the pause.
+void TGameLogic::DoPause() {
+  if (FStateQueue->IsPauseStateInQueue()) {
+    return;
+  }
+  bool WasPlaying = IsPlaying();
+  EndPlay();
+  new Match3::TFadeBoardState(FStateQueue);
+  FStateQueue->InsertLastStateBeforePlayState();
+  new Match3::TDelayState(FStateQueue, 0.3f);
+  FStateQueue->InsertLastStateBeforePlayState();
+  new Match3::TInitializeBoardState(FStateQueue);
+  FStateQueue->InsertLastStateBeforePlayState();
+  if (WasPlaying) {
+    new Match3::TPlayState(FStateQueue);
+    FStateQueue->InsertLastStateBeforePlayState();
+  }
 }
 
 void TGameLogic::DoEndLevel(bool Complete) {
   EndPlay();
   FIsLevelEnded = true;
   FEndingReason = Complete ? lerComplete : lerFailed;
+  new Match3::THideTimeLineState(FStateQueue);
+  new Match3::TLevelEndedState(FStateQueue, Complete ? lerComplete : lerFailed);
 }
 
 // A level completed on the board solves the puzzle as collecting the blocks does.
@@ -322,14 +383,20 @@ void TGameLogic::DoLevelComplete() {
   FIsCompleted = true;
 }
 
+// The failed state sets IsFailed when it is entered.
 void TGameLogic::DoLevelFail() {
-  DoEndLevel(false);
-  FIsFailed = true;
+  EndPlay();
+  FIsLevelEnded = true;
+  FEndingReason = lerFailed;
+  new Match3::THideTimeLineState(FStateQueue);
+  new Match3::TFailedState(FStateQueue);
 }
 
+// The shuffle state shuffles the board when it ends and queues the next playing state.
 void TGameLogic::DoShuffleBoard() {
   PlaySound("Match\\Shuffle.ogg");
-  FBoard->Shuffle();
+  new Match3::TShuffleBoardState(FStateQueue);
+  FStateQueue->InsertLastStateBeforePlayState();
 }
 
 void TGameLogic::DoHint() {
@@ -337,6 +404,7 @@ void TGameLogic::DoHint() {
 }
 
 void TGameLogic::NoMoves() {
+  EndPlay();
   DoShuffleBoard();
 }
 
@@ -347,7 +415,7 @@ void TGameLogic::PlaySound(std::string_view URL) {
 // --- The player --------------------------------------------------------------------------------
 
 void TGameLogic::BoardMouseDown(TGPoint Point) {
-  if (!FIsPlaying) {
+  if (!IsPlaying()) {
     return;
   }
   FPressPoint = Point;
@@ -381,7 +449,7 @@ void TGameLogic::BoardMouseDown(TGPoint Point) {
 void TGameLogic::BoardMouseMove(TGPoint Point, bool PrimaryDown) {
   TBoardActions* Actions = FBoard->Actions();
   TCell* Selected = Actions->SelectedCell();
-  if (!FIsPlaying || !PrimaryDown || !Selected) {
+  if (!IsPlaying() || !PrimaryDown || !Selected) {
     return;
   }
   int32_t DX = Sign((Point.X - FPressPoint.X) / CDragStep);
@@ -414,6 +482,9 @@ void TGameLogic::Play(float Seconds) {
     FNoMovesTimer = 0;
   } else {
     CheckNoMoves(Seconds);
+    if (!IsPlaying()) {
+      return; // the board is being shuffled
+    }
   }
   CheckStartTrigger();
   CheckPortals();

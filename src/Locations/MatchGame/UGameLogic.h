@@ -3,8 +3,10 @@
 // ready-made line; the player's selection and swaps; the frame of play (cascades, the no-moves
 // shuffle, triggers, portals, the end of the level); and the spawning of blocks.
 //
-// Time is in seconds. Without the match screen the rules run the level themselves: Update plays
-// a frame while the level is being played, and the level ends complete or failed.
+// Time is in seconds. The level runs as a queue of game states (UMatchStates.h) that the
+// operations DoStartLevel, DoPlay, DoPause, DoEndLevel, DoLevelFail and DoShuffleBoard queue.
+// Without a match screen (the rules played headless) a level starts at play, with the time line
+// at its start position, and the states that only show something finish at once.
 #pragma once
 
 #include "Locations/MatchGame/UBoardLogic.h"
@@ -18,6 +20,12 @@ class TBoard;
 class TCell;
 class TItem;
 class TGXMLNode;
+class TGWidget;
+class TMatchScreen;
+namespace Match3 {
+class TState;
+class TStateQueue;
+} // namespace Match3
 
 // What the match screen gives the rules when a level starts.
 struct TGameLogicStartupInfo {
@@ -64,6 +72,17 @@ class TGameLogic : public TBoardLogic {
   float PlayTimer() const { return FPlayTimer; }
   float NoMovesTimer() const { return FNoMovesTimer; }
   const TTimeLine& TimeLine() const { return FTimeLine; }
+  void SetTimeLinePosition(float Value) { FTimeLine.Position = Value; }
+  // The screen the rules were made for (their owner), or none headless.
+  TMatchScreen* Screen() const { return FScreen; }
+  // The screen's board panel, or none.
+  TGWidget* BoardPanel() const;
+  Match3::TStateQueue* StateQueue() const { return FStateQueue; }
+  // The front game state, or none.
+  Match3::TState* State() const;
+  // The player's cheat mode.
+  bool IsCheatsEnabled() const;
+  void ResetNoMovesTimer() { FNoMovesTimer = 0; }
   float InitTimeLinePosition() const { return FInitTimeLinePosition; }
   bool IsRunPlay() const { return FIsRunPlay; }
   bool IsAfterFailed() const { return FIsAfterFailed; }
@@ -75,7 +94,8 @@ class TGameLogic : public TBoardLogic {
   // either way the puzzle is solved. It ends the play.
   bool IsCompleted() const { return FIsCompleted; }
   void SetIsCompleted(bool Value) { FIsCompleted = Value; }
-  bool IsPlaying() const { return FIsPlaying; }
+  // A playing state is at the front of the queue and has not finished.
+  bool IsPlaying() const;
   // Whether the level has ended, and how.
   bool IsLevelEnded() const { return FIsLevelEnded; }
   TLevelEndingReason EndingReason() const { return FEndingReason; }
@@ -113,9 +133,12 @@ class TGameLogic : public TBoardLogic {
   virtual void SpawnBricks(TItem* Item) { (void)Item; }
   virtual void LoadBoardFromXML(const TGXMLNode& Node) { (void)Node; }
   virtual TGVector NoMovesCubePosition() const { return TGVector{0.135f, 1.46f, 0.04f}; }
-  // One frame: the board, the play while the level is played, the blocks, the score.
+  // One frame: the board (while its panel shows), the state queue, the blocks, the score.
   virtual void Update(float Seconds);
+  // Queues a playing state.
   virtual void DoPlay();
+  // The board fades out, waits and fades in again before play goes on.
+  virtual void DoPause();
   virtual void DoEndLevel(bool Complete);
   virtual void DoShuffleBoard();
   virtual void DoLevelComplete();
@@ -143,6 +166,7 @@ class TGameLogic : public TBoardLogic {
   void CheckPortals();
   // A still, cleared board with a block on a socket completes the level.
   void CheckLevelCompletion();
+  // One frame of the playing state: the steps above, the completion and the time line.
   void Play(float Seconds);
   // A new block while fewer than four have come, the board is still, cleared enough, and the
   // previous block has left the upper half.
@@ -158,7 +182,8 @@ private:
   TGFlatVector MatchCentre(const std::vector<TCell*>& Cells) const;
   bool IsBonusOnBoard() const;
   bool IsBlockOnSocket() const;
-  void EndPlay() { FIsPlaying = false; }
+  // The playing state at the front finishes.
+  void EndPlay();
 
   float FNoMatchesTimer = 0;
   int32_t FBoardOrientation = 0;
@@ -178,8 +203,9 @@ private:
   bool FIsFailed = false;
   bool FIsCompleted = false;
   TTimeLine FTimeLine;
+  TMatchScreen* FScreen = nullptr;
+  Match3::TStateQueue* FStateQueue = nullptr; // owned
   // The play.
-  bool FIsPlaying = false;
   bool FIsLevelCompleted = false;
   bool FIsLevelEnded = false;
   TLevelEndingReason FEndingReason = lerComplete;
