@@ -1,7 +1,7 @@
 // The match screen over the demo's nets, in the play screen: the level and its opening states,
 // presses on the board, the speed keys, the time line running out and the fresh game after it,
 // the game standing still under another window, the win and the saved location.
-#include "../../Screens/GameScreenTest.h"
+#include "GameScreenTest.h"
 
 #include "Locations/MatchGame/UBoard.h"
 #include "Locations/MatchGame/UBoardActions.h"

@@ -7,6 +7,7 @@
 
 #include "HeadlessDevice.h"
 #include "LocationWorld.h"
+#include "Locations/UGameClasses.h"
 #include "Screens/UBlackScreen.h"
 #include "Screens/UFlyingControl.h"
 #include "Screens/UGameHint.h"
@@ -39,6 +40,8 @@ protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
     World.Start(HOE_CONTENT, false);
+    // The demo's locations include the game's own classes (the match-three location).
+    RegisterGameClasses();
     Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
     Player->BriefInfo()->LocationURL = "Harbour.loc";
     ASSERT_EQ(CurrentPlayer, Player.get());
