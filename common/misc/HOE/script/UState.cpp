@@ -49,15 +49,46 @@ void TStateQueue::Pop() {
   }
   TState* Front = FItems.front();
   FItems.erase(FItems.begin());
-  Front->Free();
+  FreeOrDefer(Front);
 }
 
 void TStateQueue::Clear() {
   std::vector<TState*> Old;
   Old.swap(FItems);
   for (TState* S : Old) {
+    FreeOrDefer(S);
+  }
+}
+
+void TStateQueue::FreeOrDefer(TState* S) {
+  if (S == FRunning) {
+    FRunningRemoved = true;
+  } else {
     S->Free();
   }
+}
+
+// Runs one step of the state; a state the step removed from the queue (a script it ran cleared
+// the queue, say) is freed once the step has returned, not under its own feet. True when the
+// state is still there.
+bool TStateQueue::RunStep(TState* S, void (*Step)(TState*, int32_t), int32_t AInterval) {
+  FRunning = S;
+  FRunningRemoved = false;
+  try {
+    Step(S, AInterval);
+  } catch (...) {
+    FRunning = nullptr;
+    if (FRunningRemoved) {
+      S->Free();
+    }
+    throw;
+  }
+  FRunning = nullptr;
+  if (FRunningRemoved) {
+    S->Free();
+    return false;
+  }
+  return true;
 }
 
 void TStateQueue::Update(int32_t AInterval) {
@@ -65,16 +96,21 @@ void TStateQueue::Update(int32_t AInterval) {
     TState* S = FItems.front();
     switch (S->Status) {
     case ssUninitialized:
-      S->Initialize();
+      RunStep(
+          S, [](TState* T, int32_t) { T->Initialize(); }, AInterval);
       break;
     case ssCurrent:
-      S->Update(AInterval);
+      RunStep(
+          S, [](TState* T, int32_t I) { T->Update(I); }, AInterval);
       if (!FItems.empty() && FItems.front()->Status == ssCurrent) {
         return;
       }
       break;
     case ssFinished:
-      S->Finalize();
+      if (!RunStep(
+              S, [](TState* T, int32_t) { T->Finalize(); }, AInterval)) {
+        break;
+      }
       // The state may have been removed by its own Finalize: pop only what is still in front.
       if (!FItems.empty() && FItems.front() == S) {
         Pop();

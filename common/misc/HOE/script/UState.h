@@ -44,7 +44,8 @@ class TStateQueue : public TGObject {
   TState* Peek() const;
   // Frees the front state without finalizing it.
   void Pop();
-  // Frees every state, front first, without finalizing any.
+  // Frees every state, front first, without finalizing any. A state whose step is running (it
+  // cleared the queue through a script, say) is freed when its step returns.
   void Clear();
   // Takes every state out of the queue without freeing or finalizing it, so that a running
   // state may return safely; they are freed with the queue.
@@ -60,5 +61,10 @@ protected:
   void OwnedObjectDestroying(TGObject* Obj) override;
 
 private:
+  void FreeOrDefer(TState* S);
+  bool RunStep(TState* S, void (*Step)(TState*, int32_t), int32_t AInterval);
+
   std::vector<TState*> FItems;
+  TState* FRunning = nullptr; // the state whose step runs now
+  bool FRunningRemoved = false;
 };

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 std::vector<std::string> Log;
+// The states freed, with the log's length at that moment.
+std::vector<std::pair<std::string, size_t>> Freed;
 
 // A state that finishes in Initialize, or after Duration milliseconds of updates.
 class TStep : public TState {
@@ -38,6 +41,11 @@ class TStep : public TState {
     }
   }
   void Finalize() override { Log.push_back("final " + Name); }
+  ~TStep() override {
+    if (!Name.empty()) {
+      Freed.emplace_back(Name, Log.size());
+    }
+  }
 
   std::string Name;
   int Duration = 0;
@@ -47,7 +55,10 @@ G_IMPLEMENT_CLASS(TStep)
 
 class StateQueueTest : public ::testing::Test {
 protected:
-  void SetUp() override { Log.clear(); }
+  void SetUp() override {
+    Log.clear();
+    Freed.clear();
+  }
   TGObjectPtr<TStateQueue> Q{new TStateQueue()};
 };
 
@@ -104,6 +115,25 @@ TEST_F(StateQueueTest, ClearAndDestructionSkipFinalize) {
   new TStep(Q.get(), "left", 100);
   Q.reset();
   EXPECT_EQ(Log.size(), 2u);
+}
+
+// A running state whose update clears the queue (a script it runs switches the location, say)
+// is freed when its update has returned, and the states queued meanwhile run in their turn.
+TEST_F(StateQueueTest, AStateThatClearsItsQueueIsFreedAfterItsUpdate) {
+  auto* Running = new TStep(Q.get(), "running", 100);
+  new TStep(Q.get(), "waiting", 100);
+  Running->OnUpdate = [this](TStep* Self) {
+    Q->Clear();
+    Log.push_back("cleared, still " + Self->Name);
+    new TStep(Q.get(), "next", 0);
+  };
+  Q->Update(5);
+  EXPECT_EQ(Log, (std::vector<std::string>{"init running", "update running 5",
+                                           "cleared, still running", "init next", "final next"}));
+  // The waiting state went with the clear, the running one only after its update.
+  using TFreed = std::vector<std::pair<std::string, size_t>>;
+  EXPECT_EQ(Freed, (TFreed{{"waiting", 2}, {"running", 3}, {"next", 5}}));
+  EXPECT_TRUE(Q->Empty());
 }
 
 TEST_F(StateQueueTest, RestoredStatusesContinueWhereTheyWere) {
