@@ -23,13 +23,6 @@ constexpr const char* CJournal = "PDAScreen.win";
 // The keeper's things; all five are on the lighthouse's one page.
 const char* const CThings[] = {"Logbook", "Spyglass", "Candle", "OilCan", "KeeperBell"};
 
-// Exit and Yes in the main menu; the played default profile keeps its name (Enter).
-void QuitKeepingTheName(TPlayScript& Script) {
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Main\\BtnExit").Wait(0.6);
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Confirmation\\BtnYes").Wait(1.0);
-  Script.Key(VK_RETURN).Wait(1.5);
-}
-
 TPlayScript ChapterEndScript() {
   TPlayScript Script(HOE_CONTENT);
   // The blank profile's game starts in the lighthouse; the heroine says her welcome.
@@ -62,7 +55,7 @@ TPlayScript ChapterEndScript() {
   Script.Key(VK_ESCAPE).Wait(1.0);
   // From the journal to the main menu: the game is saved as it leaves.
   Script.ClickWidget(CJournal, "Menu\\BtnMenu").Wait(3.5);
-  QuitKeepingTheName(Script);
+  QuitNamingAs(Script, "");
   return Script;
 }
 

@@ -44,11 +44,9 @@ TPlayScript MatchScript() {
     BringDown(Script, Col);
   }
   // Three heads: the nets are mended and the lamp room comes back; the journal leads out.
-  Script.Wait(4.0).Key(VK_ESCAPE).Wait(1.5);
-  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.5);
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Main\\BtnExit").Wait(0.6);
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Confirmation\\BtnYes").Wait(1.0);
-  Script.Key(VK_RETURN).Wait(1.5);
+  Script.Wait(4.0);
+  LeaveTheGameThroughTheJournal(Script);
+  QuitNamingAs(Script, "");
   return Script;
 }
 

@@ -36,8 +36,8 @@ void Prepare(TPlayground& Play, bool Logos) {
 // (saving it), and the menu fades in.
 TPlayScript FirstStart(double Logos = 0) {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(Logos + 4.0).Key(VK_ESCAPE).Wait(1.5);
-  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
+  Script.Wait(Logos + 4.0);
+  LeaveTheGameThroughTheJournal(Script);
   return Script;
 }
 

@@ -33,14 +33,6 @@ const char* const CLinesSaid[] = {"$HarbourArrival$",        "$HarbourFishermanE
 // and a click in them reads them.
 constexpr TScreenPoint CFishermanBubble{585, 332};
 
-// Exit and Yes in the main menu; a played default profile is asked for its name first: Name
-// typed after its own, and Enter.
-void QuitNamingAs(TPlayScript& Script, const std::string& Name) {
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Main\\BtnExit").Wait(0.6);
-  Script.ClickWidget("MainMenuScreen.win", "Menu\\Confirmation\\BtnYes").Wait(1.0);
-  Script.Type(Name).Key(VK_RETURN).Wait(1.5);
-}
-
 // Starts the first profile's game at once (no logos in this playground) and waits while the
 // chapter's text is typed on black; puts the
 // tip away with its button; has the fisherman say his two lines, closing each bubble with a
@@ -74,8 +66,7 @@ TPlayScript HarbourScript() {
   }
   Script.Wait(8.0);
   // The device's main-menu button: the game is left and saved; the menu comes back.
-  Script.Key(VK_ESCAPE).Wait(1.5);
-  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
+  LeaveTheGameThroughTheJournal(Script);
   QuitNamingAs(Script, "");
   return Script;
 }
@@ -196,8 +187,8 @@ TEST(PlayThrough, FlagsAndStartDataOfThePlayground) {
   Play.SetFlag("StartLoc", "Lighthouse.loc");
   Play.SetFlag("NoSplash");
   TPlayScript Quit(HOE_CONTENT);
-  Quit.Wait(3.0).Key(VK_ESCAPE).Wait(1.5);
-  Quit.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
+  Quit.Wait(3.0);
+  LeaveTheGameThroughTheJournal(Quit);
   QuitNamingAs(Quit, "");
   const TPlayResult Run = Play.Play(Quit, "quit.rec");
   ASSERT_EQ(Run.ExitCode, 0) << Run.Output;

@@ -8,6 +8,7 @@
 #include "io/UGNativeFileSystem.h"
 #include "io/UGStream.h"
 #include "math/UGMathTypes.h"
+#include "platform/UKeyCodes.h"
 #include "sfs/USFSFolderArchive.h"
 #include "xml/UGXMLNode.h"
 
@@ -350,4 +351,15 @@ TPlayResult TPlayground::Replay(const std::string& FileName, const TPlayOptions&
   Result.DataFolder = PlaybackDataFolder();
   Result.ProgramFolder = FProgramFolder;
   return Result;
+}
+
+void LeaveTheGameThroughTheJournal(TPlayScript& Script) {
+  Script.Key(VK_ESCAPE).Wait(1.5);
+  Script.ClickWidget("PDAScreen.win", "Menu\\BtnMenu").Wait(3.0);
+}
+
+void QuitNamingAs(TPlayScript& Script, const std::string& Name) {
+  Script.ClickWidget("MainMenuScreen.win", "Menu\\Main\\BtnExit").Wait(0.6);
+  Script.ClickWidget("MainMenuScreen.win", "Menu\\Confirmation\\BtnYes").Wait(1.0);
+  Script.Type(Name).Key(VK_RETURN).Wait(1.5);
 }

@@ -123,6 +123,14 @@ struct TPlayOptions {
   int TimeoutSeconds = 180;
 };
 
+// The game's own ways out, as a player takes them.
+// Esc in the game opens the journal, whose main-menu button leaves the game (saving it); the
+// main menu fades in.
+void LeaveTheGameThroughTheJournal(TPlayScript& Script);
+// Exit and Yes in the main menu; a played default profile is asked for its name first: Name is
+// typed after its own, and Enter keeps it.
+void QuitNamingAs(TPlayScript& Script, const std::string& Name);
+
 // A fresh place to play: XDG_DATA_HOME in a new scratch folder, and a program folder of its
 // own (the program linked or copied, its configuration copied, the rest beside it linked), so
 // that what the program writes into its folder and the developer flags set here belong to
