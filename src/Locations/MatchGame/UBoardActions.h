@@ -89,10 +89,13 @@ class TBoardActions : public TGObject {
   };
   const std::vector<TPendingMatch>& PendingMatches() const { return FPending; }
 
+  // A block on the lowest cell of its column that is not a hole, and not locked, leaves the
+  // board (the animated board's blocks task asks for it every frame).
+  void CollectBlocks();
+
 protected:
   void Destroy() override;
 
-  void CollectBlocks();
   void PackBoard();
   void CheckSelection();
   void ResolvePendingMatches();

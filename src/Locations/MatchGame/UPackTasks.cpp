@@ -189,22 +189,8 @@ void TInitializeBoardTask::Complete() {
 
 void TBloksTask::Update(float Seconds) {
   (void)Seconds;
-  TTaskProcessor* Processor = TaskProcessor();
-  TBoard* B = Processor ? Processor->Board() : nullptr;
-  if (!B) {
-    return;
-  }
-  for (int32_t Col = 0; Col < CBoardSize; ++Col) {
-    for (int32_t Row = CBoardSize - 1; Row >= 0; --Row) {
-      TCell* Cell = B->GetCell(Row, Col);
-      if (Cell->IsHole()) {
-        continue;
-      }
-      if (!Cell->IsLocked() && ItemAs<TBlock>(Cell->Item())) {
-        Cell->Item()->DoEffectOnLevelCompletion();
-      }
-      break;
-    }
+  if (TTaskProcessor* Processor = TaskProcessor(); Processor && Processor->Board()) {
+    Processor->CollectBlocks();
   }
 }
 
