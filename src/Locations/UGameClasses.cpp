@@ -2,6 +2,7 @@
 
 #include "Locations/MatchGame/UMatchGame.h"
 #include "Locations/MatchGame/UMatchGameClasses.h"
+#include "Locations/Puzzles/UPuzzleClasses.h"
 #include "Locations/UPuzzleGameLocation.h"
 #include "flow/UFlowState.h"
 #include "locations/UGameFramework.h"
@@ -26,4 +27,5 @@ void RegisterGameClasses() {
   // Location files name the match-three location "TMatchGame".
   LocationClassRegistry().Add(TMatchGame::StaticClass());
   RegisterMatchGameClasses();
+  RegisterPuzzleClasses();
 }

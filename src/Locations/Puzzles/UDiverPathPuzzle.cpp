@@ -1,0 +1,3 @@
+#include "Locations/Puzzles/UPuzzleClasses.h"
+
+void RegisterDiverPathClasses() {}

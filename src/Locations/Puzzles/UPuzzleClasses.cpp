@@ -1,0 +1,9 @@
+#include "Locations/Puzzles/UPuzzleClasses.h"
+
+void RegisterPuzzleClasses() {
+  RegisterFindPairsClasses();
+  RegisterGearClasses();
+  RegisterRingBallClasses();
+  RegisterDiverPathClasses();
+  RegisterSmallPuzzleClasses();
+}
