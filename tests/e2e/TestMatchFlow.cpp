@@ -32,7 +32,9 @@ void BringDown(TPlayScript& Script, int Col) {
 
 TPlayScript MatchScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(4.0).ClickObject(CLighthouse, "NetBasket").Wait(6.0);
+  Script.Wait(4.0)
+      .ClickObject(CLighthouse, "NetBasket")
+      .Wait(14.0); // the fade, the opening and the gems flying in
   // A few swaps by hand: whatever they match, the board settles again.
   Script.Click(Cell(8, 0)).Wait(0.3).Click(Cell(8, 1)).Wait(1.5);
   Script.Click(Cell(2, 4)).Wait(0.3).Click(Cell(3, 4)).Wait(1.5);

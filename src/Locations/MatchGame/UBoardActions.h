@@ -63,6 +63,12 @@ class TBoardActions : public TGObject {
   virtual void ChangeGemKind(TCell* Cell, int32_t Kind);
   // The item of a possible move carries the hint star.
   virtual void ShowHint();
+  // The cell's gem blinks (shows its effect picture) after Delay seconds, when it is then still
+  // free and not blinking. Only seen: the instant actions leave it out.
+  virtual void BlinkItem(TCell* Cell, float Delay) {
+    (void)Cell;
+    (void)Delay;
+  }
   // The item leaves the board at the end of a level; a block leaving counts as collected.
   virtual void EffectOnLevelCompletion(TCell* Cell, int32_t Delay);
   virtual void EffectOnLevelFailed(TCell* Cell);

@@ -99,6 +99,7 @@ void TDiceBonus::ShowGlobalExplosion() const {
     return;
   }
   auto* Picture = New<TGPicture>(nullptr);
+  Picture->SetName(CGlobalExplosionName);
   Picture->SetGfx(Gfx);
   float Width = 0;
   float Height = 0;

@@ -36,8 +36,10 @@ class TDiceBonus : public TBonusItem {
       : TBonusItem(AOwner) {}
 
   std::string GetGfxPrefix() const override { return "Game/Match/GameItems/Bonuses/Dice/"; }
-  // The picture shown over the whole screen when it explodes.
+  // The picture shown over the whole screen when it explodes, by a picture widget of this name
+  // that the match screen takes away when its animation has played.
   std::string GetGlobalExplosionGfx() const { return GetGfxPrefix() + "Global.ani"; }
+  static constexpr const char* CGlobalExplosionName = "GlobalExplosion";
   int32_t GetExplosionPoints() const override;
   // Shows the global explosion over the match screen and starts the shower from its cell.
   void Explode(TItem* Replacement) override;

@@ -7,6 +7,7 @@
 #include "Locations/MatchGame/UItem.h"
 #include "Locations/MatchGame/UMatchScreen.h"
 #include "Locations/MatchGame/UMatchStates.h"
+#include "Locations/MatchGame/UTaskProcessor.h"
 #include "Locations/MatchGame/UTriggerEffects.h"
 #include "base/UGRandom.h"
 #include "base/UGStrUtils.h"
@@ -63,6 +64,10 @@ TGameLogic::TGameLogic(TGObject* AOwner, int32_t ALevel, TGXMLNode* ALevelXML,
 void TGameLogic::AfterConstruction() {
   inherited::AfterConstruction();
   FStateQueue = new Match3::TStateQueue(this);
+  // On the match screen every change of the board is animated, the first fill too.
+  if (FScreen) {
+    FBoard->SetActions(new TTaskProcessor());
+  }
   if (FLevelXML) {
     LoadFromXML(*FLevelXML);
   }
@@ -419,6 +424,7 @@ void TGameLogic::BoardMouseDown(TGPoint Point) {
     return;
   }
   FPressPoint = Point;
+  FBlinkTimer = 0;
   TBoardActions* Actions = FBoard->Actions();
   TCell* Selected = Actions->SelectedCell();
   TRowCol RC = GetCellIJ(Point);
@@ -447,6 +453,8 @@ void TGameLogic::BoardMouseDown(TGPoint Point) {
 }
 
 void TGameLogic::BoardMouseMove(TGPoint Point, bool PrimaryDown) {
+  FMousePoint = Point;
+  FMouseOnBoard = true;
   TBoardActions* Actions = FBoard->Actions();
   TCell* Selected = Actions->SelectedCell();
   if (!IsPlaying() || !PrimaryDown || !Selected) {
@@ -489,6 +497,7 @@ void TGameLogic::Play(float Seconds) {
   CheckStartTrigger();
   CheckPortals();
   CheckLevelCompletion();
+  CheckBoardBlink(Seconds);
   if (FIsLevelCompleted && FBoard->IsStill()) {
     EndPlay();
     DoLevelComplete();
@@ -498,6 +507,50 @@ void TGameLogic::Play(float Seconds) {
   if (FTimeLine.Position >= FTimeLine.Max && FBoard->IsStill()) {
     EndPlay();
     DoLevelFail();
+    return;
+  }
+  HoverBlink(Seconds);
+}
+
+void TGameLogic::CheckBoardBlink(float Seconds) {
+  FBlinkTimer += Seconds;
+  if (FConfig.BoardBlinkDelay <= 0 || FBlinkTimer <= FConfig.BoardBlinkDelay) {
+    return;
+  }
+  FBlinkTimer = 0;
+  const float MaxDistance = std::sqrt(40.5f);
+  const int32_t Form = Random(3);
+  for (TCell* C : FBoard->Cells()) {
+    if (!ItemAs<TGem>(C->Item())) {
+      continue;
+    }
+    const TRowCol RC = C->RowCol();
+    const float Distance =
+        std::hypot(static_cast<float>(RC.Row) - 4.5f, static_cast<float>(RC.Col) - 4.5f);
+    const float Wave = Form == 0   ? static_cast<float>(RC.Row + RC.Col)
+                       : Form == 1 ? Distance
+                                   : MaxDistance - Distance;
+    FBoard->Actions()->BlinkItem(C, FConfig.BlinkAnimationStepSpeed * Wave);
+  }
+}
+
+void TGameLogic::HoverBlink(float Seconds) {
+  TCell* Hovered = nullptr;
+  if (FMouseOnBoard && GetCellIJ(FMousePoint).InsideBoard()) {
+    Hovered = FBoard->GetCell(GetCellIJ(FMousePoint));
+  }
+  if (Hovered && !Hovered->IsLocked() && Hovered->Item() && !Hovered->Item()->IsHighlighted()) {
+    FBoard->Actions()->BlinkItem(Hovered, 0);
+  }
+  for (TCell* C : FBoard->Cells()) {
+    TItem* Item = C->Item();
+    if (!Item || !Item->IsHighlighted()) {
+      continue;
+    }
+    Item->AdvanceHighlight(Seconds * FConfig.BlinkAnimationSpeed);
+    if (C != Hovered && Item->HighlightTime() > 1.0f) {
+      Item->MakeStatic();
+    }
   }
 }
 

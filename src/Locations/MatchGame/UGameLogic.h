@@ -166,7 +166,15 @@ class TGameLogic : public TBoardLogic {
   void CheckPortals();
   // A still, cleared board with a block on a socket completes the level.
   void CheckLevelCompletion();
-  // One frame of the playing state: the steps above, the completion and the time line.
+  // After "BoardBlinkDelay" seconds without a press on the board every gem blinks, in a wave
+  // drawn at random (along the diagonals, out from the centre or in towards it).
+  void CheckBoardBlink(float Seconds);
+  // The gem under the mouse blinks; other blinking gems whose blink has played for a second
+  // show their own picture again.
+  void HoverBlink(float Seconds);
+  float BlinkTimer() const { return FBlinkTimer; }
+  // One frame of the playing state: the steps above, the completion, the time line and the
+  // blinks.
   void Play(float Seconds);
   // A new block while fewer than four have come, the board is still, cleared enough, and the
   // previous block has left the upper half.
@@ -211,6 +219,9 @@ private:
   TLevelEndingReason FEndingReason = lerComplete;
   float FNoMovesTimer = 0;
   TGPoint FPressPoint;
+  float FBlinkTimer = 0;
+  TGPoint FMousePoint;
+  bool FMouseOnBoard = false;
   int32_t FBlocksCollected = 0;
   std::vector<TCell*> FMatchCells; // reused by CheckMatch
 };

@@ -55,6 +55,7 @@ void TItem::Highlight() {
   }
   SetGraphic(Gem->GetFXGfx());
   FIsHighlighted = true;
+  FHighlightTime = 0;
 }
 
 TGXMLNode* TItem::SaveToXML() const {

@@ -47,8 +47,11 @@ class TItem : public TGObject {
   // Back to its static picture.
   void MakeStatic() { SetGraphic(GetStaticGfx()); }
   bool IsHighlighted() const { return FIsHighlighted; }
-  // A gem that shows a picture shows its effect picture instead.
+  // A gem that shows a picture shows its effect picture instead, from its start.
   void Highlight();
+  // How long the effect picture has played (in the picture's own time), and its clock.
+  float HighlightTime() const { return FHighlightTime; }
+  void AdvanceHighlight(float Seconds) { FHighlightTime += Seconds; }
   const std::string& BlinkingStar() const { return FBlinkingStar; }
   void SetBlinkingStar(std::string_view Graphic = CBlinkingStarGfx) { FBlinkingStar = Graphic; }
   void RemoveBlinkingStar() { FBlinkingStar.clear(); }
@@ -82,6 +85,7 @@ private:
   std::string FGraphic;
   std::string FBlinkingStar;
   bool FIsHighlighted = false;
+  float FHighlightTime = 0;
 };
 
 template <class T>

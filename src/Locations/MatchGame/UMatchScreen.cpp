@@ -1,6 +1,7 @@
 #include "Locations/MatchGame/UMatchScreen.h"
 
 #include "Locations/MatchGame/UBoard.h"
+#include "Locations/MatchGame/UBonusItems.h"
 #include "Locations/MatchGame/UCell.h"
 #include "Locations/MatchGame/UGameLogic.h"
 #include "Locations/MatchGame/UItem.h"
@@ -12,12 +13,14 @@
 #include "base/UGStrUtils.h"
 #include "drawables/UGParticle.h"
 #include "drawables/UGSprite.h"
+#include "drawables/UGSymbol.h"
 #include "flow/UPlayScreen.h"
 #include "graphics/UGManagedTexture.h"
 #include "object/UGClassBuilder.h"
 #include "resources/UGResourceLibrary.h"
 #include "widgets/UFadeWindow.h"
 #include "widgets/UGLabel.h"
+#include "widgets/UGPicture.h"
 #include "widgets/UGProgressBar.h"
 #include "widgets/UGWindowHost.h"
 
@@ -91,7 +94,6 @@ void TMatchScreen::LoadLevel() {
   }
   FGameLogic = New<TGameLogic>(this, Level.Order(), LevelXML, TGameLogicStartupInfo{0, true, false},
                                FConfig);
-  FGameLogic->Board()->SetActions(new TTaskProcessor());
 }
 
 void TMatchScreen::AttachDrawing() {
@@ -156,6 +158,20 @@ void TMatchScreen::Update(float DeltaTime) {
   inherited::Update(DeltaTime);
   FGameLogic->Update(DeltaTime * FSpeedMultiplier);
   ShowRules();
+  RemovePlayedFlashes();
+}
+
+void TMatchScreen::RemovePlayedFlashes() {
+  for (size_t I = Children().size(); I-- > 0;) {
+    auto* Flash = dynamic_cast<TGPicture*>(Children()[I]);
+    if (!Flash || Flash->Name() != TDiceBonus::CGlobalExplosionName) {
+      continue;
+    }
+    auto* Ani = dynamic_cast<TGAnimation*>(Flash->Picture()->Instance());
+    if (!Ani || Ani->IsFinished()) {
+      Remove(Flash);
+    }
+  }
 }
 
 void TMatchScreen::UpdateTree(float DeltaTime) {
@@ -339,6 +355,11 @@ void TMatchScreen::DrawItems(TGObject* Sender) {
     const auto X = static_cast<float>(P.X);
     const auto Y = static_cast<float>(P.Y);
     if (TGGraphic* G = Graphic(Item->Graphic().empty() ? Item->GetStaticGfx() : Item->Graphic())) {
+      // The effect picture is shared by every gem of the kind; each blinks from its own start.
+      auto* Ani = Item->IsHighlighted() ? dynamic_cast<TGAnimation*>(G) : nullptr;
+      if (Ani) {
+        Ani->SetElapsedTime(static_cast<int32_t>(std::lround(Item->HighlightTime() * 1000)));
+      }
       G->Draw(X + CCellSize / 2.0f, Y + CCellSize / 2.0f, 0.5f, 0.5f, 0, 1, 1);
     }
     if (TGGraphic* Star = Item->IsBlinking() ? Graphic(Item->BlinkingStar()) : nullptr) {

@@ -61,6 +61,8 @@ private:
   // Shows the rules' score and time line on their widgets.
   void ShowRules();
   TGGraphic* Graphic(const std::string& URL);
+  // The dice bonuses' flashes that have played go.
+  void RemovePlayedFlashes();
   // The layers' drawing, in the layer widgets' own pixels.
   void DrawTiles(TGObject* Sender);
   void DrawPath(TGObject* Sender);

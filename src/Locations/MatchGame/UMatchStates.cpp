@@ -340,7 +340,6 @@ void TFadeBoardState::OnLeave() {
 void TPlayState::OnEnter() {
   inherited::OnEnter();
   FNoActionsTimer = 0;
-  FBlinkTimer = 0;
   GameLogic()->ResetNoMovesTimer();
   TMatchScreen* S = Screen();
   TGWidget* Panel = BoardPanel();
@@ -405,7 +404,6 @@ TGPoint TPlayState::MouseOnBoard() const {
 void TPlayState::BoardMouseDown(int Button) {
   (void)Button;
   FNoActionsTimer = 0;
-  FBlinkTimer = 0;
   FSavedMousePosition = MouseOnBoard();
   GameLogic()->BoardMouseDown(FSavedMousePosition);
 }

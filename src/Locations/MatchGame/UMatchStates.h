@@ -241,7 +241,6 @@ private:
   TGPoint MouseOnBoard() const;
   void CheatOnSelection(uint32_t Key);
 
-  float FBlinkTimer = 0;
   float FNoActionsTimer = 0;
   TGPoint FSavedMousePosition;
   bool FHandlersSet = false;

@@ -189,6 +189,10 @@ void TTaskProcessor::ShowHint() {
   new THintTask(this);
 }
 
+void TTaskProcessor::BlinkItem(TCell* Cell, float Delay) {
+  new TBlinkItemTask(this, Cell, Delay);
+}
+
 void TTaskProcessor::EffectOnLevelCompletion(TCell* Cell, int32_t Delay) {
   if (Cell->Item()) {
     new TEffectOnLevelCompletionTask(this, Cell, Delay);

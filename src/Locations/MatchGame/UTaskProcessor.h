@@ -65,6 +65,7 @@ class TTaskProcessor : public TBoardActions {
   void TeleportItems(TCell* A, TCell* B) override;
   void ChangeGemKind(TCell* Cell, int32_t Kind) override;
   void ShowHint() override;
+  void BlinkItem(TCell* Cell, float Delay) override;
   void EffectOnLevelCompletion(TCell* Cell, int32_t Delay) override;
   void EffectOnLevelFailed(TCell* Cell) override;
   void InitializeBoard() override;

@@ -446,3 +446,22 @@ TEST(BlockTasks, AnArrivingBlockReplacesTheItemAndIsCollectedAtTheBottom) {
 }
 
 } // namespace
+
+TEST(BlinkTask, AGemBlinksAfterItsDelayOnlyWhenItsCellIsFree) {
+  TTaskBoard B;
+  DrawBoard(B.Board(), QuietBoard());
+  TCell* Now = B.Board().GetCell(5, 5);
+  TCell* Later = B.Board().GetCell(5, 6);
+  TCell* Taken = B.Board().GetCell(5, 7);
+  B.P->BlinkItem(Now, 0);
+  EXPECT_TRUE(Now->Item()->IsHighlighted());
+  B.P->BlinkItem(Later, 0.3f);
+  B.P->BlinkItem(Taken, 0.3f);
+  B.P->Select(Taken);
+  B.RunBoard(0.2f);
+  EXPECT_FALSE(Later->Item()->IsHighlighted());
+  B.RunBoard(0.2f);
+  EXPECT_TRUE(Later->Item()->IsHighlighted());
+  EXPECT_FALSE(Taken->Item()->IsHighlighted()); // selected meanwhile: no blink
+  EXPECT_EQ(B.P->CountTasks(TBlinkItemTask::StaticClass()), 0);
+}

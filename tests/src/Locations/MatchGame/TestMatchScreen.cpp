@@ -5,6 +5,7 @@
 
 #include "Locations/MatchGame/UBoard.h"
 #include "Locations/MatchGame/UBoardActions.h"
+#include "Locations/MatchGame/UBonusItems.h"
 #include "Locations/MatchGame/UCell.h"
 #include "Locations/MatchGame/UGameLogic.h"
 #include "Locations/MatchGame/UItem.h"
@@ -112,6 +113,93 @@ TEST_F(MatchScreenTest, PressesOnTheBoardSelectAndSwap) {
   EXPECT_TRUE(Rules()->IsPlaying());
 }
 
+// The gem under the mouse blinks and stops a second after the mouse has left it; a still board
+// left alone blinks all over in a wave, each gem from its own start.
+TEST_F(MatchScreenTest, GemsBlinkUnderTheMouseAndInAWaveWhenLeftAlone) {
+  PlayUntilPlaying();
+  for (int T = 0; T < 10000 && !Rules()->Board()->IsStill(); T += 20) {
+    Play(20);
+  }
+  TBoard* Board = Rules()->Board();
+  auto HoverCell = [&](int Row, int Col) {
+    TGRectFloat R = Match()->BoardPanel()->ScreenRect();
+    Host.Mouse = {static_cast<int>(R.Left) + Col * CCellSize + CCellSize / 2,
+                  static_cast<int>(R.Top) + Row * CCellSize + CCellSize / 2};
+    Screen->MouseMove();
+    Play(40); // the move reaches the board during the first frame, after the rules' step
+  };
+  TItem* First = Board->GetCell(8, 4)->Item();
+  ASSERT_TRUE(ItemAs<TGem>(First));
+  HoverCell(8, 4);
+  EXPECT_TRUE(First->IsHighlighted());
+  Play(2000);
+  EXPECT_TRUE(First->IsHighlighted()); // still under the mouse
+  HoverCell(8, 6);
+  EXPECT_FALSE(First->IsHighlighted());
+  EXPECT_TRUE(Board->GetCell(8, 6)->Item()->IsHighlighted());
+  EXPECT_EQ(First->Graphic(), First->GetStaticGfx());
+
+  // Pressing keeps the idle wave away; then 12 seconds alone start it.
+  PressCell(8, 6);
+  PressCell(8, 6);
+  EXPECT_LT(Rules()->BlinkTimer(), 0.1f);
+  const float Delay = Rules()->Config().BoardBlinkDelay;
+  ASSERT_GT(Delay, 0);
+  Play(static_cast<int>(Delay * 1000) - 200);
+  int Blinking = 0;
+  for (TCell* C : Board->Cells()) {
+    Blinking += C->Item() && C->Item()->IsHighlighted() ? 1 : 0;
+  }
+  EXPECT_LE(Blinking, 1); // only the gem under the mouse
+  Play(600);
+  float Earliest = 1e9f;
+  float Latest = -1;
+  for (TCell* C : Board->Cells()) {
+    if (C->Item() && C->Item()->IsHighlighted() && C != Board->GetCell(8, 6)) {
+      Earliest = std::min(Earliest, C->Item()->HighlightTime());
+      Latest = std::max(Latest, C->Item()->HighlightTime());
+    }
+  }
+  ASSERT_GT(Latest, 0);
+  EXPECT_GT(Latest - Earliest, 0.1f); // a wave, not all at once
+  Play(3000);
+  Blinking = 0;
+  for (TCell* C : Board->Cells()) {
+    Blinking += C->Item() && C->Item()->IsHighlighted() ? 1 : 0;
+  }
+  EXPECT_LE(Blinking, 1);
+}
+
+// Each dice bonus's flash over the screen goes once it has played, so flashes do not pile up.
+TEST_F(MatchScreenTest, TheDiceFlashLeavesTheScreenWhenItHasPlayed) {
+  PlayUntilPlaying();
+  for (int T = 0; T < 10000 && !Rules()->Board()->IsStill(); T += 20) {
+    Play(20);
+  }
+  auto Flashes = [&] {
+    int N = 0;
+    for (TGWidget* W : Match()->Children()) {
+      N += W->Name() == TDiceBonus::CGlobalExplosionName ? 1 : 0;
+    }
+    return N;
+  };
+  for (int Col : {3, 6}) {
+    TCell* Cell = Rules()->Board()->GetCell(9, Col);
+    auto* Dice = New<TDiceBonus>(Rules()->Board());
+    Cell->Item()->Free();
+    Cell->SetItem(Dice);
+    Dice->MakeStatic();
+    Dice->Explode(nullptr);
+  }
+  EXPECT_EQ(Flashes(), 2);
+  Play(500);
+  EXPECT_EQ(Flashes(), 2);
+  for (int T = 0; T < 10000 && Flashes() > 0; T += 20) {
+    Play(20);
+  }
+  EXPECT_EQ(Flashes(), 0);
+}
+
 TEST_F(MatchScreenTest, TheSpeedKeysScaleOnlyTheRulesTime) {
   PlayUntilPlaying();
   for (int I = 0; I < 9; ++I) {
@@ -183,7 +271,7 @@ TEST_F(MatchScreenTest, ThreeHeadsWinAndLeadBackToTheLamp) {
   EXPECT_EQ(Heads(), 3);
   EXPECT_TRUE(Rules()->IsCompleted());
   TMatchScreen* Old = Match();
-  for (int T = 0; T < 5000 && Game->MatchScreen(); T += 20) {
+  for (int T = 0; T < 15000 && Game->MatchScreen(); T += 20) {
     Play(20);
   }
   EXPECT_EQ(Game->MatchScreen(), nullptr);
