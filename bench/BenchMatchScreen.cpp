@@ -79,7 +79,7 @@ struct TWorld {
   // A line bonus and a cross bonus go off on the still board.
   void SetOff() {
     TBoard* Board = Rules()->Board();
-    for (int I = 0; I < 500 && !Board->IsStill(); ++I) {
+    for (int I = 0; I < 1500 && !Board->IsStill(); ++I) { // the first time: the fly-in
       Frame();
     }
     TCell* A = Board->GetCell(7, 2);
