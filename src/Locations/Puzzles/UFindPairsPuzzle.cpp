@@ -1,3 +1,86 @@
-#include "Locations/Puzzles/UPuzzleClasses.h"
+#include "Locations/Puzzles/UFindPairsPuzzle.h"
 
-void RegisterFindPairsClasses() {}
+#include "Locations/Puzzles/UFindPairsState.h"
+#include "Locations/Puzzles/UPuzzleClasses.h"
+#include "Locations/Puzzles/UTutorialStartLocation.h"
+#include "Screens/UGameHint.h"
+#include "Screens/UGameScreen.h"
+#include "flow/UFlowChannel.h"
+#include "flow/UFlowControl.h"
+#include "locations/ULocationClassRegistry.h"
+#include "object/UGClassBuilder.h"
+#include "objects/UGameObject.h"
+#include "objects/UGameObjectCollection.h"
+
+#include <algorithm>
+#include <vector>
+
+G_IMPLEMENT_CLASS(TFindPairsPuzzle)
+
+namespace {
+
+// Registration may run more than once in a process (tests start the game's classes per case).
+void AddLocationClassOnce(TGClass C) {
+  const auto& Items = LocationClassRegistry().Items();
+  if (std::none_of(Items.begin(), Items.end(),
+                   [C](const TLocationClassDesc& D) { return D.LocationClass == C; })) {
+    LocationClassRegistry().Add(C);
+  }
+}
+
+void AddFlowStateClassOnce(TGClass C) {
+  const auto& Items = FlowStateClassRegistry().Items();
+  if (std::find(Items.begin(), Items.end(), C) == Items.end()) {
+    FlowStateClassRegistry().Add(C);
+  }
+}
+
+} // namespace
+
+void RegisterFindPairsClasses() {
+  AddLocationClassOnce(TFindPairsPuzzle::StaticClass());
+  AddLocationClassOnce(TAlaska_01::StaticClass());
+  AddFlowStateClassOnce(TFindPairsState::StaticClass());
+}
+
+void TFindPairsPuzzle::Publish(TGClassBuilder<TFindPairsPuzzle>& B) {
+  B.Method("HintByGroupID", &TFindPairsPuzzle::HintByGroupID, {"AObject"});
+}
+
+void TFindPairsPuzzle::Activate() {
+  inherited::Activate();
+}
+
+void TFindPairsPuzzle::Deactivate() {
+  inherited::Deactivate();
+}
+
+void TFindPairsPuzzle::AfterObjectPick(const std::string& AObjID, int32_t AItemsLeft) {
+  inherited::AfterObjectPick(AObjID, AItemsLeft);
+}
+
+void TFindPairsPuzzle::FillMainChannel() {
+  new TFindPairsState(FC()->MainChannel());
+}
+
+void TFindPairsPuzzle::HintByGroupID(TGameObject* AObject) {
+  TGameScreen* Screen = CurrentGameScreen();
+  if (!AObject || !Screen || !Screen->Hint()) {
+    return;
+  }
+  std::vector<TGameObject*> Twins;
+  if (AObject->GroupID().empty()) {
+    Twins.push_back(AObject);
+  } else {
+    for (int I = 0; I < Objects()->Count(); ++I) {
+      TGameObject* Obj = Objects()->ItemsReadOnly(I);
+      if (Obj->GroupID() == AObject->GroupID()) {
+        Twins.push_back(Obj);
+      }
+    }
+  }
+  for (TGameObject* Obj : Twins) {
+    Screen->Hint()->LightningBolt(Obj);
+    Screen->Hint()->Spark(Obj);
+  }
+}
