@@ -1,1 +1,91 @@
+// A scripted play of the demo's find-pairs puzzle: a new profile starts at the shell
+// collector's table, where the six pairs are put away by clicking each shell and then its twin
+// (one wrong pair on the way, which puts nothing away); the journal leads out. The profile it
+// leaves holds the table finished: every twin taken, the look-alikes still there.
+#include "GameDataReader.h"
+#include "PlayScript.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* CShells = "Shells.loc";
+constexpr const char* CGroups[] = {"ShellsScallop", "ShellsConch",  "ShellsStarfish",
+                                   "ShellsUrchin",  "ShellsMussel", "ShellsSandDollar"};
+
+TPlayScript PairsScript() {
+  TPlayScript Script(HOE_CONTENT);
+  // The chapter's opening and the welcome line.
+  Script.Wait(6.0);
+  // A shell and one of another kind: nothing is put away.
+  Script.ClickObject(CShells, "ShellsConch1").Wait(0.6);
+  Script.ClickObject(CShells, "ShellsUrchin1").Wait(0.6);
+  for (const char* Group : CGroups) {
+    const std::string ID(Group);
+    Script.ClickObject(CShells, ID + "1").Wait(0.6);
+    Script.ClickObject(CShells, ID + "2").Wait(1.6);
+  }
+  // The last pair lands and the table is done; the journal leads out.
+  Script.Wait(4.0);
+  LeaveTheGameThroughTheJournal(Script);
+  QuitNamingAs(Script, "");
+  return Script;
+}
+
+const TGXMLNode* SavedObject(const TGXMLNode& Location, const std::string& ID) {
+  for (const TGXMLNode* Obj : *Location.GetChilds("Object")) {
+    if (Obj->GetStrAttrDef("ID", "") == ID) {
+      return Obj;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<std::string> LinesSaid(const TProfileReader& Profile) {
+  std::vector<std::string> Said;
+  TGObjectPtr<TGXMLNode> Player = Profile.XML("Player.cfg");
+  for (const TGXMLNode* Log : *Player->GetChilds("SpeechLog")) {
+    for (const TGXMLNode* Item : *Log->GetChilds("Item")) {
+      Said.push_back(Item->GetStrAttrDef("Text", ""));
+    }
+  }
+  return Said;
+}
+
+} // namespace
+
+TEST(FindPairsFlow, TheShellsArePutAwayPairByPairAndTheProfileHoldsTheTableDone) {
+  TPlayground Play(HOE_PROGRAM);
+  Play.SetFlag("StartLoc", CShells);
+  Play.SetFlag("NoSplash");
+  const TPlayResult Run = Play.Play(PairsScript(), "pairs.rec");
+  ASSERT_FALSE(Run.TimedOut) << Run.Output;
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
+
+  const TGameDataReader Data(Run.DataFolder, Run.ProgramFolder);
+  const TProfileReader Profile = Data.Profile("Profile01.plr");
+  EXPECT_EQ(Profile.Brief()->LocationURL, CShells) << Run.Output;
+  const std::vector<std::string> Entries = Profile.Entries();
+  ASSERT_NE(std::find(Entries.begin(), Entries.end(), "loc\\Shells.loc"), Entries.end());
+  TGObjectPtr<TGXMLNode> Shells = Profile.XML("loc\\Shells.loc");
+  // Every twin left the table for the inventory; the look-alikes in no pair stayed.
+  for (const char* Group : CGroups) {
+    for (const char* Half : {"1", "2"}) {
+      EXPECT_EQ(SavedObject(*Shells, std::string(Group) + Half), nullptr)
+          << Group << Half << " is still on the table";
+    }
+  }
+  EXPECT_NE(SavedObject(*Shells, "ShellsPaleScallop"), nullptr);
+  EXPECT_NE(SavedObject(*Shells, "ShellsBlueStarfish"), nullptr);
+  // Twelve shells scored; the remark on the first choice came once, and the table's last line
+  // was said.
+  EXPECT_GE(Profile.Brief()->Score, 12 * 100) << Run.Output;
+  const std::vector<std::string> Said = LinesSaid(Profile);
+  EXPECT_EQ(std::count(Said.begin(), Said.end(), "$#SPEECH#Now click on its exact pair.$"), 1);
+  EXPECT_NE(std::find(Said.begin(), Said.end(), "$ShellsAllFound$"), Said.end());
+  EXPECT_FALSE(Data.Alerts().has_value());
+}

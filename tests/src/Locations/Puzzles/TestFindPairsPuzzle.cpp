@@ -60,6 +60,10 @@ protected:
     Land();
   }
 
+  TGFlatVector CursorPoint() const {
+    return {static_cast<float>(Host.Mouse.X), static_cast<float>(Host.Mouse.Y)};
+  }
+
   TFindPairsPuzzle* Puzzle = nullptr;
 };
 
@@ -143,6 +147,23 @@ TEST_F(FindPairsTest, ClicksThatAreNoTwinDropTheChoiceAndPickNothing) {
     EXPECT_EQ(Obj(ID)->TakingCount(), 0) << ID;
   }
   EXPECT_EQ(Puzzle->ItemsLeft(), 12);
+}
+
+TEST_F(FindPairsTest, WhileALineWaitsOnTheMainChannelNoShellIsTakenAlone) {
+  L->MC()->AddSpeechCue("Zari", "$ShellsWelcome$");
+  Play(40);
+  ASSERT_FALSE(State());
+  // A click straight on the shell, the line still waiting to be read.
+  const TGRectFloat R = Obj("ShellsConch1")->BoundingRect();
+  ClickAt({std::floor((R.Left + R.Right) / 2), std::floor((R.Top + R.Bottom) / 2)});
+  ASSERT_EQ(L->ObjectAt(CursorPoint()), Obj("ShellsConch1"));
+  Land();
+  EXPECT_TRUE(InLocation("ShellsConch1"));
+  EXPECT_EQ(Obj("ShellsConch1")->TakingCount(), 0);
+  // Once it is read, the pairing leads again.
+  ReadAllLines();
+  Play(40);
+  EXPECT_TRUE(State());
 }
 
 TEST_F(FindPairsTest, OnlyTheFirstChoiceOfTheStateBringsTheRemark) {
