@@ -69,6 +69,26 @@ protected:
     return Lines;
   }
 
+  // The open tips window's pages paged through and the window closed, as the player does.
+  void CloseTips() {
+    TTipsWindowEx* Tips = Scene->Tips();
+    ASSERT_TRUE(Tips);
+    // The window has come up before the player clicks.
+    for (int I = 0; I < 50; ++I) {
+      Tips->UpdateTree(0.02f);
+    }
+    for (int I = 1; I < Tips->Count(); ++I) {
+      Tips->UpdateTree(0.02f);
+      Tips->OnNextClick(nullptr);
+    }
+    Tips->OnCloseClick(nullptr);
+    for (int I = 0; I < 200 && Tips->Visible(); ++I) {
+      Tips->UpdateTree(0.02f);
+    }
+    Play(40);
+    ASSERT_FALSE(Scene->Tips());
+  }
+
   TAlaska_01* Scene = nullptr;
 };
 
@@ -233,4 +253,39 @@ TEST_F(TutorialStartTest, TheBirdsPageRunsModallyAndGoesWhenClosed) {
   AppIsClosing = false;
   AppCanUnclose = true;
   EXPECT_EQ(Modal.Shown, 1);
+}
+
+TEST_F(TutorialStartTest, TheSceneIsPlayedThroughToTheHarbour) {
+  ClickOn("DifficultyRelaxed");
+  ReadAllLines();
+  CloseTips();
+  EXPECT_EQ(Player->GameDifficulty(), gdApprentice);
+  ClickOn("PDA_01_01");
+  Land();
+  Play(3000);
+  ReadAllLines();
+  // The first thing found brings the scanner.
+  ClickOn("ArrivalSuitcase");
+  Land();
+  Play(1200);
+  Land();
+  EXPECT_TRUE(Scanner()->Visible());
+  EXPECT_TRUE(Obj("Scaner_01_01")->IsTaken());
+  for (const char* ID : {"ArrivalTicket", "ArrivalMittens", "ArrivalThermos"}) {
+    ClickOn(ID);
+    Land();
+  }
+  EXPECT_EQ(Scene->ItemsLeft(), 0);
+  // The page on the birds, then the last line and the way to the harbour.
+  Play(100);
+  ASSERT_TRUE(Scene->Tips());
+  ASSERT_EQ(Scene->Tips()->Count(), 1);
+  EXPECT_EQ(Scene->Tips()->TipURL(0), "Game\\Tutorial\\Ani_Zephrin_Bird.ani");
+  CloseTips();
+  EXPECT_TRUE(Scene->FinishReported());
+  for (int T = 0; T < 10000 && Screen->ActiveLocation()->ID != "Harbour"; T += 200) {
+    ReadAllLines();
+    Play(200);
+  }
+  EXPECT_EQ(Screen->ActiveLocation()->ID, "Harbour");
 }
