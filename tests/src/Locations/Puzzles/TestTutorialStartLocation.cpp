@@ -118,7 +118,9 @@ TEST_F(TutorialStartTest, PickingThePDAScoresAndShowsTheMenuWhenItLands) {
   Screen->ResetCursor(false);
   ASSERT_FALSE(Player->HoldsObject());
 
+  const int32_t Misses = Screen->MissCount();
   ClickOn("PDA_01_01");
+  EXPECT_EQ(Screen->MissCount(), Misses) << "a click on the PDA is no miss";
   EXPECT_EQ(Player->Score(), Score + TAlaska_01::CPDAPoints);
   EXPECT_TRUE(PDA->IsTaken());
   // A second click while it flies scores nothing more.
