@@ -9,10 +9,12 @@
 #include "animation/UGLivePicture.h"
 #include "animation/UGLiveText.h"
 #include "drawables/UGSymbol.h"
+#include "locations/ULocationClassRegistry.h"
 #include "xml/UGXMLNode.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -239,4 +241,19 @@ TEST(ReplaceGraphicInChannel, EveryPictureKeyShowsTheNewGraphicAndOtherChannelsA
   EXPECT_FALSE(ReplaceGraphicInChannel(A.get(), 3, New_.get()));
   EXPECT_FALSE(ReplaceGraphicInChannel(A.get(), -1, New_.get()));
   EXPECT_FALSE(ReplaceGraphicInChannel(nullptr, 0, New_.get()));
+}
+
+TEST_F(FindPairsTest, TheClassesAreRegisteredOnceAndASavedTableNamesThePairingState) {
+  RegisterGameClasses(); // a second start of the game's classes adds nothing
+  auto Named = [](const char* Name) {
+    const auto& Items = LocationClassRegistry().Items();
+    return std::count_if(Items.begin(), Items.end(),
+                         [Name](const TLocationClassDesc& D) { return D.ClassName == Name; });
+  };
+  EXPECT_EQ(Named("TFindPairsPuzzle"), 1);
+  EXPECT_EQ(Named("TAlaska_01"), 1);
+  const auto& States = FlowStateClassRegistry().Items();
+  EXPECT_EQ(std::count(States.begin(), States.end(), TFindPairsState::StaticClass()), 1);
+  TGObjectPtr<TGXMLNode> Saved(L->SaveToXML());
+  EXPECT_NE(Saved->SaveToString(0).find("\"TFindPairsState\""), std::string::npos);
 }
