@@ -76,12 +76,12 @@ def target_left_top(i):
     return round(x - PLACE / 2), round(y - PLACE / 2)
 
 
-def stone_shade(cx, cy, light):
-    """Stone lit from the upper left, with a faint grain."""
+def stone_shade(cx, cy, light, tone=0.0):
+    """Stone lit from the upper left, with a faint grain; a tone below 0 darkens it."""
     def shade(x, y):
         t = clamp(0.5 + ((cx - x) + (cy - y)) / (4 * light))
         grain = 0.04 * math.sin(x * 0.9 + y * 1.7) * math.sin(y * 0.6 - x * 0.3)
-        c = mix(STONE_DARK, STONE_LIGHT, 0.35 + 0.55 * t)
+        c = mix(STONE_DARK, STONE_LIGHT, 0.35 + 0.55 * t + tone)
         return tuple(clamp(v + grain) for v in c)
     return shade
 
@@ -91,7 +91,8 @@ def stone_ring(index):
     cx, cy = w / 2, h / 2
     r = radius_of(GROOVES[index], cx, cy)
     c = Canvas(w, h)
-    c.shape(ring(cx, cy, r, BAND), stone_shade(cx, cy, r))
+    # Neighbouring rings in two tones, so that each ring reads as a piece of its own.
+    c.shape(ring(cx, cy, r, BAND), stone_shade(cx, cy, r, -0.18 if index % 2 else 0.0))
     # Carved rims on both edges and ticks between the grooves, so a turn is plain to see.
     c.shape(ring(cx, cy, r - BAND / 2 + 1, 1.2), lambda x, y: STONE_DARK, 0.6)
     c.shape(ring(cx, cy, r + BAND / 2 - 1, 1.2), lambda x, y: STONE_DARK, 0.6)

@@ -587,9 +587,21 @@ void TAlaska_07_puzzle::OnRingDown(TBaseGameObject* Sender, int Button) {
 void TAlaska_07_puzzle::OnRingUp(TBaseGameObject* Sender, int Button) {
   (void)Sender;
   (void)Button;
-  if (FState == psComplete || !FObjectsFound) {
-    return;
+  if (FState == psRotating) {
+    EndDrag();
   }
+}
+
+// Every release reaches the location, also one the main channel does not pass to the ring (a
+// landing light playing there): the drag ends whichever hears it first.
+void TAlaska_07_puzzle::MouseUp(int Button) {
+  inherited::MouseUp(Button);
+  if (FState == psRotating) {
+    EndDrag();
+  }
+}
+
+void TAlaska_07_puzzle::EndDrag() {
   SetState(psNone);
   ProcessBalls();
 }

@@ -104,6 +104,7 @@ class TAlaska_07_puzzle : public TLocationWithGoalAllItemsCollected {
   void Activate() override;
   void Deactivate() override;
   void Update(int32_t AInterval) override;
+  void MouseUp(int Button) override;
   bool IsPuzzleLocation() const override { return true; }
   void LoadFromXML(TGResourceLibrary* Context, const TGXMLNode* Node) override;
   TGXMLNode* SaveToXML() const override;
@@ -161,6 +162,8 @@ private:
   // Every ball's picture where the model holds it (a save may have caught it rolling).
   void PlaceBallsFromModel();
   void RotationStep(int32_t AInterval);
+  // The ring let go: the balls fall.
+  void EndDrag();
   void CheckCompletion();
   float MouseATan() const;
   TGFlatVector MousePosition() const;

@@ -357,6 +357,28 @@ TEST_F(RingBallTest, TheGrindingSoundRunsOnlyWhileARingIsHeld) {
   Screen.reset();
 }
 
+// A release the main channel keeps from the ring (a landing light plays there) still ends the
+// drag, and so does leaving the location: no ring follows a pointer with no button held.
+TEST_F(RingBallTest, EveryReleaseAndLeavingTheDialEndTheDrag) {
+  float Direction = 0;
+  MouseTo(PointOnRing(2, Direction));
+  Play(20);
+  Screen->MouseDown(mbLeft);
+  ASSERT_EQ(Puzzle->State(), psRotating);
+  L->MC()->AddLocAnimation("Ball03");
+  Play(40);
+  ASSERT_FALSE(TryObjectCast<TCommonGameState>(L->MC()->Peek()));
+  Screen->MouseUp(mbLeft);
+  EXPECT_EQ(Puzzle->State(), psNone);
+
+  WaitForPlay();
+  Screen->MouseDown(mbLeft);
+  ASSERT_EQ(Puzzle->State(), psRotating);
+  Puzzle->Deactivate();
+  EXPECT_EQ(Puzzle->State(), psNone);
+  EXPECT_EQ(Puzzle->RotatingSfx(), nullptr);
+}
+
 // --- Saving ------------------------------------------------------------------------------------
 
 namespace {
