@@ -88,4 +88,10 @@ TEST(FindPairsFlow, TheShellsArePutAwayPairByPairAndTheProfileHoldsTheTableDone)
   EXPECT_EQ(std::count(Said.begin(), Said.end(), "$#SPEECH#Now click on its exact pair.$"), 1);
   EXPECT_NE(std::find(Said.begin(), Said.end(), "$ShellsAllFound$"), Said.end());
   EXPECT_FALSE(Data.Alerts().has_value());
+
+  // A replay plays the same clicks to the same saved bytes.
+  const TPlayResult Again = Play.Replay("pairs.rec");
+  ASSERT_EQ(Again.ExitCode, 0) << Again.Output;
+  EXPECT_TRUE(TGameDataReader(Again.DataFolder).Profile("Profile01.plr").Bytes() == Profile.Bytes())
+      << "the replay saved other profile bytes";
 }
