@@ -1,7 +1,10 @@
 // A scripted play of the demo's find-pairs puzzle: a new profile starts at the shell
 // collector's table, where the six pairs are put away by clicking each shell and then its twin
 // (one wrong pair on the way, which puts nothing away); the journal leads out. The profile it
-// leaves holds the table finished: every twin taken, the look-alikes still there.
+// leaves holds the table finished: every twin taken, the look-alikes still there. And the
+// story's first scene played through by mouse: a difficulty board, the tutorial's pages, the
+// PDA, the heroine's things, the scanner that arrives and the page on the birds, then the
+// harbour.
 #include "GameDataReader.h"
 #include "PlayScript.h"
 
@@ -43,6 +46,44 @@ const TGXMLNode* SavedObject(const TGXMLNode& Location, const std::string& ID) {
     }
   }
   return nullptr;
+}
+
+constexpr const char* CArrival = "Arrival.loc";
+constexpr const char* CTips = "TipsWindowEx.win";
+// A point in the heroine's bubbles, which stand over her portrait.
+constexpr TScreenPoint CHeroineBubble{170, 440};
+
+TPlayScript ArrivalScript() {
+  TPlayScript Script(HOE_CONTENT);
+  Script.Wait(6.0);
+  // The timed board, explained while the mouse rests on it, then chosen.
+  Script.MoveTo(ObjectCentre(HOE_CONTENT, CArrival, "DifficultyTimed")).Wait(1.0);
+  Script.ClickObject(CArrival, "DifficultyTimed").Wait(1.5);
+  for (int Page = 0; Page < 4; ++Page) {
+    Script.ClickWidget(CTips, "Background\\Next").Wait(0.8);
+  }
+  Script.ClickWidget(CTips, "Background\\Close").Wait(1.5);
+  Script.ClickObject(CArrival, "PDA_01_01").Wait(4.0);
+  Script.ClickObject(CArrival, "ArrivalSuitcase").Wait(3.0);
+  for (const char* ID : {"ArrivalTicket", "ArrivalMittens", "ArrivalThermos"}) {
+    Script.ClickObject(CArrival, ID).Wait(1.2);
+  }
+  // The page on the birds; the last line, read with a click on its bubble; the fade to the
+  // harbour.
+  Script.Wait(1.5).ClickWidget(CTips, "Background\\Close").Wait(3.0);
+  Script.Click(CHeroineBubble).Wait(8.0);
+  LeaveTheGameThroughTheJournal(Script);
+  QuitNamingAs(Script, "");
+  return Script;
+}
+
+std::string SavedProperty(const TGXMLNode& Location, const std::string& Name) {
+  for (const TGXMLNode* P : *Location.GetChilds("DynProperty")) {
+    if (P->GetStrAttrDef("Name", "") == Name) {
+      return P->GetStrAttrDef("Value", "");
+    }
+  }
+  return "(none)";
 }
 
 std::vector<std::string> LinesSaid(const TProfileReader& Profile) {
@@ -94,4 +135,28 @@ TEST(FindPairsFlow, TheShellsArePutAwayPairByPairAndTheProfileHoldsTheTableDone)
   ASSERT_EQ(Again.ExitCode, 0) << Again.Output;
   EXPECT_TRUE(TGameDataReader(Again.DataFolder).Profile("Profile01.plr").Bytes() == Profile.Bytes())
       << "the replay saved other profile bytes";
+}
+
+TEST(FindPairsFlow, TheFirstSceneIsPlayedThroughToTheHarbour) {
+  TPlayground Play(HOE_PROGRAM);
+  Play.SetFlag("StartLoc", CArrival);
+  Play.SetFlag("NoSplash");
+  const TPlayResult Run = Play.Play(ArrivalScript(), "arrival.rec");
+  ASSERT_FALSE(Run.TimedOut) << Run.Output;
+  ASSERT_EQ(Run.ExitCode, 0) << Run.Output;
+
+  const TGameDataReader Data(Run.DataFolder, Run.ProgramFolder);
+  const TProfileReader Profile = Data.Profile("Profile01.plr");
+  EXPECT_EQ(Profile.Brief()->LocationURL, "Harbour.loc") << Run.Output;
+  EXPECT_EQ(Profile.Brief()->GameDifficulty, gdAdventurer);
+  TGObjectPtr<TGXMLNode> Arrival = Profile.XML("loc\\Arrival.loc");
+  for (const char* ID : {"PDA_01_01", "Scaner_01_01", "ArrivalSuitcase", "ArrivalTicket",
+                         "ArrivalMittens", "ArrivalThermos"}) {
+    EXPECT_EQ(SavedObject(*Arrival, ID), nullptr) << ID << " is still in the scene";
+  }
+  EXPECT_EQ(SavedProperty(*Arrival, "IsTutorialShown"), "True");
+  EXPECT_EQ(SavedProperty(*Arrival, "BirdTipShown"), "True");
+  const std::vector<std::string> Said = LinesSaid(Profile);
+  EXPECT_NE(std::find(Said.begin(), Said.end(), "$ArrivalAllFound$"), Said.end());
+  EXPECT_FALSE(Data.Alerts().has_value());
 }
