@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 G_IMPLEMENT_CLASS(TMatchScreen)
 
@@ -255,82 +256,63 @@ void TMatchScreen::DrawFieldCrop(TGGraphic* Field, float X, float Y) {
   }
 }
 
-void TMatchScreen::DrawTiles(TGObject* Sender) {
-  (void)Sender;
+// The frame every layer drawer shares: nothing without rules or a device; each cell with the
+// top-left corner of its place in the board's pixels, all in one sprite batch.
+void TMatchScreen::DrawCells(const std::function<void(const TCell&, float, float)>& DrawCell) {
   if (!FGameLogic || !GD) {
     return;
   }
   TGSprite::BeginBatch();
   for (TCell* C : FGameLogic->Board()->Cells()) {
-    if (!C->Graphics().Tile.empty()) {
-      TGPoint P = C->Position();
-      DrawFieldCrop(Graphic(std::string(C->Graphics().Tile)), static_cast<float>(P.X),
-                    static_cast<float>(P.Y));
-    }
+    TGPoint P = C->Position();
+    DrawCell(*C, static_cast<float>(P.X), static_cast<float>(P.Y));
   }
   TGSprite::EndBatch();
+}
+
+void TMatchScreen::DrawAt(std::string_view URL, float X, float Y) {
+  if (TGGraphic* G = URL.empty() ? nullptr : Graphic(std::string(URL))) {
+    G->Draw(X, Y, 0, 0, 0, 1, 1);
+  }
+}
+
+void TMatchScreen::DrawTiles(TGObject* Sender) {
+  (void)Sender;
+  DrawCells([this](const TCell& C, float X, float Y) {
+    if (!C.Graphics().Tile.empty()) {
+      DrawFieldCrop(Graphic(std::string(C.Graphics().Tile)), X, Y);
+    }
+  });
 }
 
 void TMatchScreen::DrawPath(TGObject* Sender) {
   (void)Sender;
-  if (!FGameLogic || !GD) {
-    return;
-  }
-  TGSprite::BeginBatch();
-  for (TCell* C : FGameLogic->Board()->Cells()) {
-    TGPoint P = C->Position();
-    for (std::string_view URL : {C->Graphics().Path, C->Graphics().Trigger}) {
-      if (TGGraphic* G = Graphic(std::string(URL))) {
-        G->Draw(static_cast<float>(P.X), static_cast<float>(P.Y), 0, 0, 0, 1, 1);
-      }
-    }
-  }
-  TGSprite::EndBatch();
+  DrawCells([this](const TCell& C, float X, float Y) {
+    DrawAt(C.Graphics().Path, X, Y);
+    DrawAt(C.Graphics().Trigger, X, Y);
+  });
 }
 
 void TMatchScreen::DrawWalls(TGObject* Sender) {
   (void)Sender;
-  if (!FGameLogic || !GD) {
-    return;
-  }
-  TGSprite::BeginBatch();
-  for (TCell* C : FGameLogic->Board()->Cells()) {
-    TGPoint P = C->Position();
+  DrawCells([this](const TCell& C, float X, float Y) {
     for (size_t Side = 0; Side < 4; ++Side) {
-      if (TGGraphic* G = Graphic(std::string(C->Graphics().Walls[Side]))) {
+      if (TGGraphic* G = Graphic(std::string(C.Graphics().Walls[Side]))) {
         const TWallPlace& W = CWallPlaces[Side];
-        G->Draw(static_cast<float>(P.X) + W.X * CCellSize,
-                static_cast<float>(P.Y) + W.Y * CCellSize, 0.5f, 0.5f, W.Rotation, 1, 1);
+        G->Draw(X + W.X * CCellSize, Y + W.Y * CCellSize, 0.5f, 0.5f, W.Rotation, 1, 1);
       }
     }
-  }
-  TGSprite::EndBatch();
+  });
 }
 
 void TMatchScreen::DrawTargets(TGObject* Sender) {
   (void)Sender;
-  if (!FGameLogic || !GD) {
-    return;
-  }
-  for (TCell* C : FGameLogic->Board()->Cells()) {
-    if (TGGraphic* G = Graphic(C->Graphics().Target)) {
-      TGPoint P = C->Position();
-      G->Draw(static_cast<float>(P.X), static_cast<float>(P.Y), 0, 0, 0, 1, 1);
-    }
-  }
+  DrawCells([this](const TCell& C, float X, float Y) { DrawAt(C.Graphics().Target, X, Y); });
 }
 
 void TMatchScreen::DrawPortals(TGObject* Sender) {
   (void)Sender;
-  if (!FGameLogic || !GD) {
-    return;
-  }
-  for (TCell* C : FGameLogic->Board()->Cells()) {
-    if (TGGraphic* G = Graphic(std::string(C->Graphics().Portal))) {
-      TGPoint P = C->Position();
-      G->Draw(static_cast<float>(P.X), static_cast<float>(P.Y), 0, 0, 0, 1, 1);
-    }
-  }
+  DrawCells([this](const TCell& C, float X, float Y) { DrawAt(C.Graphics().Portal, X, Y); });
 }
 
 // An item a task animates shows that animation (placed in the board's pixels); any other shows

@@ -8,9 +8,12 @@
 #include "Locations/MatchGame/UMatchConfig.h"
 #include "widgets/UGWindow.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
+class TCell;
 class TExplosionChainSymbolManager;
 class TGameLogic;
 class TGGraphic;
@@ -61,6 +64,9 @@ private:
   // Shows the rules' score and time line on their widgets.
   void ShowRules();
   TGGraphic* Graphic(const std::string& URL);
+  void DrawCells(const std::function<void(const TCell&, float, float)>& DrawCell);
+  // The picture with its top-left corner there; nothing for an empty name.
+  void DrawAt(std::string_view URL, float X, float Y);
   // The dice bonuses' flashes that have played go.
   void RemovePlayedFlashes();
   // The layers' drawing, in the layer widgets' own pixels.
