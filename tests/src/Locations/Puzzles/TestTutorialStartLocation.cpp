@@ -219,11 +219,15 @@ TEST_F(TutorialStartTest, ABoardClickedSetsTheDifficultyAndOpensTheTutorialOnce)
   EXPECT_TRUE(Tips->Item(1)->DeactivateProc);
   EXPECT_EQ(Tips->TipURL(4), "Game\\Tutorial\\Ani_Clues.ani");
   EXPECT_EQ(Player->GameState(), gsTip);
-  // Every page, the one on blue objects too (whose blinking picture the screen may lack).
+  // Every page; the tools drawer blinks while the one on blue objects is shown.
+  TGWidget* Blink = Screen->FindWidget("GameInterface\\ToolsBlink");
+  ASSERT_TRUE(Blink);
   for (int I = 0; I < 4; ++I) {
     Tips->UpdateTree(0.02f);
+    EXPECT_EQ(Blink->Visible(), I == 1) << "page " << I;
     Tips->OnNextClick(nullptr);
   }
+  EXPECT_FALSE(Blink->Visible());
   Tips->OnCloseClick(nullptr);
   for (int I = 0; I < 200 && Tips->Visible(); ++I) {
     Tips->UpdateTree(0.02f);
