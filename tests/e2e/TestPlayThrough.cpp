@@ -95,6 +95,7 @@ std::string SavedProperty(const TGXMLNode& Location, const std::string& Name) {
 
 TEST(PlayThrough, TheHarbourIsPlayedThroughAndReplaysToTheSameBytes) {
   TPlayground Play(HOE_PROGRAM);
+  Play.SetFlag("StartLoc", "Harbour.loc"); // after the harbour station of a new game
   Play.SetFlag("NoSplash");
   const TPlayScript Script = HarbourScript();
   const TPlayResult Run = Play.Play(Script, "harbour.rec");
