@@ -226,10 +226,14 @@ protected:
   TGreenland_04_Puzzle* Puzzle = nullptr;
 };
 
+// The objects of the location file itself: the back wall, three rings, four templates and the
+// way back.
+constexpr int CSceneObjects = 9;
+
 TEST_F(GearPuzzleTest, InitClonesTheGearsAndFillingsAndDealsSixteen) {
   const int Objects = L->Objects()->Count();
   // 24 gears, and per slot a pair of fillings.
-  EXPECT_EQ(Objects, 8 + 24 + 24 * 4 * 2);
+  EXPECT_EQ(Objects, CSceneObjects + 24 + 24 * 4 * 2);
   TGameObject* First = World.Obj("Gear0300_03_le");
   ASSERT_TRUE(First);
   EXPECT_EQ(Gear(3, 0)->GameObject(), First);
@@ -279,7 +283,7 @@ TEST_F(GearPuzzleTest, AProfileSavedWithTheClonesStartsThePuzzleAfresh) {
   if (HasFatalFailure()) {
     return;
   }
-  EXPECT_EQ(L->Objects()->Count(), 8 + 24 + 24 * 4 * 2);
+  EXPECT_EQ(L->Objects()->Count(), CSceneObjects + 24 + 24 * 4 * 2);
   EXPECT_EQ(Visible("FillingAppear"), 16);
   ASSERT_TRUE(World.Obj("Gear0311_03_le"));
   EXPECT_TRUE(World.Obj("Gear0311_03_le")->Visible());
