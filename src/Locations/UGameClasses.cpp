@@ -8,22 +8,10 @@
 #include "locations/UGameFramework.h"
 #include "locations/ULocationClassRegistry.h"
 
-#include <algorithm>
-
-namespace {
-
-void RegisterOnce(TFlowStateClassRegistry& R, TGClass C) {
-  if (std::find(R.Items().begin(), R.Items().end(), C) == R.Items().end()) {
-    R.Add(C);
-  }
-}
-
-} // namespace
-
 void RegisterGameClasses() {
   StartGameFramework();
   // The puzzle module's interactive state follows the framework's flow states.
-  RegisterOnce(FlowStateClassRegistry(), TCommonPuzzleGameState::StaticClass());
+  FlowStateClassRegistry().Add(TCommonPuzzleGameState::StaticClass());
   // Location files name the match-three location "TMatchGame".
   LocationClassRegistry().Add(TMatchGame::StaticClass());
   RegisterMatchGameClasses();

@@ -17,30 +17,10 @@
 
 G_IMPLEMENT_CLASS(TFindPairsPuzzle)
 
-namespace {
-
-// Registration may run more than once in a process (tests start the game's classes per case).
-void AddLocationClassOnce(TGClass C) {
-  const auto& Items = LocationClassRegistry().Items();
-  if (std::none_of(Items.begin(), Items.end(),
-                   [C](const TLocationClassDesc& D) { return D.LocationClass == C; })) {
-    LocationClassRegistry().Add(C);
-  }
-}
-
-void AddFlowStateClassOnce(TGClass C) {
-  const auto& Items = FlowStateClassRegistry().Items();
-  if (std::find(Items.begin(), Items.end(), C) == Items.end()) {
-    FlowStateClassRegistry().Add(C);
-  }
-}
-
-} // namespace
-
 void RegisterFindPairsClasses() {
-  AddLocationClassOnce(TFindPairsPuzzle::StaticClass());
-  AddLocationClassOnce(TAlaska_01::StaticClass());
-  AddFlowStateClassOnce(TFindPairsState::StaticClass());
+  LocationClassRegistry().Add(TFindPairsPuzzle::StaticClass());
+  LocationClassRegistry().Add(TAlaska_01::StaticClass());
+  FlowStateClassRegistry().Add(TFindPairsState::StaticClass());
 }
 
 void TFindPairsPuzzle::Publish(TGClassBuilder<TFindPairsPuzzle>& B) {

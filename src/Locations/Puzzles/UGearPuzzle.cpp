@@ -35,15 +35,6 @@ std::string TwoDigits(int32_t V) {
   return Format("%s%d", {V < 10 ? "0" : "", V});
 }
 
-// Registration may run more than once in a process (tests start the game's classes per case).
-void AddLocationClassOnce(TGClass C) {
-  const auto& Items = LocationClassRegistry().Items();
-  if (std::none_of(Items.begin(), Items.end(),
-                   [C](const TLocationClassDesc& D) { return D.LocationClass == C; })) {
-    LocationClassRegistry().Add(C);
-  }
-}
-
 float Wrap360(float A) {
   A = std::fmod(A, 360.0f);
   return A < 0 ? A + 360 : A;
@@ -52,8 +43,8 @@ float Wrap360(float A) {
 } // namespace
 
 void RegisterGearClasses() {
-  AddLocationClassOnce(TGreenland_04_Puzzle::StaticClass());
-  AddLocationClassOnce(TAlexandria_02_rings::StaticClass());
+  LocationClassRegistry().Add(TGreenland_04_Puzzle::StaticClass());
+  LocationClassRegistry().Add(TAlexandria_02_rings::StaticClass());
 }
 
 void TGreenland_04_Puzzle::Publish(TGClassBuilder<TGreenland_04_Puzzle>& B) {

@@ -4,6 +4,8 @@
 #include "object/UGClassBuilder.h"
 #include "xml/UGXMLNode.h"
 
+#include <algorithm>
+
 G_IMPLEMENT_CLASS(TBaseFlowState)
 G_IMPLEMENT_CLASS(TFlowState)
 
@@ -46,6 +48,12 @@ TGXMLNode* TBaseFlowState::SaveToXML() const {
   Node->SetStrAttr("ClassName", ClassName());
   Node->SetIntAttr("Status", static_cast<int32_t>(Status));
   return Node;
+}
+
+void TFlowStateClassRegistry::Add(TGClass AClass) {
+  if (std::find(FItems.begin(), FItems.end(), AClass) == FItems.end()) {
+    FItems.push_back(AClass);
+  }
 }
 
 void TBaseFlowState::RegisterClass(TGClass AClass) {

@@ -54,7 +54,8 @@ class TFlowState : public TBaseFlowState {
 // The flow-state classes that saved flow controls may name.
 class TFlowStateClassRegistry {
 public:
-  void Add(TGClass AClass) { FItems.push_back(AClass); }
+  // Appends the class; one registered already stays where it is.
+  void Add(TGClass AClass);
   // The first class of exactly that name: "Wrong FlowState class name: %s" otherwise.
   TGClass GetItem(std::string_view Name) const;
   const std::vector<TGClass>& Items() const { return FItems; }

@@ -3,6 +3,11 @@
 #include "base/UGError.h"
 
 void TLocationClassRegistry::Add(TGClass LocationClass) {
+  for (const TLocationClassDesc& D : FItems) {
+    if (D.LocationClass == LocationClass) {
+      return;
+    }
+  }
   FItems.push_back(TLocationClassDesc{LocationClass, LocationClass->Name});
 }
 

@@ -14,7 +14,8 @@ struct TLocationClassDesc {
 
 class TLocationClassRegistry {
 public:
-  // Appends the class under its class name.
+  // Appends the class under its class name; a class registered already stays where it is (the
+  // game's classes may be registered more than once in a process).
   void Add(TGClass LocationClass);
   // The first class of exactly that name: "Wrong location class name: " + name otherwise.
   TGClass GetItem(std::string_view Name) const;

@@ -3,8 +3,10 @@
 #include "flow/UBasicFlowStates.h"
 #include "flow/UFlowChannel.h"
 #include "flow/UFlowControl.h"
+#include "flow/UFlowState.h"
 #include "flow/ULocAnimationState.h"
 #include "locations/ULocation.h"
+#include "locations/ULocationClassRegistry.h"
 #include "objects/ULiveGameObject.h"
 #include "player/UGameData.h"
 #include "xml/UGXMLNode.h"
@@ -251,3 +253,18 @@ TEST_F(LocationTest, AFreedLocationCanBeLoadedAgain) {
 }
 
 } // namespace
+
+// The game registers its classes whenever it starts them: a class already known keeps its one
+// entry, so the class tables do not grow with every start.
+TEST(ClassRegistries, AClassRegisteredAgainKeepsItsOneEntry) {
+  TLocationClassRegistry Locations;
+  Locations.Add(TLocation::StaticClass());
+  Locations.Add(TPuzzleLocation::StaticClass());
+  Locations.Add(TLocation::StaticClass());
+  ASSERT_EQ(Locations.Items().size(), 2u);
+  EXPECT_EQ(Locations.GetItem("TPuzzleLocation"), TPuzzleLocation::StaticClass());
+  TFlowStateClassRegistry States;
+  States.Add(TPauseState::StaticClass());
+  States.Add(TPauseState::StaticClass());
+  EXPECT_EQ(States.Items().size(), 1u);
+}
