@@ -48,6 +48,9 @@ void TTipsWindowEx::OnCloseClick(TGObject* Sender) {
   if (FClosing) {
     return; // a second click while the window fades out
   }
+  if (State() == wsShowing) {
+    return; // the window cannot hide while it still appears: the click would close nothing
+  }
   FClosing = true;
   DeactivateItem();
   LeaveTipState();

@@ -98,6 +98,26 @@ TEST_F(TipsTest, TheLocationsTipsHoldTheTipStateUntilClosed) {
   EXPECT_EQ(Player->GameState(), Before);
 }
 
+// A close while the window still appears is ignored rather than half done: the window stays
+// open, keeps the tip state and closes at the next click once it is up.
+TEST_F(TipsTest, ACloseWhileTheTipsAppearWaitsForTheNextClick) {
+  const TGameState Before = Player->GameState();
+  TGObjectPtr<TTipsWindowEx> Owned(New<TTipsWindowEx>());
+  TTipsWindowEx* W = Owned.get();
+  Push(W, "UI\\Dialogs\\Tip1.png");
+  W->Show();
+  ASSERT_EQ(W->State(), wsShowing);
+  W->OnCloseClick(nullptr);
+  EXPECT_EQ(Player->GameState(), gsTip);
+  for (int I = 0; I < 200 && W->State() != wsDefault; ++I) {
+    W->UpdateTree(0.02f);
+  }
+  ASSERT_EQ(W->State(), wsDefault);
+  W->OnCloseClick(nullptr);
+  EXPECT_EQ(W->State(), wsHiding);
+  EXPECT_EQ(Player->GameState(), Before);
+}
+
 TEST_F(TipsTest, TheBlackScreenTypesTenLettersASecondAndClosesAfterTheLast) {
   // Frames of 1/16 s, which add up exactly.
   constexpr float Frame = 0.0625f;
