@@ -268,6 +268,18 @@ TEST_F(GameScreenContent, HintAnimationsHaveTheChannelsTheHintKeys) {
 
   EXPECT_NE(TryObjectCast<TGGraphic>(Library->GetResourceEx("UI\\MapScreen\\What.png", false)),
             nullptr);
+
+  // The bonuses a finished scene queues on the screen end, so the queue goes on, and the tools
+  // drawer's blink for the tutorial runs until it is hidden.
+  for (const char* URL : {"Game\\FX\\SuperSleuthBonus.ani", "Game\\FX\\NoHintsUsedBonus.ani"}) {
+    TGAnimation* Bonus = Animation(URL);
+    ASSERT_TRUE(Bonus) << URL;
+    EXPECT_FALSE(Bonus->Looped()) << URL;
+    EXPECT_GT(Bonus->TotalTime(), 0) << URL;
+  }
+  TGAnimation* ToolsBlink = Animation("UI\\GameWindow\\ToolsBlink.ani");
+  ASSERT_TRUE(ToolsBlink);
+  EXPECT_TRUE(ToolsBlink->Looped());
 }
 
 TEST_F(GameScreenContent, ScannerAnimationsFitTheirUse) {
