@@ -99,6 +99,8 @@ class TGameScreen : public TBaseGameScreen, public IPlayScreen {
   void GameComplete();
   void GameOver() { FIsGameOver = true; }
   bool IsGameOver() const { return FIsGameOver; }
+  // The press being handled goes no further than the location (it was carried out already).
+  void BlockMouseDownOnce() { FIsMouseDownBlockedForOneTime = true; }
   void FadeOutFromScript();
   void OpenPDALog();
   // A briefing of the speaker key Avatar, and a movie of the device's pictures.

@@ -1,1 +1,245 @@
+// The colour path by the totem, in the play screen over the demo's scene: the marble rows, which
+// cells a chain takes, the steps back and the clearing, the frozen chain while its completion
+// waits, the six rows played through by mouse, and the forced completion.
+#include "GameScreenTest.h"
+
+#include "Locations/Puzzles/UColourPathPuzzle.h"
+#include "flow/UBasicFlowStates.h"
+#include "flow/UCommonGameState.h"
+#include "flow/ULocAnimationState.h"
+#include "objects/UGameObjectCollection.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The demo's grid, rows top down: the colour numbers of the cells.
+const char* const CGrid[TCongo_05_Puzzle::CRows] = {"4465412", "3352623", "4563264", "2635136",
+                                                    "2363465"};
+
+// Each row of marbles traced on the demo's grid: (row, column) of the cells in order.
+const std::vector<std::vector<std::pair<int, int>>> CSolutions = {
+    {{5, 1}, {5, 2}, {5, 3}},
+    {{5, 4}, {5, 5}, {5, 6}},
+    {{4, 1}, {4, 2}, {4, 3}, {4, 4}},
+    {{3, 1}, {3, 2}, {3, 3}, {3, 4}, {3, 5}},
+    {{2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6}},
+    {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6}},
+};
+
+class ColourPathTest : public GameScreenTest {
+protected:
+  void SetUp() override {
+    THeadlessSceneTest::SetUp();
+    World.Start(HOE_CONTENT, false);
+    RegisterGameClasses();
+    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
+    Player->BriefInfo()->LocationURL = "Totem.loc";
+    Screen.reset(New<TGameScreen>(nullptr));
+    Host.Top = Screen.get();
+    Screen->InitGameScripts();
+    Player->InitGameScripts();
+    Player->Inventory()->InitGameScripts();
+    Play(20);
+    L = Screen->ActiveLocation();
+    ASSERT_TRUE(L);
+    ASSERT_EQ(L->ID, "Totem");
+    Puzzle = dynamic_cast<TCongo_05_Puzzle*>(L);
+    ASSERT_TRUE(Puzzle);
+    PlayArrival();
+    Settle();
+  }
+  TGameObject* Cell(int Row, int Column) const {
+    return L->Objects()->GetByIDReadOnly(TCongo_05_Puzzle::CellID(Row, Column));
+  }
+  void Click(int Row, int Column) { ClickOn(TCongo_05_Puzzle::CellID(Row, Column)); }
+  void RightClick() {
+    Host.Mouse = {760, 40};
+    Play(20);
+    Screen->MouseDown(mbRight);
+    Screen->MouseUp(mbRight);
+    Play(20);
+  }
+  size_t Chain() const { return Puzzle->CellSequence().size(); }
+  // The loc animations and scripts waiting on the main channel, front first.
+  std::vector<std::string> Queued() const {
+    std::vector<std::string> Names;
+    for (int I = 0; I < L->MC()->GetCount(); ++I) {
+      if (auto* A = TryObjectCast<TBaseLocAnimationState>(L->MC()->GetItem(I))) {
+        Names.push_back(A->AniName());
+      } else if (auto* S = TryObjectCast<TBaseScriptState>(L->MC()->GetItem(I))) {
+        Names.push_back(S->Script());
+      }
+    }
+    return Names;
+  }
+  bool Idle() const {
+    return L->MC()->GetCount() == 1 && TryObjectCast<TCommonGameState>(L->MC()->Peek());
+  }
+  // Plays, lines read as they come, until only the interactive state is left on the main
+  // channel.
+  void Settle() {
+    for (int T = 0; T < 10000 && !Idle(); T += 20) {
+      Play(20);
+      if (Screen->SpeechDialog()->Visible()) {
+        ReadAllLines();
+      }
+    }
+    ASSERT_TRUE(Idle());
+  }
+  void Trace(const std::vector<std::pair<int, int>>& Cells) {
+    for (auto [Row, Column] : Cells) {
+      Click(Row, Column);
+    }
+  }
+  bool Solved() const { return L->GetAttr("TotemSolved").ToBoolean(); }
+
+  TCongo_05_Puzzle* Puzzle = nullptr;
+};
+
+TEST_F(ColourPathTest, TheDemoGridNamesItsColoursInTheCellPictures) {
+  for (int Row = 1; Row <= TCongo_05_Puzzle::CRows; ++Row) {
+    for (int Column = 1; Column <= TCongo_05_Puzzle::CColumns; ++Column) {
+      TGameObject* C = Cell(Row, Column);
+      ASSERT_TRUE(C) << Row << " " << Column;
+      EXPECT_EQ(Puzzle->GetCellColor(C), CGrid[Row - 1][Column - 1] - '0');
+      EXPECT_EQ(TCongo_05_Puzzle::GetCellXY(C), (TGPoint{Column, Row}));
+      EXPECT_TRUE(C->AllowMouse());
+    }
+  }
+}
+
+TEST_F(ColourPathTest, InitShowsTheFirstRowAndPlaysTheTotemAtOnce) {
+  EXPECT_TRUE(Puzzle->Inited());
+  EXPECT_TRUE(Puzzle->IsPuzzleLocation());
+  EXPECT_EQ(Puzzle->SequenceId(), 1);
+  EXPECT_EQ(Puzzle->Sequence(), (std::vector<int32_t>{2, 3, 6}));
+  // The first appearance was played directly, never queued.
+  Puzzle->Init();
+  EXPECT_TRUE(L->ActiveAnimation("Totem_Appearing"));
+  EXPECT_EQ(Queued(), std::vector<std::string>{});
+}
+
+TEST_F(ColourPathTest, AChainTakesNeighboursOfTheRightColourOnly) {
+  Click(4, 1); // 2
+  ASSERT_EQ(Chain(), 1u);
+  Click(2, 1); // a 3 two rows up
+  Click(4, 3); // a 3 two columns on
+  Click(4, 2); // a 6 beside it: not the colour due
+  EXPECT_EQ(Chain(), 1u);
+  Click(5, 2); // a 3 across the corner
+  ASSERT_EQ(Chain(), 2u);
+  Click(4, 2); // the 6 straight up from it
+  ASSERT_EQ(Chain(), 3u);
+  EXPECT_EQ(Puzzle->CellSequence().back(), Cell(4, 2));
+}
+
+TEST_F(ColourPathTest, TheLastCellStepsBackAndTheRightButtonClears) {
+  Click(4, 1);
+  Click(5, 2);
+  ASSERT_EQ(Chain(), 2u);
+  Click(4, 1); // an earlier cell: nothing
+  EXPECT_EQ(Chain(), 2u);
+  Click(5, 2); // the last one: one step back
+  EXPECT_EQ(Chain(), 1u);
+  Click(5, 2);
+  EXPECT_EQ(Chain(), 2u);
+  // The right button on a cell does not take it; anywhere it clears the chain.
+  Puzzle->CellMouseDown(Cell(5, 3), mbRight);
+  EXPECT_EQ(Chain(), 2u);
+  Host.Mouse = {static_cast<int>(Cell(5, 3)->Left()) + 20,
+                static_cast<int>(Cell(5, 3)->Top()) + 20};
+  Play(20);
+  Screen->MouseDown(mbRight);
+  Screen->MouseUp(mbRight);
+  EXPECT_EQ(Chain(), 0u);
+  Click(5, 1);
+  RightClick();
+  EXPECT_EQ(Chain(), 0u);
+}
+
+TEST_F(ColourPathTest, AFullChainFreezesUntilItsCompletionHasRun) {
+  Click(5, 1);
+  Click(5, 2);
+  Click(5, 3);
+  ASSERT_EQ(Chain(), 3u);
+  EXPECT_TRUE(Puzzle->CompletionQueued());
+  const std::vector<std::string> Waiting = Queued();
+  ASSERT_GE(Waiting.size(), 2u);
+  EXPECT_EQ(Waiting[0], "Totem_Disappearing");
+  EXPECT_EQ(Waiting[1], "Congo_05.SequenceComplete()");
+  // Taking the last cell back and again, or clearing, would queue a second completion.
+  Puzzle->CellMouseDown(Cell(5, 3), mbLeft);
+  Puzzle->CellMouseDown(Cell(5, 3), mbLeft);
+  Puzzle->MouseDown(mbRight);
+  Puzzle->CellMouseDown(Cell(4, 3), mbLeft);
+  EXPECT_EQ(Chain(), 3u);
+  EXPECT_EQ(Queued(), Waiting);
+  // The totem sinks, the script moves on to the second row: the totem comes back with it.
+  for (int T = 0; T < 5000 && Puzzle->SequenceId() == 1; T += 20) {
+    Play(20);
+  }
+  EXPECT_EQ(Puzzle->SequenceId(), 2);
+  EXPECT_EQ(Chain(), 0u);
+  EXPECT_FALSE(Puzzle->CompletionQueued());
+  EXPECT_EQ(Puzzle->Sequence(), (std::vector<int32_t>{3, 4, 6}));
+  EXPECT_TRUE(L->Objects()->GetByIDReadOnly("Puhh_07_05")->Visible());
+  Settle();
+  EXPECT_FALSE(L->Objects()->GetByIDReadOnly("Puhh_07_05")->Visible());
+}
+
+TEST_F(ColourPathTest, SixRowsTracedByMouseCompleteThePuzzle) {
+  for (size_t Row = 0; Row < CSolutions.size(); ++Row) {
+    ASSERT_EQ(Puzzle->SequenceId(), static_cast<int32_t>(Row + 1));
+    Trace(CSolutions[Row]);
+    ASSERT_EQ(Chain(), CSolutions[Row].size()) << "row " << Row + 1;
+    EXPECT_FALSE(Solved());
+    Settle();
+  }
+  EXPECT_EQ(Puzzle->SequenceId(), 7);
+  EXPECT_TRUE(Puzzle->Sequence().empty());
+  EXPECT_TRUE(Solved());
+  // Nothing more to trace: clicks on cells do nothing.
+  Click(5, 1);
+  EXPECT_EQ(Chain(), 0u);
+  EXPECT_EQ(Queued().size(), 0u);
+}
+
+TEST_F(ColourPathTest, ForceCompletionCompletesAtOnce) {
+  Click(5, 1);
+  Puzzle->ForceCompletion();
+  EXPECT_TRUE(Solved());
+  EXPECT_TRUE(Puzzle->Sequence().empty());
+  EXPECT_EQ(Puzzle->SequenceId(), 7);
+  // No totem comes back after the last row.
+  for (const std::string& Name : Queued()) {
+    EXPECT_NE(Name, "Totem_Appearing");
+  }
+}
+
+TEST_F(ColourPathTest, ACellWithoutAColourIsRefusedWithAMessage) {
+  TGameObject* C = Cell(5, 1);
+  C->SetGfxURL("Game\\07_Congo\\Location_05\\Back.png");
+  EXPECT_THROW(Puzzle->GetCellColor(C), std::exception);
+  Click(5, 1);
+  EXPECT_EQ(Chain(), 0u);
+  // Refused again further on in a chain.
+  Click(4, 1);
+  ASSERT_EQ(Chain(), 1u);
+  Puzzle->CellMouseDown(C, mbLeft);
+  EXPECT_EQ(Chain(), 1u);
+}
+
+TEST_F(ColourPathTest, TheChainAndMarblesAreDrawnOverTheScene) {
+  Click(5, 1);
+  Click(5, 2);
+  ASSERT_EQ(Chain(), 2u);
+  Screen->DrawTree();
+  EXPECT_TRUE(Puzzle->CellSelectionGfx());
+  EXPECT_TRUE(Puzzle->ArrowGfx());
+}
+
+} // namespace
