@@ -39,13 +39,7 @@ class GameScreenTest : public THeadlessSceneTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    // The demo's locations include the game's own classes (the match-three location).
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Harbour.loc";
-    ASSERT_EQ(CurrentPlayer, Player.get());
-    OpenScreen();
+    StartIn("Harbour.loc", "Harbour");
     if (HasFatalFailure()) {
       return;
     }
@@ -53,8 +47,19 @@ protected:
       PlayArrival();
     }
   }
-  // The play screen over the current player's game, one frame in: the harbour is active.
-  void OpenScreen() {
+  // A new profile of that name whose game starts in the location (its URL below "loc\\"), and
+  // the play screen over it (OpenScreen). The demo's locations include the game's own classes.
+  void StartIn(const std::string& LocationURL, const std::string& ID, const char* Name = "Ada") {
+    World.Start(HOE_CONTENT, false);
+    RegisterGameClasses();
+    Player.reset(TPlayer::CreateBlank(nullptr, Name, Profiles.Str()));
+    Player->BriefInfo()->LocationURL = LocationURL;
+    ASSERT_EQ(CurrentPlayer, Player.get());
+    OpenScreen(ID);
+  }
+  // The play screen over the current player's game, one frame in: the location of that ID (the
+  // harbour unless told) is active.
+  void OpenScreen(const std::string& ID = "Harbour") {
     Screen.reset(New<TGameScreen>(nullptr));
     Host.Top = Screen.get();
     Screen->InitGameScripts();
@@ -63,7 +68,7 @@ protected:
     Play(20);
     L = Screen->ActiveLocation();
     ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Harbour");
+    ASSERT_EQ(L->ID, ID);
   }
   // The first visit's opening as a player lets it pass: the chapter's text typed on black, the
   // fade-in, the tune and the gull's flight; the tip put away with its button and the lines

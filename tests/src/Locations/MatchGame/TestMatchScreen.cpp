@@ -25,18 +25,10 @@ class MatchScreenTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "KESTREL_OPS", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Nets.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Nets");
+    StartIn("Nets.loc", "Nets", "KESTREL_OPS");
+    if (HasFatalFailure()) {
+      return;
+    }
     Game = dynamic_cast<TMatchGame*>(L);
     ASSERT_TRUE(Game);
     ASSERT_TRUE(Game->MatchScreen());

@@ -23,19 +23,10 @@ class FindPairsTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Shelley", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Shells.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Shells");
+    StartIn("Shells.loc", "Shells", "Shelley");
+    if (HasFatalFailure()) {
+      return;
+    }
     Puzzle = dynamic_cast<TFindPairsPuzzle*>(L);
     ASSERT_TRUE(Puzzle);
     // A new profile's first location opens on the chapter's black screen.

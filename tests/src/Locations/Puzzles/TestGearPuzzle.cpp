@@ -175,22 +175,20 @@ class GearPuzzleTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Gears.loc";
-    Open();
+    StartIn("Gears.loc", "Gears");
+    if (HasFatalFailure()) {
+      return;
+    }
+    FindPuzzle();
   }
   void Open() {
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Gears");
+    OpenScreen("Gears");
+    if (HasFatalFailure()) {
+      return;
+    }
+    FindPuzzle();
+  }
+  void FindPuzzle() {
     Puzzle = dynamic_cast<TGreenland_04_Puzzle*>(L);
     ASSERT_TRUE(Puzzle);
     ASSERT_TRUE(Puzzle->GearGame()) << "the scene's script calls Init";

@@ -44,18 +44,10 @@ class RingBallTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Sundial.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Sundial");
+    StartIn("Sundial.loc", "Sundial");
+    if (HasFatalFailure()) {
+      return;
+    }
     Puzzle = dynamic_cast<TAlaska_07_puzzle*>(L);
     ASSERT_TRUE(Puzzle);
     ASSERT_TRUE(Puzzle->Initialized());

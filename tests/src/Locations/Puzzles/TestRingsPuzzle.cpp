@@ -19,19 +19,10 @@ class RingsPuzzleTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "StoneRings.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "StoneRings");
+    StartIn("StoneRings.loc", "StoneRings");
+    if (HasFatalFailure()) {
+      return;
+    }
     Puzzle = dynamic_cast<TAlexandria_02_rings*>(L);
     ASSERT_TRUE(Puzzle);
     // The first visit's opening passes as a player lets it.

@@ -29,19 +29,10 @@ class TutorialStartTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Zari", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Arrival.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Arrival");
+    StartIn("Arrival.loc", "Arrival", "Zari");
+    if (HasFatalFailure()) {
+      return;
+    }
     Scene = dynamic_cast<TAlaska_01*>(L);
     ASSERT_TRUE(Scene);
     PlayArrival();
