@@ -13,7 +13,7 @@
   content/gfx/Game/01_Alaska/Location_06c (the differences)
     Half.png          the village by the fjord, shown in both halves of the screen
     Window*, Flag*, Flower*, Boat*  each difference in its two versions, one per half
-    Cursor.png        the mirrored cursor, a crosshair
+    Cursor.png        the mirrored cursor, a red arrow
 
 Usage: make_small_puzzle_pictures.py [CONTENT_GFX_FOLDER]
 
@@ -24,7 +24,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_map_pictures import circle, polygon, ring  # noqa: E402
+from make_map_pictures import circle, polygon  # noqa: E402
 from make_widget_pictures import Canvas, clamp, mix, rounded_rect, segment  # noqa: E402
 
 # The six colours of the path, numbered 1 to 6 as the cells' names are.
@@ -178,13 +178,13 @@ def boat(with_sail):
     return c
 
 
-def crosshair():
-    c = Canvas(32, 32)
-    c.shape(ring(16, 16, 10, 3), flat((0.95, 0.20, 0.20)))
-    c.shape(segment(16, 0, 16, 10, 2), flat((0.95, 0.20, 0.20)))
-    c.shape(segment(16, 22, 16, 32, 2), flat((0.95, 0.20, 0.20)))
-    c.shape(segment(0, 16, 10, 16, 2), flat((0.95, 0.20, 0.20)))
-    c.shape(segment(22, 16, 32, 16, 2), flat((0.95, 0.20, 0.20)))
+def pointer():
+    """The mirrored cursor: an arrow whose tip, the picture's top-left corner, is the point."""
+    c = Canvas(24, 32)
+    c.shape(polygon([(0, 0), (0, 26), (7, 20), (12, 31), (17, 29), (12, 18), (21, 18)]),
+            flat((0.12, 0.10, 0.10)))
+    c.shape(polygon([(2, 4), (2, 21), (7, 16), (12, 27), (14, 26), (9, 16), (16, 16)]),
+            flat((0.95, 0.25, 0.22)))
     return c
 
 
@@ -211,7 +211,7 @@ def main():
     save(flower(COLOURS[4]), alaska, "FlowerBlue.png")
     save(boat(True), alaska, "BoatSail.png")
     save(boat(False), alaska, "BoatBare.png")
-    save(crosshair(), alaska, "Cursor.png")
+    save(pointer(), alaska, "Cursor.png")
 
 
 if __name__ == "__main__":

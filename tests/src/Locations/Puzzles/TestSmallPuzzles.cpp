@@ -243,3 +243,148 @@ TEST_F(ColourPathTest, TheChainAndMarblesAreDrawnOverTheScene) {
 }
 
 } // namespace
+
+// The differences with the mirrored cursor, in the play screen over the demo's village: the
+// cursor's place, the goal, and a press carried out in both halves through the program's
+// plug-in chain (a sink at its end stands for the application and moves the test's mouse).
+#include "Locations/Puzzles/UMirroredDifferencesLocation.h"
+#include "Screens/UClickSequenceChecker.h"
+#include "app/UGAppFramework.h"
+#include "app/UGAppInput.h"
+
+namespace {
+
+class TPointerSink : public TGAppPlugin {
+  G_CLASS(TPointerSink, TGAppPlugin)
+  explicit TPointerSink(TGObject* AOwner = nullptr)
+      : TGAppPlugin(AOwner) {}
+  void MouseMove(const TGPoint& P) override {
+    Moves.push_back(P);
+    if (Host) {
+      Host->Mouse = P;
+    }
+  }
+  std::vector<TGPoint> Moves;
+  TTestWindowHost* Host = nullptr;
+};
+G_IMPLEMENT_CLASS(TPointerSink)
+
+class MirroredDifferencesTest : public GameScreenTest {
+protected:
+  void SetUp() override {
+    THeadlessSceneTest::SetUp();
+    WriteFile(ProgramFolder.File("VersionInfo.xml"),
+              "<VersionInfo CompanyName='Test Works' ProductName='hoe' ProductVersion='1.0.0.1'/>");
+    Frame = std::make_unique<TGAppFramework>(ProgramFolder.Str());
+    Frame->AddPlugin(New<TGAppInput>(static_cast<THostWindow*>(nullptr)));
+    Sink = New<TPointerSink>(nullptr);
+    Sink->Host = &Host;
+    Frame->AddPlugin(Sink);
+    World.Start(HOE_CONTENT, false);
+    RegisterGameClasses();
+    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
+    Player->BriefInfo()->LocationURL = "Differences.loc";
+    Screen.reset(New<TGameScreen>(nullptr));
+    Host.Top = Screen.get();
+    Screen->InitGameScripts();
+    Player->InitGameScripts();
+    Player->Inventory()->InitGameScripts();
+    Play(20);
+    L = Screen->ActiveLocation();
+    ASSERT_TRUE(L);
+    ASSERT_EQ(L->ID, "Differences");
+    Location = dynamic_cast<TAlaska_06c*>(L);
+    ASSERT_TRUE(Location);
+    PlayArrival();
+  }
+  void TearDown() override {
+    GameScreenTest::TearDown();
+    Frame.reset();
+  }
+  TGameObject* Mirror() const { return Location->FakeCursor(); }
+  void MoveTo(TGPoint P) {
+    Host.Mouse = P;
+    Play(20);
+  }
+  bool Taken(const char* AID) { return World.Obj(AID) && World.Obj(AID)->IsTaken(); }
+
+  TTempDir ProgramFolder{"hoe-differences"};
+  std::unique_ptr<TGAppFramework> Frame;
+  TPointerSink* Sink = nullptr; // the frame owns it
+  TAlaska_06c* Location = nullptr;
+};
+
+TEST_F(MirroredDifferencesTest, TheMirroredCursorStandsInTheOtherHalfAboveThePanel) {
+  ASSERT_TRUE(Mirror());
+  EXPECT_EQ(Mirror()->ID(), "MirrorCursor");
+  MoveTo({100, 200});
+  EXPECT_TRUE(Mirror()->Visible());
+  EXPECT_FLOAT_EQ(Mirror()->Left(), 500);
+  EXPECT_FLOAT_EQ(Mirror()->Top(), 200);
+  MoveTo({500, 459});
+  EXPECT_TRUE(Mirror()->Visible());
+  EXPECT_FLOAT_EQ(Mirror()->Left(), 100);
+  MoveTo({399, 10});
+  EXPECT_FLOAT_EQ(Mirror()->Left(), 799);
+  MoveTo({500, 460});
+  EXPECT_FALSE(Mirror()->Visible());
+  Location->UnregisterFakeCursor();
+  EXPECT_EQ(Mirror(), nullptr);
+  MoveTo({100, 200});
+  EXPECT_FALSE(World.Obj("MirrorCursor")->Visible());
+}
+
+TEST_F(MirroredDifferencesTest, TheGoalAsksForTheDifferences) {
+  EXPECT_EQ(Location->Goal()->GetGoal(60), "$#GOAL#Someone's been here. Find the differences.$");
+}
+
+TEST_F(MirroredDifferencesTest, APressInOneHalfFindsTheChangeInBoth) {
+  TClickSequenceChecker* Checker = Screen->ClickSequenceChecker();
+  Checker->RegisterCheck(TGObject::StaticClass());
+  // The flag of the right half, pressed at its middle.
+  const TGPoint Press{400 + 302 + 30, 150 + 19};
+  MoveTo(Press);
+  Sink->Moves.clear();
+  Screen->MouseDown(mbLeft);
+  Screen->MouseUp(mbLeft);
+  // First to the mirrored point, then back where the player pressed.
+  ASSERT_EQ(Sink->Moves.size(), 2u);
+  EXPECT_EQ(Sink->Moves[0], (TGPoint{Press.X - 400, Press.Y}));
+  EXPECT_EQ(Sink->Moves[1], Press);
+  EXPECT_EQ(Host.Mouse, Press);
+  EXPECT_FALSE(Location->InMouseDown());
+  Play(3000);
+  EXPECT_TRUE(Taken("DiffFlagL"));
+  EXPECT_TRUE(Taken("DiffFlagR"));
+  EXPECT_FALSE(Checker->Changed(TGObject::StaticClass())) << "a find is no miss";
+}
+
+TEST_F(MirroredDifferencesTest, APressThatFindsNothingInEitherHalfIsOneMiss) {
+  TClickSequenceChecker* Checker = Screen->ClickSequenceChecker();
+  Checker->RegisterCheck(TGObject::StaticClass());
+  MoveTo({20, 100}); // sky in both halves
+  const int32_t Misses = Screen->MissCount();
+  Screen->MouseDown(mbLeft);
+  EXPECT_EQ(Screen->MissCount(), Misses + 2);
+  Screen->MouseUp(mbLeft);
+  EXPECT_FALSE(Checker->IsCounting());
+  EXPECT_TRUE(Checker->Changed(TGObject::StaticClass()));
+  EXPECT_EQ(Sink->Moves.back(), (TGPoint{20, 100}));
+}
+
+TEST_F(MirroredDifferencesTest, WithoutAVisibleMirroredCursorAPressIsAnOrdinaryOne) {
+  MoveTo({100, 500}); // over the panel: the mirrored cursor hides
+  Sink->Moves.clear();
+  Screen->MouseDown(mbLeft);
+  Screen->MouseUp(mbLeft);
+  EXPECT_TRUE(Sink->Moves.empty());
+  // The right button is not carried over to the other half.
+  MoveTo({100, 200});
+  Sink->Moves.clear();
+  Screen->MouseDown(mbRight);
+  Screen->MouseUp(mbRight);
+  EXPECT_TRUE(Sink->Moves.empty());
+  EXPECT_FALSE(Location->InMouseDown());
+}
+
+} // namespace
