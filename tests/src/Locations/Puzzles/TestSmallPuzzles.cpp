@@ -388,3 +388,116 @@ TEST_F(MirroredDifferencesTest, WithoutAVisibleMirroredCursorAPressIsAnOrdinaryO
 }
 
 } // namespace
+
+// The ore detector and the x-ray lens over bare locations holding only the objects they use,
+// the mouse where the test puts it.
+#include "Locations/Puzzles/UAngryAvatarLocation.h"
+#include "Locations/Puzzles/UOreDetectorLocation.h"
+#include "Locations/Puzzles/UXRayLensLocation.h"
+#include "Screens/UGameScreenAvatarHelper.h"
+
+namespace {
+
+TGameObject* AddBox(TBaseLocation* L, const char* AID, float Left, float Top, float Size) {
+  TGameObject* Obj = New<TGameObject>(nullptr, AID);
+  Obj->SetLeft(Left);
+  Obj->SetTop(Top);
+  Obj->SetWidth(Size);
+  Obj->SetHeight(Size);
+  L->AddGameObject(Obj);
+  return Obj;
+}
+
+class OreDetectorTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    L.reset(New<TAlaska_06>(nullptr));
+    AddBox(L.get(), "UraniumOre_01_06", 390, 290, 20); // centred on (400, 300)
+    Far = AddBox(L.get(), "Indicator_01_06", 0, 0, 10);
+    Near = AddBox(L.get(), "IndicatorCloser_01_06", 0, 0, 10);
+    AddBox(L.get(), "Item_01_06", 600, 100, 20);
+  }
+  TTestWindowHost Host;
+  TGObjectPtr<TAlaska_06> L;
+  TGameObject* Far = nullptr;
+  TGameObject* Near = nullptr;
+};
+
+TEST_F(OreDetectorTest, TheIndicatorTicksFasterNearTheOreUpToTwentyTimes) {
+  EXPECT_FLOAT_EQ(TAlaska_06::TickRate(25), 20);
+  EXPECT_FLOAT_EQ(TAlaska_06::TickRate(250), 1);
+  EXPECT_NEAR(TAlaska_06::TickRate(100), 6.25, 1e-4);
+  EXPECT_FLOAT_EQ(TAlaska_06::TickRate(0), 20);
+  Host.Mouse = {400, 300};
+  EXPECT_FLOAT_EQ(L->Closeness(), 0.001f);
+  Host.Mouse = {430, 340};
+  EXPECT_FLOAT_EQ(L->Closeness(), 50);
+}
+
+TEST_F(OreDetectorTest, TheFarIndicatorFromEightyPixelsOnTheNearOneCloser) {
+  Host.Mouse = {480, 300};
+  EXPECT_EQ(L->Indicator(), Far);
+  EXPECT_FALSE(Near->Visible());
+  Host.Mouse = {479, 300};
+  Far->SetVisible(true);
+  EXPECT_EQ(L->Indicator(), Near);
+  EXPECT_FALSE(Far->Visible());
+}
+
+TEST_F(OreDetectorTest, TickingShowsTheIndicatorAndTheFindSpotReportsTheOre) {
+  Host.Mouse = {100, 500};
+  L->Update(20);
+  EXPECT_FALSE(Far->Visible());
+  L->Tick();
+  L->Update(20);
+  EXPECT_TRUE(Far->Visible());
+  EXPECT_FALSE(L->OreFoundFlag());
+  // Five pixels round the spot still count.
+  Host.Mouse = {595, 95};
+  L->Update(20);
+  EXPECT_TRUE(L->OreFoundFlag());
+  L->TickStop();
+  EXPECT_FALSE(L->Ticking());
+  EXPECT_FALSE(Far->Visible());
+  EXPECT_FALSE(Near->Visible());
+  // Found once, the detector does not start again.
+  L->Tick();
+  EXPECT_FALSE(L->Ticking());
+}
+
+TEST(XRayLensTest, TheLensFollowsThePointerAndIsShownOnlyWhileScanning) {
+  TTestWindowHost Host;
+  TGObjectPtr<TNewYork_06> L(New<TNewYork_06>(nullptr));
+  L->Update(20); // no lens: nothing to do
+  TGameObject* Lens = AddBox(L.get(), "Radar2_04_03", 0, 0, 100);
+  Lens->SetVisible(false);
+  L->StartScanner();
+  EXPECT_TRUE(Lens->Visible());
+  Host.Mouse = {300, 200};
+  L->Update(20);
+  EXPECT_FLOAT_EQ(Lens->Left(), 250);
+  EXPECT_FLOAT_EQ(Lens->Top(), 150);
+  EXPECT_EQ(L->LensPicture(), nullptr); // a plain picture has no hidden view
+  L->StopScanner();
+  EXPECT_FALSE(Lens->Visible());
+}
+
+TEST(AngryAvatarTest, WithoutAPlayScreenTheAvatarIsLeftAlone) {
+  TGObjectPtr<TAlaska_03a> L(New<TAlaska_03a>(nullptr));
+  L->SetAngryAvatar(); // a message, no fault
+  EXPECT_FALSE(L->IsPuzzleLocation());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MirroredDifferencesTest, TheAngryAvatarLastsTheVisit) {
+  TGObjectPtr<TAlaska_03a> Angry(New<TAlaska_03a>(nullptr));
+  Angry->SetAngryAvatar();
+  EXPECT_EQ(Screen->AvatarHelper()->AvatarType(), atAngry);
+  Play(2000);
+  EXPECT_EQ(Screen->AvatarHelper()->AvatarType(), atAngry);
+}
+
+} // namespace
