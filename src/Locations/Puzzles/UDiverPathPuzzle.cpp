@@ -176,6 +176,15 @@ void TMorocco_06_puzzle::Activate() {
   }
 }
 
+// A drag cannot outlive the visit: the rope would go on sounding, and on the way back the line
+// would follow a pointer with no button held. Leaving counts as letting go.
+void TMorocco_06_puzzle::Deactivate() {
+  if (FState == psMoving) {
+    EndDrag();
+  }
+  inherited::Deactivate();
+}
+
 // --- Initialisation ----------------------------------------------------------------------------
 
 void TMorocco_06_puzzle::Initialize() {
@@ -188,7 +197,7 @@ void TMorocco_06_puzzle::Initialize() {
     FDivers[I].P2 = CDivers[I].P2;
     FDivers[I].Color = CDivers[I].Color;
   }
-  FindDivers();
+  FindObjects();
   AlignDivers();
   FUsedPoints.clear();
   FAvailablePoints.clear();
@@ -211,12 +220,16 @@ void TMorocco_06_puzzle::Initialize() {
   }
 }
 
-void TMorocco_06_puzzle::FindDivers() {
+void TMorocco_06_puzzle::FindObjects() {
+  for (const char* ObjID : CTopObjects) {
+    if (!FindObject(this, ObjID)) {
+      ODS("Diver-path puzzle %s: the object \"%s\" is missing", ID, ObjID);
+    }
+  }
   for (int I = 0; I < CDiverCount; ++I) {
     TGameObject* Obj = FindObject(this, DiverID(I));
     FDivers[I].Obj = Obj;
     if (!Obj) {
-      ODS("Diver-path puzzle %s: the diver \"%s\" is missing", ID, DiverID(I));
       continue;
     }
     Obj->OnMouseDown = TGameObjectMouseEvent(this, &TMorocco_06_puzzle::OnDiverDown);
@@ -471,9 +484,12 @@ void TMorocco_06_puzzle::ProcessPath() {
 
 void TMorocco_06_puzzle::MouseUp(int Button) {
   inherited::MouseUp(Button);
-  if (FState != psMoving) {
-    return;
+  if (FState == psMoving) {
+    EndDrag();
   }
+}
+
+void TMorocco_06_puzzle::EndDrag() {
   if (TDiver* Diver = CurrentDiver(); Diver && IsDiverAtHome(*Diver)) {
     if (CurrentPlayer) {
       CurrentPlayer->PlaySfx(CReleaseSfxURL);

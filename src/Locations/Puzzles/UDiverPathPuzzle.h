@@ -73,6 +73,7 @@ class TMorocco_06_puzzle : public TLocationWithGoalAllItemsCollected {
 
   void AfterConstruction() override;
   void Activate() override;
+  void Deactivate() override;
   void Update(int32_t AInterval) override;
   void Draw() override;
   void MouseUp(int Button) override;
@@ -124,13 +125,16 @@ protected:
   void Destroy() override;
 
 private:
-  void FindDivers();
+  // The divers take the mouse; missing objects are reported once.
+  void FindObjects();
   // The saved lines and state, when the saved element is whole; false (nothing changed) else.
   bool RestoreFromProfile(const TGXMLNode* Data);
   TGPoint NearestJunction(const TGPoint& P) const;
   void StepForward(const DiverPath::TEdge& R);
   void StepBack(const TGPoint& Mouse);
   void CheckTangles(const DiverPath::TEdge& R);
+  // The line let go: kept at its tank (with a sound), cleared anywhere else.
+  void EndDrag();
   DiverPath::TDiver* CurrentDiver();
   TGPoint MousePoint() const;
   void DrawDottedLine(const TGPoint& P1, const TGPoint& P2, TGColor Color) const;

@@ -416,3 +416,44 @@ TEST_F(DiverPathTest, WholeGameByMouseAlongFourLinesThatKeepApart) {
   ReadAllLines();
   EXPECT_TRUE(L->GetAttr("DiversSolved").ToBoolean());
 }
+
+TEST_F(DiverPathTest, LeavingDuringADragLetsTheLineGo) {
+  TGObjectPtr<TGAudioDevice> Device(new TGAudioDevice(nullptr, TMixOutput::Buffer));
+  Drag(1, {CSolution[1].begin(), CSolution[1].begin() + 4}, false);
+  ASSERT_EQ(PathSize(1), 3u);
+  Puzzle->Deactivate();
+  EXPECT_EQ(Puzzle->State(), psNone);
+  EXPECT_EQ(Puzzle->RopeSfx(), nullptr);
+  EXPECT_EQ(PathSize(1), 0u);
+  EXPECT_TRUE(Puzzle->UsedPoints().empty());
+  Puzzle->Activate();
+  Screen.reset();
+}
+
+TEST_F(DiverPathTest, ASolvedPuzzleComesBackSolvedFromTheProfile) {
+  for (int I = 0; I < CDiverCount; ++I) {
+    Drag(I, CSolution[I]);
+  }
+  ASSERT_EQ(Puzzle->State(), psComplete);
+  Play(2000);
+  ReadAllLines();
+  Player->Save();
+  const std::string File = Player->ProfileFileName();
+  Screen.reset();
+  Player.reset();
+  Player.reset(TPlayer::CreateFromProfile(nullptr, File));
+  ASSERT_EQ(CurrentPlayer, Player.get());
+  OpenScreen("Divers");
+  Puzzle = dynamic_cast<TMorocco_06_puzzle*>(L);
+  ASSERT_TRUE(Puzzle);
+  EXPECT_EQ(Puzzle->State(), psComplete);
+  for (int I = 0; I < CDiverCount; ++I) {
+    EXPECT_EQ(PathSize(I), CSolution[I].size() - 1) << I;
+  }
+  // The lines show again and fade within a second; nothing new is queued or said.
+  EXPECT_GT(Puzzle->LineAlpha(), 200);
+  EXPECT_EQ(Queued<TScriptState>(), 0);
+  Play(1000);
+  EXPECT_EQ(Puzzle->LineAlpha(), 0);
+  EXPECT_FALSE(Screen->SpeechDialog()->Visible());
+}
