@@ -218,6 +218,9 @@ void TMorocco_06_puzzle::Initialize() {
   if (FProfileNode && !RestoreFromProfile(FProfileNode)) {
     ODS("Diver-path puzzle %s: the saved lines are damaged; the puzzle starts afresh", ID);
   }
+  if (FForcedPuzzleCompletion) {
+    CheckCompletion();
+  }
 }
 
 void TMorocco_06_puzzle::FindObjects() {
@@ -531,9 +534,13 @@ void TMorocco_06_puzzle::CheckCompletion() {
   }
 }
 
+// Forced before the set-up, the completion waits for it: the set-up starts idle and would undo
+// a completion made earlier.
 void TMorocco_06_puzzle::ForcePuzzleCompletion() {
   FForcedPuzzleCompletion = true;
-  CheckCompletion();
+  if (!FDivers.empty()) {
+    CheckCompletion();
+  }
 }
 
 // --- Frames ------------------------------------------------------------------------------------

@@ -376,9 +376,16 @@ TEST_F(DiverPathTest, DamagedSavesStartAfresh) {
   TGObjectPtr<TMorocco_06_puzzle> TooFew;
   EXPECT_NO_THROW(TooFew = Reloaded(Short.get()));
   EXPECT_EQ(TooFew->State(), psNone);
-  // Nor does a puzzle not yet set up count as solved.
+  // Nor does a puzzle not yet set up count as solved; one forced before its set-up is solved
+  // after it.
   TGObjectPtr<TMorocco_06_puzzle> Fresh(New<TMorocco_06_puzzle>(nullptr));
   EXPECT_FALSE(Fresh->GetPuzzleComplete());
+  Fresh->ForcePuzzleCompletion();
+  TGameObjectCollection* Collector = GameObjectCollector;
+  GameObjectCollector = nullptr; // the scene's divers stay the scene's
+  Fresh->Initialize();
+  GameObjectCollector = Collector;
+  EXPECT_EQ(Fresh->State(), psComplete);
 }
 
 TEST_F(DiverPathTest, WholeGameByMouseAlongFourLinesThatKeepApart) {
