@@ -450,6 +450,9 @@ TEST_F(DiverPathTest, ASolvedPuzzleComesBackSolvedFromTheProfile) {
   Player.reset();
   Player.reset(TPlayer::CreateFromProfile(nullptr, File));
   ASSERT_EQ(CurrentPlayer, Player.get());
+  // The solved freighter led back to the lamp room; the player goes down to it again.
+  EXPECT_EQ(Player->BriefInfo()->LocationURL, "Lighthouse.loc");
+  Player->BriefInfo()->LocationURL = "Divers.loc";
   OpenScreen("Divers");
   Puzzle = dynamic_cast<TMorocco_06_puzzle*>(L);
   ASSERT_TRUE(Puzzle);
