@@ -34,19 +34,10 @@ class ColourPathTest : public GameScreenTest {
 protected:
   void SetUp() override {
     THeadlessSceneTest::SetUp();
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Totem.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Totem");
+    StartIn("Totem.loc", "Totem");
+    if (HasFatalFailure()) {
+      return;
+    }
     Puzzle = dynamic_cast<TCongo_05_Puzzle*>(L);
     ASSERT_TRUE(Puzzle);
     PlayArrival();
@@ -292,19 +283,10 @@ protected:
     Sink = New<TPointerSink>(nullptr);
     Sink->Host = &Host;
     Frame->AddPlugin(Sink);
-    World.Start(HOE_CONTENT, false);
-    RegisterGameClasses();
-    Player.reset(TPlayer::CreateBlank(nullptr, "Ada", Profiles.Str()));
-    Player->BriefInfo()->LocationURL = "Differences.loc";
-    Screen.reset(New<TGameScreen>(nullptr));
-    Host.Top = Screen.get();
-    Screen->InitGameScripts();
-    Player->InitGameScripts();
-    Player->Inventory()->InitGameScripts();
-    Play(20);
-    L = Screen->ActiveLocation();
-    ASSERT_TRUE(L);
-    ASSERT_EQ(L->ID, "Differences");
+    StartIn("Differences.loc", "Differences");
+    if (HasFatalFailure()) {
+      return;
+    }
     Location = dynamic_cast<TAlaska_06c*>(L);
     ASSERT_TRUE(Location);
     PlayArrival();
