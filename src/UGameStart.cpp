@@ -1,6 +1,7 @@
 #include "UGameStart.h"
 
 #include "Screens/UProgramScreens.h"
+#include "platform/UCrashReporter.h"
 #include "player/UGameData.h"
 #include "player/UPlayer.h"
 #include "resources/UGAbstractStartupLog.h"
@@ -21,6 +22,7 @@ TGameData* StartGame(TGAbstractStartupLog& Log) {
   if (TPlayer* P = Data->GetCurrentPlayer()) {
     Log.Info("Profile \"" + P->Name() + "\" in " + P->ProfileFileName() + " (" +
              std::to_string(Data->Players()->GetCount()) + " in all)");
+    TCrashReporter::SetLocation(P->LocationURL()); // until the play screen shows one
   }
   Game = std::move(Data);
   SetPlayerScreens(&Screens);

@@ -15,6 +15,7 @@
 #include "graphics/UGGraphicsDevice.h"
 #include "io/UGFileUtils.h"
 #include "locations/UGameFramework.h"
+#include "platform/UCrashReporter.h"
 #include "platform/UHostServices.h"
 #include "platform/UHostWindow.h"
 #include "resources/UGResource.h"
@@ -23,6 +24,7 @@
 #include "sfs/USFSFolderArchive.h"
 #include "widgets/UGWindow.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +33,7 @@
 
 bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Argv,
                       THostOptions& Options, int& ExitCode) {
+  Options.CommandLine.assign(Argv, Argv + Argc);
   for (int I = 1; I < Argc; ++I) {
     std::string A = Argv[I];
     auto Value = [&](const char* Name) -> std::string {
@@ -59,6 +62,13 @@ bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Ar
         return false;
       }
       Options.Frames = N;
+    } else if (A == "--crash") {
+      Options.Crash = I + 1 < Argc ? Argv[++I] : "";
+      if (!TCrashReporter::IsCrashKind(Options.Crash)) {
+        std::fprintf(stderr, "%s: --crash needs segv, abort or throw\n", Program);
+        ExitCode = 2;
+        return false;
+      }
     } else if (A == "--screenshot" || A == "--resources") {
       std::string V = Value(A.c_str());
       if (V.empty()) {
@@ -86,6 +96,27 @@ void ResolvePaths(THostOptions& Options) {
       *Path = std::string(StartFolder) + "/" + *Path;
     }
   }
+}
+
+// Crash reports go into the data folder, which the application's identity names.
+void InstallCrashReports(const char* Program, const TGAppInfo& Info,
+                         const std::vector<std::string>& CommandLine) {
+  if (!TCrashReporter::Install(Info.AppDataFolder(),
+                               Info.ProductName() + " " + Info.ProductVersion(), CommandLine)) {
+    std::fprintf(stderr, "%s: crash reports cannot be written into %s\n", Program,
+                 Info.AppDataFolder().c_str());
+  }
+}
+
+// The developer's crash comes once the frames asked for are drawn (instead of the frame limit).
+void ArmProvokedCrash(TGApplication& Loop, THostOptions& Options) {
+  const int64_t AtFrame = std::max<int64_t>(1, Options.Frames);
+  Options.Frames = 0;
+  Loop.AddLoopHook([AtFrame, Kind = Options.Crash] {
+    if (App && App->FramesRun() >= AtFrame) {
+      TCrashReporter::Provoke(Kind);
+    }
+  });
 }
 
 void ReportFailure(const char* Program, const std::string& Title, const std::exception& E) {
@@ -122,6 +153,12 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
   TGObjectPtr<TScriptProcessor> Scripts;
   try {
     Frame = std::make_unique<TGAppFramework>(Folder);
+    if (Options.CrashReports) {
+      InstallCrashReports(Program, Frame->AppInfo(), Options.CommandLine);
+    }
+    if (!Options.Crash.empty()) {
+      ArmProvokedCrash(Loop, Options);
+    }
     std::string Title = Frame->AppInfo().ProductName();
     // Tests and tools run several headless copies at once: only a windowed run is guarded.
     if (!Options.Headless) {

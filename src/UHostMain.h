@@ -19,11 +19,18 @@ struct THostOptions {
   std::string Resources = "Resources.sfs";
   bool Cache = false;
   std::vector<std::string> Args; // everything the host does not take
+  // Crash reports into the data folder (the game's choice); Crash is the developer's switch
+  // "--crash segv|abort|throw", which crashes at the end of the first frame (or of frame N with
+  // --frames N).
+  bool CrashReports = false;
+  std::string Crash;
+  // The command line as given, the program first.
+  std::vector<std::string> CommandLine;
 };
 
 // Takes the host's switches (--headless, --frames N, --screenshot FILE, --resources PATH,
-// --cache); the rest is left in Options.Args. Returns false when the program should stop
-// (ExitCode then says how): a bad value, or --help, which prints Help.
+// --cache, --crash KIND); the rest is left in Options.Args. Returns false when the program
+// should stop (ExitCode then says how): a bad value, or --help, which prints Help.
 bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Argv,
                       THostOptions& Options, int& ExitCode);
 
@@ -35,5 +42,6 @@ using TFirstWindowFactory =
 // starts the application with Params (Control, resources and log are filled in here), shows
 // the first window and runs the loop until the last window hides; AfterLoop runs then, while
 // the windows still exist. Returns the exit code.
+// With Options.CrashReports the crash reports are installed once the data folder is known.
 int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
             const TFirstWindowFactory& MakeFirst, const std::function<void()>& AfterLoop = {});

@@ -3,7 +3,8 @@
 // Besides the game's own switches ("-nosound", "-p", "-r", "-t", "-file", "-url"), the program
 // takes --headless (no window on screen), --frames N (quit after N frames), --screenshot FILE
 // (the last frame as PNG at exit) and --resources PATH (where the content is). With no display
-// it runs headless by itself.
+// it runs headless by itself. A crash writes a report into the data folder's "CrashReports"; the
+// developer's switch --crash provokes one.
 #include "Screens/UMainMenuScreen.h"
 #include "UApp.h"
 #include "UGameStart.h"
@@ -29,7 +30,11 @@ constexpr const char* CHelp =
     "  --cache             convert the pictures once into the cache folder\n"
     "  -nosound            no sound\n"
     "  -t [-url SCRIPT]    playtest mode\n"
-    "  --help              this text\n";
+    "  --help              this text\n"
+    "Developer switches:\n"
+    "  --crash segv|abort|throw\n"
+    "                      crash at the end of the first frame (of frame N with --frames N),\n"
+    "                      to check the crash report in the data folder's CrashReports\n";
 
 TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Options) {
   if (TGConfig* Welcome =
@@ -72,6 +77,7 @@ int main(int Argc, char** Argv) {
   if (!ParseHostOptions("hoe", CHelp, Argc, Argv, Options, ExitCode)) {
     return ExitCode;
   }
+  Options.CrashReports = true;
   TGAppParams Params;
   Params.Width = 800;
   Params.Height = 600;

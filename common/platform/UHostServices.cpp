@@ -1,5 +1,7 @@
 #include "platform/UHostServices.h"
 
+#include "platform/UCrashReporter.h"
+
 #include <SDL.h>
 
 #include <fcntl.h>
@@ -115,6 +117,7 @@ bool MessageBoxesShown() {
 }
 
 void ShowMessageBox(const std::string& Title, const std::string& Text, TMessageBoxKind Kind) {
+  TCrashReporter::AddLogLine(Title + ": " + Text);
   if (MessageBoxesShown()) {
     SDL_Window* Parent = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetKeyboardFocus() : nullptr;
     if (SDL_ShowSimpleMessageBox(MessageBoxFlags(Kind), Title.c_str(), Text.c_str(), Parent) == 0)

@@ -37,6 +37,7 @@
 #include "objects/UGameObjectCollection.h"
 #include "objects/UInventoryBehaviors.h"
 #include "objects/ULocationBehaviors.h"
+#include "platform/UCrashReporter.h"
 #include "platform/UKeyCodes.h"
 #include "player/UConfigManager.h"
 #include "player/UMusicManager.h"
@@ -455,6 +456,12 @@ void TGameScreen::SetActiveLocation(TLocation* Value) {
     FSpeechPositionRegistry->UnregisterSpeechPositions(ActiveLocation());
   }
   inherited::SetActiveLocation(Value);
+  // A crash report names the profile's location (or the one shown without a profile).
+  if (CurrentPlayer) {
+    TCrashReporter::SetLocation(CurrentPlayer->LocationURL());
+  } else if (Value) {
+    TCrashReporter::SetLocation(Value->URL());
+  }
 }
 
 void TGameScreen::MaintainActiveLocation() {

@@ -15,6 +15,7 @@
 #include "object/UGClassBuilder.h"
 #include "particles/UGAnimatedParticle.h"
 #include "platform/UAudioMixer.h"
+#include "platform/UCrashReporter.h"
 #include "platform/UHostServices.h"
 #include "platform/UHostWindow.h"
 #include "platform/UKeyCodes.h"
@@ -660,6 +661,15 @@ void TGApp::InitWideScreen(bool Override, bool Wide) {
 
 // --- The window stack ----------------------------------------------------------------------------
 
+namespace {
+
+// A crash report names the screen on top.
+void ReportTopWindow(const TGWindow* Top) {
+  TCrashReporter::SetScreen(Top ? Top->ClassName() : std::string());
+}
+
+} // namespace
+
 TGWindow* TGApp::GetTopWindow() const {
   return FWindowStack.empty() ? nullptr : FWindowStack.back();
 }
@@ -672,6 +682,7 @@ void TGApp::Show(TGWindow* Window) {
     Top->Deactivate();
   }
   FWindowStack.push_back(Window);
+  ReportTopWindow(Window);
   // A window freed while shown leaves the stack at once.
   Subscribe(TGNotification(Window, &TGObject::NotifyDestroy),
             TGNotifyEvent(this, &TGApp::OnWindowDestroyed));
@@ -695,6 +706,7 @@ void TGApp::Show(TGWindow* Window) {
       UnSubscribe(Window);
     }
   }
+  ReportTopWindow(GetTopWindow());
   if (TGWindow* Top = GetTopWindow()) {
     Top->Activate();
   }
@@ -702,6 +714,7 @@ void TGApp::Show(TGWindow* Window) {
 
 void TGApp::OnWindowDestroyed(TGObject* Sender) {
   std::erase_if(FWindowStack, [Sender](TGWindow* W) { return W == Sender; });
+  ReportTopWindow(GetTopWindow());
 }
 
 void TGApp::CloseWindows(TGWindow* DownTo) {
