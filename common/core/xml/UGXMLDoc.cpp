@@ -97,6 +97,7 @@ struct TFrame {
 struct TBuilder {
   XML_Parser Parser = nullptr;
   TGXMLNode* Root = nullptr;
+  TGXMLLineTable* Lines = nullptr;
   // Holds the objects below the root, made with the first of them; sized from the document.
   TGXMLArena* Arena = nullptr;
   size_t DocumentSize = 0;
@@ -110,6 +111,9 @@ struct TBuilder {
   std::string Failure;
 
   void Fail() {
+    if (Lines) {
+      Lines->SetErrorLine(static_cast<int32_t>(XML_GetCurrentLineNumber(Parser)));
+    }
     MixedContent = true;
     XML_StopParser(Parser, XML_FALSE);
   }
@@ -183,6 +187,9 @@ struct TBuilder {
     }
     if (*Attributes) {
       AddAttributes(Node, Attributes);
+    }
+    if (Lines) {
+      Lines->SetLine(Node, static_cast<int32_t>(XML_GetCurrentLineNumber(Parser)));
     }
     Stack.push_back(TFrame{Node, cmNone, nullptr});
   }
@@ -312,13 +319,17 @@ TGXMLDoc::TGXMLDoc()
 
 TGXMLDoc::~TGXMLDoc() = default;
 
-void TGXMLDoc::Load(TGXMLNode& Root, std::string_view Data) {
+void TGXMLDoc::Load(TGXMLNode& Root, std::string_view Data, TGXMLLineTable* Lines) {
   XML_Parser P = FImpl->Parser;
   XML_ParserReset(P, nullptr);
   TBuilder Builder;
   Builder.Stack.reserve(32);
   Builder.Parser = P;
   Builder.Root = &Root;
+  Builder.Lines = Lines;
+  if (Lines) {
+    Lines->Clear();
+  }
   Builder.DocumentSize = Data.size();
   // The loader's hold on the arena ends with the load, however it ends; the objects made hold
   // it from then on.
@@ -356,11 +367,24 @@ void TGXMLDoc::Load(TGXMLNode& Root, std::string_view Data) {
     throw Error();
   }
   if (Status != XML_STATUS_OK) {
+    if (Lines) {
+      Lines->SetErrorLine(static_cast<int32_t>(XML_GetCurrentLineNumber(P)));
+    }
     throw EXMLParseError(Format("XML parse error: %s (line %d, column %d)",
                                 {XML_ErrorString(XML_GetErrorCode(P)),
                                  static_cast<int64_t>(XML_GetCurrentLineNumber(P)),
                                  static_cast<int64_t>(XML_GetCurrentColumnNumber(P)) + 1}));
   }
+}
+
+int32_t TGXMLLineTable::LineOf(const TGXMLNode* Node) const {
+  auto It = FLines.find(Node);
+  return It == FLines.end() ? 0 : It->second;
+}
+
+void TGXMLLineTable::Clear() {
+  FLines.clear();
+  FErrorLine = 0;
 }
 
 // --- The table of parser documents --------------------------------------------------------------
@@ -455,4 +479,10 @@ void LoadXMLDocument(TGXMLNode& Node, std::string_view Data) {
     return;
   }
   Doc->Load(Node, Data);
+}
+
+void LoadXMLDocumentWithLines(TGXMLNode& Node, std::string_view Data, TGXMLLineTable& Lines) {
+  // A parser of its own: recording lines is for tools, which need not share the thread's.
+  TGXMLDoc Doc;
+  Doc.Load(Node, Data, &Lines);
 }

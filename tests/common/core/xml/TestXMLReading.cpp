@@ -124,6 +124,27 @@ TEST(XMLReading, MalformedDocumentsRaiseParseErrors) {
   }
 }
 
+// Tools that report on files name the line of each element's start tag, and where a parse
+// failed; a second parse into the same table forgets the first.
+TEST(XMLReading, LineTableGivesTheStartLineOfEveryElementAndOfAFailure) {
+  TGXMLLineTable Lines;
+  TGObjectPtr<TGXMLNode> N(new TGXMLNode());
+  LoadXMLDocumentWithLines(*N, "<r>\n  <a/>\n  <b\n     x='1'>\n    <a/>\n  </b>\n</r>", Lines);
+  EXPECT_EQ(Lines.LineOf(N.get()), 1);
+  const TGXMLNode* B = N->GetChilds("b")->GetItem(0);
+  EXPECT_EQ(Lines.LineOf(N->GetChilds("a")->GetItem(0)), 2);
+  EXPECT_EQ(Lines.LineOf(B), 3) << "the line of its '<', not of its last attribute";
+  EXPECT_EQ(Lines.LineOf(B->GetChilds("a")->GetItem(0)), 5);
+  EXPECT_EQ(Lines.LineOf(nullptr), 0);
+  EXPECT_EQ(Lines.ErrorLine(), 0);
+
+  EXPECT_THROW(LoadXMLDocumentWithLines(*N, "<r>\n<a>\n</r>", Lines), EXMLParseError);
+  EXPECT_EQ(Lines.ErrorLine(), 3);
+  EXPECT_EQ(Lines.LineOf(B), 0);
+  EXPECT_THROW(LoadXMLDocumentWithLines(*N, "<r>\n\n<a>text<b/></a></r>", Lines), EGException);
+  EXPECT_EQ(Lines.ErrorLine(), 3) << "mixed content";
+}
+
 TEST(XMLReading, EntitiesStayInternal) {
   auto N = Parse("<!DOCTYPE r [<!ENTITY who 'world'>]><r>hello &who;</r>");
   EXPECT_EQ(N->Text(), "hello world");
