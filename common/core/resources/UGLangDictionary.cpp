@@ -64,7 +64,15 @@ void TGCSV::LoadFromText(std::string_view Raw) {
   Columns = std::max<size_t>(Columns, 1);
   Pos = 0;
   size_t K = 0;
+  size_t Counted = 0; // the text before this has its line feeds counted in Line
+  int32_t Line = 1;
   while (Pos < T.size()) {
+    if (K == 0) {
+      Line += static_cast<int32_t>(std::count(T.begin() + static_cast<ptrdiff_t>(Counted),
+                                              T.begin() + static_cast<ptrdiff_t>(Pos), '\n'));
+      Counted = Pos;
+      FRowLines.push_back(Line);
+    }
     std::string Cell = ReadCell(T, Pos);
     if (Pos < T.size() && T[Pos] == CCsvFieldSeparator) {
       ++Pos;

@@ -29,14 +29,20 @@ class TGCSV : public TGObject {
   // error.
   void LoadFromStream(TGStream& Stream);
   void LoadFromText(std::string_view Text);
-  void Clear() { FRows.clear(); }
+  void Clear() {
+    FRows.clear();
+    FRowLines.clear();
+  }
 
   const std::string& Cells(int Row, int Col) const;
   int RowCount() const { return static_cast<int>(FRows.size()); }
   int ColCount() const { return FRows.empty() ? 0 : static_cast<int>(FRows[0].size()); }
+  // The line of the text the row starts on (1 for the header), for tools that report on rows.
+  int32_t RowLine(int Row) const { return FRowLines.at(static_cast<size_t>(Row)); }
 
 private:
   std::vector<std::vector<std::string>> FRows;
+  std::vector<int32_t> FRowLines;
 };
 
 class TGLangDictionary : public TGObject {

@@ -28,6 +28,13 @@ TEST(CSV, RowsAreFilledByCountingCells) {
   EXPECT_EQ(C->Cells(3, 0), "next"); // the extra cells start a row of their own
   EXPECT_EQ(C->Cells(3, 3), "z");
   EXPECT_EQ(C->Cells(4, 3), "r"); // the last cell is read without a final line break
+  // Each row knows the line it starts on, blank lines and rows sharing a line counted.
+  EXPECT_EQ(C->RowLine(0), 1);
+  EXPECT_EQ(C->RowLine(1), 2);
+  EXPECT_EQ(C->RowLine(2), 3);
+  EXPECT_EQ(C->RowLine(3), 3);
+  EXPECT_EQ(C->RowLine(4), 6);
+  EXPECT_EQ(Csv("K;E\na;\"two\nlines\"\nb;c")->RowLine(2), 4) << "a quoted line break counts";
 }
 
 TEST(CSV, QuotedCells) {
