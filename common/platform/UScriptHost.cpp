@@ -200,6 +200,7 @@ public:
   void PrepareGlobals();
   void SwitchGlobals();
   TScriptValue Run(const std::string& Code, bool IsEval);
+  void CompileOnly(const std::string& Code, bool IsEval);
   void AddGlobal(const std::string& Name, IScriptDispatch* Object);
   void Forget(IScriptDispatch* Object);
   bool HasLength(const TScriptValue& Value);
@@ -843,6 +844,20 @@ TScriptValue TScriptHost::TImpl::Run(const std::string& Code, bool IsEval) {
   return Result;
 }
 
+void TScriptHost::TImpl::CompileOnly(const std::string& Code, bool IsEval) {
+  const std::string Chunk = std::string(IsEval ? "eval#" : "code#") + "check";
+  const std::string Text = Utf8ToCesu8(Code);
+  const duk_uint_t Flags =
+      1 /* file name on the stack */ | DUK_COMPILE_NOSOURCE | (IsEval ? DUK_COMPILE_EVAL : 0);
+  if (!Protected(Ctx, 1, [&Chunk, &Text, Flags](duk_context* J) -> duk_ret_t {
+        duk_push_lstring(J, Chunk.data(), Chunk.size());
+        duk_compile_raw(J, Text.data(), Text.size(), Flags);
+        return 0; // the compiled function is dropped unrun
+      }))
+    Raise(Code, Chunk);
+  duk_pop(Ctx);
+}
+
 void TScriptHost::TImpl::AddGlobal(const std::string& Name, IScriptDispatch* Object) {
   if (!PushValue(Ctx, TScriptValue::Object(Object)))
     Raise();
@@ -953,6 +968,11 @@ void TScriptHost::AddCode(const std::string& Code) {
 TScriptValue TScriptHost::Eval(const std::string& Expression) {
   TImpl::TCall Call(*FImpl);
   return FImpl->Run(Expression, true);
+}
+
+void TScriptHost::Compile(const std::string& Code, bool AsExpression) {
+  TImpl::TCall Call(*FImpl);
+  FImpl->CompileOnly(Code, AsExpression);
 }
 
 void TScriptHost::Reset() {

@@ -104,6 +104,9 @@ public:
   void AddCode(const std::string& Code);
   // Runs Expression as global eval code and answers its completion value ("var x=1; x+1" is 2).
   TScriptValue Eval(const std::string& Expression);
+  // Compiles Code as AddCode (a program) or Eval (AsExpression) would, without running it: a
+  // syntax error raises EScriptError with its line; the engine's globals stay as they were.
+  void Compile(const std::string& Code, bool AsExpression);
   // Drops all code and globals: later calls run in a fresh global environment. Script objects held
   // by the engine stay valid. Not allowed while a script is running.
   void Reset();

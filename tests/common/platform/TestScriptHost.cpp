@@ -151,6 +151,26 @@ TEST_F(ScriptHostTest, ErrorsCarryMessageLineAndSourceLine) {
   EXPECT_EQ(Number("typeof ok == 'undefined' ? 3 : 0"), 3); // the broken code did not run
 }
 
+// A compile-only check finds syntax errors with their lines and runs nothing: neither the
+// code's statements nor its declarations reach the globals, and runtime faults pass unseen.
+TEST_F(ScriptHostTest, CompileFindsSyntaxErrorsWithoutRunningTheCode) {
+  Host.Compile("var compiled = 1;\nfunction Declared() { return nope.x; }\nA.Fail();", false);
+  EXPECT_TRUE(Truth("typeof compiled == 'undefined' && typeof Declared == 'undefined'"));
+  Host.Compile("missing.member + 1", true);
+  try {
+    Host.Compile("function f() {\n  return 1;\n}\nfunction g( {\n}", false);
+    FAIL();
+  } catch (const EScriptError& E) {
+    EXPECT_NE(std::string(E.what()).find("SyntaxError"), std::string::npos) << E.what();
+    EXPECT_EQ(E.Line(), 4);
+    EXPECT_EQ(E.SourceLine(), "function g( {");
+  }
+  // As an expression a bare statement list compiles; an unclosed call does not.
+  Host.Compile("var t = 1; t + 1", true);
+  EXPECT_THROW(Host.Compile("Open(\"x\"", true), EScriptError);
+  EXPECT_EQ(Number("1+2"), 3) << "the engine goes on as before";
+}
+
 TEST_F(ScriptHostTest, OneProxyPerHostObject) {
   EXPECT_TRUE(Truth("A === A.Self"));
   Host.AddObject("B", &X);
