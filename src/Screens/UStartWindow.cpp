@@ -2,6 +2,7 @@
 
 #include "Screens/UGameScreen.h"
 #include "Screens/ULoadingScreen.h"
+#include "Screens/URequiredWidgets.h"
 #include "app/UGApp.h"
 #include "base/UGError.h"
 #include "base/UGFormat.h"
@@ -24,9 +25,15 @@ namespace {
 
 constexpr float CCargoStep = 20;
 
+// A widget of the start window that the table of required widgets declares.
 template <class T>
-T* Find(const TGWidget* Window, const char* Path) {
-  return ObjectCast<T>(Window->GetWidget(Path));
+consteval TRequiredWidgetOf<T> Declared(std::string_view Path) {
+  return DeclaredWidget<T>(TStartWindow::CTemplateURL, Path);
+}
+
+template <class T>
+T* Find(const TGWidget* Window, TRequiredWidgetOf<T> Widget) {
+  return GetRequiredWidget(Window, Widget);
 }
 
 } // namespace
@@ -37,25 +44,25 @@ void TStartWindow::AfterConstruction() {
     throw Error("The start window needs the application object");
   }
   LoadFromTemplate(App->GetWin(CTemplateURL));
-  FLights = Find<TGCheckBox>(this, "LeftPanel\\Lights");
-  FHarbourLife = Find<TGPicture>(this, "LeftPanel\\Harbour\\HarbourLife");
-  FProgress = Find<TGProgressBar>(this, "LeftPanel\\Progress");
-  FProgressCaption = Find<TGLabel>(this, "LeftPanel\\ProgressCaption");
-  FLoad = Find<TGButton>(this, "LeftPanel\\Load");
-  FStory = Find<TGLabel>(this, "RightPanel\\Story");
-  FPageNumber = Find<TGLabel>(this, "RightPanel\\PageNumber");
-  FPreviousPage = Find<TGButton>(this, "RightPanel\\PreviousPage");
-  FNextPage = Find<TGButton>(this, "RightPanel\\NextPage");
-  FLighthouse = Find<TGButton>(this, "RightPanel\\Lighthouse");
+  FLights = Find(this, Declared<TGCheckBox>("LeftPanel\\Lights"));
+  FHarbourLife = Find(this, Declared<TGPicture>("LeftPanel\\Harbour\\HarbourLife"));
+  FProgress = Find(this, Declared<TGProgressBar>("LeftPanel\\Progress"));
+  FProgressCaption = Find(this, Declared<TGLabel>("LeftPanel\\ProgressCaption"));
+  FLoad = Find(this, Declared<TGButton>("LeftPanel\\Load"));
+  FStory = Find(this, Declared<TGLabel>("RightPanel\\Story"));
+  FPageNumber = Find(this, Declared<TGLabel>("RightPanel\\PageNumber"));
+  FPreviousPage = Find(this, Declared<TGButton>("RightPanel\\PreviousPage"));
+  FNextPage = Find(this, Declared<TGButton>("RightPanel\\NextPage"));
+  FLighthouse = Find(this, Declared<TGButton>("RightPanel\\Lighthouse"));
 
   FLights->OnClick = TGNotifyEvent(this, &TStartWindow::OnLightsClick);
   FLoad->OnClick = TGNotifyEvent(this, &TStartWindow::OnLoadClick);
   FPreviousPage->OnClick = TGNotifyEvent(this, &TStartWindow::OnPreviousPageClick);
   FNextPage->OnClick = TGNotifyEvent(this, &TStartWindow::OnNextPageClick);
   FLighthouse->OnClick = TGNotifyEvent(this, &TStartWindow::OnLighthouseClick);
-  Find<TGButton>(this, "RightPanel\\OpenHarbour")->OnClick =
+  Find(this, Declared<TGButton>("RightPanel\\OpenHarbour"))->OnClick =
       TGNotifyEvent(this, &TStartWindow::OnOpenHarbourClick);
-  Find<TGButton>(this, "RightPanel\\Quit")->OnClick =
+  Find(this, Declared<TGButton>("RightPanel\\Quit"))->OnClick =
       TGNotifyEvent(this, &TStartWindow::OnQuitClick);
 
   // The story is shown a page at a time.
@@ -66,7 +73,7 @@ void TStartWindow::AfterConstruction() {
   // From black, over everything; the name field has the keyboard focus from the start.
   SetFadeValue(0);
   FadeIn(false, true, nullptr);
-  SetFocusedWidget(GetWidget("RightPanel\\NameField\\Name"));
+  SetFocusedWidget(Find(this, Declared<TGWidget>("RightPanel\\NameField\\Name")));
 }
 
 float TStartWindow::Cargo() const {
