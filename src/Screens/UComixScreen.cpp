@@ -1,5 +1,6 @@
 #include "Screens/UComixScreen.h"
 
+#include "Screens/URequiredWidgets.h"
 #include "animation/UGAnimation.h"
 #include "animation/UGChannel.h"
 #include "animation/UGLivePicture.h"
@@ -73,10 +74,10 @@ void TComixScreen::LoadTemplate() {
   }
   LoadFromTemplate(Template);
   // A template without one of them fails here, naming the widget, not later in a frame.
-  FComixArea = ObjectCast<TGPicture>(GetWidget("ComixArea"));
-  FSkip = GetWidget("Skip");
-  FContinue = GetWidget("Continue");
-  FContinueFlash = GetWidget("ContinueFlash");
+  FComixArea = GetRequiredWidget(this, DeclaredWidget<TGPicture>(CTemplateURL, "ComixArea"));
+  FSkip = GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, "Skip"));
+  FContinue = GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, "Continue"));
+  FContinueFlash = GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, "ContinueFlash"));
   FContinueFlash->SetVisible(false);
 }
 
