@@ -1,6 +1,7 @@
 #include "Screens/UCreditsScreen.h"
 
 #include "Screens/UInfoScreenSupport.h"
+#include "Screens/URequiredWidgets.h"
 #include "audio/UGAudio.h"
 #include "drawables/UGGraphic.h"
 #include "object/UGClassBuilder.h"
@@ -15,7 +16,8 @@ void TCreditsScreen::AfterConstruction() {
           TryObjectCast<TGGraphic>(MainResourceLibrary()->GetResourceEx(CCursorURL, false))) {
     SetCursor(Pointer);
   }
-  GetWidget(CBackURL)->OnMouseDown = TGMouseEvent(this, &TCreditsScreen::OnBackMouseDown);
+  GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, CBackURL))->OnMouseDown =
+      TGMouseEvent(this, &TCreditsScreen::OnBackMouseDown);
 }
 
 void TCreditsScreen::Update(float DeltaTime) {

@@ -1,6 +1,7 @@
 #include "Screens/UHelpScreen.h"
 
 #include "Screens/UInfoScreenSupport.h"
+#include "Screens/URequiredWidgets.h"
 #include "audio/UGAudio.h"
 #include "object/UGClassBuilder.h"
 
@@ -9,7 +10,8 @@ G_IMPLEMENT_CLASS(THelpScreen)
 void THelpScreen::AfterConstruction() {
   inherited::AfterConstruction();
   InfoScreen::LoadTemplate(*this, CTemplateURL);
-  GetWidget(CBackURL)->OnMouseDown = TGMouseEvent(this, &THelpScreen::OnBackMouseDown);
+  GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, CBackURL))->OnMouseDown =
+      TGMouseEvent(this, &THelpScreen::OnBackMouseDown);
 }
 
 void THelpScreen::Update(float DeltaTime) {

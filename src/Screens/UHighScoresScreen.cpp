@@ -1,6 +1,7 @@
 #include "Screens/UHighScoresScreen.h"
 
 #include "Screens/UInfoScreenSupport.h"
+#include "Screens/URequiredWidgets.h"
 #include "base/UGDebug.h"
 #include "base/UGFormat.h"
 #include "base/UGStrUtils.h"
@@ -56,7 +57,8 @@ void SetLabel(const TGWidget* Row, const char* Name, const std::string& Text) {
 void THighScoresScreen::AfterConstruction() {
   inherited::AfterConstruction();
   InfoScreen::LoadTemplate(*this, CTemplateURL);
-  GetWidget(CDoneURL)->OnClick = TGNotifyEvent(this, &THighScoresScreen::OnDoneClick);
+  GetRequiredWidget(this, DeclaredWidget<TGWidget>(CTemplateURL, CDoneURL))->OnClick =
+      TGNotifyEvent(this, &THighScoresScreen::OnDoneClick);
   if (const THighScores* Table = GameHighScores()) {
     FillTable(*Table);
   }
