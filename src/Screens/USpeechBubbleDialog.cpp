@@ -1,5 +1,6 @@
 #include "Screens/USpeechBubbleDialog.h"
 
+#include "Screens/URequiredWidgets.h"
 #include "app/UGApp.h"
 #include "base/UGDebug.h"
 #include "base/UGError.h"
@@ -190,9 +191,9 @@ void TSpeechBubbleDialog::AfterConstruction() {
   // The layout's window would update while hidden: the bubble's fade must stand still then.
   SetUpdateWhenInvisible(false);
   SetAllowMouse(true);
-  FTextLabel = ObjectCast<TGLabel>(GetWidget("TextLabel"));
-  FMouseBlink = ObjectCast<TGPicture>(GetWidget("MouseBlink"));
-  FCloseButton = ObjectCast<TGButton>(GetWidget("CloseButton"));
+  FTextLabel = GetRequiredWidget(this, DeclaredWidget<TGLabel>(CLayoutURL, "TextLabel"));
+  FMouseBlink = GetRequiredWidget(this, DeclaredWidget<TGPicture>(CLayoutURL, "MouseBlink"));
+  FCloseButton = GetRequiredWidget(this, DeclaredWidget<TGButton>(CLayoutURL, "CloseButton"));
   FCloseButton->OnClick = TGNotifyEvent(this, &TSpeechBubbleDialog::CloseClick);
   FWinState = 1;
   FCurrentAlpha = 0;
