@@ -7,6 +7,7 @@
 #include "Screens/ULoadingScreen.h"
 #include "Screens/UMapUnlimHOScreen.h"
 #include "Screens/UPlayerNames.h"
+#include "Screens/URequiredWidgets.h"
 #include "Screens/USplashScreen.h"
 #include "animation/UGAnimation.h"
 #include "app/UGApp.h"
@@ -55,6 +56,12 @@ constexpr double CTrackLength = 0.7;
 constexpr int32_t CVolumeStep = 5;
 constexpr int32_t CPlayFadeOut = 4000;
 constexpr int32_t CTitleFadeAfterGame = 200;
+
+// A widget of the menu's window that the table of required widgets declares.
+template <class T>
+consteval TRequiredWidgetOf<T> Declared(std::string_view Path) {
+  return DeclaredWidget<T>(TMainMenuScreen::CTemplateURL, Path);
+}
 
 int StateErrorCount = 0;
 
@@ -158,7 +165,8 @@ void TMainMenuScreen::Destroy() {
 }
 
 template <class T>
-T* TMainMenuScreen::Find(const char* Path) const {
+T* TMainMenuScreen::Find(TRequiredWidgetOf<T> Widget) const {
+  const std::string_view Path = Widget.Entry->Path;
   TGWidget* W = FindWidget(Path);
   T* Typed = TryObjectCast<T>(W);
   if (!Typed) {
@@ -169,40 +177,45 @@ T* TMainMenuScreen::Find(const char* Path) const {
 }
 
 void TMainMenuScreen::FindWidgets() {
-  FWelcome = Find<TGWidget>("Menu\\Welcome");
-  FWelcomeName = Find<TGLabel>("Menu\\Welcome\\Name");
-  FChangeButton = Find<TGButton>("Menu\\Welcome\\BtnChange");
-  FMain = Find<TGWidget>("Menu\\Main");
-  FMoreButton = Find<TGButton>("Menu\\Main\\BtnMore");
-  FModeButton = Find<TGButton>("Menu\\Main\\BtnHiddenObjectsMode");
-  FGhostButton = Find<TGButton>("Menu\\Main\\BtnHiddenObjectsModeGhostBtn");
-  FLock = Find<TGWidget>("Menu\\Main\\Lock");
-  FSelect = Find<TGWidget>("Menu\\Profiles\\Select");
+  FWelcome = Find(Declared<TGWidget>("Menu\\Welcome"));
+  FWelcomeName = Find(Declared<TGLabel>("Menu\\Welcome\\Name"));
+  FChangeButton = Find(Declared<TGButton>("Menu\\Welcome\\BtnChange"));
+  FMain = Find(Declared<TGWidget>("Menu\\Main"));
+  FMoreButton = Find(Declared<TGButton>("Menu\\Main\\BtnMore"));
+  FModeButton = Find(Declared<TGButton>("Menu\\Main\\BtnHiddenObjectsMode"));
+  FGhostButton = Find(Declared<TGButton>("Menu\\Main\\BtnHiddenObjectsModeGhostBtn"));
+  FLock = Find(Declared<TGWidget>("Menu\\Main\\Lock"));
+  FSelect = Find(Declared<TGWidget>("Menu\\Profiles\\Select"));
+  constexpr TRequiredWidgetOf<TGButton> Slots[] = {
+      Declared<TGButton>("Menu\\Profiles\\Select\\Name1"),
+      Declared<TGButton>("Menu\\Profiles\\Select\\Name2"),
+      Declared<TGButton>("Menu\\Profiles\\Select\\Name3"),
+      Declared<TGButton>("Menu\\Profiles\\Select\\Name4")};
+  static_assert(std::size(Slots) == CProfileSlots);
   for (int32_t N = 0; N < CProfileSlots; ++N) {
-    const std::string Path = "Menu\\Profiles\\Select\\Name" + std::to_string(N + 1);
-    FSlots[static_cast<size_t>(N)] = Find<TGButton>(Path.c_str());
+    FSlots[static_cast<size_t>(N)] = Find(Slots[N]);
   }
-  FNewButton = Find<TGButton>("Menu\\Profiles\\Select\\BtnNew");
-  FDeleteButton = Find<TGButton>("Menu\\Profiles\\Select\\BtnDelete");
-  FNewPanel = Find<TGWidget>("Menu\\Profiles\\New");
-  FEditBox = Find<TGEditBox>("Menu\\Profiles\\New\\EditBox");
-  FNameOk = Find<TGButton>("Menu\\Profiles\\New\\BtnOk");
-  FNameCancel = Find<TGButton>("Menu\\Profiles\\New\\BtnCancel");
-  FConfirm = Find<TGWidget>("Menu\\Profiles\\Confirm");
-  FOptions = Find<TGWidget>("Menu\\Options");
-  FMusicBar = Find<TGProgressBar>("Menu\\Options\\Music\\ProgressBar");
-  FMusicSlider = Find<TGButton>("Menu\\Options\\Music\\Slider");
-  FMusicLeft = Find<TGButton>("Menu\\Options\\Music\\Left");
-  FMusicRight = Find<TGButton>("Menu\\Options\\Music\\Right");
-  FSoundBar = Find<TGProgressBar>("Menu\\Options\\Sound\\ProgressBar");
-  FSoundSlider = Find<TGButton>("Menu\\Options\\Sound\\Slider");
-  FSoundLeft = Find<TGButton>("Menu\\Options\\Sound\\Left");
-  FSoundRight = Find<TGButton>("Menu\\Options\\Sound\\Right");
-  FFullScreen = Find<TGCheckBox>("Menu\\Options\\FullScreen");
-  FWideScreen = Find<TGCheckBox>("Menu\\Options\\WideScreen");
-  FConfirmation = Find<TGWidget>("Menu\\Confirmation");
-  FNotePanel = Find<TGWidget>("AfterCursorPanel");
-  FNoteLabel = Find<TGLabel>("AfterCursorPanel\\Label");
+  FNewButton = Find(Declared<TGButton>("Menu\\Profiles\\Select\\BtnNew"));
+  FDeleteButton = Find(Declared<TGButton>("Menu\\Profiles\\Select\\BtnDelete"));
+  FNewPanel = Find(Declared<TGWidget>("Menu\\Profiles\\New"));
+  FEditBox = Find(Declared<TGEditBox>("Menu\\Profiles\\New\\EditBox"));
+  FNameOk = Find(Declared<TGButton>("Menu\\Profiles\\New\\BtnOk"));
+  FNameCancel = Find(Declared<TGButton>("Menu\\Profiles\\New\\BtnCancel"));
+  FConfirm = Find(Declared<TGWidget>("Menu\\Profiles\\Confirm"));
+  FOptions = Find(Declared<TGWidget>("Menu\\Options"));
+  FMusicBar = Find(Declared<TGProgressBar>("Menu\\Options\\Music\\ProgressBar"));
+  FMusicSlider = Find(Declared<TGButton>("Menu\\Options\\Music\\Slider"));
+  FMusicLeft = Find(Declared<TGButton>("Menu\\Options\\Music\\Left"));
+  FMusicRight = Find(Declared<TGButton>("Menu\\Options\\Music\\Right"));
+  FSoundBar = Find(Declared<TGProgressBar>("Menu\\Options\\Sound\\ProgressBar"));
+  FSoundSlider = Find(Declared<TGButton>("Menu\\Options\\Sound\\Slider"));
+  FSoundLeft = Find(Declared<TGButton>("Menu\\Options\\Sound\\Left"));
+  FSoundRight = Find(Declared<TGButton>("Menu\\Options\\Sound\\Right"));
+  FFullScreen = Find(Declared<TGCheckBox>("Menu\\Options\\FullScreen"));
+  FWideScreen = Find(Declared<TGCheckBox>("Menu\\Options\\WideScreen"));
+  FConfirmation = Find(Declared<TGWidget>("Menu\\Confirmation"));
+  FNotePanel = Find(Declared<TGWidget>("AfterCursorPanel"));
+  FNoteLabel = Find(Declared<TGLabel>("AfterCursorPanel\\Label"));
   // The window file has no length attribute for edit boxes: a box left unlimited gets the
   // menu's own limit.
   if (FEditBox->MaxLength() == std::numeric_limits<int32_t>::max()) {
@@ -212,31 +225,34 @@ void TMainMenuScreen::FindWidgets() {
 
 void TMainMenuScreen::AttachHandlers() {
   using T = TMainMenuScreen;
-  const auto Click = [this](const char* Path, void (T::*Handler)(TGObject*)) {
-    Find<TGWidget>(Path)->OnClick = TGNotifyEvent(this, Handler);
+  const auto Click = [this](TRequiredWidgetOf<TGWidget> Widget, void (T::*Handler)(TGObject*)) {
+    Find(Widget)->OnClick = TGNotifyEvent(this, Handler);
   };
-  Click("Menu\\Main\\BtnPlay", &T::PlayButtonClick);
-  Click("Menu\\Main\\BtnScore", &T::ScoreButtonClick);
-  Click("Menu\\Main\\BtnOptions", &T::OptionsButtonClick);
-  Click("Menu\\Main\\BtnHelp", &T::HelpButtonClick);
-  Click("Menu\\Main\\BtnExit", &T::QuitButtonClick);
-  Click("Menu\\Main\\BtnMuseum", &T::MuseumButtonClick);
-  Click("Menu\\Main\\BtnMore", &T::MoreLumoClick);
-  Click("Menu\\Main\\BtnHiddenObjectsMode", &T::HiddenObjectsModeButtonClick);
-  Click("Menu\\Welcome\\BtnChange", &T::ChangeProfileButtonClick);
-  Click("Menu\\Profiles\\Select\\BtnNew", &T::ProfilesNewButtonClick);
-  Click("Menu\\Profiles\\Select\\BtnDelete", &T::ProfilesDeleteButtonClick);
-  Click("Menu\\Profiles\\Select\\BtnOk", &T::ProfilesOkButtonClick);
-  Click("Menu\\Profiles\\New\\BtnOk", &T::ProfilesNewPlayerOkButtonClick);
-  Click("Menu\\Profiles\\New\\BtnCancel", &T::ProfilesNewPlayerCancelButtonClick);
-  Click("Menu\\Profiles\\Confirm\\BtnYes", &T::ProfilesDeletePlayerYesButtonClick);
-  Click("Menu\\Profiles\\Confirm\\BtnNo", &T::ProfilesDeletePlayerNoButtonClick);
-  Click("Menu\\Options\\BtnOk", &T::OptionsOkButtonClick);
-  Click("Menu\\Options\\BtnCredits", &T::CreditsButtonClick);
-  Click("Menu\\Options\\FullScreen", &T::OnFullScreenCheckBoxClick);
-  Click("Menu\\Options\\WideScreen", &T::OnWideScreenCheckBoxClick);
-  Click("Menu\\Confirmation\\BtnYes", &T::QuitConfirmationYesButtonClick);
-  Click("Menu\\Confirmation\\BtnNo", &T::QuitConfirmationNoButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnPlay"), &T::PlayButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnScore"), &T::ScoreButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnOptions"), &T::OptionsButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnHelp"), &T::HelpButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnExit"), &T::QuitButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnMuseum"), &T::MuseumButtonClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnMore"), &T::MoreLumoClick);
+  Click(Declared<TGWidget>("Menu\\Main\\BtnHiddenObjectsMode"), &T::HiddenObjectsModeButtonClick);
+  Click(Declared<TGWidget>("Menu\\Welcome\\BtnChange"), &T::ChangeProfileButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\Select\\BtnNew"), &T::ProfilesNewButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\Select\\BtnDelete"), &T::ProfilesDeleteButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\Select\\BtnOk"), &T::ProfilesOkButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\New\\BtnOk"), &T::ProfilesNewPlayerOkButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\New\\BtnCancel"),
+        &T::ProfilesNewPlayerCancelButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\Confirm\\BtnYes"),
+        &T::ProfilesDeletePlayerYesButtonClick);
+  Click(Declared<TGWidget>("Menu\\Profiles\\Confirm\\BtnNo"),
+        &T::ProfilesDeletePlayerNoButtonClick);
+  Click(Declared<TGWidget>("Menu\\Options\\BtnOk"), &T::OptionsOkButtonClick);
+  Click(Declared<TGWidget>("Menu\\Options\\BtnCredits"), &T::CreditsButtonClick);
+  Click(Declared<TGWidget>("Menu\\Options\\FullScreen"), &T::OnFullScreenCheckBoxClick);
+  Click(Declared<TGWidget>("Menu\\Options\\WideScreen"), &T::OnWideScreenCheckBoxClick);
+  Click(Declared<TGWidget>("Menu\\Confirmation\\BtnYes"), &T::QuitConfirmationYesButtonClick);
+  Click(Declared<TGWidget>("Menu\\Confirmation\\BtnNo"), &T::QuitConfirmationNoButtonClick);
   for (TGButton* B : {FMusicLeft, FMusicRight}) {
     B->OnClick = TGNotifyEvent(this, &T::OnMusicBarButtonClick);
   }

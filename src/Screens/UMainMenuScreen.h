@@ -16,6 +16,9 @@
 #include <initializer_list>
 #include <string>
 
+template <class T>
+struct TRequiredWidgetOf;
+
 class TGButton;
 class TGCheckBox;
 class TGEditBox;
@@ -168,8 +171,10 @@ protected:
   virtual void Terminate();
 
 private:
+  // A widget of the table in URequiredWidgets.h; a clear error when it is missing or of another
+  // class.
   template <class T>
-  T* Find(const char* Path) const;
+  T* Find(TRequiredWidgetOf<T> Widget) const;
   void FindWidgets();
   void AttachHandlers();
   void SetMenuState(std::initializer_list<TMainMenuState> States);
