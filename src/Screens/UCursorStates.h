@@ -164,6 +164,13 @@ private:
   bool FReported = false; // a broken walk cursor is reported once
 };
 
+// Every cursor animation the states above show, for the content checker.
+inline constexpr const char* CCursorAnimationURLs[] = {
+    TPointerCursorState::CGfxURL,         THotSpotCursorState::CGfxURL,
+    THotSpotWrongCursorState::CGfxURL,    TGameObjectCursorState::CGfxURL,
+    TGreenGameObjectCursorState::CGfxURL, THintCursorState::CGfxURL,
+    TActBlueCursorState::CGfxURL,         TWalkCursorState::CGfxURL};
+
 // Whether the graphic is the walk cursor: present, and its URL exactly "Cursors\Walk.ani".
 bool IsWalkCursor(const TGGraphic* Graphic);
 

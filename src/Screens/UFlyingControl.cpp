@@ -7,6 +7,7 @@
 #include "inventory/UInventory.h"
 #include "object/UGClassBuilder.h"
 #include "objects/UGameObject.h"
+#include "objects/UGameObjectBehavior.h"
 #include "player/UPlayer.h"
 
 #include <algorithm>
@@ -160,7 +161,7 @@ bool TBaseFlyingControl::PushCursor() {
   const TFlightFinishEvent Landing(this, &TBaseFlyingControl::OnCursorFinishFlying);
   // The tool is in no list while it flies: the flight alone may carry it back.
   if (Start(TBaseFlyingObject::StaticClass(), Obj, [&](TBaseFlyingObject* Flight) {
-        Flight->Create(this, Obj, Mouse, Landing, "ResetCursor");
+        Flight->Create(this, Obj, Mouse, Landing, FlightNames::CResetCursor);
       })) {
     return true;
   }

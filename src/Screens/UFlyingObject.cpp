@@ -108,7 +108,7 @@ std::string TBaseFlyingObject::GetFlyingConfigName() const {
   if (TLocationGameObjectBehavior* Behavior = LocationBehaviorOf(FGameObject)) {
     return Behavior->FlyingConfigName(FGameObject);
   }
-  return FGameObject->IsTool() ? "Tool" : "Default";
+  return FGameObject->IsTool() ? FlightNames::CTool : FlightNames::CDefault;
 }
 
 void TBaseFlyingObject::InitAnimation(bool AUseStartPos, const TGFlatVector& AStartPos) {

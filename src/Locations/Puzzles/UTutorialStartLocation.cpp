@@ -12,6 +12,7 @@
 #include "flow/UFlowChannel.h"
 #include "object/UGClassBuilder.h"
 #include "objects/UGameObject.h"
+#include "objects/UGameObjectBehavior.h"
 #include "objects/UGameObjectCollection.h"
 #include "player/UPlayer.h"
 #include "player/USpeech.h"
@@ -109,7 +110,7 @@ void TAlaska_01::Activate() {
   const bool HasPDA = Taken(CPDAID);
   ShowMenu(HasPDA);
   if (TGameObject* PDA = GameObject(CPDAID); PDA && !HasPDA) {
-    PDA->SetFlyingConfigName("PDAFlying");
+    PDA->SetFlyingConfigName(FlightNames::CPDA);
     PDA->OnMouseDown = TGameObjectMouseEvent(this, &TAlaska_01::PDAMouseDown);
   }
   inherited::Activate();

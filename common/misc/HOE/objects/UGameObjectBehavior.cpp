@@ -25,7 +25,7 @@ void TGameObjectBehavior::SetSender(const TGameObject* Obj) {
 }
 
 std::string TLocationGameObjectBehavior::FlyingConfigName(TGameObject* Obj) const {
-  return Obj->IsTool() ? "Tool" : "Default";
+  return Obj->IsTool() ? FlightNames::CTool : FlightNames::CDefault;
 }
 
 void TLocationGameObjectBehavior::AppearInItems(TGameObject* Obj) {

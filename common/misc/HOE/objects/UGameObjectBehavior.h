@@ -11,6 +11,21 @@
 
 class TGameObject;
 
+// The flights the code asks the play screen's catalogue (FlyingAni.cfg) for: a picked object's
+// and a tool's, a museum piece's, a location's first bird's and every later one's, a tool put
+// back from the mouse, and the tutorial's PDA. The content checker demands each of them.
+namespace FlightNames {
+constexpr const char* CDefault = "Default";
+constexpr const char* CTool = "Tool";
+constexpr const char* CMuseum = "Museum";
+constexpr const char* CFirstZephrin = "Zephrin01";
+constexpr const char* CLaterZephrin = "Zephrin02";
+constexpr const char* CResetCursor = "ResetCursor";
+constexpr const char* CPDA = "PDAFlying";
+constexpr const char* CAll[] = {CDefault,      CTool,        CMuseum, CFirstZephrin,
+                                CLaterZephrin, CResetCursor, CPDA};
+} // namespace FlightNames
+
 class TGameObjectBehavior : public TGObject {
   G_CLASS(TGameObjectBehavior, TGObject)
   explicit TGameObjectBehavior(TGObject* AOwner = nullptr)

@@ -2,7 +2,6 @@
 
 #include "animation/UGAnimation.h"
 #include "animation/UGLivePicture.h"
-#include "base/UGFormat.h"
 #include "base/UGStrUtils.h"
 #include "flow/UFlowChannel.h"
 #include "flow/UFlowControl.h"
@@ -200,7 +199,7 @@ std::string TPickableZephrinLocationBehavior::FlyingConfigName(TGameObject* Obj)
   (void)Obj;
   auto* L = TryObjectCast<TLocation>(CurrentLocation());
   int32_t Taken = L ? L->TakenZephrinCount : 0;
-  return Format("Zephrin%.2d", {std::min<int32_t>(Taken + 1, 2)});
+  return Taken < 1 ? FlightNames::CFirstZephrin : FlightNames::CLaterZephrin;
 }
 
 void TPickableZephrinLocationBehavior::OnFinishFlying(TGameObject* Obj) {
@@ -249,7 +248,7 @@ TMuseumLocationBehavior::TMuseumLocationBehavior(TGObject* AOwner)
 
 std::string TMuseumLocationBehavior::FlyingConfigName(TGameObject* Obj) const {
   (void)Obj;
-  return "Museum";
+  return FlightNames::CMuseum;
 }
 
 std::string TMuseumLocationBehavior::PickMessage() const {
