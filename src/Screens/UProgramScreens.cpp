@@ -42,6 +42,10 @@ void TProgramScreens::ShowCredits() {
   TGWidget::CreateShowAndFree(TCreditsScreen::StaticClass());
 }
 
+void TProgramScreens::ShowHighScores() {
+  TGWidget::CreateShowAndFree(THighScoresScreen::StaticClass());
+}
+
 void TProgramScreens::PlayBriefing(const std::string& Text, const std::string& Avatar) {
   TPDAMenuWindow::ShowBriefing(Text, Avatar, false);
 }

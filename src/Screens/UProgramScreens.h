@@ -13,6 +13,8 @@ public:
   void ShowMuseum() override;
   // The credits, shown modally and freed.
   void ShowCredits() override;
+  // The high-score table, shown modally and freed.
+  void ShowHighScores() override;
   void PlayBriefing(const std::string& Text, const std::string& Avatar) override;
   bool ShowStageCompletion(const std::string& ShowWidget, bool SkipAnim,
                            const TSCSStats& Stats) override;

@@ -806,7 +806,9 @@ void TPlayer::ResetFinishedGame() {
   const auto Before = std::make_tuple(B.LocationURL, B.GameFinished, B.Score, B.HintsCount,
                                       B.GameDifficulty, B.SavingTime);
   const std::string PlayerConfig = ResetPlayerConfig();
-  FBriefInfo->LocationURL = CFirstLocationURL;
+  // A finished game starts again where new games start (the configured start location), so the
+  // profile never names a location the content lacks.
+  FBriefInfo->LocationURL = GetStartLocationURL();
   FBriefInfo->GameFinished = false;
   FBriefInfo->Score = 0;
   FBriefInfo->HintsCount = 1;

@@ -71,6 +71,8 @@ public:
   virtual void PlayMapScreen() = 0;
   virtual void ShowMuseum() = 0;
   virtual void ShowCredits() = 0;
+  // The high-score table, shown modally (the game's end shows it).
+  virtual void ShowHighScores() = 0;
   virtual void PlayBriefing(const std::string& Text, const std::string& Avatar) = 0;
   virtual bool ShowStageCompletion(const std::string& ShowWidget, bool SkipAnim,
                                    const TSCSStats& Stats) = 0;
@@ -307,6 +309,7 @@ class TPlayer : public TBasePlayer {
   TSCSStats StageCompletionStats(const std::string& ShowWidget);
   void ShowMuseum();
   void ShowCredits();
+  void ShowHighScores();
   void ResetChapterTime();
   void ResetChapterStates();
   // A new blank profile of the same name and owner (a new file).

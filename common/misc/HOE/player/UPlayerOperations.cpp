@@ -131,6 +131,7 @@ void TPlayer::Publish(TGClassBuilder<TPlayer>& B) {
       .Method("ShowStageCompletionScreen", &TPlayer::ShowStageCompletionScreen, {"ShowWidget"})
       .Method("ShowMuseum", &TPlayer::ShowMuseum)
       .Method("ShowCredits", &TPlayer::ShowCredits)
+      .Method("ShowHighScores", &TPlayer::ShowHighScores)
       .Method("ResetChapterTime", &TPlayer::ResetChapterTime)
       .Method("ResetChapterStates", &TPlayer::ResetChapterStates)
       .Method("GenerateObjectList", &TPlayer::GenerateObjectList);
@@ -299,6 +300,12 @@ void TPlayer::ShowMuseum() {
 void TPlayer::ShowCredits() {
   if (Screens) {
     Screens->ShowCredits();
+  }
+}
+
+void TPlayer::ShowHighScores() {
+  if (Screens) {
+    Screens->ShowHighScores();
   }
 }
 

@@ -284,6 +284,7 @@ struct TRecordingScreens : IPlayerScreens {
   void PlayMapScreen() override { Calls.push_back("map"); }
   void ShowMuseum() override { Calls.push_back("museum"); }
   void ShowCredits() override { Calls.push_back("credits"); }
+  void ShowHighScores() override { Calls.push_back("high scores"); }
   void PlayBriefing(const std::string& Text, const std::string& Avatar) override {
     Calls.push_back("briefing " + Text + " " + Avatar);
   }
@@ -358,6 +359,11 @@ TEST_F(PlayerOperations, ChaptersComicsAndCheats) {
   EXPECT_FALSE(P.PlayComixEx2("D.cmx", 0, true));
   EXPECT_EQ(Screens.Calls, (std::vector<std::string>{"map", "A.cmx -5 clicks skip", "B.cmx 1 skip",
                                                      "C.cmx 7 clicks", "D.cmx 0 skip"}));
+  Screens.Calls.clear();
+  P.ShowMuseum();
+  P.ShowCredits();
+  P.ShowHighScores();
+  EXPECT_EQ(Screens.Calls, (std::vector<std::string>{"museum", "credits", "high scores"}));
   P.BriefInfo()->PlayerName = "kestrel_ops";
   EXPECT_FALSE(P.Cheats());
   P.BriefInfo()->PlayerName = "KESTREL_OPS";

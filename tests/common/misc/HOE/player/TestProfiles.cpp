@@ -432,6 +432,19 @@ TEST_F(Profiles, SavingAFinishedGameResetsTheProfile) {
   EXPECT_EQ(Back->Inventory()->Items()->Count(), 0);
 }
 
+// A finished game starts over where new games start, not at a location the content may lack.
+TEST_F(Profiles, AFinishedGameStartsOverAtTheStartLocation) {
+  TPlayer* P = Blank();
+  LoadWorld();
+  P->SwitchToLocation("5Cellar.loc");
+  SetProgramArguments({"-StartLoc", "Dock.loc"});
+  P->FinishGame();
+  P->Save();
+  SetProgramArguments({});
+  P->Unload();
+  EXPECT_EQ(Reopen()->LocationURL(), "Dock.loc");
+}
+
 // The demo game kept in a profile: its world built from the content, a change saved at a
 // location switch, and the world restored from the profile on the next load.
 // The developers' report lists every object to find of every location, with its picture; an ID
