@@ -37,7 +37,7 @@ void TInfoBubble::OnWidgetDestroy(TGObject* Sender) {
 }
 
 std::string TInfoBubble::ExpandLineBreaks(const std::string& Value) {
-  return ReplaceAll(Value, "$ENTER$", "\r\n");
+  return ReplaceAll(Value, "$ENTER$", "\r\n"); // a line break, not a dictionary key
 }
 
 void TInfoBubble::Show(const std::string& Gfx, const std::string& Value) {
