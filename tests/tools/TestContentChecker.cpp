@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -507,4 +508,34 @@ TEST_F(ContentChecker, TheProgramsJSONParsesAndItsExitCodesTell) {
   EXPECT_NE(Out.find("\nloc/Room.loc:11: error: the dictionary key \"Farewell\""),
             std::string::npos)
       << Out;
+}
+
+// The build's list of the keys the code names: keys in string literals (raw ones too, escapes
+// resolved), with their lines; nothing from comments, character literals or a literal marked as
+// no key.
+TEST(ContentCheckerParts, TheCodesKeysAreListedFromItsStringLiterals) {
+  TTempDir Dir("hoe-scan-keys");
+  std::ofstream(Dir.File("Unit.cpp"))
+      << "// \"$Commented$\" is no key\n"
+         "const char* A = \"$Score:$ %d\";\n"
+         "/* \"$Block$\"\n   \"$Still block$\" */\n"
+         "const char* B = R\"x($Raw key$ \"quoted\")x\";\n"
+         "const char* C = \"$$5 and $Two$$Keys$\";\n"
+         "const char* D = \"$ENTER$\"; // a line break, not a dictionary key\n"
+         "char E = '\"'; const char* F = \"say \\\"$Quoted$\\\"\";\n";
+  const std::string Output = Dir.File("Keys.cpp");
+  ASSERT_EQ(std::system((std::string(HOE_SCAN_KEYS) + " " + Dir.Str() + " " + Output + " " +
+                         Dir.File("Unit.cpp"))
+                            .c_str()),
+            0);
+  std::ifstream In(Output);
+  const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  for (const char* Expected :
+       {"{\"Score:\", \"Unit.cpp\", 2}", "{\"Raw key\", \"Unit.cpp\", 5}",
+        "{\"Two$Keys\", \"Unit.cpp\", 6}", "{\"Quoted\", \"Unit.cpp\", 8}"}) {
+    EXPECT_NE(Text.find(Expected), std::string::npos) << Expected << "\n" << Text;
+  }
+  for (const char* Absent : {"Commented", "Block", "ENTER", "quoted"}) {
+    EXPECT_EQ(Text.find(Absent), std::string::npos) << Absent << "\n" << Text;
+  }
 }
