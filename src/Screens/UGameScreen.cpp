@@ -774,20 +774,26 @@ void TGameScreen::OnSpeechClose(TGObject* Sender) {
 
 // The developers' key for a puzzle that would take long to play: a puzzle location's script
 // says how it is solved in a function named after the location ("<ID>CheatSolve": the
-// locations' scripts share one context); elsewhere the key does nothing.
-void TGameScreen::SolvePuzzleByCheat() {
+// locations' scripts share one context). False when it has none: the key then goes on to the
+// location as any other (the match-three game takes it itself).
+bool TGameScreen::SolvePuzzleByCheat() {
   TLocation* L = ActiveLocation();
   const auto IsNameChar = [](char C) {
     return std::isalnum(static_cast<unsigned char>(C)) || C == '_';
   };
   if (!ScriptProcessor || !L || L->GetID().empty() ||
       !std::all_of(L->GetID().begin(), L->GetID().end(), IsNameChar)) {
-    return;
+    return false;
   }
   const std::string Function = L->GetID() + "CheatSolve";
+  TGVariant Defined;
+  ScriptProcessor->Eval("typeof " + Function + " === \"function\"", Defined);
+  if (!Defined.ToBoolean()) {
+    return false;
+  }
   TGVariant Ignored;
-  ScriptProcessor->Eval("if (typeof " + Function + " === \"function\") { " + Function + "(); }",
-                        Ignored);
+  ScriptProcessor->Eval(Function + "()", Ignored);
+  return true;
 }
 
 // --- Windows over the screen ---------------------------------------------------------------------
@@ -1265,8 +1271,8 @@ void TGameScreen::KeyDown(uint16_t Key) {
     ResetCursor(false);
   } else if (Key == VK_F5 && Cheats) {
     ShowGotoLocationWindow();
-  } else if (Key == VK_F6 && Cheats) {
-    SolvePuzzleByCheat();
+  } else if (Key == VK_F6 && Cheats && SolvePuzzleByCheat()) {
+    // Solved by the location's own script; the key goes no further.
   } else if (Key == VK_F9) {
     ODS("The text-fit checks belong to the language tools");
   } else if (TBaseFlowState* Flow = MainFlowState(L)) {

@@ -182,7 +182,7 @@ private:
   void OnToolSlotEnter(TGObject* Sender);
   void OnToolSlotLeave(TGObject* Sender);
   void OnSpeechClose(TGObject* Sender);
-  void SolvePuzzleByCheat();
+  bool SolvePuzzleByCheat();
   void OnScannerEvent(TGObject* Sender, int Event);
   void OnCursorChange(TGObject* Sender, class TBaseCursorState* OldState,
                       class TBaseCursorState* NewState, TGameObject* OldObject,

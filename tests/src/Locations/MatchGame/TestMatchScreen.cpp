@@ -276,6 +276,24 @@ TEST_F(MatchScreenTest, ThreeHeadsWinAndLeadBackToTheLamp) {
   EXPECT_EQ(Screen->ActiveLocation()->ID, "Lighthouse");
 }
 
+// F8 brings the heads down at once (one already down counts), and the game leads back as
+// three heads do.
+TEST_F(MatchScreenTest, TheWinningCheatKeyBringsTheHeadsDown) {
+  PlayUntilPlaying();
+  Game->OnBallPick();
+  Game->KeyDown(119); // F8
+  EXPECT_EQ(Heads(), 3);
+  EXPECT_TRUE(Rules()->IsCompleted());
+  Game->KeyDown(119);
+  EXPECT_EQ(Heads(), 3);
+  for (int T = 0; T < 15000 && Game->MatchScreen(); T += 20) {
+    Play(20);
+  }
+  EXPECT_EQ(Game->MatchScreen(), nullptr);
+  EXPECT_TRUE(Game->Completed());
+  EXPECT_TRUE(L->GetAttr("Match3Finished").ToBoolean());
+}
+
 TEST_F(MatchScreenTest, ASavedGameKeepsItsCountsAndStartsAfresh) {
   PlayUntilPlaying();
   Game->OnBallPick();
