@@ -1,6 +1,6 @@
 # The two commands of the project: `make run` and `make test`. Both install what is missing,
 # then configure and build.
-.PHONY: all deps build run test asan bench fuzz format clean
+.PHONY: all deps build run test asan bench fuzz format clean screenshots
 
 JOBS ?= $(shell nproc)
 
@@ -23,6 +23,10 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan
+
+# The README's pictures: the whole demo game played headless by its script, into docs/screenshots.
+screenshots: build
+	@./build/default/tests/hoe-demo-screenshots docs/screenshots
 
 bench: build
 	@./tools/bench.sh

@@ -5,6 +5,7 @@
 // story's first scene played through by mouse: a difficulty board, the tutorial's pages, the
 // PDA, the heroine's things, the scanner that arrives and the page on the birds, then the
 // harbour.
+#include "DemoRoute.h"
 #include "GameDataReader.h"
 #include "PlayScript.h"
 
@@ -49,29 +50,10 @@ const TGXMLNode* SavedObject(const TGXMLNode& Location, const std::string& ID) {
 }
 
 constexpr const char* CArrival = "Arrival.loc";
-constexpr const char* CTips = "TipsWindowEx.win";
-// A point in the heroine's bubbles, which stand over her portrait.
-constexpr TScreenPoint CHeroineBubble{170, 440};
 
 TPlayScript ArrivalScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(6.0);
-  // The timed board, explained while the mouse rests on it, then chosen.
-  Script.MoveTo(ObjectCentre(HOE_CONTENT, CArrival, "DifficultyTimed")).Wait(1.0);
-  Script.ClickObject(CArrival, "DifficultyTimed").Wait(1.5);
-  for (int Page = 0; Page < 4; ++Page) {
-    Script.ClickWidget(CTips, "Background\\Next").Wait(0.8);
-  }
-  Script.ClickWidget(CTips, "Background\\Close").Wait(1.5);
-  Script.ClickObject(CArrival, "PDA_01_01").Wait(4.0);
-  Script.ClickObject(CArrival, "ArrivalSuitcase").Wait(3.0);
-  for (const char* ID : {"ArrivalTicket", "ArrivalMittens", "ArrivalThermos"}) {
-    Script.ClickObject(CArrival, ID).Wait(1.2);
-  }
-  // The page on the birds; the last line, read with a click on its bubble; the fade to the
-  // harbour.
-  Script.Wait(1.5).ClickWidget(CTips, "Background\\Close").Wait(3.0);
-  Script.Click(CHeroineBubble).Wait(8.0);
+  PlayArrival(Script);
   LeaveTheGameThroughTheJournal(Script);
   QuitNamingAs(Script, "");
   return Script;

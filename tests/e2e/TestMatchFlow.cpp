@@ -3,9 +3,9 @@
 // with the developer's keys (the covers opened, a cross bonus put under each head and swapped);
 // three heads win the game and the player is back in the lamp room. The profile it leaves holds
 // the game won and the heads counted.
+#include "DemoRoute.h"
 #include "GameDataReader.h"
 #include "PlayScript.h"
-#include "platform/UKeyCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,36 +17,11 @@ namespace {
 
 constexpr const char* CLighthouse = "Lighthouse.loc";
 
-// The centre of a board cell on the screen: the board's panel stands at (195, 40) of the match
-// screen, its cells 41 pixels square.
-TScreenPoint Cell(int Row, int Col) {
-  return TScreenPoint{195 + Col * 41 + 20, 40 + Row * 41 + 20};
-}
-
-// The head entered in column Col comes down: a gem of its column becomes a cross bonus (the
-// developer's key C on a selected gem), which is swapped with the gem above it.
-void BringDown(TPlayScript& Script, int Col) {
-  Script.Click(Cell(5, Col)).Wait(0.3).Key('C').Wait(0.5);
-  Script.Click(Cell(5, Col)).Wait(0.3).Click(Cell(4, Col)).Wait(4.0);
-}
-
 TPlayScript MatchScript() {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(4.0)
-      .ClickObject(CLighthouse, "NetBasket")
-      .Wait(14.0); // the fade, the opening and the gems flying in
-  // A few swaps by hand: whatever they match, the board settles again.
-  Script.Click(Cell(8, 0)).Wait(0.3).Click(Cell(8, 1)).Wait(1.5);
-  Script.Click(Cell(2, 4)).Wait(0.3).Click(Cell(3, 4)).Wait(1.5);
-  // The covers open; a head enters at the top. A cross bonus made under it and swapped up
-  // clears its column, and the head falls to the mooring ring at the bottom.
-  Script.Key(VK_F6).Wait(1.5);
-  // The heads enter at the level's two places, then, the third, at the top left corner.
-  for (const int Col : {2, 7, 0}) {
-    BringDown(Script, Col);
-  }
-  // Three heads: the nets are mended and the lamp room comes back; the journal leads out.
   Script.Wait(4.0);
+  WinTheNets(Script);
+  // Three heads: the nets are mended and the lamp room comes back; the journal leads out.
   LeaveTheGameThroughTheJournal(Script);
   QuitNamingAs(Script, "");
   return Script;

@@ -365,6 +365,9 @@ void TGApp::Draw(int64_t TickCount, bool& Success) {
     if (!(Application && Application->Terminated())) {
       ++FFramesRun;
       FGameSecondsRun += FInterval;
+      if (FFrameHook && !DrawFailure) {
+        FFrameHook(FFramesRun);
+      }
     }
     if (FFrameLimit > 0 && FFramesRun >= FFrameLimit && Application) {
       Application->Terminate();

@@ -152,6 +152,9 @@ class TGApp : public TGAppPlugin, public IGWindowHost {
   int64_t FramesRun() const { return FFramesRun; }
   double GameSecondsRun() const { return FGameSecondsRun; }
   void SetFrameLimit(int64_t Value) { FFrameLimit = Value; }
+  // Called at the end of every counted frame, drawn and updated but not yet presented, with the
+  // number of frames run (a headless run takes its pictures of chosen frames there).
+  void SetFrameHook(std::function<void(int64_t FramesRun)> Hook) { FFrameHook = std::move(Hook); }
   // Draws the shown windows as they are now and presents them, without updating anything: a
   // long task on the main thread shows its progress this way.
   void RedrawWindows();
@@ -209,6 +212,7 @@ private:
   int64_t FFramesRun = 0;
   double FGameSecondsRun = 0;
   int64_t FFrameLimit = 0;
+  std::function<void(int64_t)> FFrameHook;
   float FAverageFPS = 90;
   float FInterval = 0;
   int64_t FTickCount = 0;

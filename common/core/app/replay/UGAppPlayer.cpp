@@ -65,6 +65,28 @@ bool ReadPlaybackCommand(TGPlaybackFile& File, TPlaybackCommand& Command) {
   return true;
 }
 
+namespace {
+
+float& UnattendedSpeed() {
+  static float Speed = 1.0f;
+  return Speed;
+}
+
+bool& UnattendedConsoleHidden() {
+  static bool Hidden = false;
+  return Hidden;
+}
+
+} // namespace
+
+void TGAppPlayer::SetUnattendedSpeed(float Value) {
+  UnattendedSpeed() = Value > 0 ? Value : 1.0f;
+}
+
+void TGAppPlayer::SetUnattendedConsoleHidden(bool Value) {
+  UnattendedConsoleHidden() = Value;
+}
+
 void TGPlayerTimer::Wait(int64_t TickCount, float Speed) {
   if (FTickCount >= TickCount) {
     return;
@@ -151,11 +173,14 @@ void TGAppPlayer::Initialize() {
   }
   FConsole->Initialize(this, FDemoFile);
   FConsole->SetVisible(true);
-  FSpeed = 1.0f;
   TakeOverLoop();
   // With nobody to press Play (no display), the replay starts at once.
   const bool Unattended =
       Application && Application->MainWindow() && Application->MainWindow()->IsHeadless();
+  FSpeed = Unattended ? UnattendedSpeed() : 1.0f;
+  if (Unattended && UnattendedConsoleHidden()) {
+    FConsole->SetHideWhenPlaying(true);
+  }
   SetPaused(!Unattended);
 }
 

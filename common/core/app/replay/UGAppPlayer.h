@@ -74,6 +74,12 @@ class TGAppPlayer : public TGAppPlugin {
   void SetPaused(bool Value);
   float Speed() const { return FSpeed; }
   void SetSpeed(float Value) { FSpeed = Value > 0 ? Value : 1.0f; }
+  // The speed an unattended replay (no display, nobody at the console) starts at: the game's
+  // time comes from the recording, so a headless replay may run faster than it was recorded.
+  static void SetUnattendedSpeed(float Value);
+  // Whether an unattended replay hides its console while it plays (pictures of the game taken
+  // during a replay then show the game alone).
+  static void SetUnattendedConsoleHidden(bool Value);
   int64_t CurTime() const { return FCurTime; }
   int64_t EndTime() const { return FEndTime; }
   int64_t BreakTime() const { return FBreakTime; }
