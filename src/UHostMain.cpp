@@ -3,6 +3,7 @@
 #include "player/UPlayer.h"
 
 #include "Locations/UGameClasses.h"
+#include "Screens/UMainMenuScreen.h"
 #include "Screens/UProgramScreens.h"
 #include "UApp.h"
 #include "UStartupLog.h"
@@ -53,6 +54,10 @@ bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Ar
       Options.Headless = true;
     } else if (A == "--cache") {
       Options.Cache = true;
+    } else if (A == "--quit-at-menu") {
+      Options.QuitAtMenu = true;
+    } else if (A == "--report-memory") {
+      Options.ReportMemory = true;
     } else if (A == "--frames") {
       std::string V = Value("--frames");
       int32_t N = 0;
@@ -83,6 +88,27 @@ bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Ar
 }
 
 namespace {
+
+// Taken while the program's statics are set up, before main: the start the menu's time counts
+// from.
+const auto ProgramStart = std::chrono::steady_clock::now();
+
+constexpr double CMegabyte = 1024.0 * 1024.0;
+
+// The start-up figures, once the player first sees the main menu; the run may end there.
+void ReportMenuShown(const char* Program, bool Quit) {
+  const auto Elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - ProgramStart);
+  const TResidentMemory Memory = ResidentMemory();
+  std::fprintf(stderr,
+               "%s: main menu shown after %lld ms, resident memory %.1f MB (peak %.1f MB)\n",
+               Program, static_cast<long long>(Elapsed.count()),
+               static_cast<double>(Memory.Current) / CMegabyte,
+               static_cast<double>(Memory.Peak) / CMegabyte);
+  if (Quit && Application) {
+    Application->Terminate();
+  }
+}
 
 // Paths given on the command line are relative to where the program was started.
 void ResolvePaths(THostOptions& Options) {
@@ -208,8 +234,11 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     return 1;
   }
 
+  TMainMenuScreen::SetOnFirstShown(
+      [Program, Quit = Options.QuitAtMenu] { ReportMenuShown(Program, Quit); });
   const auto Started = std::chrono::steady_clock::now();
   Loop.Run();
+  TMainMenuScreen::SetOnFirstShown({});
   if (AfterLoop) {
     AfterLoop();
   }
@@ -228,6 +257,10 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     } catch (const std::exception& E) {
       std::fprintf(stderr, "%s: %s\n", Program, E.what());
     }
+  }
+  if (Options.ReportMemory) {
+    std::fprintf(stderr, "%s: peak resident memory %.1f MB\n", Program,
+                 static_cast<double>(ResidentMemory().Peak) / CMegabyte);
   }
   try {
     // The windows (and the locations they show) go with the frame, before the game objects.

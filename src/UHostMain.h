@@ -18,6 +18,8 @@ struct THostOptions {
   std::string Screenshot;
   std::string Resources = "Resources.sfs";
   bool Cache = false;
+  bool QuitAtMenu = false;       // end the run when the main menu is first shown
+  bool ReportMemory = false;     // print the peak resident memory at exit
   std::vector<std::string> Args; // everything the host does not take
   // Crash reports into the data folder (the game's choice); Crash is the developer's switch
   // "--crash segv|abort|throw", which crashes at the end of the first frame (or of frame N with
@@ -29,8 +31,9 @@ struct THostOptions {
 };
 
 // Takes the host's switches (--headless, --frames N, --screenshot FILE, --resources PATH,
-// --cache, --crash KIND); the rest is left in Options.Args. Returns false when the program
-// should stop (ExitCode then says how): a bad value, or --help, which prints Help.
+// --cache, --quit-at-menu, --report-memory, --crash KIND); the rest is left in Options.Args.
+// Returns false when the program should stop (ExitCode then says how): a bad value, or --help,
+// which prints Help.
 bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Argv,
                       THostOptions& Options, int& ExitCode);
 
@@ -41,7 +44,8 @@ using TFirstWindowFactory =
 // Resolves the paths of the command line, opens the main window (headless without a display),
 // starts the application with Params (Control, resources and log are filled in here), shows
 // the first window and runs the loop until the last window hides; AfterLoop runs then, while
-// the windows still exist. Returns the exit code.
+// the windows still exist. The first frame that shows a main menu logs the time since the
+// program started and the resident memory. Returns the exit code.
 // With Options.CrashReports the crash reports are installed once the data folder is known.
 int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
             const TFirstWindowFactory& MakeFirst, const std::function<void()>& AfterLoop = {});

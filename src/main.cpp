@@ -2,9 +2,10 @@
 //
 // Besides the game's own switches ("-nosound", "-p", "-r", "-t", "-file", "-url"), the program
 // takes --headless (no window on screen), --frames N (quit after N frames), --screenshot FILE
-// (the last frame as PNG at exit) and --resources PATH (where the content is). With no display
-// it runs headless by itself. A crash writes a report into the data folder's "CrashReports"; the
-// developer's switch --crash provokes one.
+// (the last frame as PNG at exit), --resources PATH (where the content is), --quit-at-menu (end
+// once the main menu is first shown, for start-up measures) and --report-memory (the peak
+// resident memory at exit). With no display it runs headless by itself. A crash writes a report
+// into the data folder's "CrashReports"; the developer's switch --crash provokes one.
 #include "Screens/UMainMenuScreen.h"
 #include "UApp.h"
 #include "UGameStart.h"
@@ -28,6 +29,8 @@ constexpr const char* CHelp =
     "  --screenshot FILE   write the last frame to FILE at exit\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder\n"
     "  --cache             convert the pictures once into the cache folder\n"
+    "  --quit-at-menu      end when the main menu is first shown\n"
+    "  --report-memory     print the peak resident memory at exit\n"
     "  -nosound            no sound\n"
     "  -t [-url SCRIPT]    playtest mode\n"
     "  --help              this text\n"

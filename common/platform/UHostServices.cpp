@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -297,4 +298,56 @@ void HostCpuPause() {
 #elif defined(__aarch64__) || defined(__arm__)
   asm volatile("yield");
 #endif
+}
+
+// Memory ----------------------------------------------------------------------------------------
+
+namespace {
+
+// The kilobytes of the status line Key ("VmRSS:\t  1234 kB") in bytes, or 0.
+std::uint64_t StatusBytes(std::string_view Status, std::string_view Key) {
+  for (size_t At = 0; At < Status.size();) {
+    size_t End = Status.find('\n', At);
+    if (End == std::string_view::npos) {
+      End = Status.size();
+    }
+    const std::string_view Line = Status.substr(At, End - At);
+    At = End + 1;
+    if (!Line.starts_with(Key) || Line.size() <= Key.size() || Line[Key.size()] != ':') {
+      continue;
+    }
+    std::string_view Value = Line.substr(Key.size() + 1);
+    const size_t Digits = Value.find_first_not_of(" \t");
+    if (Digits == std::string_view::npos) {
+      return 0;
+    }
+    Value.remove_prefix(Digits);
+    std::uint64_t KiloBytes = 0;
+    const auto Read = std::from_chars(Value.data(), Value.data() + Value.size(), KiloBytes);
+    if (Read.ec != std::errc() || KiloBytes > UINT64_MAX / 1024) {
+      return 0;
+    }
+    return KiloBytes * 1024;
+  }
+  return 0;
+}
+
+} // namespace
+
+TResidentMemory ParseResidentMemory(std::string_view Status) {
+  return TResidentMemory{StatusBytes(Status, "VmRSS"), StatusBytes(Status, "VmHWM")};
+}
+
+TResidentMemory ResidentMemory() {
+  FILE* File = std::fopen("/proc/self/status", "r");
+  if (!File) {
+    return {};
+  }
+  std::string Status;
+  char Buffer[4096];
+  while (size_t N = std::fread(Buffer, 1, sizeof(Buffer), File)) {
+    Status.append(Buffer, N);
+  }
+  std::fclose(File);
+  return ParseResidentMemory(Status);
 }

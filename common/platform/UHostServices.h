@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // A failure of the host platform: SDL could not start, the window could not be made, a lock file
 // could not be created.
@@ -76,3 +77,17 @@ std::uint64_t HostTickCount();            // milliseconds since SDL started
 void HostSleep(std::uint32_t Milliseconds);
 void HostSleepMicroseconds(std::uint32_t Microseconds); // may wake early on a signal
 void HostCpuPause(); // one processor pause instruction, for spin loops
+
+// Memory ----------------------------------------------------------------------------------------
+
+// The process's resident memory in bytes: now (VmRSS) and the most it has held (VmHWM).
+struct TResidentMemory {
+  std::uint64_t Current = 0;
+  std::uint64_t Peak = 0;
+};
+
+// Reads the process's own figures from /proc/self/status; zeros when the system gives none.
+TResidentMemory ResidentMemory();
+// The figures of a status text in the form of /proc/<pid>/status ("VmRSS:  1234 kB" lines); a
+// line missing or unreadable gives zero for its figure.
+TResidentMemory ParseResidentMemory(std::string_view Status);

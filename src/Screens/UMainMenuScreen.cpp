@@ -64,6 +64,7 @@ consteval TRequiredWidgetOf<T> Declared(std::string_view Path) {
 }
 
 int StateErrorCount = 0;
+std::function<void()> FirstShownHandler;
 
 const TGShowOptions CShowWait{1u << soWaitEffect};
 const TGHideOptions CHideWait{1u << hoWaitEffect};
@@ -749,6 +750,7 @@ void TMainMenuScreen::FirstFrame() {
     CurrentPlayer->SetProfilePlayed(true);
     RunGame();
   }
+  FFirstShowPending = !(Application && Application->Terminated());
   PlayTitleMusic(0);
 }
 
@@ -852,8 +854,18 @@ void TMainMenuScreen::KeyDown(uint16_t Key) {
   }
 }
 
+void TMainMenuScreen::SetOnFirstShown(std::function<void()> Handler) {
+  FirstShownHandler = std::move(Handler);
+}
+
 void TMainMenuScreen::DrawTree() {
   inherited::DrawTree();
+  if (FFirstShowPending && Visible()) {
+    FFirstShowPending = false;
+    if (FirstShownHandler) {
+      FirstShownHandler();
+    }
+  }
   if (!GD || !FVersionFont || !App || !Visible()) {
     return;
   }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -76,6 +77,9 @@ class TMainMenuScreen : public TFadeWindow {
   void KeyDown(uint16_t Key) override;
   // The window, then the version line at the bottom right.
   void DrawTree() override;
+  // Called at the first frame that draws a menu for the player: after the logos, or after the
+  // game a new profile plays at once. The host reports its start-up figures there.
+  static void SetOnFirstShown(std::function<void()> Handler);
   // Starts the chosen action and the fade back in.
   void AfterFadeOut() override;
 
@@ -203,6 +207,7 @@ private:
 
   TMainMenuStates FMenuState;
   bool FSplashShown = false;
+  bool FFirstShowPending = false;
   bool FShowDefaultProfile = true;
   bool FMusicBarActive = false;
   bool FSoundBarActive = false;

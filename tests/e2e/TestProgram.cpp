@@ -1,4 +1,5 @@
 // The program itself, run headless as a player would start it.
+#include "PlayScript.h"
 #include "ProgramRunner.h"
 #include "graphics/UGBitmap.h"
 #include "io/UGStream.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -97,4 +99,45 @@ TEST(Program, ReplaysARecordedRunFrameForFrame) {
   // Without a recording, playback says so.
   EXPECT_EQ(RunProgram(HOE_PROGRAM, "--frames 5 -p -file none.rec", Out, Env), 1) << Out;
   EXPECT_NE(Out.find("none.rec\" doesn't exists"), std::string::npos) << Out;
+}
+
+namespace {
+
+// The number that follows Label in Output, or -1 when Label is missing.
+double NumberAfter(const std::string& Output, const std::string& Label) {
+  const size_t At = Output.find(Label);
+  return At == std::string::npos ? -1 : std::strtod(Output.c_str() + At + Label.size(), nullptr);
+}
+
+int FramesRun(const std::string& Output) {
+  TPlayResult Run;
+  Run.Output = Output;
+  return Run.FramesRun();
+}
+
+} // namespace
+
+// --quit-at-menu ends the run at the first main menu a player sees: not the one behind the game
+// a new profile plays at once, but the one the next start shows over that profile.
+// --report-memory prints the peak resident memory at exit, which is no less than the peak the
+// menu's line gave.
+TEST(Program, QuitsAtTheFirstMainMenuShownAndReportsThePeakMemory) {
+  TPlayground Play(HOE_PROGRAM);
+  Play.SetFlag("NoSplash");
+  const std::string Env = "XDG_DATA_HOME=" + Play.XdgDataHome();
+  std::string Out;
+  ASSERT_EQ(RunProgram(Play.Program(), "--frames 30 --quit-at-menu", Out, Env), 0) << Out;
+  EXPECT_EQ(Out.find("main menu shown"), std::string::npos) << Out;
+  EXPECT_EQ(FramesRun(Out), 30) << Out;
+  EXPECT_EQ(Out.find("peak resident memory"), std::string::npos) << "reported unasked";
+
+  ASSERT_EQ(RunProgram(Play.Program(), "--frames 900 --quit-at-menu --report-memory", Out, Env), 0)
+      << Out;
+  EXPECT_GE(NumberAfter(Out, "main menu shown after "), 0) << Out;
+  const double MenuPeak = NumberAfter(Out, "(peak ");
+  EXPECT_GT(MenuPeak, 0) << Out;
+  EXPECT_GE(NumberAfter(Out, "peak resident memory "), MenuPeak) << Out;
+  // The run ended at the menu's first frames, long before its frame limit.
+  EXPECT_GT(FramesRun(Out), 0) << Out;
+  EXPECT_LT(FramesRun(Out), 10) << Out;
 }

@@ -143,6 +143,10 @@ public:
   TPlayground& operator=(const TPlayground&) = delete;
 
   const std::string& ProgramFolder() const { return FProgramFolder; }
+  // The program's link in ProgramFolder, and the XDG_DATA_HOME its runs get, for runs of its
+  // own beside Play and Replay.
+  const std::string& Program() const { return FProgram; }
+  const std::string& XdgDataHome() const { return FXdgDataHome; }
   // $XDG_DATA_HOME/<company>/<product>/<major version>, from "VersionInfo.xml".
   const std::string& AppDataFolder() const { return FAppDataFolder; }
   std::string RecordingsFolder() const { return FAppDataFolder + "/Recordings"; }

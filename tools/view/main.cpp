@@ -41,6 +41,8 @@ constexpr const char* CHelp =
     "  --frames N          quit after N frames (1 with --screenshot)\n"
     "  --screenshot FILE   write the last frame to FILE (.png or .jpg) at exit\n"
     "  --cache             read pictures through the conversion cache\n"
+    "  --quit-at-menu      end when a main menu (TMainMenuScreen) is first shown\n"
+    "  --report-memory     print the peak resident memory at exit\n"
     "  -p -file REC        replay the recording REC (as the game does)\n"
     "  --help              this text\n";
 

@@ -505,4 +505,21 @@ TEST(OpenURL, FailsWithoutAHandlerOrForOptionLikeLinks) {
   EXPECT_FALSE(OpenURL("--help"));
 }
 
+TEST(ResidentMemory, ReadsTheStatusLinesInBytes) {
+  const TResidentMemory M =
+      ParseResidentMemory("Name:\thoe\nVmHWM:\t  204800 kB\nVmRSS:\t   102400 kB\nVmSwap:\t0 kB\n");
+  EXPECT_EQ(M.Current, 100u * 1024 * 1024);
+  EXPECT_EQ(M.Peak, 200u * 1024 * 1024);
+  // A look-alike key, a missing line, a value that is no number and one that overflows give 0.
+  const TResidentMemory Bad =
+      ParseResidentMemory("VmRSSX:\t5 kB\nVmHWM:\tmany kB\nVmRSS:\t99999999999999999999 kB");
+  EXPECT_EQ(Bad.Current, 0u);
+  EXPECT_EQ(Bad.Peak, 0u);
+  EXPECT_EQ(ParseResidentMemory("").Peak, 0u);
+  // The process's own: something is resident, and the peak is at least what is resident now.
+  const TResidentMemory Own = ResidentMemory();
+  EXPECT_GT(Own.Current, 0u);
+  EXPECT_GE(Own.Peak, Own.Current);
+}
+
 } // namespace
