@@ -233,6 +233,8 @@ struct TAudioMixer::TImpl {
   bool Initialized = false;
   TMixOutput Output = TMixOutput::None;
   SDL_AudioDeviceID Device = 0;
+  // SDL's audio subsystem is up for this mixer (from the first device attempt until Free).
+  bool AudioSubsystem = false;
   bool Paused = false;
   int Volume = 100;
   std::vector<std::unique_ptr<TVoice>> Voices; // stable addresses: callbacks may add voices
@@ -576,8 +578,11 @@ bool TAudioMixer::Init(TMixOutput Output) {
   }
   SDL_AudioDeviceID Device = 0;
   if (Output == TMixOutput::Device) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      return Fail(mxDriver);
+    if (!FImpl->AudioSubsystem) {
+      if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return Fail(mxDriver);
+      }
+      FImpl->AudioSubsystem = true;
     }
     SDL_AudioSpec Want{};
     Want.freq = CMixRate;
@@ -589,7 +594,9 @@ bool TAudioMixer::Init(TMixOutput Output) {
     SDL_AudioSpec Have{};
     Device = SDL_OpenAudioDevice(nullptr, 0, &Want, &Have, 0);
     if (Device == 0) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      // The subsystem stays up until Free: quitting it waits for SDL's ALSA device watch (up to
+      // a tenth of a second), which a start without a sound device would pay before anything
+      // is shown.
       return Fail(mxDevice);
     }
   }
@@ -609,17 +616,22 @@ bool TAudioMixer::Init(TMixOutput Output) {
 
 void TAudioMixer::Free() {
   SDL_AudioDeviceID Device = 0;
+  bool Initialized = false;
   {
     std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
-    if (!FImpl->Initialized) {
-      return;
-    }
+    Initialized = FImpl->Initialized;
     Device = FImpl->Device;
   }
   if (Device) {
     // Closing waits for the callback to return; it must not hold the lock meanwhile.
     SDL_CloseAudioDevice(Device);
+  }
+  if (FImpl->AudioSubsystem) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    FImpl->AudioSubsystem = false;
+  }
+  if (!Initialized) {
+    return;
   }
   std::lock_guard<std::recursive_mutex> G(FImpl->Lock);
   FImpl->FreeAll();

@@ -86,9 +86,10 @@ public:
   TAudioMixer& operator=(const TAudioMixer&) = delete;
 
   // Starts the output; false (with mxAlready, mxDriver or mxDevice) when that output cannot be
-  // had. A mixer that is running must be freed first.
+  // had. A mixer that is running must be freed first. After a device that cannot be opened,
+  // SDL's audio stays up (for another try or the silent output) until Free.
   bool Init(TMixOutput Output);
-  // Stops the output and frees every sample, stream and module.
+  // Stops the output, lets SDL's audio go and frees every sample, stream and module.
   void Free();
   bool Initialized() const;
   TMixOutput Output() const;

@@ -3,9 +3,11 @@
 #include "UXMWriter.h"
 #include "platform/UAudioMixer.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 
 using namespace AudioTest;
@@ -281,6 +283,42 @@ TEST(MixerOutput, TheDummyDeviceOpensAndCloses) {
   ASSERT_NE(S, 0u);
   EXPECT_TRUE(M.ChannelPlay(M.SampleGetChannel(S), true));
   M.Free();
+}
+
+// A device that cannot be opened leaves SDL's audio up until Free (quitting it waits for SDL's
+// device watch); tries again take no second reference, and Free, running or not, lets it go.
+TEST(MixerOutput, AFailedOpenKeepsSDLAudioUntilFree) {
+  // The variables as they were come back however the test ends.
+  struct TSavedEnv {
+    std::string Name, Value;
+    bool Had;
+    explicit TSavedEnv(const char* AName, const char* New)
+        : Name(AName) {
+      const char* V = std::getenv(AName);
+      Had = V != nullptr;
+      Value = V ? V : "";
+      ::setenv(AName, New, 1);
+    }
+    ~TSavedEnv() { Had ? ::setenv(Name.c_str(), Value.c_str(), 1) : ::unsetenv(Name.c_str()); }
+  };
+  const TSavedEnv Driver("SDL_AUDIODRIVER", "alsa");
+  const TSavedEnv Device("AUDIODEV", "hoe-no-such-device"); // what SDL's ALSA driver opens
+  TAudioMixer M;
+  if (!M.Init(TMixOutput::Device) && M.ErrorGetCode() == mxDriver) {
+    GTEST_SKIP() << "SDL has no ALSA driver here";
+  }
+  EXPECT_EQ(M.ErrorGetCode(), mxDevice);
+  EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+  EXPECT_FALSE(M.Init(TMixOutput::Device));
+  M.Free();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "one Free gives the subsystem back";
+
+  // Silent after the failure, as the game goes on; Free ends it all.
+  EXPECT_FALSE(M.Init(TMixOutput::Device));
+  ASSERT_TRUE(M.Init(TMixOutput::None));
+  EXPECT_EQ(M.DriverName(), "");
+  M.Free();
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
 TEST_F(MixerTest, ModulesLoopWithoutAGapThroughTheEndCallback) {
