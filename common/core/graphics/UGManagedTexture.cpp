@@ -147,7 +147,12 @@ uint32_t TGManagedTextureData::GetD3DTexture(bool Grayscaled) {
 void TGManagedTextureData::Upload(TGSimpleTexture* Page, const TGRect& Extent, bool Grayscaled) {
   const int32_t W = FBitmap->Width();
   const int32_t H = FBitmap->Height();
-  const std::string Bits = FBitmap->Bits();
+  // Raw pixels are read where they are; only compressed ones are inflated into a copy.
+  std::string Inflated;
+  if (FBitmap->DataState() == bdsCompressed)
+    Inflated = FBitmap->Bits();
+  const std::string& Bits =
+      FBitmap->DataState() == bdsCompressed ? Inflated : FBitmap->StoredBits();
   if (Bits.size() < static_cast<size_t>(W) * static_cast<size_t>(H) * 4)
     throw Error("Bitmap data is shorter than its %dx%d pixels", W, H);
   // The staging surface takes at most its own size at a time; larger images go in tiles.

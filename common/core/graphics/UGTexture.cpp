@@ -322,9 +322,10 @@ void TGDefaultPoolTextureLocker::Lock(const TGLTextureRef& Texture, const TGRect
   if (!Texture || W < 0 || H < 0 || W > CWidth || H > CHeight || Rect.Left < 0 || Rect.Top < 0 ||
       Rect.Right > Texture->Width || Rect.Bottom > Texture->Height)
     D3DAssert(D3DERR_INVALIDCALL);
-  if (FIntermedSurface.empty())
-    FIntermedSurface.resize(static_cast<size_t>(CWidth) * CHeight);
-  Locked.Pitch = CWidth * 4;
+  const size_t Pixels = static_cast<size_t>(std::max(W, 1)) * static_cast<size_t>(std::max(H, 1));
+  if (FIntermedSurface.size() < Pixels)
+    FIntermedSurface.resize(Pixels);
+  Locked.Pitch = std::max(W, 1) * 4;
   Locked.Bits = FIntermedSurface.data();
   FLockedTexture = Texture;
   FLockedTextureRect = Rect;
@@ -338,8 +339,9 @@ void TGDefaultPoolTextureLocker::Unlock() {
   if (!ContextAlive(T->Generation))
     return; // the texture went with its context
   const TGRect& R = FLockedTextureRect;
-  GD->UploadTexturePixels(T->Name, R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top,
-                          FIntermedSurface.data(), CWidth * 4);
+  const int32_t W = R.Right - R.Left;
+  GD->UploadTexturePixels(T->Name, R.Left, R.Top, W, R.Bottom - R.Top, FIntermedSurface.data(),
+                          std::max(W, 1) * 4);
 }
 
 void TGDefaultPoolTextureLocker::InvalidateDeviceObjects() {

@@ -115,8 +115,9 @@ private:
   int32_t FLastAccess = 0;
 };
 
-// The one staging surface (2048 × 1024 pixels of 32-bit ARGB in system memory) through which
-// every texture write goes.
+// The one staging surface (at most 2048 × 1024 pixels of 32-bit ARGB in system memory) through
+// which every texture write goes. It holds as many pixels as the largest region locked so far,
+// rows as wide as the region locked: the full size would take 8 MB at the first small picture.
 class TGDefaultPoolTextureLocker : public TGObject {
   G_CLASS(TGDefaultPoolTextureLocker, TGObject)
   static constexpr int32_t CWidth = 2048;
@@ -125,7 +126,8 @@ class TGDefaultPoolTextureLocker : public TGObject {
   explicit TGDefaultPoolTextureLocker(TGObject* AOwner = nullptr)
       : TGObject(AOwner) {}
 
-  // Hands out the staging region (0, 0, width of Rect, height of Rect) for Rect of Texture.
+  // Hands out the staging region (0, 0, width of Rect, height of Rect) for Rect of Texture; its
+  // pitch is the width of Rect.
   void Lock(const TGLTextureRef& Texture, const TGRect& Rect, TGLockedRect& Locked);
   // Copies the staging region into the texture at the remembered rectangle.
   void Unlock();
@@ -133,6 +135,8 @@ class TGDefaultPoolTextureLocker : public TGObject {
   void InvalidateDeviceObjects();
 
   bool HasIntermedSurface() const { return !FIntermedSurface.empty(); }
+  // The pixels the staging surface holds.
+  size_t IntermedSurfacePixels() const { return FIntermedSurface.size(); }
   bool IsLocked() const { return FLockedTexture != nullptr; }
 
 private:

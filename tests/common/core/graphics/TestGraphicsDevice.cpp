@@ -387,6 +387,42 @@ TEST_F(GraphicsDevice, TexturePixelsRoundTrip) {
     EXPECT_EQ(uint32_t(C), 0u);
 }
 
+// The staging surface holds the largest region locked so far, each lock's rows as wide as its
+// region: a wide write after a narrow one, and a narrow one after it, land pixel for pixel.
+TEST_F(GraphicsDevice, TheStagingSurfaceGrowsToTheLargestRegionLocked) {
+  TGDefaultPoolTextureLocker* Staging = GD->DefaultPoolTextureLocker();
+  Staging->InvalidateDeviceObjects();
+  const TGColor Narrow[6] = {1u, 2u, 3u, 4u, 5u, 6u};
+  auto Small = NewTexture();
+  Small->LoadPixels(2, 3, Narrow, 8);
+  EXPECT_EQ(Staging->IntermedSurfacePixels(), 6u);
+
+  std::vector<TGColor> Wide(40 * 3);
+  for (size_t I = 0; I < Wide.size(); ++I)
+    Wide[I] = TGColor(0xFF000000u | static_cast<uint32_t>(I));
+  auto Large = NewTexture();
+  Large->LoadPixels(40, 3, Wide.data(), 160);
+  EXPECT_EQ(Staging->IntermedSurfacePixels(), 120u);
+  TGLockedRect L;
+  Small->Lock(TGRect{0, 1, 2, 2}, L);
+  EXPECT_EQ(L.Pitch, 8);
+  L.Pixels(0, 0) = 0xFFFFFFFFu;
+  L.Pixels(1, 0) = 0xFFFFFFFEu;
+  Small->Unlock();
+  EXPECT_EQ(Staging->IntermedSurfacePixels(), 120u) << "a smaller lock reuses the surface";
+
+  std::vector<TGColor> Back;
+  Large->SavePixels(Back);
+  ASSERT_EQ(Back.size(), Wide.size());
+  for (size_t I = 0; I < Wide.size(); ++I)
+    ASSERT_EQ(uint32_t(Back[I]), uint32_t(Wide[I])) << I;
+  Small->SavePixels(Back);
+  const uint32_t Expected[6] = {1u, 2u, 0xFFFFFFFFu, 0xFFFFFFFEu, 5u, 6u};
+  ASSERT_EQ(Back.size(), 6u);
+  for (int I = 0; I < 6; ++I)
+    EXPECT_EQ(uint32_t(Back[I]), Expected[I]) << I;
+}
+
 TEST_F(GraphicsDevice, RectanglesAndLinesHitExactPixels) {
   GD->Erase(0xFF000000u);
   GD->DrawRect(0xFFFFFFFFu, 2, 2, 6, 5);
