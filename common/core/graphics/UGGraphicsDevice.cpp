@@ -165,6 +165,8 @@ struct TGGraphicsDevice::TGL {
   GLuint ResolveFramebuffer = 0; // the multisampled back buffer resolves into this one
   GLuint ResolveColor = 0;
   GLuint WhiteTexture = 0;
+  bool HasSync = false;        // fences (OpenGL 3.2 or ARB_sync)
+  GLsync FrameFence = nullptr; // the end of the last headless frame handed to the renderer
 
   GLuint Framebuffer = 0; // the framebuffer drawn into
   int32_t TargetWidth = 0;
@@ -215,6 +217,7 @@ void TGGraphicsDevice::Destroy() {
   FStateStackSize = 0;
   inherited::Destroy(); // frees the stack states, the locker and the shared buffers
   if (FContext) {
+    ReleaseFrameFence();
     DestroyBackBuffer();
     if (FGL->WhiteTexture)
       glDeleteTextures(1, &FGL->WhiteTexture);
@@ -270,6 +273,7 @@ void TGGraphicsDevice::Initialize(int32_t AWidth, int32_t AHeight, THostWindow* 
   FGL->Units = std::clamp(static_cast<int>(Units), 1, CTextureStages);
   FGL->ProvokingFirst = Version >= 32 || epoxy_has_gl_extension("GL_EXT_provoking_vertex") ||
                         epoxy_has_gl_extension("GL_ARB_provoking_vertex");
+  FGL->HasSync = Version >= 32 || epoxy_has_gl_extension("GL_ARB_sync");
   InitPlatformDefaults();
   FContext->SetSwapInterval(0);
   CreateBackBuffer();
@@ -367,6 +371,27 @@ void TGGraphicsDevice::DestroyBackBuffer() {
 void TGGraphicsDevice::SetFullScreen(bool Value) {
   if (Value != FFullScreen)
     SwitchDisplayModes();
+}
+
+void TGGraphicsDevice::ThrottleHeadlessFrames() {
+  if (!FGL->HasSync) {
+    glFinish();
+    return;
+  }
+  GLsync Fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  glFlush();
+  // The frame before this one is waited for: the renderer works on this one meanwhile.
+  ReleaseFrameFence();
+  FGL->FrameFence = Fence;
+}
+
+void TGGraphicsDevice::ReleaseFrameFence() {
+  if (!FGL || !FGL->FrameFence)
+    return;
+  constexpr GLuint64 CSecond = 1000000000;
+  glClientWaitSync(FGL->FrameFence, 0, CSecond);
+  glDeleteSync(FGL->FrameFence);
+  FGL->FrameFence = nullptr;
 }
 
 void TGGraphicsDevice::SwitchDisplayModes() {
@@ -472,10 +497,11 @@ void TGGraphicsDevice::Present() {
     // Nobody can see a headless window, and the back buffer, which screenshots read, already
     // holds the frame. Copying it to the window would cost the software renderer a full-screen
     // textured draw per frame, most of an idle frame's time. A frame that drew something is
-    // flushed, so that it is rendered now as a shown one would be; a frame that only cleared
-    // stays a pending clear, which costs nothing until pixels are read.
+    // flushed, so that it is rendered now as a shown one would be, and the one before it is
+    // waited for, as a swap would; a frame that only cleared stays a pending clear, which costs
+    // nothing until pixels are read.
     if (FDIPCalls > 0)
-      glFlush();
+      ThrottleHeadlessFrames();
     return;
   }
   DrainGLErrors();

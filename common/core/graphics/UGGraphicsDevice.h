@@ -589,6 +589,10 @@ private:
   struct TGL;
   void CreateBackBuffer();
   void DestroyBackBuffer();
+  // Keeps at most one drawn frame in flight without a window, as a swap chain does: the
+  // software renderer would otherwise queue frames, each holding its own memory.
+  void ThrottleHeadlessFrames();
+  void ReleaseFrameFence();
   void InitPlatformDefaults();
   void ApplyTextureUnit(int Stage);
   void ApplyTextureEnables();
