@@ -15,21 +15,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The logos, a second into a first start.
-bool ShootTheLogos(const std::string& Folder) {
-  TPlayground Play(HOE_PROGRAM);
+// The picture of a run's last frame after Seconds of a first start in Play, as File.
+bool ShootTheEndOf(TPlayground& Play, double Seconds, const std::string& File) {
   TPlayScript Script(HOE_CONTENT);
-  Script.Wait(1.0);
+  Script.Wait(Seconds);
   TPlayOptions Options;
   Options.Frames = Script.FrameCount();
   Options.Arguments = "--hide-overlays";
-  Options.Screenshot = Folder + "/00-logos.png";
-  const TPlayResult Run = Play.Play(Script, "logos.rec", Options);
-  if (!fs::exists(Options.Screenshot)) {
-    std::fprintf(stderr, "The logos' run left no picture:\n%s\n", Run.Output.c_str());
+  Options.Screenshot = File;
+  const TPlayResult Run = Play.Play(Script, "one-picture.rec", Options);
+  if (!fs::exists(File)) {
+    std::fprintf(stderr, "No picture %s:\n%s\n", File.c_str(), Run.Output.c_str());
     return false;
   }
   return true;
+}
+
+// The logos, a second into a first start.
+bool ShootTheLogos(const std::string& Folder) {
+  TPlayground Play(HOE_PROGRAM);
+  return ShootTheEndOf(Play, 1.0, Folder + "/00-logos.png");
 }
 
 // The harbour in French: the language file beside the program chooses the dictionary's column.
@@ -41,18 +46,7 @@ bool ShootTheHarbourInFrench(const std::string& Folder) {
   fs::remove_all(Languages);
   fs::create_directories(Languages);
   std::ofstream(Languages / "loc.cfg") << "<Loc><Loc Lang=\"FRA\" Current=\"True\"/></Loc>";
-  TPlayScript Script(HOE_CONTENT);
-  Script.Wait(12.0);
-  TPlayOptions Options;
-  Options.Frames = Script.FrameCount();
-  Options.Arguments = "--hide-overlays";
-  Options.Screenshot = Folder + "/18-harbour-in-french.png";
-  const TPlayResult Run = Play.Play(Script, "french.rec", Options);
-  if (!fs::exists(Options.Screenshot)) {
-    std::fprintf(stderr, "The French run left no picture:\n%s\n", Run.Output.c_str());
-    return false;
-  }
-  return true;
+  return ShootTheEndOf(Play, 12.0, Folder + "/18-harbour-in-french.png");
 }
 
 bool ShootTheGame(const std::string& Folder, const std::string& Until) {

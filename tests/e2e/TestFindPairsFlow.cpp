@@ -18,21 +18,12 @@
 namespace {
 
 constexpr const char* CShells = "Shells.loc";
-constexpr const char* CGroups[] = {"ShellsScallop", "ShellsConch",  "ShellsStarfish",
-                                   "ShellsUrchin",  "ShellsMussel", "ShellsSandDollar"};
 
 TPlayScript PairsScript() {
   TPlayScript Script(HOE_CONTENT);
   // The chapter's opening and the welcome line.
   Script.Wait(6.0);
-  // A shell and one of another kind: nothing is put away.
-  Script.ClickObject(CShells, "ShellsConch1").Wait(0.6);
-  Script.ClickObject(CShells, "ShellsUrchin1").Wait(0.6);
-  for (const char* Group : CGroups) {
-    const std::string ID(Group);
-    Script.ClickObject(CShells, ID + "1").Wait(0.6);
-    Script.ClickObject(CShells, ID + "2").Wait(1.6);
-  }
+  PutThePairsAway(Script);
   // The last pair lands and the table is done; the journal leads out.
   Script.Wait(4.0);
   LeaveTheGameThroughTheJournal(Script);
@@ -96,7 +87,7 @@ TEST(FindPairsFlow, TheShellsArePutAwayPairByPairAndTheProfileHoldsTheTableDone)
   ASSERT_NE(std::find(Entries.begin(), Entries.end(), "loc\\Shells.loc"), Entries.end());
   TGObjectPtr<TGXMLNode> Shells = Profile.XML("loc\\Shells.loc");
   // Every twin left the table for the inventory; the look-alikes in no pair stayed.
-  for (const char* Group : CGroups) {
+  for (const char* Group : CShellGroups) {
     for (const char* Half : {"1", "2"}) {
       EXPECT_EQ(SavedObject(*Shells, std::string(Group) + Half), nullptr)
           << Group << Half << " is still on the table";

@@ -28,6 +28,8 @@ const char* const CHarbourFirstPage[9] = {"Key",       "Anchor",    "Bottle",
                                           "Starfish3", "NetFloat",  "RopeCoil"};
 const char* const CHarbourSecondPage[7] = {"Pearl", "Compass", "Map",    "Lantern",
                                            "Fish",  "Bucket",  "Feather"};
+const char* const CShellGroups[6] = {"ShellsScallop", "ShellsConch",  "ShellsStarfish",
+                                     "ShellsUrchin",  "ShellsMussel", "ShellsSandDollar"};
 const char* const CLighthouseThings[5] = {"Logbook", "Spyglass", "Candle", "OilCan", "KeeperBell"};
 
 void PlayArrival(TPlayScript& Script) {
@@ -90,8 +92,6 @@ void SkipComic(TPlayScript& Script) {
 namespace {
 
 constexpr const char* CShells = "Shells.loc";
-constexpr const char* CShellGroups[] = {"ShellsScallop", "ShellsConch",  "ShellsStarfish",
-                                        "ShellsUrchin",  "ShellsMussel", "ShellsSandDollar"};
 
 // The centre of a cell of the nets' board: the board's panel stands at (195, 40) of the match
 // screen, its cells 41 pixels square.
@@ -110,6 +110,12 @@ void BringTheHeadDown(TPlayScript& Script, int Col) {
 
 void PutTheShellsAway(TPlayScript& Script, TDemoShots* Shots) {
   Script.ClickObject(CHarbour, "CollectorsConch").Wait(5.0);
+  PutThePairsAway(Script, Shots);
+  // The table's last line is said; read, it gives way to the harbour.
+  Script.Wait(3.0).Click(CHeroineBubble).Wait(6.0);
+}
+
+void PutThePairsAway(TPlayScript& Script, TDemoShots* Shots) {
   // A shell and one of another kind: nothing is put away.
   Script.ClickObject(CShells, "ShellsConch1").Wait(0.6);
   Script.ClickObject(CShells, "ShellsUrchin1").Wait(0.6);
@@ -121,8 +127,6 @@ void PutTheShellsAway(TPlayScript& Script, TDemoShots* Shots) {
       Shoot(Shots, Script, "03-find-pairs");
     }
   }
-  // The last pair lands and the table's last line is said; read, it gives way to the harbour.
-  Script.Wait(3.0).Click(CHeroineBubble).Wait(6.0);
 }
 
 void SolveTheSundialByCheat(TPlayScript& Script, TDemoShots* Shots) {

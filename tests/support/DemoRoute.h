@@ -30,6 +30,10 @@ void FindTheHarbourThings(TPlayScript& Script);
 // From the harbour to the shell collector's table, whose six pairs are put away by mouse (one
 // wrong pair first); the table leads back to the harbour.
 void PutTheShellsAway(TPlayScript& Script, class TDemoShots* Shots = nullptr);
+// The table's clicks alone, once it is shown: a shell and one of another kind first, then each
+// pair of CShellGroups ("<group>1", "<group>2"); ends as the last pair lands.
+extern const char* const CShellGroups[6];
+void PutThePairsAway(TPlayScript& Script, class TDemoShots* Shots = nullptr);
 // From the harbour to the old sundial, solved with the developers' key (F6, cheats on); the
 // seal plate is taken and the harbour comes back.
 void SolveTheSundialByCheat(TPlayScript& Script, class TDemoShots* Shots = nullptr);
