@@ -11,6 +11,7 @@
 #include "app/UGAppFramework.h"
 #include "app/UGApplication.h"
 #include "app/UGClassTables.h"
+#include "app/replay/UGAppPlayer.h"
 #include "base/UGError.h"
 #include "base/UGStrUtils.h"
 #include "graphics/UGGraphicsDevice.h"
@@ -74,6 +75,28 @@ bool ParseHostOptions(const char* Program, const char* Help, int Argc, char** Ar
         ExitCode = 2;
         return false;
       }
+    } else if (A == "--hide-overlays") {
+      Options.HideOverlays = true;
+    } else if (A == "--replay-speed") {
+      const std::string V = Value("--replay-speed");
+      double Speed = 0;
+      if (!SafeTryStrToFloat(V, Speed) || !(Speed > 0) || Speed > 1000) {
+        std::fprintf(stderr, "%s: --replay-speed needs a factor above 0, at most 1000\n", Program);
+        ExitCode = 2;
+        return false;
+      }
+      Options.ReplaySpeed = static_cast<float>(Speed);
+    } else if (A == "--screenshot-at") {
+      const std::string V = Value("--screenshot-at");
+      const size_t Colon = V.find(':');
+      int32_t N = 0;
+      if (Colon == std::string::npos || !TryStrToInt(V.substr(0, Colon), N) || N < 1 ||
+          Colon + 1 == V.size()) {
+        std::fprintf(stderr, "%s: --screenshot-at needs FRAME:FILE, the frame from 1\n", Program);
+        ExitCode = 2;
+        return false;
+      }
+      Options.ScreenshotsAt.emplace_back(N, V.substr(Colon + 1));
     } else if (A == "--screenshot" || A == "--resources") {
       std::string V = Value(A.c_str());
       if (V.empty()) {
@@ -110,6 +133,20 @@ void ReportMenuShown(const char* Program, bool Quit) {
   }
 }
 
+// The pictures asked for at this frame.
+void TakeScreenshotsAt(const char* Program, const THostOptions& Options, int64_t Frame) {
+  for (const auto& [At, Path] : Options.ScreenshotsAt) {
+    if (At != Frame) {
+      continue;
+    }
+    try {
+      SaveScreenshot(Path);
+    } catch (const std::exception& E) {
+      std::fprintf(stderr, "%s: %s\n", Program, E.what());
+    }
+  }
+}
+
 // Paths given on the command line are relative to where the program was started.
 void ResolvePaths(THostOptions& Options) {
   char StartFolder[4096];
@@ -120,6 +157,11 @@ void ResolvePaths(THostOptions& Options) {
     if (!Path->empty() && Path->front() != '/' &&
         (Path == &Options.Screenshot || FileExists(*Path) || DirectoryExists(*Path))) {
       *Path = std::string(StartFolder) + "/" + *Path;
+    }
+  }
+  for (auto& [Frame, Path] : Options.ScreenshotsAt) {
+    if (Path.front() != '/') {
+      Path = std::string(StartFolder) + "/" + Path;
     }
   }
 }
@@ -222,6 +264,8 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     RegisterGameClasses();
     RegisterScreenClasses();
     SetProgramArguments(Options.Args);
+    TGAppPlayer::SetUnattendedSpeed(Options.ReplaySpeed);
+    TGAppPlayer::SetUnattendedConsoleHidden(Options.HideOverlays);
     AppFramework->InitFromCommandLine(Params, Options.Args);
     App->Show(MakeFirst(Log, Options));
   } catch (const std::exception& E) {
@@ -234,11 +278,17 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
     return 1;
   }
 
+  if (!Options.ScreenshotsAt.empty() && App) {
+    App->SetFrameHook([Program, &Options](int64_t Frame) { TakeScreenshotsAt(Program, Options, Frame); });
+  }
   TMainMenuScreen::SetOnFirstShown(
       [Program, Quit = Options.QuitAtMenu] { ReportMenuShown(Program, Quit); });
   const auto Started = std::chrono::steady_clock::now();
   Loop.Run();
   TMainMenuScreen::SetOnFirstShown({});
+  if (App) {
+    App->SetFrameHook({});
+  }
   if (AfterLoop) {
     AfterLoop();
   }

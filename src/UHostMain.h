@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class THostWindow;
@@ -16,6 +17,13 @@ struct THostOptions {
   bool Headless = false;
   int64_t Frames = 0; // 0 runs until closed
   std::string Screenshot;
+  // --screenshot-at FRAME:FILE: pictures of chosen frames (frames count from 1).
+  std::vector<std::pair<int64_t, std::string>> ScreenshotsAt;
+  // --replay-speed X: a headless replay runs X times as fast as it was recorded.
+  float ReplaySpeed = 1.0f;
+  // --hide-overlays: no debug figures over the frame, no playback console while a headless
+  // replay plays (pictures of the game alone).
+  bool HideOverlays = false;
   std::string Resources = "Resources.sfs";
   bool Cache = false;
   bool QuitAtMenu = false;       // end the run when the main menu is first shown

@@ -27,6 +27,10 @@ constexpr const char* CHelp =
     "  --headless          run without a window on screen (automatic without a display)\n"
     "  --frames N          quit after N frames\n"
     "  --screenshot FILE   write the last frame to FILE at exit\n"
+    "  --screenshot-at FRAME:FILE\n"
+    "                      also write frame FRAME (from 1) to FILE; may be repeated\n"
+    "  --hide-overlays     no debug figures over the frames, no console over a headless replay\n"
+    "  --replay-speed X    a headless replay (-p) runs X times as fast as recorded\n"
     "  --resources PATH    the content: an archive (.sfs) or a folder\n"
     "  --cache             convert the pictures once into the cache folder\n"
     "  --quit-at-menu      end when the main menu is first shown\n"
@@ -45,7 +49,7 @@ TGWindow* CreateFirstWindow(TGAbstractStartupLog& Log, const THostOptions& Optio
     Log.Info(LangDictionary().GetString(Welcome->XML()->GetStrAttrDef("Text", "")));
   }
   App->OnBeforeDeactivate = TGNotifyEvent();
-  App->SetShowDebugInfo(true);
+  App->SetShowDebugInfo(!Options.HideOverlays);
   App->InitWideScreen(false, false);
   App->SetAdjustmentSymbolGfxURL("Particles\\WhitePoint.png");
   if (GD) {

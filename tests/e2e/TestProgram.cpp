@@ -101,6 +101,41 @@ TEST(Program, ReplaysARecordedRunFrameForFrame) {
   EXPECT_NE(Out.find("none.rec\" doesn't exists"), std::string::npos) << Out;
 }
 
+// A headless replay may run faster than it was recorded and still draw the same frames; pictures
+// of chosen frames are taken on the way (the last one is the frame --screenshot keeps), without
+// the console and figures over them when asked.
+TEST(Program, ReplaysFasterAndTakesPicturesOfChosenFrames) {
+  const std::string Data = ::testing::TempDir() + "/hoe-fast-replay-data";
+  std::filesystem::remove_all(Data);
+  const std::string Env = "XDG_DATA_HOME=" + Data;
+  const std::string Dir = ::testing::TempDir();
+  std::string Out;
+  ASSERT_EQ(RunProgram(HOE_PROGRAM, "--frames 40 -r -file fast.rec", Out, Env), 0) << Out;
+  ASSERT_EQ(RunProgram(HOE_PROGRAM,
+                       "--frames 40 --screenshot " + Dir + "/hoe-paced.png -p -file fast.rec", Out,
+                       Env),
+            0)
+      << Out;
+  ASSERT_EQ(RunProgram(HOE_PROGRAM,
+                       "--frames 40 --replay-speed 8 --hide-overlays --screenshot " + Dir +
+                           "/hoe-fast.png --screenshot-at 20:" + Dir +
+                           "/hoe-frame20.png --screenshot-at 40:" + Dir +
+                           "/hoe-frame40.png -p -file fast.rec",
+                       Out, Env),
+            0)
+      << Out;
+  EXPECT_TRUE(std::filesystem::exists(Dir + "/hoe-frame20.png")) << Out;
+  const std::vector<uint8_t> Paced = RightPart(Dir + "/hoe-paced.png", 300);
+  ASSERT_FALSE(Paced.empty());
+  EXPECT_TRUE(RightPart(Dir + "/hoe-fast.png", 300) == Paced)
+      << "the fast replay drew other frames";
+  EXPECT_TRUE(RightPart(Dir + "/hoe-frame40.png", 300) == Paced);
+  for (const char* Bad : {"--replay-speed 0", "--replay-speed fast", "--screenshot-at 0:a.png",
+                          "--screenshot-at 12", "--screenshot-at 5:"}) {
+    EXPECT_EQ(RunProgram(HOE_PROGRAM, std::string(Bad) + " --frames 1", Out, Env), 2) << Bad;
+  }
+}
+
 namespace {
 
 // The number that follows Label in Output, or -1 when Label is missing.

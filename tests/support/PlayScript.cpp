@@ -340,6 +340,9 @@ TPlayResult TPlayground::Replay(const std::string& FileName, const TPlayOptions&
   if (!Options.Resources.empty()) {
     Arguments += " --resources " + Quoted(Options.Resources);
   }
+  if (Options.ReplaySpeed != 1) {
+    Arguments += " --replay-speed " + std::to_string(Options.ReplaySpeed);
+  }
   Arguments += " " + Options.Arguments + " -p -file " + Quoted(FileName);
   // The time limit: a run that goes on live after its recording would never end headless.
   const std::string Limited =

@@ -120,6 +120,9 @@ struct TPlayOptions {
   std::string Screenshot; // --screenshot FILE
   std::string Resources;  // --resources PATH (none: the packed content beside the program)
   std::string Arguments;  // more switches, as on a command line
+  // --replay-speed: the game's time comes from the recording, so a replay may run faster than
+  // it was recorded (as fast as the frames are drawn) and still play the same frames.
+  int ReplaySpeed = 8;
   int TimeoutSeconds = 180;
 };
 
