@@ -279,7 +279,8 @@ int RunHost(const char* Program, THostOptions& Options, TGAppParams Params,
   }
 
   if (!Options.ScreenshotsAt.empty() && App) {
-    App->SetFrameHook([Program, &Options](int64_t Frame) { TakeScreenshotsAt(Program, Options, Frame); });
+    App->SetFrameHook(
+        [Program, &Options](int64_t Frame) { TakeScreenshotsAt(Program, Options, Frame); });
   }
   TMainMenuScreen::SetOnFirstShown(
       [Program, Quit = Options.QuitAtMenu] { ReportMenuShown(Program, Quit); });
