@@ -10,7 +10,11 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+// GCC 12 warns falsely inside <regex> when sanitizers are on (a known false positive).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
+#pragma GCC diagnostic pop
 #include <sstream>
 #include <string>
 #include <thread>
